@@ -1,0 +1,75 @@
+/* The exported interface of the KARVO register driver (libkarvo.so and the
+ * karvo executable). Every function here has C linkage; texts are zero-
+ * terminated byte strings, out texts point to a caller's 256-byte buffer,
+ * yes/no results are 1/0. Symbols whose names begin with an underscore and a
+ * capital letter get an ordinary C name and their exact symbol through
+ * KARVO_AS; every declaration carries KARVO_AS so the build can list the
+ * exported names. */
+#ifndef KARVO_H
+#define KARVO_H
+
+#include <stdint.h>
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+#if defined(KARVO_BUILD)
+#define KARVO_API __attribute__((visibility("default")))
+#else
+#define KARVO_API
+#endif
+#define KARVO_AS(symbol) __asm__(symbol)
+
+/* ---- data file lines and fields ---------------------------------------- */
+KARVO_API uint8_t OtwartoPlik(int32_t* uchwyt, const char* sciezka, uint8_t tryb) KARVO_AS("OtwartoPlik");
+KARVO_API uint8_t ZamknieciePliku(int32_t* uchwyt) KARVO_AS("ZamknieciePliku");
+KARVO_API uint8_t OdczytanoZPlikuKonkretnaLinie(int32_t uchwyt, char znacznik, char* linia,
+                                                uint8_t* zlaLinia) KARVO_AS("OdczytanoZPlikuKonkretnaLinie");
+KARVO_API uint8_t OdczytanoZPlikuLinieDanych(int32_t uchwyt, char* linia, uint8_t* zlaLinia)
+    KARVO_AS("OdczytanoZPlikuLinieDanych");
+KARVO_API uint8_t ZapisanoDoPlikuLinie(int32_t uchwyt, const char* tekst) KARVO_AS("ZapisanoDoPlikuLinie");
+KARVO_API uint8_t ZapisanoDoPlikuLinieDanych(int32_t uchwyt, const char* tekst)
+    KARVO_AS("ZapisanoDoPlikuLinieDanych");
+KARVO_API uint8_t NapisZawieraDana(const char* linia, uint8_t numer, char* pole) KARVO_AS("NapisZawieraDana");
+KARVO_API uint8_t Moje_feof(int32_t uchwyt) KARVO_AS("Moje_feof");
+KARVO_API void ZerowanieNapisu(char* tekst) KARVO_AS("ZerowanieNapisu");
+
+/* ---- field validators --------------------------------------------------- */
+KARVO_API uint8_t ZnakJestCyfra(char znak, uint8_t* cyfra) KARVO_AS("ZnakJestCyfra");
+KARVO_API uint8_t ZnakJestKropkaLubPrzecinkiem(char znak) KARVO_AS("ZnakJestKropkaLubPrzecinkiem");
+KARVO_API uint8_t PoprawnaLiczbaZmiennoprzecinkowa(const char* tekst, uint32_t* wartosc, uint8_t* miejsca)
+    KARVO_AS("PoprawnaLiczbaZmiennoprzecinkowa");
+KARVO_API uint8_t PoprawnaLiczbaOsmiobajtowa(const char* tekst, uint8_t liczba[8])
+    KARVO_AS("PoprawnaLiczbaOsmiobajtowa");
+KARVO_API uint8_t PoprawnaLiczbaSzesciobajtowaDec(const char* tekst, uint8_t liczba[6])
+    KARVO_AS("PoprawnaLiczbaSzesciobajtowaDec");
+KARVO_API uint8_t PoprawnaLiczbaSzesciobajtowaHex(const char* tekst, uint8_t liczba[6])
+    KARVO_AS("PoprawnaLiczbaSzesciobajtowaHex");
+KARVO_API uint8_t PoprawnaLiczbaSzesciobajtowaWCudzyslowie(const char* tekst, uint8_t liczba[6])
+    KARVO_AS("PoprawnaLiczbaSzesciobajtowaWCudzyslowie");
+KARVO_API uint8_t PoprawnaLiczbaSzesciobajtowa(const char* tekst, uint8_t liczba[6])
+    KARVO_AS("PoprawnaLiczbaSzesciobajtowa");
+KARVO_API uint8_t PoprawnaLiczbaTypuLong(const char* tekst, uint32_t* wartosc) KARVO_AS("PoprawnaLiczbaTypuLong");
+KARVO_API uint8_t PoprawnaLiczbaZPodanegoZakresu(const char* tekst, uint32_t minimum, uint32_t maksimum,
+                                                 uint32_t* wartosc) KARVO_AS("PoprawnaLiczbaZPodanegoZakresu");
+KARVO_API uint8_t PoprawnaLiczbaTypuWord(const char* tekst, uint32_t* wartosc) KARVO_AS("PoprawnaLiczbaTypuWord");
+KARVO_API uint8_t PoprawnaLiczbaTypuByte(const char* tekst, uint8_t* wartosc) KARVO_AS("PoprawnaLiczbaTypuByte");
+KARVO_API uint8_t PoprawnaLiczbaHEXTypuByte(const char* tekst, uint8_t* wartosc)
+    KARVO_AS("PoprawnaLiczbaHEXTypuByte");
+KARVO_API uint8_t PoprawnaLiczbaTypuBoolean(const char* tekst, uint8_t* wartosc)
+    KARVO_AS("PoprawnaLiczbaTypuBoolean");
+KARVO_API uint8_t PoprawnyNapisOpisujacyParzystosc(const char* tekst, uint8_t* parzystosc)
+    KARVO_AS("PoprawnyNapisOpisujacyParzystosc");
+
+/* ---- serial port -------------------------------------------------------- */
+
+/* ---- link and device identification ------------------------------------- */
+
+/* ---- command entry points ------------------------------------------------ */
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif /* KARVO_H */

@@ -1,0 +1,32 @@
+// Files as the reference platform has them: binary, opened with sharing
+// (deny all / deny write / deny none, enforced between processes with
+// open-file-description locks) and names matched case-insensitively.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace platforma {
+
+enum class Udostepnianie : uint8_t { ZabronWszystko = 0, ZabronZapisu = 1, Zezwol = 2 };
+
+// Modes: 0 read only; 1 write, created, truncated; 2 write, created, appended;
+// 3 read and write, created, not truncated. Returns the handle or -1.
+int32_t OtworzPlik(const char* sciezka, uint8_t tryb, Udostepnianie udostepnianie);
+bool ZamknijPlik(int32_t uchwyt);
+// Bytes moved, 0 at the end of the file, -1 on an error.
+long CzytajPlik(int32_t uchwyt, void* bufor, std::size_t ile);
+long PiszPlik(int32_t uchwyt, const void* bufor, std::size_t ile);
+// Positions: whence 0 from the start, 1 from the current position, 2 from the end; -1 on an error.
+int64_t UstawPozycjePliku(int32_t uchwyt, int64_t przesuniecie, int skad);
+bool SynchronizujPlik(int32_t uchwyt);
+bool UsunPlik(const char* sciezka);
+bool ZmienKatalog(const char* sciezka);
+
+// The path of an existing file or directory: an exact match wins, otherwise
+// each component is matched case-insensitively in its directory; when nothing
+// matches, the path as given ("\" counts as a directory separator too).
+std::string DopasowanaSciezka(const char* sciezka);
+
+}  // namespace platforma

@@ -1,0 +1,12 @@
+#!/usr/bin/env bash
+# Installs what the build and the tests need on a fresh Debian machine.
+set -euo pipefail
+need=()
+for p in cmake ninja-build g++ libgtest-dev libgmock-dev clang ser2net; do
+  dpkg -s "$p" >/dev/null 2>&1 || need+=("$p")
+done
+if [ ${#need[@]} -gt 0 ]; then
+  SUDO=""; [ "$(id -u)" -eq 0 ] || SUDO=sudo
+  $SUDO apt-get update -qq >/dev/null
+  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq "${need[@]}" >/dev/null
+fi
