@@ -62,7 +62,37 @@ KARVO_API uint8_t PoprawnaLiczbaTypuBoolean(const char* tekst, uint8_t* wartosc)
 KARVO_API uint8_t PoprawnyNapisOpisujacyParzystosc(const char* tekst, uint8_t* parzystosc)
     KARVO_AS("PoprawnyNapisOpisujacyParzystosc");
 
-/* ---- serial port -------------------------------------------------------- */
+/* ---- serial port ---------------------------------------------------------
+ * Every function works on the port table entry selected by SetComSelector. */
+KARVO_API int32_t InitializePort(uint8_t port, int32_t predkosc, uint16_t czasZapisu, uint16_t czasOdczytu)
+    KARVO_AS("InitializePort");
+KARVO_API int32_t pInitializePort(uint8_t port, int32_t predkosc, uint16_t czasZapisu, uint16_t czasOdczytu,
+                                  uint8_t parzystosc) KARVO_AS("pInitializePort");
+KARVO_API int32_t UnInitializePort(void) KARVO_AS("UnInitializePort");
+KARVO_API uint8_t SerialPortPresent(uint8_t port) KARVO_AS("SerialPortPresent");
+KARVO_API int32_t ClearPort(void) KARVO_AS("ClearPort");
+KARVO_API uint8_t WriteByte(uint8_t bajt) KARVO_AS("WriteByte");
+KARVO_API uint8_t ReadByte(uint8_t* bajt) KARVO_AS("ReadByte");
+KARVO_API uint8_t TimeOut(void) KARVO_AS("TimeOut");
+KARVO_API uint8_t UstawCTS(uint8_t flaga) KARVO_AS("UstawCTS");
+KARVO_API uint8_t ModemStatus(void) KARVO_AS("ModemStatus");
+KARVO_API uint8_t CharSent(void) KARVO_AS("CharSent");
+KARVO_API int32_t SetDTRLine(void) KARVO_AS("SetDTRLine");
+KARVO_API int32_t ClearDTRLine(void) KARVO_AS("ClearDTRLine");
+KARVO_API int32_t SetRTSLine(void) KARVO_AS("SetRTSLine");
+KARVO_API int32_t ClearRTSLine(void) KARVO_AS("ClearRTSLine");
+KARVO_API uint8_t ChangeParity(uint8_t parzystosc) KARVO_AS("ChangeParity");
+KARVO_API uint8_t MsSetTimeouts(uint32_t czasZapisuMs, uint32_t czasOdczytuMs) KARVO_AS("MsSetTimeouts");
+KARVO_API uint8_t ChangeSpeedWinseria(uint32_t predkosc) KARVO_AS("ChangeSpeedWinseria");
+KARVO_API uint8_t SetComSelector(uint8_t indeks) KARVO_AS("SetComSelector");
+KARVO_API void GetComSelector(uint8_t* indeks) KARVO_AS("GetComSelector");
+KARVO_API void GetCOMNumber(uint8_t indeks, uint8_t* port) KARVO_AS("GetCOMNumber");
+KARVO_API intptr_t GetCOMHandle(uint8_t indeks) KARVO_AS("GetCOMHandle");
+KARVO_API int32_t GetSpeed(uint8_t indeks) KARVO_AS("GetSpeed");
+KARVO_API uint8_t UstawKanalWinseria(uint8_t kanal) KARVO_AS("UstawKanalWinseria");
+KARVO_API const char* PIPAdress(uint8_t port) KARVO_AS("PIPAdress");
+KARVO_API uint8_t IsError(char* komunikat, int32_t* kod) KARVO_AS("IsError");
+KARVO_API void Dzwiek(void) KARVO_AS("Dzwiek");
 
 /* ---- link and device identification ------------------------------------- */
 
