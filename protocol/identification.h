@@ -3,11 +3,13 @@
 
 #include <cstdint>
 
+#include "include/karvo.h"
+
 void OtwarcieLacza();     // outcome in the current ResultCode; LaczeOtwarte() tells whether it opened
 void ZamkniecieLacza();   // unless the line is kept open between commands
 bool LaczeOtwarte();
-bool OdczytanieNumeruUrzadzeniaWewn();  // reads the register's number (request 0xC0)
-bool OdczytanieTypuUrzadzeniaWewn();    // type, identification text, ECRTBUF.TXT, third header line
+// The exported OdczytanieNumeruUrzadzenia (request 0xC0) and OdczytanieTypuUrzadzenia
+// (type, identification text, ECRTBUF.TXT, third header line) are declared in karvo.h.
 bool DopisanieDoPlikuIdentyfikatorow();
 // Whether the register reports a number that the session can check against the input file.
 bool KasaPodajeNumer();
