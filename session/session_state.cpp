@@ -40,6 +40,12 @@ void ZerowanieDanychSesji() {
   std::memset(Sesja.PlikiSterownika, 0, sizeof Sesja.PlikiSterownika);
 }
 
+void KopiujDoNapisu(char* cel, const char* zrodlo) {
+  const std::size_t n = strnlen(zrodlo, DLUGOSC_NAPISU - 1);
+  std::memmove(cel, zrodlo, n);
+  cel[n] = 0;
+}
+
 static const char* TekstLubNic(const char* t) { return t[0] ? t : nullptr; }
 
 const char* NazwaZeSlotu(uint8_t slot) { return slot < 4 ? TekstLubNic(Sesja.NazwyPlikowSesji[slot]) : nullptr; }
