@@ -24,6 +24,10 @@ constexpr uint8_t PIERWSZA_CZESC = 53;
 constexpr uint8_t BRAK_ODPOWIEDZI = 33;
 constexpr uint8_t ODRZUCONY_ROZKAZ = 35;
 
+// A line that only carries noise must not keep the reception going for ever:
+// after this many bytes without a header it counts as not answered.
+constexpr std::size_t NAJWIECEJ_POMINIETYCH = 1024;
+
 // Raw bytes of a frame: length, control byte, contents, CRC low and high.
 constexpr std::size_t NAJWIECEJ_SUROWYCH = 223;  // the most whose coding fits 255 bytes
 static_assert(DlugoscPoZakodowaniu(NAJWIECEJ_SUROWYCH) == NAJWIEKSZA_DLUGOSC_RAMKI);
@@ -74,7 +78,7 @@ void WyslanieRamki(uint8_t bajtSterujacy, const uint8_t* tresc, std::size_t dlug
 // Reads wire bytes until a header and the whole frame it announces are in the
 // buffer. False when a byte did not come (the line has set the ResultCode).
 bool OdczytanieRamki(const TrybLacza& tryb) {
-  std::size_t oczekiwana = 2;
+  std::size_t oczekiwana = 2, pominiete = 0;
   while (R().DlugoscRamki < DLUGOSC_NAGLOWKA_RAMKI + oczekiwana) {
     uint8_t bajt = 0;
     if (!tryb.OdbiorBajtuRamki(&bajt)) return false;
@@ -85,6 +89,10 @@ bool OdczytanieRamki(const TrybLacza& tryb) {
       // again at this byte.
       R().Bufor[0] = bajt;
       R().DlugoscRamki = bajt == NAGLOWEK[0] ? 1 : 0;
+      if (++pominiete > NAJWIECEJ_POMINIETYCH) {
+        UstawBlad(BRAK_ODPOWIEDZI);
+        return false;
+      }
       continue;
     }
     R().Bufor[p] = bajt;

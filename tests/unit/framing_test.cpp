@@ -168,6 +168,21 @@ TEST_F(Ramki, HeaderHuntSkipsGarbage) {
   }
 }
 
+TEST_F(Ramki, EndlessNoiseCountsAsNoAnswer) {
+  Bajty wejscie(1024, 'X');
+  const Bajty ramka = RamkaOdpowiedzi({0x06});
+  wejscie.insert(wejscie.end(), ramka.begin(), ramka.end());
+  port.Wejscie.assign(wejscie.begin(), wejscie.end());
+  OdebranieRamki();
+  EXPECT_EQ(Sesja.BiezacyWynik, 0);  // a frame behind a long run of noise is still found
+  Sesja.BiezacyWynik = 0;
+  port.Wejscie.assign(3000, 'X');
+  OdebranieRamki();
+  EXPECT_EQ(Sesja.BiezacyWynik, 33);
+  EXPECT_EQ(Sesja.Ramki.OdebranoCos, 1);
+  EXPECT_LT(port.Wejscie.size(), 3000u - 1024u);
+}
+
 TEST_F(Ramki, FrameCutAnywhereLeavesTheAnswerAreaAlone) {
   const Bajty ramka = RamkaOdpowiedzi(Bajty(30, 0x5A));
   for (std::size_t k = 0; k < ramka.size(); ++k) {
