@@ -43,15 +43,6 @@ void MartweGniazdo(const fs::path& sciezka) {
   close(fd);
 }
 
-void SurowyDatagram(const fs::path& sciezka, const void* bajty, std::size_t ile) {
-  const int fd = socket(AF_UNIX, SOCK_DGRAM, 0);
-  sockaddr_un a{};
-  a.sun_family = AF_UNIX;
-  std::strcpy(a.sun_path, sciezka.c_str());
-  EXPECT_EQ(sendto(fd, bajty, ile, 0, reinterpret_cast<sockaddr*>(&a), sizeof a), static_cast<ssize_t>(ile));
-  close(fd);
-}
-
 std::vector<char> Litery(PunktMagistrali& p) {
   std::vector<char> litery;
   KomunikatOkna k;

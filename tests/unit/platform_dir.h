@@ -8,11 +8,14 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <cstring>
 #include <fstream>
 #include <sstream>
 #include <string>
 
 #include <fcntl.h>
+#include <sys/socket.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 class KatalogTestowy : public ::testing::Test {
@@ -47,3 +50,14 @@ class KatalogTestowy : public ::testing::Test {
   std::filesystem::path dir, poprzedni;
   int staryStdin = -1;
 };
+
+// Sends raw bytes to a socket on the bus, as a sender that does not keep to
+// the datagram layout would.
+inline void SurowyDatagram(const std::filesystem::path& sciezka, const void* bajty, std::size_t ile) {
+  const int fd = socket(AF_UNIX, SOCK_DGRAM, 0);
+  sockaddr_un a{};
+  a.sun_family = AF_UNIX;
+  std::strcpy(a.sun_path, sciezka.c_str());
+  EXPECT_EQ(sendto(fd, bajty, ile, 0, reinterpret_cast<sockaddr*>(&a), sizeof a), static_cast<ssize_t>(ile));
+  close(fd);
+}

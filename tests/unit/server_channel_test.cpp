@@ -14,8 +14,6 @@
 #include <vector>
 
 #include <signal.h>
-#include <sys/socket.h>
-#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -199,15 +197,8 @@ TEST_F(KanalSerwera, MessagesNotForThisDriverAreDroppedUnanswered) {
   Rozkaz('A', getpid());           // not a command letter
   Rozkaz('{', getpid());           // just past "z"
   Rozkaz('a', getpid(), N + 1);    // a message of another number
-  const char krotki[3] = {'a', 0, 0};
-  {
-    const int fd = socket(AF_UNIX, SOCK_DGRAM, 0);
-    sockaddr_un a{};
-    a.sun_family = AF_UNIX;
-    std::strcpy(a.sun_path, Gniazdo().c_str());
-    sendto(fd, krotki, sizeof krotki, 0, reinterpret_cast<sockaddr*>(&a), sizeof a);
-    close(fd);
-  }
+  const char krotki[3] = {'a', 0, 0};  // a datagram too short to be a message
+  SurowyDatagram(Gniazdo(), krotki, sizeof krotki);
   ObslugaSerweraPrzedRozkazem();
   EXPECT_TRUE(Odpowiedzi(getpid() + 1).empty());
   EXPECT_TRUE(BrakBledu());
