@@ -6,6 +6,7 @@
 //       after COUNT messages, after SECONDS (exit code 3), or on SIGINT/SIGTERM.
 //   karvo-server send N ID LETTER [VALUE]
 //       posts one command to every endpoint of bus N; exit code 3 when nobody took it.
+#include <algorithm>
 #include <charconv>
 #include <chrono>
 #include <csignal>
@@ -20,6 +21,7 @@ namespace {
 
 constexpr int KodDobry = 0, KodBledu = 1, KodUzycia = 2, KodNikogo = 3;
 constexpr int PonawianieWyslaniaMs = 1000;  // a driver reads its queue only between requests
+constexpr int NajdluzszeCzekanieMs = 250;
 
 volatile std::sig_atomic_t Koniec = 0;
 void Przerwanie(int) { Koniec = 1; }
@@ -64,11 +66,12 @@ int Sluchanie(uint32_t numer, long limit, long sekundy) {
   const auto termin = Zegar::now() + std::chrono::seconds(sekundy);
   long odebrane = 0;
   while (!Koniec) {
-    int czas = -1;
+    // Short waits, so that a signal that comes just before the wait is seen soon.
+    int czas = NajdluzszeCzekanieMs;
     if (sekundy > 0) {
       const auto zostalo = std::chrono::duration_cast<std::chrono::milliseconds>(termin - Zegar::now()).count();
       if (zostalo <= 0) return KodNikogo;
-      czas = static_cast<int>(zostalo);
+      czas = static_cast<int>(std::min<long long>(zostalo, czas));
     }
     if (!punkt.Czekaj(czas)) continue;
     platforma::KomunikatOkna k;

@@ -411,3 +411,17 @@ TEST_F(KanalSerwera, BusTooDeepLeavesTheChannelClosedAndTheCommandGoesOn) {
   EXPECT_TRUE(BrakBledu());
   EXPECT_FALSE(fs::exists(gleboki));
 }
+
+TEST_F(KanalSerwera, EndpointGoesAtProcessExitWithoutTheSessionClose) {
+  const pid_t dziecko = fork();
+  ASSERT_GE(dziecko, 0);
+  if (dziecko == 0) {
+    OtwarcieKanaluSerwera(N);
+    std::exit(KanalSerweraOtwarty() ? 0 : 1);  // a command that never reached its close
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(dziecko, &status, 0), dziecko);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0);
+  EXPECT_FALSE(fs::exists(dir / "bus" / std::to_string(N) / ("d" + std::to_string(dziecko))));
+}

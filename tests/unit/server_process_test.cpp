@@ -1,18 +1,17 @@
 // A driver in another process under the real karvo-server: the Server sees
 // AVAILABLE, LINES, OUTLINES and COUNTER, and suspends, resumes and breaks it.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <cstring>
 #include <filesystem>
 #include <string>
 #include <thread>
-
-#include <fcntl.h>
-#include <poll.h>
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include "session/result_codes.h"
 #include "session/server_channel.h"
@@ -116,7 +115,8 @@ class SerwerNaMagistrali : public KatalogTestowy {
         bufor.erase(0, nl + 1);
         return true;
       }
-      const auto zostalo = std::chrono::duration_cast<std::chrono::milliseconds>(koniec - std::chrono::steady_clock::now());
+      const auto zostalo =
+          std::chrono::duration_cast<std::chrono::milliseconds>(koniec - std::chrono::steady_clock::now());
       if (zostalo <= 0ms) return false;
       pollfd p{rura, POLLIN, 0};
       if (poll(&p, 1, static_cast<int>(zostalo.count())) <= 0) continue;
@@ -142,9 +142,7 @@ class SerwerNaMagistrali : public KatalogTestowy {
     const int status = std::system(polecenie.c_str());
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   }
-  int Rozkaz(char litera) {
-    return Wyslanie(std::to_string(N) + " " + std::to_string(sterownik) + " " + litera);
-  }
+  int Rozkaz(char litera) { return Wyslanie(std::to_string(N) + " " + std::to_string(sterownik) + " " + litera); }
 
   pid_t sluchacz = -1, sterownik = -1;
   int rura = -1;
@@ -204,10 +202,11 @@ TEST_F(SerwerNaMagistrali, WatchesSuspendsResumesAndBreaksADriverInAnotherProces
 
   const std::string slad = Zawartosc(dir / "debug.txt");
   const std::string przedrostek = "***DEBUG*###DRIVER: OTowar, PID=" + std::to_string(byly);
-  for (const char* zakonczenie : {" poslal komunikat AVAILABLE do Serwera ###\n", " poslal komunikat LINES do Serwera ###\n",
-                                  " poslal komunikat OUTLINES do Serwera ###\n", " poslal komunikat COUNTER do Serwera ###\n",
-                                  " wykonal rozkaz SUSPEND Serwera ###\n", " wykonal rozkaz RESUME Serwera ###\n",
-                                  " wykonal rozkaz BREAK Serwera ###\n"})
+  for (const char* zakonczenie :
+       {" poslal komunikat AVAILABLE do Serwera ###\n", " poslal komunikat LINES do Serwera ###\n",
+        " poslal komunikat OUTLINES do Serwera ###\n", " poslal komunikat COUNTER do Serwera ###\n",
+        " wykonal rozkaz SUSPEND Serwera ###\n", " wykonal rozkaz RESUME Serwera ###\n",
+        " wykonal rozkaz BREAK Serwera ###\n"})
     EXPECT_NE(slad.find(przedrostek + zakonczenie + "\n\n\n"), std::string::npos) << zakonczenie;
 
   // The Server leaves the bus cleanly when it is told to stop.
