@@ -3,7 +3,7 @@
 
 namespace platforma {
 
-// True when standard input is an interactive terminal.
+// True when standard input is an interactive terminal and we run in its foreground.
 bool WejscieInteraktywne();
 // Reads one character when standard input is an interactive terminal (the
 // person at the console presses a key); with redirected or closed input it
