@@ -60,8 +60,6 @@ int main(int argc, char** argv) {
                                                sim::UstawieniaKasy{std::chrono::milliseconds(opcje->czasBajtuMs)}));
     zrodla.push_back({sciezka, std::move(*plik), *stan});
   }
-  if (kasy.size() > 1 && opcje->linia == sim::RodzajLinii::Pojedyncza)
-    return Blad("several registers on one line need --mux 1, 3 or 4", 2);
   sim::Linia linia(opcje->linia, std::move(kasy), dziennik, opcje->usterki);
   if (opcje->wybor >= 0) linia.Wybierz(opcje->wybor);
 

@@ -115,6 +115,10 @@ std::optional<Opcje> CzytajOpcje(int argc, const char* const* argv, std::string&
     blad = "give at least one --state FILE";
     return std::nullopt;
   }
+  if (o.stany.size() > 1 && o.linia == RodzajLinii::Pojedyncza) {
+    blad = "several registers on one line need --mux 1, 3 or 4";
+    return std::nullopt;
+  }
   return o;
 }
 

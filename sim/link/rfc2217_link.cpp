@@ -89,12 +89,6 @@ void LaczeRfc2217::Dzialaj(Linia& linia, Dziennik& dziennik, uint32_t baud) {
     while (polaczony && !Zatrzymano()) {
       pollfd fds[2] = {{klient, POLLIN, 0}, {nasluch_, POLLIN, 0}};
       const int n = ::poll(fds, 2, CzasOczekiwania(linia.Termin(), 50));
-      if (n > 0 && (fds[1].revents & POLLIN)) {
-        // One client at a time, as a real port server: a second one is turned away.
-        const int drugi = ::accept4(nasluch_, nullptr, nullptr, SOCK_CLOEXEC);
-        if (drugi >= 0) ::close(drugi);
-        dziennik.Zdarzenie("rfc2217", "second client turned away: the port is in use");
-      }
       if (n > 0 && (fds[0].revents & (POLLIN | POLLHUP | POLLERR))) {
         const ssize_t ile = ::recv(klient, bufor, sizeof bufor, 0);
         if (ile <= 0) {
@@ -116,9 +110,19 @@ void LaczeRfc2217::Dzialaj(Linia& linia, Dziennik& dziennik, uint32_t baud) {
         if (!modem.empty()) polaczony = polaczony && WyslijWszystko(klient, modem);
         if (!z.dane.empty()) linia.Odebrano(z.dane, wyjscie, Zegar::now());
       }
+      // Looked at after the client's own bytes, so a client that has just
+      // left makes room for the next one instead of turning it away.
+      if (n > 0 && (fds[1].revents & POLLIN)) {
+        // One client at a time, as a real port server: a second one is turned away.
+        const int drugi = ::accept4(nasluch_, nullptr, nullptr, SOCK_CLOEXEC);
+        if (drugi >= 0) ::close(drugi);
+        dziennik.Zdarzenie("rfc2217", "second client turned away: the port is in use");
+      }
       linia.Sprawdz(Zegar::now());
     }
     ::close(klient);
+    // The port server drops the control lines when its client goes.
+    linia.LinieSterujace(false, false);
     linia.Przerwij();
     dziennik.Zdarzenie("rfc2217", "client gone");
   }

@@ -41,6 +41,7 @@ TEST(Opcje, RefusesABadCommandLine) {
       {"--pty", "x", "--state", "a", "--baud", "fast"},
       {"--pty", "x", "--state", "a", "--what", "1"},
       {"--pty", "x", "--state"},
+      {"--pty", "x", "--state", "a", "--state", "b"},  // two registers need a way to select them
   };
   for (const auto& argumenty : zle) {
     std::string blad;
