@@ -35,6 +35,16 @@ bool WyslijWszystko(int fd, const Bajty& b) {
   return true;
 }
 
+// 0xFF in data and in command values travels doubled.
+Bajty ZPodwojonymIac(const Bajty& bajty) {
+  Bajty b;
+  for (uint8_t x : bajty) {
+    b.push_back(x);
+    if (x == IAC) b.push_back(IAC);
+  }
+  return b;
+}
+
 }  // namespace
 
 void Strumien::Wyczysc() {
@@ -95,10 +105,8 @@ bool StrumienRfc2217::Otworz(const std::string& host, uint16_t port) {
 
 bool StrumienRfc2217::Polecenie(uint8_t polecenie, const Bajty& dane) {
   Bajty b{IAC, SB, COM_PORT, polecenie};
-  for (uint8_t x : dane) {
-    b.push_back(x);
-    if (x == IAC) b.push_back(IAC);
-  }
+  const Bajty wartosc = ZPodwojonymIac(dane);
+  b.insert(b.end(), wartosc.begin(), wartosc.end());
   b.insert(b.end(), {IAC, SE});
   return WyslijWszystko(fd_, b);
 }
@@ -111,14 +119,7 @@ bool StrumienRfc2217::UstawPredkosc(uint32_t baud) {
   return Polecenie(1, {uint8_t(baud >> 24), uint8_t(baud >> 16), uint8_t(baud >> 8), uint8_t(baud)});
 }
 
-bool StrumienRfc2217::Wyslij(const Bajty& bajty) {
-  Bajty b;
-  for (uint8_t x : bajty) {
-    b.push_back(x);
-    if (x == IAC) b.push_back(IAC);
-  }
-  return WyslijWszystko(fd_, b);
-}
+bool StrumienRfc2217::Wyslij(const Bajty& bajty) { return WyslijWszystko(fd_, ZPodwojonymIac(bajty)); }
 
 // Reads one batch from the socket and sorts it into data and commands.
 bool StrumienRfc2217::Pobierz(Zegar::time_point termin) {
