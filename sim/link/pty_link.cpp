@@ -17,21 +17,35 @@ namespace {
 
 class NadajnikPty : public NadajnikStrumienia {
  public:
-  NadajnikPty(int fd, uint32_t baud) : NadajnikStrumienia(baud), fd_(fd) {}
+  NadajnikPty(int fd, uint32_t baud, Dziennik& dziennik) : NadajnikStrumienia(baud), fd_(fd), dziennik_(dziennik) {}
 
  protected:
+  // The slave's input queue fills up when nobody reads it (no driver between
+  // runs); bytes that find no room within a moment are dropped, and while the
+  // line stays full nothing more is waited for.
   void Zapisz(std::span<const uint8_t> bajty) override {
     size_t wyslane = 0;
     while (wyslane < bajty.size()) {
       const ssize_t n = ::write(fd_, bajty.data() + wyslane, bajty.size() - wyslane);
+      if (n > 0) {
+        wyslane += static_cast<size_t>(n);
+        pelna_ = false;
+        continue;
+      }
       if (n < 0 && errno == EINTR) continue;
-      if (n <= 0) return;
-      wyslane += static_cast<size_t>(n);
+      pollfd p{fd_, POLLOUT, 0};
+      if (n < 0 && errno == EAGAIN && ::poll(&p, 1, pelna_ ? 0 : 200) > 0) continue;
+      pelna_ = true;
+      dziennik_.Zdarzenie("pty", "nobody reads the line: " + std::to_string(bajty.size() - wyslane) +
+                                     " bytes dropped");
+      return;
     }
   }
 
  private:
   int fd_;
+  Dziennik& dziennik_;
+  bool pelna_ = false;
 };
 
 uint32_t Baud(speed_t s) {
@@ -55,7 +69,9 @@ LaczePty::~LaczePty() {
 
 bool LaczePty::Otworz(const std::string& dowiazanie, std::string& blad) {
   master_ = ::posix_openpt(O_RDWR | O_NOCTTY);
-  if (master_ < 0 || ::grantpt(master_) != 0 || ::unlockpt(master_) != 0) {
+  if (master_ < 0 || ::grantpt(master_) != 0 || ::unlockpt(master_) != 0 ||
+      ::fcntl(master_, F_SETFL, ::fcntl(master_, F_GETFL) | O_NONBLOCK) != 0 ||
+      ::fcntl(master_, F_SETFD, FD_CLOEXEC) != 0) {
     blad = std::string("cannot open a pseudo-terminal: ") + std::strerror(errno);
     return false;
   }
@@ -65,7 +81,7 @@ bool LaczePty::Otworz(const std::string& dowiazanie, std::string& blad) {
     return false;
   }
   slave_ = nazwa;
-  slaveFd_ = ::open(slave_.c_str(), O_RDWR | O_NOCTTY);
+  slaveFd_ = ::open(slave_.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
   if (slaveFd_ < 0) {
     blad = "cannot open " + slave_ + ": " + std::strerror(errno);
     return false;
@@ -88,7 +104,7 @@ bool LaczePty::Otworz(const std::string& dowiazanie, std::string& blad) {
 }
 
 void LaczePty::Dzialaj(Linia& linia, Dziennik& dziennik, uint32_t baud) {
-  NadajnikPty wyjscie(master_, baud);
+  NadajnikPty wyjscie(master_, baud, dziennik);
   dziennik.Zdarzenie("pty", "serving " + slave_ + " as " + dowiazanie_);
   uint8_t bufor[512];
   while (!Zatrzymano()) {

@@ -32,6 +32,7 @@ class StrumienPty : public Strumien {
   bool Otworz(const std::string& sciezka);
   bool Wyslij(const Bajty& bajty) override;
   std::optional<uint8_t> Czytaj(std::chrono::steady_clock::time_point termin) override;
+  int Fd() const { return fd_; }
 
  private:
   int fd_ = -1;

@@ -2,6 +2,9 @@
 // and a real RFC 2217 connection by a client that speaks the direct-mode
 // protocol as the driver does.
 #include <signal.h>
+#include <termios.h>
+
+#include <thread>
 
 #include <gtest/gtest.h>
 
@@ -148,6 +151,19 @@ TEST(SymulatorPty, AnUnchangedStateIsLeftAlone) {
   Identyfikuj(p.klient);
   EXPECT_EQ(p.sim.Zatrzymaj(), 0);
   EXPECT_EQ(p.sim.Stan(), CzytajPlik(Urzadzenie("typ-24.txt")));
+}
+
+TEST(SymulatorPty, ALineThatNobodyReadsDoesNotStopTheRegister) {
+  NaPty p({.urzadzenia = {"vin-t.txt"}});
+  ASSERT_TRUE(p.sim.Gotowy());
+  // Far more answer bytes than the pty holds, none of them read.
+  for (int i = 0; i < 12000; ++i) p.klient.Wyslij({0x1B, 0x71});
+  std::this_thread::sleep_for(300ms);
+  ::tcflush(p.klient.Fd(), TCIFLUSH);
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(Rozkaz(p.klient, 0xC0, 3, {}, 0, 2s).pierwsza, (Bajty{0x06, '0', '7'}));
+  EXPECT_LT(std::chrono::steady_clock::now() - start, 2s);
+  EXPECT_NE(p.sim.Dziennik().find("bytes dropped"), std::string::npos);
 }
 
 TEST(SymulatorPty, PacesItsAnswersToTheLineSpeed) {
