@@ -27,8 +27,10 @@ std::string OpisKodu(uint8_t kod, const Rozkaz* r) {
 
 }  // namespace
 
-Kasa::Kasa(StanKasy stan, std::vector<Usterka> usterki, Dziennik& dziennik, UstawieniaKasy ustawienia)
-    : stan_(std::move(stan)), usterki_(std::move(usterki)), dziennik_(dziennik), ustawienia_(ustawienia) {
+Kasa::Kasa(StanKasy stan, std::vector<Usterka> usterki, Dziennik& dziennik, UstawieniaKasy ustawienia,
+           std::span<const Rozkaz> wlasne)
+    : stan_(std::move(stan)), usterki_(std::move(usterki)), dziennik_(dziennik), ustawienia_(ustawienia),
+      wlasne_(wlasne) {
   nazwa_ = "reg " + std::to_string(stan_.adres);
 }
 
@@ -88,6 +90,8 @@ void Kasa::Usterka_(const Usterka& u) { dziennik_.Zdarzenie(nazwa_, "fault " + u
 void Kasa::Rozpocznij(uint8_t kod, Nadajnik& wyjscie, Zegar::time_point teraz) {
   kod_ = kod;
   rozkaz_ = ZnajdzRozkaz(kod);
+  for (const Rozkaz& r : wlasne_)
+    if (r.kod == kod) rozkaz_ = &r;
   const uint32_t wystapienie = ++wystapienia_[kod];
   const Bajty naglowek{Escape, kod};
   dziennik_.Bajty(nazwa_, Kierunek::DoUrzadzenia, naglowek, OpisKodu(kod, rozkaz_));
@@ -124,7 +128,8 @@ void Kasa::Rozpocznij(uint8_t kod, Nadajnik& wyjscie, Zegar::time_point teraz) {
 
   const bool zna = rozkaz_ && !stan_.odrzuca.test(kod) && (!rozkaz_->zna || rozkaz_->zna(stan_));
   Wymiana w{stan_, {}, granica_};
-  Bajty pierwsza{Potwierdzenie};
+  Bajty pierwsza;
+  if (!zna || rozkaz_->potwierdza) pierwsza.push_back(Potwierdzenie);
   if (zna && rozkaz_->pierwsza) {
     const Bajty dane = rozkaz_->pierwsza(w);
     pierwsza.insert(pierwsza.end(), dane.begin(), dane.end());
@@ -142,8 +147,10 @@ void Kasa::Rozpocznij(uint8_t kod, Nadajnik& wyjscie, Zegar::time_point teraz) {
     pierwsza = {Odmowa};
     opis = "refused: the register does not know this request";
   }
-  Opoznij(wyjscie, opoznienie);
-  Wyslij(wyjscie, std::move(pierwsza), opis);
+  if (!pierwsza.empty()) {
+    Opoznij(wyjscie, opoznienie);
+    Wyslij(wyjscie, std::move(pierwsza), opis);
+  }
   if (zamiana || !zna) return;
 
   oczekiwane_ = LiczbaParametrow(*rozkaz_, stan_);

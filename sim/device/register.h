@@ -28,7 +28,9 @@ struct UstawieniaKasy {
 
 class Kasa {
  public:
-  Kasa(StanKasy stan, std::vector<Usterka> usterki, Dziennik& dziennik, UstawieniaKasy ustawienia = {});
+  // wlasne: requests that take the place of the table's (tests, special registers).
+  Kasa(StanKasy stan, std::vector<Usterka> usterki, Dziennik& dziennik, UstawieniaKasy ustawienia = {},
+       std::span<const Rozkaz> wlasne = {});
 
   void Odebrano(std::span<const uint8_t> bajty, Nadajnik& wyjscie, Zegar::time_point teraz);
   // When the register gives a started exchange up, if one is started.
@@ -60,6 +62,7 @@ class Kasa {
   std::vector<Usterka> usterki_;
   Dziennik& dziennik_;
   UstawieniaKasy ustawienia_;
+  std::span<const Rozkaz> wlasne_;
   std::string nazwa_;
   std::array<uint32_t, 256> wystapienia_{};
 

@@ -30,6 +30,10 @@ struct Rozkaz {
   uint8_t kod;
   const char* opis;  // its meaning, for the wire log
   uint8_t parametry = 0;  // parameter bytes read after the first answer
+  // The first answer opens with the acknowledgement 0x06. Requests that the
+  // driver calls with first answer length 0 get none (the parameters follow
+  // the code at once), and those answering data from the first byte neither.
+  bool potwierdza = true;
   // Data bytes of the first answer, after the acknowledgement; none when null.
   Bajty (*pierwsza)(Wymiana&) = nullptr;
   // Runs once the parameters are in; returns the second answer (status byte

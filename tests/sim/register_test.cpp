@@ -204,3 +204,20 @@ TEST(Kasa, ARefusedCodeOfTheStateFileIsAnsweredWith0x15) {
   Stanowisko s(stan);
   EXPECT_EQ(s.Rozkaz(0x6F), Bajty{0x15});
 }
+
+TEST(Kasa, ARequestWithoutAcknowledgementTakesItsParametersAtOnce) {
+  static const sim::Rozkaz Wlasne[] = {
+      {.kod = 0x03, .opis = "goods record without acknowledgement", .parametry = 2, .potwierdza = false,
+       .wykonanie = [](sim::Wymiana& w) { return Bajty{0x00, w.parametry[0], w.parametry[1]}; }},
+      {.kod = 0x94, .opis = "data from the first byte", .potwierdza = false,
+       .pierwsza = [](sim::Wymiana&) { return Bajty{0x31, 0x32}; }},
+  };
+  sim::Dziennik dziennik;
+  simtest::Zapis wyjscie;
+  sim::Kasa kasa(simtest::Stan("vin-t.txt"), {}, dziennik, {}, Wlasne);
+  kasa.Odebrano(Bajty{0x1B, 0x03, 0x07, 0x00}, wyjscie, sim::Zegar::now());
+  EXPECT_EQ(wyjscie.Odbierz(), (Bajty{0x00, 0x07, 0x00}));
+  kasa.Odebrano(Bajty{0x1B, 0x94}, wyjscie, sim::Zegar::now());
+  EXPECT_EQ(wyjscie.Odbierz(), (Bajty{0x31, 0x32}));
+  EXPECT_TRUE(kasa.Bezczynna());
+}
