@@ -24,7 +24,7 @@ const char* const Pomoc =
     "                        configuration: 0 one register (default), 1 line switch by DTR and\n"
     "                        RTS, 3 multiplexer selected by 1B 01 address, 4 by FE address\n"
     "  --select ADDR         the register selected at start\n"
-    "  --fault SPEC          inject a fault: CODE[,n=N|N-M|N+][,pK=V][,reg=A]:KIND[=ARG]\n"
+    "  --fault FAULT         inject a fault: CODE[,n=N|N-M|N+][,pK=V][,reg=A]:KIND[=ARG]\n"
     "                        KIND: silent refuse ack=B garbage[=N] raw=B,.. late=MS cut=N\n"
     "                        eor=R status=S[,B..] silent2 garbage2[=N] raw2=B,.. late2=MS\n"
     "  --faults FILE         faults from a script file, one a line, \";\" comments\n"
