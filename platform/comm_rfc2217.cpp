@@ -106,8 +106,16 @@ class LiniaRfc2217 final : public Linia {
         {USTAW_STOP, {STOP[u.bityStopu]}},
         {USTAW_STEROWANIE, {static_cast<uint8_t>(u.kontrolaCTS ? 3 : 1)}},
     };
-    for (const auto& [kod, dane] : polecenia)
-      if (const int wynik = Polecenie(kod, dane); wynik != 0) return wynik;
+    // Only what changed goes out again: a speed change is one command.
+    for (const auto& [kod, dane] : polecenia) {
+      auto& wyslane = ostatnieUstawienia_[kod];
+      if (wyslane == dane) continue;
+      if (const int wynik = Polecenie(kod, dane); wynik != 0) {
+        wyslane.clear();
+        return wynik;
+      }
+      wyslane = dane;
+    }
     return 0;
   }
 
@@ -471,6 +479,7 @@ class LiniaRfc2217 final : public Linia {
   const int gniazdo_;
   const int budzik_;
   std::thread odbiornik_;
+  std::array<Bajty, 16> ostatnieUstawienia_;  // the owner's last settings sent, by command
   std::mutex wysylanie_;
 
   std::mutex m_;
