@@ -93,6 +93,9 @@ struct DaneProcesu {
   uint8_t UdostepnianieWyjscia = 0;  // sharing of the output file: 0 deny all, 1 deny write, 2 deny none
 };
 
+// Copies a text into a 256-byte buffer, cut to 255 bytes.
+void KopiujDoNapisu(char* cel, const char* zrodlo);
+
 extern DaneSesji Sesja;
 extern DaneProcesu Proces;
 
