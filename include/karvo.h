@@ -103,6 +103,8 @@ KARVO_API uint8_t OdczytanieNumeruUrzadzenia(void) KARVO_AS("OdczytanieNumeruUrz
 KARVO_API uint8_t OdczytanieTypuUrzadzenia(void) KARVO_AS("OdczytanieTypuUrzadzenia");
 
 /* ---- command entry points ------------------------------------------------ */
+KARVO_API uint8_t Karvo_ONrKasy(const char* wejscie, const char* wyjscie) KARVO_AS("_ONrKasy");
+KARVO_API uint8_t Karvo_ZNrKasy(const char* wejscie) KARVO_AS("_ZNrKasy");
 
 #ifdef __cplusplus
 }

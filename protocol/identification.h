@@ -15,6 +15,14 @@ bool DopisanieDoPlikuIdentyfikatorow();
 bool KasaPodajeNumer();
 // Whether the device was found in ECRTBUF.TXT in this session.
 bool UrzadzenieZnalezioneWBuforze();
+// Whether the session should append the device to ECRTBUF.TXT once the number
+// is read: the type was read, the device was not found there and it is not a price checker.
+bool UrzadzenieDoDopisania();
+// Whether a mismatch of the register's number is an error (the exported
+// SygnalizowanieBleduWeryfikacjiNumeruUrzadzenia sets it; 1 until then).
+bool WeryfikacjaNumeruUrzadzenia();
+// The model word of the register's type code.
+const char* SlowoModelu();
 
 // Type tests on the register's type code.
 bool KasaPelto();
