@@ -9,7 +9,8 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <ctime>
+
+#include "platform/clock.h"
 
 namespace platforma {
 
@@ -20,11 +21,13 @@ int32_t UtworzenieGniazda(RodzajGniazda rodzaj) {
 }
 
 static int CzekanieNaZdarzenie(int32_t gniazdo, short zdarzenia, int32_t czasMs) {
-  // poll() wakes early on signals; keep waiting until the whole deadline has passed.
-  const uint64_t koniec = ZegarMs() + static_cast<uint64_t>(czasMs < 0 ? 0 : czasMs);
+  // poll() wakes early on signals; keep waiting until the whole deadline has
+  // passed (the tick wraps, so only differences of it count).
+  const uint32_t poczatek = LicznikMs();
+  const uint32_t czas = czasMs < 0 ? 0u : static_cast<uint32_t>(czasMs);
   for (;;) {
-    const uint64_t teraz = ZegarMs();
-    const int pozostalo = teraz >= koniec ? 0 : static_cast<int>(koniec - teraz);
+    const uint32_t minelo = LicznikMs() - poczatek;
+    const int pozostalo = minelo >= czas ? 0 : static_cast<int>(czas - minelo);
     pollfd p{gniazdo, zdarzenia, 0};
     const int n = ::poll(&p, 1, pozostalo);
     if (n > 0) return 1;
@@ -65,17 +68,5 @@ long OdbiorZGniazda(int32_t gniazdo, void* bufor, std::size_t dlugosc) {
 int CzekanieNaOdczyt(int32_t gniazdo, int32_t czasMs) { return CzekanieNaZdarzenie(gniazdo, POLLIN, czasMs); }
 
 bool ZamkniecieGniazda(int32_t gniazdo) { return ::close(gniazdo) == 0; }
-
-uint64_t ZegarMs() {
-  timespec t{};
-  ::clock_gettime(CLOCK_MONOTONIC, &t);
-  return static_cast<uint64_t>(t.tv_sec) * 1000u + static_cast<uint64_t>(t.tv_nsec) / 1000000u;
-}
-
-void Pauza(uint32_t ms) {
-  timespec t{static_cast<time_t>(ms / 1000), static_cast<long>(ms % 1000) * 1000000L};
-  while (::nanosleep(&t, &t) != 0 && errno == EINTR) {
-  }
-}
 
 }  // namespace platforma

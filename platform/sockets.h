@@ -29,8 +29,4 @@ long OdbiorZGniazda(int32_t gniazdo, void* bufor, std::size_t dlugosc);
 int CzekanieNaOdczyt(int32_t gniazdo, int32_t czasMs);
 bool ZamkniecieGniazda(int32_t gniazdo);
 
-// Milliseconds of a monotonic clock and a plain pause, for the polling loops.
-uint64_t ZegarMs();
-void Pauza(uint32_t ms);
-
 }  // namespace platforma

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "include/karvo.h"
+#include "platform/clock.h"
 #include "platform/sockets.h"
 #include "session/result_codes.h"
 #include "session/session_state.h"
@@ -87,11 +88,14 @@ bool WyslanieDanych(const uint8_t* bufor, std::size_t dlugosc) {
 }
 
 bool OdbiorBajtu(uint8_t* bajt) {
-  const uint64_t termin = platforma::ZegarMs() + static_cast<uint64_t>(std::max<int64_t>(Otwarte.CzasOdbioru, 0)) * 1000u;
   if (Otwarte.CzasOdbioru <= 0) {
     UstawBlad(BLAD_CZASU);
     return false;
   }
+  // The tick wraps, so the time spent is summed from its differences.
+  const uint64_t czas = static_cast<uint64_t>(Otwarte.CzasOdbioru) * 1000u;
+  uint64_t minelo = 0;
+  uint32_t poprzedni = platforma::LicznikMs();
   // Once the socket reports readable with nothing to read (the peer has closed,
   // or an error waits), only short pauses remain until the deadline.
   bool gotowe = false, tylkoPauzy = false;
@@ -111,16 +115,19 @@ bool OdbiorBajtu(uint8_t* bajt) {
     } else if (gotowe) {
       tylkoPauzy = true;
     }
-    const uint64_t teraz = platforma::ZegarMs();
-    if (teraz >= termin) {
+    const uint32_t teraz = platforma::LicznikMs();
+    minelo += teraz - poprzedni;
+    poprzedni = teraz;
+    if (minelo >= czas) {
       UstawBlad(BLAD_CZASU);
       return false;
     }
     if (tylkoPauzy) {
-      platforma::Pauza(1);
+      platforma::Uspienie(1);
       continue;
     }
-    const int wynik = platforma::CzekanieNaOdczyt(Otwarte.Uchwyt, static_cast<int32_t>(termin - teraz));
+    const uint64_t pozostalo = std::min<uint64_t>(czas - minelo, INT32_MAX);
+    const int wynik = platforma::CzekanieNaOdczyt(Otwarte.Uchwyt, static_cast<int32_t>(pozostalo));
     if (wynik < 0) {
       UstawBlad(BLAD_GNIAZDA);
       return false;

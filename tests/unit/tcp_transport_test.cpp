@@ -12,8 +12,10 @@
 #include <cstring>
 
 #include "link_fakes.h"
+#include "serial_test_support.h"
 #include "protocol/framing.h"
 #include "protocol/line.h"
+#include "include/karvo.h"
 #include "session/session_state.h"
 #include "transport/tcp_transport.h"
 
@@ -285,6 +287,53 @@ TEST_F(Transport, ControlSequenceSkipsEmptyTexts) {
   EXPECT_TRUE(WyslanieRozkazowSterujacych(nullptr, nullptr, nullptr));
   EXPECT_TRUE(ZamkniecieGniazda());
   EXPECT_EQ(serwer.Otrzymane(), Teksty{"PS00"});
+}
+
+// ---- the selected port: a virtual port of a port server, or a local one ----
+
+class WybranyPort : public TestPortow {
+ protected:
+  void SetUp() override {
+    TestPortow::SetUp();
+    ZerowanieDanychSesji();
+    Sesja.Lacze.CzasOczekiwania = 2;
+    ASSERT_GE(pty_.urzadzenie, 0);
+  }
+  void Otworz(const std::string& adres) {
+    MapaPortow({"COM3\t" + pty_.nazwa + (adres.empty() ? "" : "\t" + adres)});
+    SetComSelector(1);
+    ASSERT_EQ(InitializePort(3, 9600, 1, 1), 0) << PobierzBlad().komunikat;
+  }
+  ParaPty pty_;
+};
+
+TEST_F(WybranyPort, ChannelZeroOnAVirtualPortSendsTheCommandsOfChannelOne) {
+  testy::SerwerPortow serwer(testy::WlasnyAdresPetli());
+  Otworz(serwer.Adres());
+  EXPECT_TRUE(UstawienieKanalu(0));
+  EXPECT_EQ(serwer.Otrzymane(), Razem(PRZYGOTOWANIE, {"PS00", "PS11", "PBR3"}));  // the port's own speed
+  EXPECT_EQ(Sesja.BiezacyWynik, 0);
+}
+
+TEST_F(WybranyPort, SpeedOutsideTheTableOnAVirtualPortFailsWith65) {
+  testy::SerwerPortow serwer(testy::WlasnyAdresPetli());
+  Otworz(serwer.Adres());
+  EXPECT_FALSE(UstawieniePredkosci(14400));
+  EXPECT_EQ(serwer.Otrzymane(), PRZYGOTOWANIE);
+  EXPECT_EQ(Sesja.BiezacyWynik, 65);
+  Sesja.BiezacyWynik = 0;
+  EXPECT_TRUE(UstawieniePredkosci(38400));
+  EXPECT_EQ(serwer.Otrzymane(), Razem(Razem(PRZYGOTOWANIE, PRZYGOTOWANIE), {"PBR5"}));
+  EXPECT_EQ(GetSpeed(1), 9600);  // the local side of a virtual port keeps its speed
+}
+
+TEST_F(WybranyPort, LocalPortIsSetThroughThePortFunctions) {
+  Otworz("");
+  EXPECT_TRUE(UstawienieKanalu(5));  // the line switch refuses channel 5; the outcome does not count
+  EXPECT_TRUE(UstawienieKanalu(2));
+  EXPECT_TRUE(UstawieniePredkosci(19200));
+  EXPECT_EQ(GetSpeed(1), 19200);
+  EXPECT_EQ(Sesja.BiezacyWynik, 0);
 }
 
 }  // namespace
