@@ -28,5 +28,19 @@ uint8_t OdebranieBajtu();
 void WymianaRamki(const ZadanieRamki& zadanie);
 // True in the modem-frame modes (MUX2 and MUX5).
 bool TrybRamkowy();
+// Carrier detect of the serial line; the TCP link always counts as connected.
+bool JestNosna();
 // Direct mode: waits until the port has sent every byte (CharSent); true in the framed modes.
 bool WyslanoWszystko();
+
+// The serial port functions the line modes go through. The real port is the
+// default; a test or a fuzzer puts its own byte source and sink in its place.
+struct PortSzeregowyLacza {
+  uint8_t (*ZapisBajtu)(uint8_t bajt);     // 1 written
+  uint8_t (*OdczytBajtu)(uint8_t* bajt);   // 1 read
+  uint8_t (*StatusModemu)();               // 0x80 carrier detect
+  int32_t (*Czyszczenie)();                // discard both queues
+  uint8_t (*WyslanoZnaki)();               // every byte sent
+};
+// nullptr puts the real serial port back.
+void PodstawieniePortuSzeregowego(const PortSzeregowyLacza* port);

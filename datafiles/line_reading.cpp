@@ -1,0 +1,123 @@
+// Reading lines by kind: header "#", data "$", comments ";" skipped.
+#include <cstring>
+#include <string_view>
+
+#include "datafiles/data_files.h"
+#include "platform/files.h"
+#include "protocol/codecs.h"
+#include "session/server_channel.h"
+#include "session/session_state.h"
+
+namespace {
+
+// Bytes of a file read in blocks; what was read beyond the end of the line
+// is given back by seeking, so the file stands right after the line as if
+// it had been read byte by byte. A handle that cannot seek is read bytewise.
+class CzytnikBajtow {
+ public:
+  explicit CzytnikBajtow(int32_t uchwyt)
+      : uchwyt_(uchwyt), blok_(platforma::UstawPozycjePliku(uchwyt, 0, 1) >= 0 ? sizeof bufor_ : 1) {}
+  ~CzytnikBajtow() {
+    if (pozycja_ < ile_) platforma::UstawPozycjePliku(uchwyt_, -static_cast<int64_t>(ile_ - pozycja_), 1);
+  }
+  CzytnikBajtow(const CzytnikBajtow&) = delete;
+  CzytnikBajtow& operator=(const CzytnikBajtow&) = delete;
+
+  // False at the end of the file and on a read error.
+  bool Nastepny(char& bajt) {
+    if (pozycja_ == ile_) {
+      const long n = platforma::CzytajPlik(uchwyt_, bufor_, blok_);
+      if (n <= 0) return false;
+      ile_ = static_cast<std::size_t>(n);
+      pozycja_ = 0;
+    }
+    bajt = bufor_[pozycja_++];
+    return true;
+  }
+
+ private:
+  int32_t uchwyt_;
+  std::size_t blok_;
+  char bufor_[256];
+  std::size_t pozycja_ = 0, ile_ = 0;
+};
+
+// The line being read and the terminator bytes matched at its end so far.
+// The matched bytes are always the longest tail of what was read that is a
+// beginning of the terminator, so a terminator is found wherever it starts
+// (a carriage return before CR LF stays in the line).
+struct SkladanaLinia {
+  explicit SkladanaLinia(std::string_view k) : koniec(k) {}
+  std::string_view koniec;
+  char tresc[2 * DLUGOSC_NAPISU];
+  std::size_t dlugosc = 0;
+  std::size_t dopasowane = 0;
+
+  bool Dopasowanie() const {
+    return koniec.substr(0, dopasowane) == std::string_view(tresc + dlugosc - dopasowane, dopasowane);
+  }
+  // Takes one byte; true when it completed the terminator.
+  bool Bajt(char bajt) {
+    tresc[dlugosc++] = bajt;
+    for (++dopasowane; dopasowane > 0 && !Dopasowanie(); --dopasowane) {
+    }
+    if (dopasowane == 0 || dopasowane < koniec.size()) return false;
+    dlugosc -= dopasowane;
+    dopasowane = 0;
+    return true;
+  }
+  std::size_t DlugoscTresci() const { return dlugosc - dopasowane; }
+};
+
+}  // namespace
+
+uint8_t OdczytanieLinii(int32_t uchwyt, char* linia) {
+  if (!linia) return 0;
+  linia[0] = 0;
+  SkladanaLinia skladana(WidokNapisu(Proces.ZnakiKoncaLinii));
+  CzytnikBajtow czytnik(uchwyt);
+  bool zakonczona = false;
+  for (char bajt; !zakonczona && czytnik.Nastepny(bajt);) {
+    Sesja.LiniaZakonczona = 0;
+    if (bajt == 0) continue;  // a zero byte cannot stand in a text; it is dropped
+    zakonczona = skladana.Bajt(bajt);
+    if (skladana.DlugoscTresci() > NajdluzszyNapis) return 0;
+  }
+  if (zakonczona) Sesja.LiniaZakonczona = 1;
+  // A line that ends at the end of the file keeps even a partial terminator.
+  if (skladana.dlugosc > NajdluzszyNapis) return 0;
+  std::memcpy(linia, skladana.tresc, skladana.dlugosc);
+  linia[skladana.dlugosc] = 0;
+  return skladana.dlugosc > 0;
+}
+
+uint8_t OdczytanoZPlikuKonkretnaLinie(int32_t uchwyt, char znacznik, char* linia, uint8_t* zlaLinia) {
+  uint8_t zla = 0;
+  uint8_t jest = 0;
+  while (OdczytanieLinii(uchwyt, linia)) {
+    if (linia[0] == znacznik) {
+      std::memmove(linia, linia + 1, DlugoscNapisu(linia));  // the terminator moves too
+      jest = 1;
+      break;
+    }
+    if (linia[0] == ZnakKomentarza) continue;
+    linia[0] = 0;
+    zla = 1;
+    break;
+  }
+  if (zlaLinia) *zlaLinia = zla;
+  return jest;
+}
+
+uint8_t OdczytanoZPlikuLinieNaglowka(int32_t uchwyt, char* linia, uint8_t* zlaLinia) {
+  return OdczytanoZPlikuKonkretnaLinie(uchwyt, ZnakNaglowka, linia, zlaLinia);
+}
+
+uint8_t OdczytanoZPlikuLinieDanych(int32_t uchwyt, char* linia, uint8_t* zlaLinia) {
+  if (!OdczytanoZPlikuKonkretnaLinie(uchwyt, ZnakDanych, linia, zlaLinia)) return 0;
+  if (uchwyt >= 0 && uchwyt == Sesja.UchwytWejscia) {
+    ++Sesja.LicznikLiniiWejscia;
+    PowiadomienieOkresowe('L', Sesja.LicznikLiniiWejscia, Sesja.OkresLinii);
+  }
+  return 1;
+}
