@@ -76,14 +76,14 @@ std::optional<std::pair<uint8_t, WpisMapyPortow>> PrzeczytanaLinia(std::string l
 
 }  // namespace
 
-std::string KatalogPlatformy() {
+std::string KatalogMapyPortow() {
   const char* katalog = std::getenv("KARVO_PLATFORM_DIR");
   if (katalog != nullptr && *katalog != '\0') return katalog;
   return "/etc/karvo";
 }
 
 std::optional<WpisMapyPortow> WpisPortu(uint8_t numer) {
-  std::ifstream plik(KatalogPlatformy() + "/ports.conf", std::ios::binary);
+  std::ifstream plik(KatalogMapyPortow() + "/ports.conf", std::ios::binary);
   std::optional<WpisMapyPortow> znaleziony;
   std::string linia;
   while (std::getline(plik, linia)) {

@@ -22,7 +22,7 @@ struct WpisMapyPortow {
 };
 
 // The directory holding ports.conf.
-std::string KatalogPlatformy();
+std::string KatalogMapyPortow();
 
 // The map's line for COMn, if the map has a usable one.
 std::optional<WpisMapyPortow> WpisPortu(uint8_t numer);

@@ -20,7 +20,7 @@ TEST(Harness, WritesTheDriversFilesForTheSimulatorsLink) {
   Symulator sim(env.Katalog(), {.urzadzenia = {"vin-t.txt"}});
   ASSERT_TRUE(sim.Gotowy());
   env.PolaczZSymulatorem(sim, 7, "COM3:19200:MUX0:1", 2);
-  EXPECT_EQ(CzytajPlik(env.Sciezka("KONFIG.TXT")), "7\tCOM3:19200:MUX0:1\t2\tSymulator\r\n");
+  EXPECT_EQ(CzytajPlik(env.Sciezka("KONFIG.TXT")), "$7\tCOM3:19200:MUX0:1\t2\tSymulator\r\n");
   EXPECT_EQ(CzytajPlik(env.Sciezka("ports.conf")), "COM3\t" + sim.Dowiazanie() + "\n");
   EXPECT_EQ(Srodowisko::Wejscie(7, {"1\t2"}), "#7\r\n#\r\n#\r\n$1\t2\r\n");
 }

@@ -192,7 +192,7 @@ std::string Symulator::Bledy() const { return CzytajPlik(bledy_); }
 void Srodowisko::PolaczZSymulatorem(const Symulator& sim, int numerKasy, const std::string& lacze,
                                     int czasOczekiwania) const {
   const std::string port = lacze.substr(0, lacze.find(':'));
-  Konfig(std::to_string(numerKasy) + "\t" + lacze + "\t" + std::to_string(czasOczekiwania) + "\tSymulator\r\n");
+  Konfig("$" + std::to_string(numerKasy) + "\t" + lacze + "\t" + std::to_string(czasOczekiwania) + "\tSymulator\r\n");
   Porty(port + "\t" + sim.Cel() + "\n");
 }
 
