@@ -221,6 +221,60 @@ TEST(Lacza, MultiplexerSelectsTheRegister) {
   }
 }
 
+// The modem-frame kinds before a communication module answers: the frames
+// go out over the serial line at 19200 only with carrier, and a TCP link to
+// nobody fails at once.
+TEST(Lacza, ModemLineWithoutCarrierSendsNothing) {
+  const struct { const char* stanModemu; std::string wynik; } przypadki[] = {
+      {"0x30", Opis(30, "brak nosnej na linii modemowej")},
+      {"0xB0", Opis(33, "brak odpowiedzi modulu komunikacyjnego")},
+  };
+  for (const auto& p : przypadki) {
+    SCOPED_TRACE(p.stanModemu);
+    Stanowisko env;
+    Symulator sim(env.Katalog(), {.urzadzenia = {"typ-0x24.txt"},
+                                  .lacze = Lacze::Rfc2217,
+                                  .dodatkowe = {"--modem-status", p.stanModemu}});
+    ASSERT_TRUE(sim.Gotowy());
+    const std::string modem = "T:HASLO123:0:1:2";
+    env.Konfig("$3\tCOM1:9600:MUX2:1\t1\tModem\t" + modem + "\r\n");
+    env.Porty("COM1\t" + sim.Cel() + "\n");
+    env.Plik("WE.TXT", Srodowisko::Wejscie(3));
+    const WynikKarvo w = env.Karvo(113, "WE.TXT", "WY.TXT", 30s);
+    ASSERT_FALSE(w.przekroczonyCzas);
+    EXPECT_EQ(BezCzasu(w.raport), Linie({Naglowek0(3, "COM1:9600:MUX2:1", "ONrKasy", "WY.TXT"), p.wynik,
+                                         "Modem (identyfikator z pliku KONFIG.TXT)\t" + modem}));
+    SprawdzLog(w);
+    sim.Zatrzymaj();
+    const std::string d = sim.Dziennik();
+    EXPECT_NE(d.find("speed 19200"), std::string::npos) << d;
+    EXPECT_EQ(IleRazy(d, 0xFE), 0) << d;
+  }
+}
+
+TEST(Lacza, NetworkLinkToNobodyGives65) {
+  Stanowisko env;
+  const std::string siec = "127.0.0.1:1:x:0:HASLO123:1:2";
+  env.Konfig("$3\tCOM1:9600:MUX5:1\t1\tModul\t" + siec + "\r\n");
+  env.Plik("WE.TXT", Srodowisko::Wejscie(3));
+  const WynikKarvo w = env.Karvo(113, "WE.TXT", "WY.TXT");
+  EXPECT_EQ(BezCzasu(w.raport), Linie({Naglowek0(3, "COM1:9600:MUX5:1", "ONrKasy", "WY.TXT"),
+                                       Opis(65, "blad polaczenia sieciowego"),
+                                       "Modul (identyfikator z pliku KONFIG.TXT)\t" + siec}));
+  SprawdzLog(w);
+}
+
+TEST(Lacza, APortThatDoesNotOpenGives62) {
+  Stanowisko env;
+  env.Konfig("$3\tCOM9:9600:MUX0:1\t1\r\n");
+  env.Porty("COM9\t" + env.Sciezka("nothing-here") + "\n");
+  env.Plik("WE.TXT", Srodowisko::Wejscie(3));
+  const WynikKarvo w = env.Karvo(113, "WE.TXT", "WY.TXT");
+  EXPECT_EQ(BezCzasu(w.raport), Linie({Naglowek0(3, "COM9:9600:MUX0:1", "ONrKasy", "WY.TXT"),
+                                       Opis(62, "nie mozna otworzyc portu lub polaczenia z kasa"),
+                                       "Karvo (identyfikator domyslny)"}));
+}
+
 // ---- failure paths ----
 
 struct Awaria {
