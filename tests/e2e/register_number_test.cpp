@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <filesystem>
 #include <regex>
 #include <string>
 #include <thread>
@@ -406,5 +407,28 @@ TEST(Serwer, BreakBeforeTheFirstRequestGives56) {
   EXPECT_EQ(IleRazy(sim.Dziennik(), 0xFE), 0);
 }
 #endif
+
+}  // namespace
+
+namespace {
+
+TEST(Archiwum, TwoRunsOnOneInputFileLeaveTwoBlocks) {
+  Stanowisko env;
+  Symulator sim(env.Katalog(), {.urzadzenia = {"typ-0x24.txt"}});
+  ASSERT_TRUE(sim.Gotowy());
+  env.PolaczZSymulatorem(sim, 3);
+  std::filesystem::create_directory(env.Sciezka("$$$"));
+  env.Plik("WE.TXT", Srodowisko::Wejscie(3));
+  for (int i = 0; i < 2; ++i) EXPECT_NE(env.Karvo(113, "WE.TXT", "WY.TXT").raport.find("\r\n#" + DOBRZE), std::string::npos);
+  for (const char* rodzaj : {"IN", "OUT", "RAP", "KON"}) {
+    SCOPED_TRACE(rodzaj);
+    const std::string archiwum = CzytajPlik(env.Sciezka(std::string("$$$/WE.") + rodzaj));
+    const std::regex blok(";\\*\\*\\* \\d{4}\\.\\d{2}\\.\\d{2} \\d{2}:\\d{2} ONrKasy \\*\\*\\* \r\n");
+    EXPECT_EQ(std::distance(std::sregex_iterator(archiwum.begin(), archiwum.end(), blok), std::sregex_iterator()), 2)
+        << archiwum;
+  }
+  const std::string wejscie = CzytajPlik(env.Sciezka("$$$/WE.IN"));
+  EXPECT_NE(wejscie.find("\r\n#3\r\n#\r\n#\r\n;***"), std::string::npos) << wejscie;
+}
 
 }  // namespace
