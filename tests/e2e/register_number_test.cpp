@@ -79,6 +79,8 @@ std::string DwieCyfry(int n) { return (n < 10 ? "0" : "") + std::to_string(n); }
 
 // ---- every ready-made register over a pseudo-terminal ----
 
+void PrintTo(const Rodzina& r, std::ostream* os) { *os << r.plik; }
+
 class KazdaKasa : public ::testing::TestWithParam<Rodzina> {};
 
 TEST_P(KazdaKasa, ReadsItsNumber) {
@@ -285,6 +287,8 @@ struct Awaria {
   std::string trzeciaLinia;   // the third report line
   std::vector<std::pair<uint8_t, int>> rozkazy;  // request code and how often it was sent
 };
+
+void PrintTo(const Awaria& a, std::ostream* os) { *os << a.nazwa; }
 
 class Awarie : public ::testing::TestWithParam<Awaria> {};
 
