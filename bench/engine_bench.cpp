@@ -61,14 +61,14 @@ void KosztSilnika(int n) {
   }
   Seria(0xC0, 3, 50);  // warm up
   const Pomiar krotki = Seria(0xC0, 3, n);    // 2 bytes out, 3 in
-  const Pomiar dlugi = Seria(0x71, 13, n);    // 2 bytes out, 13 in
+  const Pomiar dlugi = Seria(0x71, 12, n);    // 2 bytes out, 12 in
   ZamkniecieLacza();
-  const double naBajtSciana = (dlugi.scianaUs - krotki.scianaUs) / 10;
-  const double naBajtProcesor = (dlugi.procesorUs - krotki.procesorUs) / 10;
+  const double naBajtSciana = (dlugi.scianaUs - krotki.scianaUs) / 9;
+  const double naBajtProcesor = (dlugi.procesorUs - krotki.procesorUs) / 9;
   std::printf("(a) engine over a pty, no pacing, %d requests each\n", n);
   std::printf("    request 0xC0 (5 bytes):  %8.1f us wall  %8.1f us cpu per request\n", krotki.scianaUs,
               krotki.procesorUs);
-  std::printf("    request 0x71 (15 bytes): %8.1f us wall  %8.1f us cpu per request\n", dlugi.scianaUs,
+  std::printf("    request 0x71 (14 bytes): %8.1f us wall  %8.1f us cpu per request\n", dlugi.scianaUs,
               dlugi.procesorUs);
   std::printf("    per answer byte:         %8.2f us wall  %8.2f us cpu\n", naBajtSciana, naBajtProcesor);
 }
@@ -79,7 +79,8 @@ long BajtyWDzienniku(const std::string& dziennik) {
   std::istringstream linie(dziennik);
   std::string linia;
   while (std::getline(linie, linia)) {
-    const auto p = linia.find("driver -");
+    auto p = linia.find("driver -> ");
+    if (p == std::string::npos) p = linia.find("driver <- ");
     if (p == std::string::npos || linia.size() < p + 20) continue;
     std::istringstream hex(linia.substr(p + 20, linia.find("  |", p + 20) - (p + 20)));
     std::string bajt;

@@ -73,8 +73,11 @@ class LiniaRfc2217 final : public Linia {
   // Offers the COM-PORT-OPTION and binary transmission and waits for the answer.
   int Negocjuj() {
     {
+      // The server may offer the options first and the receiver may have agreed
+      // already: an option that is on stays on, or its answer never comes.
       std::lock_guard<std::mutex> b(m_);
-      nasze_[OPCJA_COM_PORT] = nasze_[OPCJA_BINARNA] = ich_[OPCJA_BINARNA] = Stan::ChcemyTak;
+      for (Stan* s : {&nasze_[OPCJA_COM_PORT], &nasze_[OPCJA_BINARNA], &ich_[OPCJA_BINARNA]})
+        if (*s == Stan::Nie) *s = Stan::ChcemyTak;
     }
     if (const int kod = WyslijSurowe({IAC, WILL, OPCJA_COM_PORT, IAC, WILL, OPCJA_BINARNA, IAC, DO, OPCJA_BINARNA});
         kod != 0)
