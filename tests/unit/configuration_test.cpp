@@ -238,7 +238,9 @@ TEST_F(Konfiguracja, ServerFileVariants) {
     OdczytanieKonfiguracji();
     EXPECT_EQ(Sesja.BiezacyWynik, p.wynik) << p.tresc;
     EXPECT_STREQ(Proces.ZnakiKoncaLinii, p.terminator) << p.tresc;
-    if (p.wynik == 0) EXPECT_EQ(Proces.UdostepnianieWyjscia, p.udostepnianie) << p.tresc;
+    if (p.wynik == 0) {
+      EXPECT_EQ(Proces.UdostepnianieWyjscia, p.udostepnianie) << p.tresc;
+    }
   }
 }
 

@@ -103,10 +103,11 @@ TEST_F(Sesje, ResultCodesOfTheOpeningWithTheFileConcerned) {
     const std::string raport = Zawartosc(dir / "RAPORT.TXT");
     const std::string oczekiwany =
         std::to_string(p.wynik) + (p.plik.empty() ? "" : "\t; (" + p.plik + ")");
-    if (p.wynik == 0)
+    if (p.wynik == 0) {
       EXPECT_NE(raport.find("\r\n#0\t; program zakonczony bezblednie\r\n"), std::string::npos) << raport;
-    else if (p.wynik > 2)
+    } else if (p.wynik > 2) {
       EXPECT_NE(raport.find("\r\n#" + oczekiwany + "\r\n"), std::string::npos) << raport << " / " << oczekiwany;
+    }
   }
 }
 
