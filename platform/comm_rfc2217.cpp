@@ -39,7 +39,7 @@ constexpr uint8_t USTAW_PREDKOSC = 1, USTAW_ROZMIAR = 2, USTAW_PARZYSTOSC = 3, U
 constexpr uint8_t STAN_LINII = 6, STAN_MODEMU = 7;  // the server's notifications: 106, 107
 
 constexpr auto CZAS_POLACZENIA = std::chrono::milliseconds(3000);
-constexpr auto CZAS_ODPOWIEDZI = std::chrono::milliseconds(500);
+constexpr auto CZAS_ODPOWIEDZI = std::chrono::milliseconds(300);
 
 std::optional<Zegar::time_point> Termin(std::optional<uint32_t> ms) {
   if (!ms) return std::nullopt;
@@ -89,9 +89,10 @@ class LiniaRfc2217 final : public Linia {
     if (nasze_[OPCJA_COM_PORT] == Stan::ChcemyTak) return ETIMEDOUT;
     if (nasze_[OPCJA_COM_PORT] == Stan::Nie) return EPROTONOSUPPORT;
     b.unlock();
-    // Carrier, ring, DSR and CTS; break and the three receive errors.
-    if (const int kod = Polecenie(MASKA_STANU_MODEMU, {0xF0}); kod != 0) return kod;
-    return Polecenie(MASKA_STANU_LINII, {0x1E});
+    // Carrier, ring, DSR and CTS; break and the three receive errors. Servers
+    // often leave the masks unconfirmed, so no answer is awaited.
+    if (const int kod = Polecenie(MASKA_STANU_MODEMU, {0xF0}, false); kod != 0) return kod;
+    return Polecenie(MASKA_STANU_LINII, {0x1E}, false);
   }
 
   int UstawParametry(const UstawieniaLinii& u) override {
@@ -325,7 +326,7 @@ class LiniaRfc2217 final : public Linia {
 
   // One COM-PORT-OPTION command; waits a while for the server's answer, which
   // a server may omit.
-  int Polecenie(uint8_t kod, const Bajty& dane) {
+  int Polecenie(uint8_t kod, const Bajty& dane, bool czekajNaOdpowiedz = true) {
     uint32_t przed;
     {
       std::lock_guard<std::mutex> b(m_);
@@ -341,9 +342,15 @@ class LiniaRfc2217 final : public Linia {
     ramka.push_back(IAC);
     ramka.push_back(SE);
     if (const int wynik = WyslijSurowe(ramka); wynik != 0) return wynik;
+    // Some servers leave some commands unanswered (the control lines of a
+    // port without modem lines, say): after one miss that kind is not awaited.
+    const std::size_t rodzaj = kod == USTAW_STEROWANIE && !dane.empty() && dane[0] >= 4 ? 0 : kod;
+    if (!czekajNaOdpowiedz) return 0;
     std::unique_lock<std::mutex> b(m_);
-    cv_.wait_until(b, Zegar::now() + CZAS_ODPOWIEDZI,
-                   [&] { return przerwano_ || blad_ != 0 || odpowiedzi_[kod] != przed; });
+    if (bezOdpowiedzi_[rodzaj]) return blad_;
+    if (!cv_.wait_until(b, Zegar::now() + CZAS_ODPOWIEDZI,
+                        [&] { return przerwano_ || blad_ != 0 || odpowiedzi_[kod] != przed; }))
+      bezOdpowiedzi_[rodzaj] = true;
     return blad_;
   }
 
@@ -483,6 +490,8 @@ class LiniaRfc2217 final : public Linia {
   const int budzik_;
   std::thread odbiornik_;
   std::array<Bajty, 16> ostatnieUstawienia_;  // the owner's last settings sent, by command
+  std::array<bool, 16> bezOdpowiedzi_{};        // kinds of command the server leaves unanswered
+                                                // (0 stands for the control-line commands)
   std::mutex wysylanie_;
 
   std::mutex m_;

@@ -87,7 +87,6 @@ TEST_F(PortRfc2217, TheParitySelectionOfPInitializePortReachesTheLine) {
     ASSERT_EQ(pInitializePort(3, 9600, 1, 1, p.wybor), 0);
     EXPECT_EQ(serwer_.Polecenia(PARZYSTOSC).back(), Bajty{p.naLinii}) << int(p.wybor);
     UnInitializePort();
-    serwer_.CzekajNaKlienta();
   }
 }
 
