@@ -19,6 +19,7 @@ uint8_t ZapisanieLinii(int32_t uchwyt, std::string_view znacznik, std::string_vi
   const std::string_view koniec = WidokNapisu(Proces.ZnakiKoncaLinii);
   std::size_t dlugosc = 0;
   for (const std::string_view czesc : {znacznik, tekst, koniec}) {
+    if (czesc.empty()) continue;  // an empty view may have no data pointer at all
     std::memcpy(bufor + dlugosc, czesc.data(), czesc.size());
     dlugosc += czesc.size();
   }

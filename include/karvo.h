@@ -95,8 +95,16 @@ KARVO_API uint8_t IsError(char* komunikat, int32_t* kod) KARVO_AS("IsError");
 KARVO_API void Dzwiek(void) KARVO_AS("Dzwiek");
 
 /* ---- link and device identification ------------------------------------- */
+KARVO_API void UstawieniePozostawiacOtwartyPortSzeregowy(uint8_t flaga)
+    KARVO_AS("UstawieniePozostawiacOtwartyPortSzeregowy");
+KARVO_API void SygnalizowanieBleduWeryfikacjiNumeruUrzadzenia(uint8_t flaga)
+    KARVO_AS("SygnalizowanieBleduWeryfikacjiNumeruUrzadzenia");
+KARVO_API uint8_t OdczytanieNumeruUrzadzenia(void) KARVO_AS("OdczytanieNumeruUrzadzenia");
+KARVO_API uint8_t OdczytanieTypuUrzadzenia(void) KARVO_AS("OdczytanieTypuUrzadzenia");
 
 /* ---- command entry points ------------------------------------------------ */
+KARVO_API uint8_t Karvo_ONrKasy(const char* wejscie, const char* wyjscie) KARVO_AS("_ONrKasy");
+KARVO_API uint8_t Karvo_ZNrKasy(const char* wejscie) KARVO_AS("_ZNrKasy");
 
 #ifdef __cplusplus
 }

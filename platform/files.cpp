@@ -248,6 +248,11 @@ bool UsunPlik(const char* sciezka) { return sciezka && unlink(DopasowanaSciezka(
 
 bool ZmienKatalog(const char* sciezka) { return sciezka && chdir(DopasowanaSciezka(sciezka).c_str()) == 0; }
 
+bool KatalogIstnieje(const char* sciezka) {
+  struct stat st {};
+  return sciezka && stat(DopasowanaSciezka(sciezka).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
 std::string DopasowanaSciezka(const char* sciezka) {
   if (!sciezka || !sciezka[0]) return {};
   std::string wynik(sciezka);

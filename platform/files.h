@@ -23,6 +23,8 @@ int64_t UstawPozycjePliku(int32_t uchwyt, int64_t przesuniecie, int skad);
 bool SynchronizujPlik(int32_t uchwyt);
 bool UsunPlik(const char* sciezka);
 bool ZmienKatalog(const char* sciezka);
+// True when the path names an existing directory.
+bool KatalogIstnieje(const char* sciezka);
 
 // The path of an existing file or directory: an exact match wins, otherwise
 // each component is matched case-insensitively in its directory; when nothing

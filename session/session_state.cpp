@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "session/result_codes.h"
+#include "session/server_channel.h"
 
 DaneSesji Sesja;
 DaneProcesu Proces;
@@ -30,13 +31,20 @@ void ZerowanieDanychSesji() {
   Sesja.Wstrzymany = 0;
   Sesja.PokazPlikWRaporcie = 1;
   std::memset(Sesja.NazwaWKomunikatach, 0, DLUGOSC_NAPISU);
-  Sesja.BiezacyNumerKomunikatu = 0;
+  OtwarcieKanaluSerwera(0);  // the channel stays closed until the session opens it
   Sesja.NumerKomunikatu = 0;
   // The prologue sets its flags right after the reset; clear them so that no
   // flag of an earlier command in this process survives.
   Sesja.JestPlikWynikowy = Sesja.NowyPlikWynikowy = Sesja.OdczytacNumerKasy = 0;
   Sesja.SprawdzacNumerKasy = Sesja.OdczytacTypKasy = Sesja.PolaczenieZKasa = 0;
+  Sesja.OdczytacPojemnoscPLU = 0;
   std::memset(Sesja.PlikiSterownika, 0, sizeof Sesja.PlikiSterownika);
+}
+
+void KopiujDoNapisu(char* cel, const char* zrodlo) {
+  const std::size_t n = strnlen(zrodlo, DLUGOSC_NAPISU - 1);
+  std::memmove(cel, zrodlo, n);
+  cel[n] = 0;
 }
 
 static const char* TekstLubNic(const char* t) { return t[0] ? t : nullptr; }

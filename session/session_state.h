@@ -62,6 +62,7 @@ struct DaneSesji {
   // Prologue flags, set by each command entry point.
   uint8_t JestPlikWynikowy = 0, NowyPlikWynikowy = 0, OdczytacNumerKasy = 0, SprawdzacNumerKasy = 0,
           OdczytacTypKasy = 0, PolaczenieZKasa = 0;
+  uint8_t OdczytacPojemnoscPLU = 0;  // determine the goods capacity (every command entry point sets it)
 
   // Session flags. PelnaSesja survives the reset.
   uint8_t PelnaSesja = 1;
@@ -91,6 +92,9 @@ struct DaneProcesu {
   Napis ZnakiKoncaLinii{"\r\n"};  // line terminator; the Server file may replace it
   uint8_t UdostepnianieWyjscia = 0;  // sharing of the output file: 0 deny all, 1 deny write, 2 deny none
 };
+
+// Copies a text into a 256-byte buffer, cut to 255 bytes.
+void KopiujDoNapisu(char* cel, const char* zrodlo);
 
 extern DaneSesji Sesja;
 extern DaneProcesu Proces;

@@ -1,0 +1,140 @@
+// How much the driver adds to the line: (a) the engine's own cost per request
+// against karvo-sim over a pseudo-terminal without pacing, and (b) whole
+// _ONrKasy runs with the simulator paced at 9600 and 115200 bit/s, against
+// the physical line time of the bytes exchanged plus the fixed pauses.
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "harness.h"
+#include "protocol/engine.h"
+#include "protocol/identification.h"
+#include "session/result_codes.h"
+#include "session/session_state.h"
+
+namespace {
+
+using Zegar = std::chrono::steady_clock;
+
+double Sekundy(Zegar::duration d) { return std::chrono::duration<double>(d).count(); }
+
+struct Pomiar {
+  double scianaUs, procesorUs;
+};
+
+// n requests of one kind; wall and processor time per request in microseconds.
+Pomiar Seria(uint8_t kod, uint8_t dlugosc, int n) {
+  const std::clock_t c0 = std::clock();
+  const auto t0 = Zegar::now();
+  for (int i = 0; i < n; ++i) {
+    WykonanieRozkazu(kod, dlugosc, 0, 0);
+    if (!BrakBledu()) {
+      std::fprintf(stderr, "request 0x%02X failed with %u\n", kod, unsigned{Sesja.BiezacyWynik});
+      std::exit(1);
+    }
+  }
+  const double sciana = Sekundy(Zegar::now() - t0);
+  const double procesor = double(std::clock() - c0) / CLOCKS_PER_SEC;
+  return {sciana * 1e6 / n, procesor * 1e6 / n};
+}
+
+void KosztSilnika(int n) {
+  e2e::KatalogTymczasowy katalog;
+  e2e::Symulator sim(katalog, {.urzadzenia = {"typ-0x24.txt"}});
+  if (!sim.Gotowy()) std::exit(1);
+  e2e::ZapiszPlik(katalog / "ports.conf", "COM1\t" + sim.Cel() + "\n");
+  setenv("KARVO_PLATFORM_DIR", katalog.Sciezka().c_str(), 1);
+  ZerowanieDanychSesji();
+  Sesja.Lacze.NumerPortu = 1;
+  Sesja.Lacze.Predkosc = 115200;
+  Sesja.Lacze.RodzajLacza = 0;
+  Sesja.Lacze.CzasOczekiwania = 1;
+  OtwarcieLacza();
+  if (!LaczeOtwarte()) {
+    std::fprintf(stderr, "the port did not open\n");
+    std::exit(1);
+  }
+  Seria(0xC0, 3, 50);  // warm up
+  const Pomiar krotki = Seria(0xC0, 3, n);    // 2 bytes out, 3 in
+  const Pomiar dlugi = Seria(0x71, 12, n);    // 2 bytes out, 12 in
+  ZamkniecieLacza();
+  const double naBajtSciana = (dlugi.scianaUs - krotki.scianaUs) / 9;
+  const double naBajtProcesor = (dlugi.procesorUs - krotki.procesorUs) / 9;
+  std::printf("(a) engine over a pty, no pacing, %d requests each\n", n);
+  std::printf("    request 0xC0 (5 bytes):  %8.1f us wall  %8.1f us cpu per request\n", krotki.scianaUs,
+              krotki.procesorUs);
+  std::printf("    request 0x71 (14 bytes): %8.1f us wall  %8.1f us cpu per request\n", dlugi.scianaUs,
+              dlugi.procesorUs);
+  std::printf("    per answer byte:         %8.2f us wall  %8.2f us cpu\n", naBajtSciana, naBajtProcesor);
+}
+
+// Bytes that crossed the line in both directions, from the simulator's wire log.
+long BajtyWDzienniku(const std::string& dziennik) {
+  long n = 0;
+  std::istringstream linie(dziennik);
+  std::string linia;
+  while (std::getline(linie, linia)) {
+    auto p = linia.find("driver -> ");
+    if (p == std::string::npos) p = linia.find("driver <- ");
+    if (p == std::string::npos || linia.size() < p + 20) continue;
+    std::istringstream hex(linia.substr(p + 20, linia.find("  |", p + 20) - (p + 20)));
+    std::string bajt;
+    while (hex >> bajt) n += bajt.size() == 2;
+  }
+  return n;
+}
+
+// The pauses the port layer makes on every run of a directly connected
+// register: 100 ms after opening the device and 100 ms after creating its
+// close event, 2 x 50 ms around the parity change, 1 ms for the line switch.
+constexpr double PAUZY_S = 0.301;
+
+void CalySeans(uint32_t baud, int przebiegi) {
+  e2e::Srodowisko env;
+  e2e::Symulator sim(env.Katalog(), {.urzadzenia = {"typ-0x24.txt"}, .baud = baud});
+  if (!sim.Gotowy()) std::exit(1);
+  env.PolaczZSymulatorem(sim, 3, "COM1:" + std::to_string(baud) + ":MUX0:1", 1);
+  env.Plik("WE.TXT", e2e::Srodowisko::Wejscie(3));
+  env.Karvo(113, "WE.TXT", "WY.TXT");  // the first run identifies the register into ECRTBUF.TXT
+  long przed = BajtyWDzienniku(sim.Dziennik());
+  std::vector<double> stosunki, czasy;
+  long bajty = 0;
+  for (int i = 0; i < przebiegi; ++i) {
+    const auto t0 = Zegar::now();
+    const e2e::WynikKarvo w = env.Karvo(113, "WE.TXT", "WY.TXT");
+    const double sciana = Sekundy(Zegar::now() - t0);
+    if (w.raport.find("#0\t;") == std::string::npos) {
+      std::fprintf(stderr, "the run failed:\n%s\n", w.raport.c_str());
+      std::exit(1);
+    }
+    const long po = BajtyWDzienniku(sim.Dziennik());
+    bajty = po - przed;
+    przed = po;
+    const double linia = double(bajty) * 11 / baud;
+    czasy.push_back(sciana);
+    stosunki.push_back(sciana / (linia + PAUZY_S));
+  }
+  std::sort(stosunki.begin(), stosunki.end());
+  std::sort(czasy.begin(), czasy.end());
+  const double linia = double(bajty) * 11 / baud;
+  std::printf("(b) _ONrKasy at %6u bit/s: %ld bytes, line %.1f ms + pauses %.0f ms; wall median %.1f ms;"
+              " ratio median %.3f (min %.3f, max %.3f)\n",
+              baud, bajty, linia * 1e3, PAUZY_S * 1e3, czasy[czasy.size() / 2] * 1e3, stosunki[stosunki.size() / 2],
+              stosunki.front(), stosunki.back());
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const int n = argc > 1 ? std::atoi(argv[1]) : 2000;
+  const int przebiegi = argc > 2 ? std::atoi(argv[2]) : 7;
+  KosztSilnika(n);
+  CalySeans(9600, przebiegi);
+  CalySeans(115200, przebiegi);
+  return 0;
+}

@@ -1,0 +1,110 @@
+// One open serial line behind a small interface, whatever carries it: a local
+// tty or a port of a network port server reached over RFC 2217. The values
+// follow the reference platform's communications API (line settings, the five
+// time-outs, event masks, modem-line bits, line-error flags), so the port
+// object above keeps that platform's order and meaning while the calls change.
+// Every operation returns 0 or an errno code unless it says otherwise.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+
+namespace platforma {
+
+struct UstawieniaLinii {
+  uint32_t predkosc = 0;    // bit/s
+  uint8_t parzystosc = 0;   // 0 none, 1 odd, 2 even, 3 mark, 4 space
+  uint8_t bityStopu = 0;    // 0 one, 1 one and a half, 2 two
+  uint8_t bityDanych = 8;   // 5..8
+  bool kontrolaCTS = false;  // output waits for CTS
+};
+
+// The five time-outs in milliseconds.
+struct CzasyLinii {
+  uint32_t odstepOdczytu = 0, mnoznikOdczytu = 0, stalaOdczytu = 0, mnoznikZapisu = 0, stalaZapisu = 0;
+};
+constexpr uint32_t BEZ_LIMITU = 0xFFFFFFFFu;  // "no interval limit"
+
+// How a transfer went, in the terms of an overlapped transfer: finished when
+// started, finished after waiting, failed when started, failed while waiting,
+// or ended by Przerwij.
+enum class PrzebiegTransferu : uint8_t { OdRazu, PoOczekiwaniu, BladStartu, BladOczekiwania, Przerwany };
+struct WynikTransferu {
+  PrzebiegTransferu przebieg = PrzebiegTransferu::OdRazu;
+  uint32_t przeniesiono = 0;
+  int kod = 0;  // ETIMEDOUT or EAGAIN when fewer bytes moved than asked
+};
+
+// Comm events.
+constexpr uint32_t ZDARZENIE_ZNAK = 0x01, ZDARZENIE_ZNAK_SPECJALNY = 0x02, ZDARZENIE_PUSTE_WYJSCIE = 0x04,
+                   ZDARZENIE_CTS = 0x08, ZDARZENIE_DSR = 0x10, ZDARZENIE_NOSNA = 0x20, ZDARZENIE_PRZERWA = 0x40,
+                   ZDARZENIE_BLAD_LINII = 0x80, ZDARZENIE_DZWONEK = 0x100;
+// Modem input lines.
+constexpr uint8_t LINIA_CTS = 0x10, LINIA_DSR = 0x20, LINIA_RI = 0x40, LINIA_DCD = 0x80;
+// Line-error flags.
+constexpr uint32_t BLAD_PRZEPELNIENIE_WEJSCIA = 0x01, BLAD_NADPISANIE = 0x02, BLAD_PARZYSTOSCI = 0x04,
+                   BLAD_RAMKI = 0x08, BLAD_PRZERWA = 0x10, BLAD_PELNE_WYJSCIE = 0x100;
+
+struct StanKolejek {
+  uint32_t wejscie = 0, wyjscie = 0;  // bytes waiting in each queue
+};
+
+enum class Sterowanie : uint8_t { DTR, RTS };
+
+class Linia {
+ public:
+  virtual ~Linia() = default;
+
+  // Read-modify-write of the line settings; the rest of the device's settings stay.
+  virtual int UstawParametry(const UstawieniaLinii& ustawienia) = 0;
+  virtual int UstawKolejki(uint32_t wejscie, uint32_t wyjscie) = 0;
+  int OdczytajCzasy(CzasyLinii& czasy) const;
+  int UstawCzasy(const CzasyLinii& czasy);
+  virtual int Czysc(bool wyjscie, bool wejscie) = 0;
+
+  // Transfers bounded by the time-outs; Przerwij ends them at once.
+  virtual WynikTransferu Zapisz(const uint8_t* bajty, uint32_t ile) = 0;
+  virtual WynikTransferu Czytaj(uint8_t* bajty, uint32_t ile) = 0;
+  // Waits until the output queue has gone out (bounded by the write time-out).
+  virtual int Oproznij() = 0;
+
+  virtual int UstawSterowanie(Sterowanie linia, bool wlaczona) = 0;
+  virtual int StanModemu(uint8_t& stan) = 0;
+  // Waits for one of the events of the mask; ECANCELED after Przerwij.
+  virtual int CzekajNaZdarzenie(uint32_t maska, uint32_t& zaszle) = 0;
+  // Fetches and clears the line-error flags and reports the queue fill.
+  virtual int WyczyscBledy(uint32_t& flagi, StanKolejek& stan) = 0;
+
+  // Ends every wait on this line, now and later; safe from any thread.
+  virtual void Przerwij() = 0;
+  virtual intptr_t Uchwyt() const = 0;
+
+ protected:
+  CzasyLinii Czasy() const;
+
+ private:
+  mutable std::mutex blokadaCzasow_;
+  CzasyLinii czasy_;
+};
+
+// How a read of ile bytes is bounded under the given time-outs.
+struct TerminyOdczytu {
+  bool odRazu = false;                 // return at once with what is queued
+  bool pierwszyZnakKonczy = false;     // return as soon as anything arrived
+  std::optional<uint32_t> calkowity;   // ms for the whole read
+  std::optional<uint32_t> odstep;      // ms between two bytes
+};
+TerminyOdczytu TerminyDlaOdczytu(const CzasyLinii& czasy, uint32_t ile);
+std::optional<uint32_t> TerminDlaZapisu(const CzasyLinii& czasy, uint32_t ile);
+
+enum class RodzajBleduOtwarcia : uint8_t { Brak, BrakUrzadzenia, OdmowaDostepu, ZlyUchwyt, Inny };
+
+// Opens a port by its reference device name ("\\.\COMn", "COMn", "Comn"):
+// exclusive, read and write, through the port map. Returns 0 or the error code
+// with its kind.
+int OtworzLinie(const std::string& nazwa, std::unique_ptr<Linia>& linia, RodzajBleduOtwarcia& rodzaj);
+
+}  // namespace platforma

@@ -1,0 +1,314 @@
+// The tty backend: a local serial device, a USB adapter or a pseudo-terminal.
+#include <fcntl.h>
+#include <linux/serial.h>
+#include <poll.h>
+#include <sys/epoll.h>
+#include <sys/eventfd.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <chrono>
+
+#include "platform/comm.h"
+#include "platform/comm_backends.h"
+#include "platform/comm_termios2.h"
+
+namespace platforma {
+namespace {
+
+using Zegar = std::chrono::steady_clock;
+
+enum class Gotowosc : uint8_t { Gotowe, Minelo, Przerwano, Blad };
+
+// Milliseconds left until a deadline, for poll: -1 without a deadline.
+int PozostaloMs(const std::optional<Zegar::time_point>& termin) {
+  if (!termin) return -1;
+  const auto teraz = Zegar::now();
+  if (teraz >= *termin) return 0;
+  const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(*termin - teraz).count() + 1;
+  return ms > 0x7FFFFFFF ? 0x7FFFFFFF : static_cast<int>(ms);
+}
+
+std::optional<Zegar::time_point> Termin(std::optional<uint32_t> ms, Zegar::time_point od = Zegar::now()) {
+  if (!ms) return std::nullopt;
+  return od + std::chrono::milliseconds(*ms);
+}
+
+std::optional<Zegar::time_point> Wczesniejszy(std::optional<Zegar::time_point> a, std::optional<Zegar::time_point> b) {
+  if (!a) return b;
+  if (!b) return a;
+  return *a < *b ? a : b;
+}
+
+uint8_t BityModemu(int linie) {
+  uint8_t stan = 0;
+  if (linie & TIOCM_CTS) stan |= LINIA_CTS;
+  if (linie & TIOCM_DSR) stan |= LINIA_DSR;
+  if (linie & TIOCM_RNG) stan |= LINIA_RI;
+  if (linie & TIOCM_CD) stan |= LINIA_DCD;
+  return stan;
+}
+
+class LiniaTty final : public Linia {
+ public:
+  LiniaTty(int uchwyt, int budzik) : uchwyt_(uchwyt), budzik_(budzik) {
+    int linie = 0;
+    if (ioctl(uchwyt_, TIOCMGET, &linie) == 0) {
+      liniModemu_ = true;
+      ostatnieLinie_ = BityModemu(linie);
+    }
+    serial_icounter_struct licznik{};
+    if (ioctl(uchwyt_, TIOCGICOUNT, &licznik) == 0) {
+      licznikiBledow_ = true;
+      liczniki_ = licznik;
+    }
+  }
+
+  ~LiniaTty() override {
+    ioctl(uchwyt_, TIOCNXCL);
+    close(uchwyt_);
+    close(budzik_);
+    if (epoll_ >= 0) close(epoll_);
+  }
+
+  int UstawParametry(const UstawieniaLinii& u) override { return UstawTermios2(uchwyt_, u); }
+
+  // The kernel's tty buffers have a fixed size.
+  int UstawKolejki(uint32_t, uint32_t) override { return 0; }
+
+  int Czysc(bool wyjscie, bool wejscie) override {
+    if (wyjscie && tcflush(uchwyt_, TCOFLUSH) != 0) return errno;
+    if (wejscie && tcflush(uchwyt_, TCIFLUSH) != 0) return errno;
+    return 0;
+  }
+
+  WynikTransferu Czytaj(uint8_t* bajty, uint32_t ile) override {
+    const TerminyOdczytu t = TerminyDlaOdczytu(Czasy(), ile);
+    if (przerwano_) return {PrzebiegTransferu::Przerwany, 0, ECANCELED};
+    uint32_t mam = 0;
+    const ssize_t n = read(uchwyt_, bajty, ile);
+    if (n > 0) mam = static_cast<uint32_t>(n);
+    else if (n < 0 && errno != EAGAIN && errno != EINTR) return {PrzebiegTransferu::BladStartu, 0, errno};
+    if (mam == ile) return {PrzebiegTransferu::OdRazu, mam, 0};
+    if (t.odRazu || (t.pierwszyZnakKonczy && mam > 0)) return {PrzebiegTransferu::OdRazu, mam, EAGAIN};
+
+    const auto calkowity = Termin(t.calkowity);
+    std::optional<Zegar::time_point> odstep = mam > 0 ? Termin(t.odstep) : std::nullopt;
+    for (;;) {
+      switch (CzekajNa(POLLIN, Wczesniejszy(calkowity, odstep))) {
+        case Gotowosc::Minelo: return {PrzebiegTransferu::PoOczekiwaniu, mam, ETIMEDOUT};
+        case Gotowosc::Przerwano: return {PrzebiegTransferu::Przerwany, mam, ECANCELED};
+        case Gotowosc::Blad: return {PrzebiegTransferu::BladOczekiwania, mam, errno};
+        case Gotowosc::Gotowe: break;
+      }
+      const ssize_t r = read(uchwyt_, bajty + mam, ile - mam);
+      if (r < 0 && (errno == EAGAIN || errno == EINTR)) continue;
+      // Readable with nothing to read: the tty was hung up.
+      if (r <= 0) return {PrzebiegTransferu::BladOczekiwania, mam, r == 0 ? EIO : errno};
+      mam += static_cast<uint32_t>(r);
+      if (mam == ile) return {PrzebiegTransferu::PoOczekiwaniu, mam, 0};
+      if (t.pierwszyZnakKonczy) return {PrzebiegTransferu::PoOczekiwaniu, mam, ETIMEDOUT};
+      odstep = Termin(t.odstep);
+    }
+  }
+
+  WynikTransferu Zapisz(const uint8_t* bajty, uint32_t ile) override {
+    const auto termin = Termin(TerminDlaZapisu(Czasy(), ile));
+    if (przerwano_) return {PrzebiegTransferu::Przerwany, 0, ECANCELED};
+    uint32_t poszlo = 0;
+    const ssize_t n = write(uchwyt_, bajty, ile);
+    if (n > 0) poszlo = static_cast<uint32_t>(n);
+    else if (n < 0 && errno != EAGAIN && errno != EINTR) return {PrzebiegTransferu::BladStartu, 0, errno};
+    if (poszlo == ile) return {PrzebiegTransferu::OdRazu, poszlo, 0};
+    for (;;) {
+      switch (CzekajNa(POLLOUT, termin)) {
+        case Gotowosc::Minelo: return {PrzebiegTransferu::PoOczekiwaniu, poszlo, ETIMEDOUT};
+        case Gotowosc::Przerwano: return {PrzebiegTransferu::Przerwany, poszlo, ECANCELED};
+        case Gotowosc::Blad: return {PrzebiegTransferu::BladOczekiwania, poszlo, errno};
+        case Gotowosc::Gotowe: break;
+      }
+      const ssize_t r = write(uchwyt_, bajty + poszlo, ile - poszlo);
+      if (r < 0 && (errno == EAGAIN || errno == EINTR)) continue;
+      if (r < 0) return {PrzebiegTransferu::BladOczekiwania, poszlo, errno};
+      poszlo += static_cast<uint32_t>(r);
+      if (poszlo == ile) return {PrzebiegTransferu::PoOczekiwaniu, poszlo, 0};
+    }
+  }
+
+  int Oproznij() override {
+    int wKolejce = 0;
+    if (ioctl(uchwyt_, TIOCOUTQ, &wKolejce) == 0 && wKolejce > 0) {
+      // tcdrain cannot be woken, so wait for the queue to empty first.
+      const auto termin = Termin(TerminDlaZapisu(Czasy(), static_cast<uint32_t>(wKolejce)));
+      while (ioctl(uchwyt_, TIOCOUTQ, &wKolejce) == 0 && wKolejce > 0) {
+        if (termin && Zegar::now() >= *termin) return ETIMEDOUT;
+        pollfd p{budzik_, POLLIN, 0};
+        if (poll(&p, 1, 1) > 0 || przerwano_) return ECANCELED;
+      }
+    }
+    if (tcdrain(uchwyt_) != 0) return errno;
+    return 0;
+  }
+
+  int UstawSterowanie(Sterowanie linia, bool wlaczona) override {
+    const int bit = linia == Sterowanie::DTR ? TIOCM_DTR : TIOCM_RTS;
+    if (ioctl(uchwyt_, wlaczona ? TIOCMBIS : TIOCMBIC, &bit) != 0) return errno;
+    return 0;
+  }
+
+  int StanModemu(uint8_t& stan) override {
+    int linie = 0;
+    stan = 0;
+    if (ioctl(uchwyt_, TIOCMGET, &linie) != 0) return errno;
+    stan = BityModemu(linie);
+    return 0;
+  }
+
+  int CzekajNaZdarzenie(uint32_t maska, uint32_t& zaszle) override {
+    zaszle = 0;
+    if (epoll_ < 0) {
+      if (const int kod = PrzygotujEpoll(); kod != 0) return kod;
+    }
+    // Modem lines have no wakeup that can share this wait; they are sampled.
+    const bool probkuj = liniModemu_ && (maska & (ZDARZENIE_CTS | ZDARZENIE_DSR | ZDARZENIE_NOSNA | ZDARZENIE_DZWONEK));
+    for (;;) {
+      if (przerwano_) return ECANCELED;
+      epoll_event zdarzenia[2];
+      const int n = epoll_wait(epoll_, zdarzenia, 2, probkuj ? 10 : -1);
+      if (n < 0 && errno != EINTR) return errno;
+      for (int i = 0; i < n; ++i) {
+        if (zdarzenia[i].data.fd == budzik_) return ECANCELED;
+        const uint32_t e = zdarzenia[i].events;
+        if (e & (EPOLLERR | EPOLLHUP)) return EIO;
+        if (e & EPOLLIN) zaszle |= ZDARZENIE_ZNAK;
+        int wKolejce = 0;
+        if ((e & EPOLLOUT) && ioctl(uchwyt_, TIOCOUTQ, &wKolejce) == 0 && wKolejce == 0)
+          zaszle |= ZDARZENIE_PUSTE_WYJSCIE;
+      }
+      if (probkuj) zaszle |= ZmianyLiniiModemu();
+      zaszle &= maska;
+      if (zaszle != 0) return 0;
+    }
+  }
+
+  int WyczyscBledy(uint32_t& flagi, StanKolejek& stan) override {
+    flagi = 0;
+    stan = {};
+    serial_icounter_struct l{};
+    if (licznikiBledow_ && ioctl(uchwyt_, TIOCGICOUNT, &l) == 0) {
+      if (l.buf_overrun != liczniki_.buf_overrun) flagi |= BLAD_PRZEPELNIENIE_WEJSCIA;
+      if (l.overrun != liczniki_.overrun) flagi |= BLAD_NADPISANIE;
+      if (l.parity != liczniki_.parity) flagi |= BLAD_PARZYSTOSCI;
+      if (l.frame != liczniki_.frame) flagi |= BLAD_RAMKI;
+      if (l.brk != liczniki_.brk) flagi |= BLAD_PRZERWA;
+      liczniki_ = l;
+    }
+    int ile = 0;
+    if (ioctl(uchwyt_, FIONREAD, &ile) != 0) return errno;
+    stan.wejscie = static_cast<uint32_t>(ile);
+    if (ioctl(uchwyt_, TIOCOUTQ, &ile) == 0) stan.wyjscie = static_cast<uint32_t>(ile);
+    return 0;
+  }
+
+  void Przerwij() override {
+    przerwano_ = true;
+    const uint64_t jeden = 1;
+    [[maybe_unused]] const ssize_t n = write(budzik_, &jeden, sizeof jeden);
+  }
+
+  intptr_t Uchwyt() const override { return uchwyt_; }
+
+ private:
+  Gotowosc CzekajNa(short co, const std::optional<Zegar::time_point>& termin) {
+    for (;;) {
+      pollfd p[2] = {{uchwyt_, co, 0}, {budzik_, POLLIN, 0}};
+      const int n = poll(p, 2, PozostaloMs(termin));
+      if (n < 0 && errno == EINTR) continue;
+      if (n < 0) return Gotowosc::Blad;
+      if (p[1].revents != 0 || przerwano_) return Gotowosc::Przerwano;
+      if (n == 0) {
+        if (PozostaloMs(termin) == 0) return Gotowosc::Minelo;
+        continue;
+      }
+      return Gotowosc::Gotowe;
+    }
+  }
+
+  int PrzygotujEpoll() {
+    epoll_ = epoll_create1(EPOLL_CLOEXEC);
+    if (epoll_ < 0) return errno;
+    epoll_event linia{};
+    linia.events = EPOLLIN | EPOLLOUT | EPOLLET;
+    linia.data.fd = uchwyt_;
+    epoll_event budzik{};
+    budzik.events = EPOLLIN;
+    budzik.data.fd = budzik_;
+    if (epoll_ctl(epoll_, EPOLL_CTL_ADD, uchwyt_, &linia) != 0 || epoll_ctl(epoll_, EPOLL_CTL_ADD, budzik_, &budzik) != 0)
+      return errno;
+    return 0;
+  }
+
+  uint32_t ZmianyLiniiModemu() {
+    int linie = 0;
+    if (ioctl(uchwyt_, TIOCMGET, &linie) != 0) return 0;
+    const uint8_t teraz = BityModemu(linie);
+    const uint8_t zmiany = teraz ^ ostatnieLinie_;
+    uint32_t zaszle = 0;
+    if (zmiany & LINIA_CTS) zaszle |= ZDARZENIE_CTS;
+    if (zmiany & LINIA_DSR) zaszle |= ZDARZENIE_DSR;
+    if (zmiany & LINIA_DCD) zaszle |= ZDARZENIE_NOSNA;
+    if ((zmiany & teraz) & LINIA_RI) zaszle |= ZDARZENIE_DZWONEK;
+    ostatnieLinie_ = teraz;
+    return zaszle;
+  }
+
+  const int uchwyt_;
+  const int budzik_;
+  int epoll_ = -1;
+  std::atomic<bool> przerwano_{false};
+  bool liniModemu_ = false;
+  uint8_t ostatnieLinie_ = 0;
+  bool licznikiBledow_ = false;
+  serial_icounter_struct liczniki_{};
+};
+
+}  // namespace
+
+int OtworzLinieTty(const std::string& sciezka, std::unique_ptr<Linia>& linia, RodzajBleduOtwarcia& rodzaj) {
+  const int uchwyt = open(sciezka.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+  if (uchwyt < 0) {
+    // A directory opens as no device at all, like a regular file.
+    const int kod = errno == EISDIR ? ENOTTY : errno;
+    rodzaj = RodzajBledu(kod);
+    return kod;
+  }
+  auto porzuc = [&](int kod, RodzajBleduOtwarcia r) {
+    close(uchwyt);
+    rodzaj = r;
+    return kod;
+  };
+  struct stat opis{};
+  if (fstat(uchwyt, &opis) != 0 || !S_ISCHR(opis.st_mode)) return porzuc(ENOTTY, RodzajBleduOtwarcia::ZlyUchwyt);
+  // Root ignores TIOCEXCL, so the advisory lock is what keeps a port to one user.
+  if (flock(uchwyt, LOCK_EX | LOCK_NB) != 0) {
+    const int kod = errno == EWOULDBLOCK ? EBUSY : errno;
+    return porzuc(kod, RodzajBledu(kod));
+  }
+  ioctl(uchwyt, TIOCEXCL);
+  const int budzik = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+  if (budzik < 0) {
+    const int kod = errno;
+    ioctl(uchwyt, TIOCNXCL);
+    return porzuc(kod, RodzajBleduOtwarcia::Inny);
+  }
+  linia = std::make_unique<LiniaTty>(uchwyt, budzik);
+  rodzaj = RodzajBleduOtwarcia::Brak;
+  return 0;
+}
+
+}  // namespace platforma

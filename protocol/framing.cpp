@@ -1,0 +1,282 @@
+#include "protocol/framing.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "protocol/framing_codec.h"
+#include "protocol/line_modes.h"
+#include "session/result_codes.h"
+#include "session/session_state.h"
+
+namespace {
+
+constexpr uint8_t NAGLOWEK[DLUGOSC_NAGLOWKA_RAMKI] = {'K', 'A', 'R', 'V', 'O'};
+
+// ResultCodes of the frame layer.
+constexpr uint8_t BRAK_NOSNEJ = 30;
+constexpr uint8_t BLAD_WYSYLANIA_RAMKI = 32;
+constexpr uint8_t BLAD_CRC = 34;
+constexpr uint8_t ODMOWA_TYPU = 36;
+constexpr uint8_t WYMAGANE_LOGOWANIE = 39, WYMAGANY_PIERWSZY_CZAS = 40, WYMAGANY_DRUGI_CZAS = 41;
+constexpr uint8_t NIEZNANA_ODPOWIEDZ = 43;
+constexpr uint8_t BRAK_BAJTU_ODPOWIEDZI = 45;
+constexpr uint8_t PIERWSZA_CZESC = 53;
+constexpr uint8_t BRAK_ODPOWIEDZI = 33;
+constexpr uint8_t ODRZUCONY_ROZKAZ = 35;
+
+// A line that only carries noise must not keep the reception going for ever:
+// after this many bytes without a header it counts as not answered.
+constexpr std::size_t NAJWIECEJ_POMINIETYCH = 1024;
+
+// Raw bytes of a frame: length, control byte, contents, CRC low and high.
+constexpr std::size_t NAJWIECEJ_SUROWYCH = 223;  // the most whose coding fits 255 bytes
+static_assert(DlugoscPoZakodowaniu(NAJWIECEJ_SUROWYCH) == NAJWIEKSZA_DLUGOSC_RAMKI);
+static_assert(DlugoscPoZakodowaniu(NAJWIECEJ_SUROWYCH + 1) > NAJWIEKSZA_DLUGOSC_RAMKI);
+// Two payloads of the longest answer frames always fit the answer area.
+static_assert(2 * (NAJWIECEJ_SUROWYCH - 4) <= sizeof(DaneWymiany{}.ObszarOdpowiedzi));
+
+DaneRamek& R() { return Sesja.Ramki; }
+
+// Address and line-speed bits that every frame's control byte carries.
+uint8_t BajtSterujacyAdresu() {
+  const UstawieniaLacza& l = Sesja.Lacze;
+  const uint8_t adres = (l.RodzajLacza == 2 || l.RodzajLacza == 5) ? l.KanalZadany : l.Kanal;
+  uint8_t bajt = static_cast<uint8_t>((adres - 1) & 0x07);
+  if (l.PredkoscZadana == 19200) bajt |= 0x08;
+  return bajt;
+}
+
+// Builds a frame of the control byte and the contents behind it, then sends
+// it when the line is there.
+void WyslanieRamki(uint8_t bajtSterujacy, const uint8_t* tresc, std::size_t dlugoscTresci) {
+  const std::size_t liczba = dlugoscTresci + 4;
+  if (liczba > NAJWIECEJ_SUROWYCH) {  // the length byte could not describe it
+    UstawBlad(BLAD_WYSYLANIA_RAMKI);
+    return;
+  }
+  uint8_t surowe[NAJWIECEJ_SUROWYCH];
+  surowe[0] = static_cast<uint8_t>(DlugoscPoZakodowaniu(liczba));
+  surowe[1] = bajtSterujacy;
+  std::memcpy(surowe + 2, tresc, dlugoscTresci);
+  const uint16_t crc = Crc16(surowe, liczba - 2);
+  surowe[liczba - 2] = static_cast<uint8_t>(crc & 0xFF);
+  surowe[liczba - 1] = static_cast<uint8_t>(crc >> 8);
+
+  std::memcpy(R().Bufor, NAGLOWEK, DLUGOSC_NAGLOWKA_RAMKI);
+  const std::size_t zakodowane = Kodowanie7w8(surowe, liczba, R().Bufor + DLUGOSC_NAGLOWKA_RAMKI,
+                                              ROZMIAR_BUFORA_RAMKI - DLUGOSC_NAGLOWKA_RAMKI);
+  R().DlugoscRamki = static_cast<uint16_t>(DLUGOSC_NAGLOWKA_RAMKI + zakodowane);
+
+  const TrybLacza& tryb = BiezacyTrybLacza();
+  if (!tryb.JestNosna()) {
+    UstawBlad(BRAK_NOSNEJ);
+    return;
+  }
+  tryb.WyslanieBajtowRamki(R().Bufor, R().DlugoscRamki);
+}
+
+// Reads wire bytes until a header and the whole frame it announces are in the
+// buffer. False when a byte did not come (the line has set the ResultCode).
+bool OdczytanieRamki(const TrybLacza& tryb) {
+  std::size_t oczekiwana = 2, pominiete = 0;
+  while (R().DlugoscRamki < DLUGOSC_NAGLOWKA_RAMKI + oczekiwana) {
+    uint8_t bajt = 0;
+    if (!tryb.OdbiorBajtuRamki(&bajt)) return false;
+    R().OdebranoCos = 1;
+    const std::size_t p = R().DlugoscRamki;
+    if (p < DLUGOSC_NAGLOWKA_RAMKI && bajt != NAGLOWEK[p]) {
+      // The header has no repeating part, so after a mismatch it can only start
+      // again at this byte.
+      R().Bufor[0] = bajt;
+      R().DlugoscRamki = bajt == NAGLOWEK[0] ? 1 : 0;
+      if (++pominiete > NAJWIECEJ_POMINIETYCH) {
+        UstawBlad(BRAK_ODPOWIEDZI);
+        return false;
+      }
+      continue;
+    }
+    R().Bufor[p] = bajt;
+    R().DlugoscRamki = static_cast<uint16_t>(p + 1);
+    if (p == DLUGOSC_NAGLOWKA_RAMKI + 1)  // the length byte, its bit 7 in the group's high-bit byte
+      oczekiwana = (bajt & 0x7F) | ((R().Bufor[DLUGOSC_NAGLOWKA_RAMKI] & 0x40) << 1);
+  }
+  return true;
+}
+
+// What the answer's control byte says when it is neither a complete answer
+// nor an awaited second part.
+uint8_t KodBajtuSterujacego(uint8_t bajt) {
+  const uint8_t mlodsze = bajt & 0x0F;
+  if (mlodsze >= 1 && mlodsze <= 4) return static_cast<uint8_t>(34 + mlodsze);  // 35 to 38
+  if (bajt & 0x10) return WYMAGANE_LOGOWANIE;
+  if (bajt & 0x20) return WYMAGANY_PIERWSZY_CZAS;
+  if (bajt & 0x40) return WYMAGANY_DRUGI_CZAS;
+  switch (mlodsze) {
+    case 5: return 20;
+    case 6: return 21;
+    case 7: return 42;
+    case 8: return PIERWSZA_CZESC;
+    default: return NIEZNANA_ODPOWIEDZ;
+  }
+}
+
+void ZapisanieOdpowiedzi(const uint8_t* dane, std::size_t dlugosc, std::size_t odBajtu) {
+  std::memcpy(Sesja.Wymiana.ObszarOdpowiedzi + odBajtu, dane, dlugosc);
+  R().PozycjaOdpowiedzi = 0;
+  R().LiczbaBajtowOdpowiedzi = static_cast<uint16_t>(odBajtu + dlugosc);
+}
+
+}  // namespace
+
+void WyslanieRamkiRozkazu(const ZadanieRamki& z) {
+  uint8_t bajt = BajtSterujacyAdresu() | 0x20;
+  if (z.DlugoscPierwszejOdpowiedzi != 0 && z.LiczbaParametrow != 0) bajt |= 0x10;
+  if (z.StatusJestDana) bajt |= 0x40;
+  uint8_t tresc[5 + 256];
+  tresc[0] = z.DlugoscPierwszejOdpowiedzi;
+  tresc[1] = z.DlugoscDrugiejOdpowiedzi;
+  tresc[2] = z.DlugoscRekordu;
+  tresc[3] = 0x1B;
+  tresc[4] = z.KodRozkazu;
+  std::memcpy(tresc + 5, Sesja.Wymiana.ObszarParametrow, z.LiczbaParametrow);
+  WyslanieRamki(bajt, tresc, 5u + z.LiczbaParametrow);
+}
+
+void OdebranieRamki() {
+  const TrybLacza& tryb = BiezacyTrybLacza();
+  if (!tryb.JestNosna()) {
+    UstawBlad(BRAK_NOSNEJ);
+    return;
+  }
+  R().DlugoscRamki = 0;
+  R().OdebranoCos = 0;
+  if (!OdczytanieRamki(tryb)) return;
+
+  uint8_t surowe[ROZMIAR_BUFORA_RAMKI];
+  const std::size_t liczba = Dekodowanie7w8(R().Bufor + DLUGOSC_NAGLOWKA_RAMKI,
+                                            R().DlugoscRamki - DLUGOSC_NAGLOWKA_RAMKI, surowe, sizeof surowe);
+  // Too short to hold a length, a control byte and the CRC counts as broken too.
+  if (liczba < 4 || Crc16(surowe, liczba) != 0) {
+    UstawBlad(BLAD_CRC);
+    return;
+  }
+  const uint8_t bajt = surowe[1];
+  const uint8_t* dane = surowe + 2;
+  const std::size_t dlugosc = liczba - 4;
+  if (bajt == 0) {
+    ZapisanieOdpowiedzi(dane, dlugosc, 0);
+  } else if ((bajt & 0x0F) == 8 && R().Kontynuacja) {
+    ZapisanieOdpowiedzi(dane, dlugosc, R().LiczbaBajtowOdpowiedzi);
+    R().Kontynuacja = 0;
+  } else {
+    const uint8_t kod = KodBajtuSterujacego(bajt);
+    if (kod == PIERWSZA_CZESC) {
+      ZapisanieOdpowiedzi(dane, dlugosc, 0);
+      R().Kontynuacja = 1;
+    }
+    UstawBlad(kod);
+  }
+}
+
+void WyslanieRamkiSterujacej(uint8_t typ) {
+  if (typ == 0 || typ > RamkaDalszejCzesci) {
+    UstawBlad(ODMOWA_TYPU);
+    return;
+  }
+  uint8_t tresc[4 + 8] = {0, 0, 0, typ};
+  std::size_t dlugosc = 4;
+  const auto dolaczenie = [&](const void* dane, std::size_t n) {
+    std::memcpy(tresc + dlugosc, dane, n);
+    dlugosc += n;
+  };
+  const uint8_t slowoCzasu[2] = {static_cast<uint8_t>(Sesja.Lacze.CzasOczekiwaniaRamki & 0xFF),
+                                 static_cast<uint8_t>((Sesja.Lacze.CzasOczekiwaniaRamki >> 8) & 0xFF)};
+  switch (typ) {
+    case RamkaZmianyHasla: dolaczenie(R().NoweHaslo, 8); break;
+    case RamkaLogowania: dolaczenie(Sesja.Lacze.HasloModulu, 8); break;
+    case RamkaPierwszegoSlowaCzasu:
+    case RamkaDrugiegoSlowaCzasu: dolaczenie(slowoCzasu, 2); break;
+    case RamkaLiczbyDzwonkow: dolaczenie(&R().LiczbaDzwonkow, 1); break;
+    default: break;
+  }
+  WyslanieRamki(BajtSterujacyAdresu(), tresc, dlugosc);
+  if (BrakBledu()) OdebranieRamki();
+}
+
+void ZerowanieStanuOdtwarzania() {
+  R().PierwszyLicznikPowtorzen = R().DrugiLicznikPowtorzen = 0;
+  R().WyslanoLogowanie = R().WyslanoPierwszyCzas = R().WyslanoDrugiCzas = 0;
+}
+
+namespace {
+
+// A control frame that the module asks for once per exchange; false when it was sent already.
+bool JednorazowaRamka(uint8_t& wyslano, uint8_t typ) {
+  if (wyslano) return false;
+  UstawBlad(0);
+  WyslanieRamkiSterujacej(typ);
+  wyslano = 1;
+  return true;
+}
+
+}  // namespace
+
+void ObslugaBleduRamki() {
+  const uint8_t limit = Sesja.Lacze.LimitPowtorzen;
+  for (;;) {
+    switch (Sesja.BiezacyWynik) {
+      case BLAD_CRC:
+      case BRAK_ODPOWIEDZI:
+        if (R().PierwszyLicznikPowtorzen == limit) return;
+        if (Sesja.BiezacyWynik == BRAK_ODPOWIEDZI && !R().OdebranoCos) return;  // nothing came back at all
+        UstawBlad(0);
+        WyslanieRamkiSterujacej(RamkaPowtorzeniaOdpowiedzi);
+        ++R().PierwszyLicznikPowtorzen;
+        break;
+      case ODRZUCONY_ROZKAZ:
+        if (R().DrugiLicznikPowtorzen == limit) return;
+        UstawBlad(0);  // the caller sends the whole request again
+        ++R().DrugiLicznikPowtorzen;
+        break;
+      case WYMAGANE_LOGOWANIE:
+        if (!JednorazowaRamka(R().WyslanoLogowanie, RamkaLogowania)) return;
+        break;
+      case WYMAGANY_PIERWSZY_CZAS:
+        if (!JednorazowaRamka(R().WyslanoPierwszyCzas, RamkaPierwszegoSlowaCzasu)) return;
+        break;
+      case WYMAGANY_DRUGI_CZAS:
+        if (!JednorazowaRamka(R().WyslanoDrugiCzas, RamkaDrugiegoSlowaCzasu)) return;
+        break;
+      case PIERWSZA_CZESC:
+        UstawBlad(0);
+        WyslanieRamkiSterujacej(RamkaDalszejCzesci);
+        break;
+      default:
+        return;
+    }
+  }
+}
+
+void WymianaRamki(const ZadanieRamki& zadanie) {
+  if (!TrybRamkowy()) return;
+  ZerowanieStanuOdtwarzania();
+  for (;;) {
+    WyslanieRamkiRozkazu(zadanie);
+    if (!BrakBledu()) return;
+    OdebranieRamki();
+    if (BrakBledu()) return;
+    const uint8_t zapamietany = Sesja.BiezacyWynik;
+    ObslugaBleduRamki();
+    if (!BrakBledu()) return;
+    // After these the recovery has fetched the answer itself; otherwise the request goes again.
+    if (zapamietany == BLAD_CRC || zapamietany == PIERWSZA_CZESC || zapamietany == BRAK_ODPOWIEDZI) return;
+  }
+}
+
+uint8_t OdebranieBajtuOdpowiedzi() {
+  if (R().PozycjaOdpowiedzi >= R().LiczbaBajtowOdpowiedzi) {
+    UstawBlad(BRAK_BAJTU_ODPOWIEDZI);
+    return 0;
+  }
+  return Sesja.Wymiana.ObszarOdpowiedzi[R().PozycjaOdpowiedzi++];
+}

@@ -1,0 +1,44 @@
+// Opening and closing the line to the register, and identifying the device.
+#pragma once
+
+#include <cstdint>
+
+#include "include/karvo.h"
+
+void OtwarcieLacza();     // outcome in the current ResultCode; LaczeOtwarte() tells whether it opened
+void ZamkniecieLacza();   // unless the line is kept open between commands
+bool LaczeOtwarte();
+// The exported OdczytanieNumeruUrzadzenia (request 0xC0) and OdczytanieTypuUrzadzenia
+// (type, identification text, ECRTBUF.TXT, third header line) are declared in karvo.h.
+bool DopisanieDoPlikuIdentyfikatorow();
+// Whether the register reports a number that the session can check against the input file.
+bool KasaPodajeNumer();
+// Whether the device was found in ECRTBUF.TXT in this session.
+bool UrzadzenieZnalezioneWBuforze();
+// Whether the session should append the device to ECRTBUF.TXT once the number
+// is read: the type was read, the device was not found there and it is not a price checker.
+bool UrzadzenieDoDopisania();
+// Whether a mismatch of the register's number is an error (the exported
+// SygnalizowanieBleduWeryfikacjiNumeruUrzadzenia sets it; 1 until then).
+bool WeryfikacjaNumeruUrzadzenia();
+// The model word of the register's type code.
+const char* SlowoModelu();
+
+// Type tests on the register's type code.
+bool KasaPelto();
+bool KasaVeko();
+bool KasaTamo();
+bool KasaLapo();
+bool KasaVin();
+bool KasaCenometr();
+bool KasaUbo();
+bool KasaNorda();
+bool KasaDrugiejGeneracji();
+bool KasaOP();
+bool KasaDrugiejGeneracjiBezVeko();
+bool KasaWX();
+bool KasaMN();
+bool KasaZPojemnikami();
+bool KasaNowa();
+bool KasaRozszerzona();
+bool KasaT();

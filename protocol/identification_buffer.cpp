@@ -1,0 +1,136 @@
+// ECRTBUF.TXT, the local cache of identified devices: one data line per
+// device with its identification text, number, type, model, goods capacity,
+// generation, version and composed name.
+#include <cstring>
+
+#include "include/karvo.h"
+#include "platform/files.h"
+#include "protocol/identification.h"
+#include "protocol/identification_text.h"
+#include "session/result_codes.h"
+#include "session/session_state.h"
+
+namespace {
+
+constexpr const char* BRAK_NUMERU = "xx";  // a device without a number of its own
+
+struct LiniaBufora {
+  Napis Identyfikator, Numer, Kod, Model, Pojemnosc, Generacja, Wersja, Nazwa;
+};
+
+bool RozbiorLinii(const char* linia, LiniaBufora& l) {
+  char* pola[] = {l.Identyfikator, l.Numer, l.Kod, l.Model, l.Pojemnosc, l.Generacja, l.Wersja, l.Nazwa};
+  for (uint8_t i = 0; i < 8; ++i)
+    if (!NapisZawieraDana(linia, static_cast<uint8_t>(i + 1), pola[i])) return false;
+  uint8_t bajt = 0;
+  uint32_t slowo = 0;
+  return (std::strcmp(l.Numer, BRAK_NUMERU) == 0 || PoprawnaLiczbaTypuByte(l.Numer, &bajt)) &&
+         PoprawnaLiczbaTypuByte(l.Kod, &bajt) && PoprawnaLiczbaTypuWord(l.Pojemnosc, &slowo) &&
+         PoprawnaLiczbaTypuByte(l.Wersja, &bajt);
+}
+
+// Whether the file is not empty and its last line lacks the line terminator.
+bool OstatniaLiniaBezZakonczenia(const char* sciezka) {
+  int32_t uchwyt = -1;
+  if (!OtwartoPlik(&uchwyt, sciezka, 0)) return false;
+  const std::size_t dlugoscZakonczenia = std::strlen(Proces.ZnakiKoncaLinii);
+  const int64_t rozmiar = platforma::UstawPozycjePliku(uchwyt, 0, 2);
+  bool bez = false;
+  if (rozmiar > 0) {
+    char koniec[DLUGOSC_NAPISU]{};
+    const auto ile = static_cast<int64_t>(dlugoscZakonczenia) < rozmiar ? static_cast<int64_t>(dlugoscZakonczenia)
+                                                                        : rozmiar;
+    bez = platforma::UstawPozycjePliku(uchwyt, -ile, 2) < 0 ||
+          platforma::CzytajPlik(uchwyt, koniec, static_cast<std::size_t>(ile)) != ile ||
+          static_cast<std::size_t>(ile) != dlugoscZakonczenia ||
+          std::memcmp(koniec, Proces.ZnakiKoncaLinii, dlugoscZakonczenia) != 0;
+  }
+  ZamknieciePliku(&uchwyt);
+  return bez;
+}
+
+}  // namespace
+
+void DopisanieDoNapisu(char* cel, const char* tekst) {
+  std::size_t n = strnlen(cel, DLUGOSC_NAPISU - 1);
+  while (*tekst && n < DLUGOSC_NAPISU - 1) cel[n++] = *tekst++;
+  cel[n] = 0;
+}
+
+void UstawienieNapisu(char* cel, const char* tekst) {
+  cel[0] = 0;
+  DopisanieDoNapisu(cel, tekst);
+}
+
+void SkladanieNazwyUrzadzenia(char* nazwa, const char* model, const char* pojemnosc, const char* generacja,
+                              const char* wersja) {
+  Napis wynik{};
+  auto czesc = [&wynik](const char* przed, const char* tekst, const char* po) {
+    if (!tekst[0]) return;
+    if (wynik[0]) DopisanieDoNapisu(wynik, " ");
+    DopisanieDoNapisu(wynik, przed);
+    DopisanieDoNapisu(wynik, tekst);
+    DopisanieDoNapisu(wynik, po);
+  };
+  czesc("", model, "");
+  if (Sesja.OdczytacPojemnoscPLU) czesc("", pojemnosc, " PLU");
+  if (!KasaCenometr() && !KasaUbo() && !KasaNorda()) czesc("", generacja, " gen.");
+  czesc("ver. ", wersja, "");
+  UstawienieNapisu(nazwa, wynik);
+}
+
+bool WyszukanieWBuforze() {
+  DaneUrzadzenia& u = Sesja.Urzadzenie;
+  // No file yet: the device is simply not known.
+  if (!OtwartoPlik(&Sesja.UchwytBufora, Sesja.PlikiSterownika[PlikEcrtbuf], 0)) return false;
+  bool znaleziono = false;
+  Napis linia{};
+  uint8_t zlaLinia = 0;
+  while (OdczytanoZPlikuLinieDanych(Sesja.UchwytBufora, linia, &zlaLinia)) {
+    UstawBlad(60);
+    LiniaBufora l{};
+    if (!RozbiorLinii(linia, l)) break;
+    if (std::strcmp(l.Identyfikator, u.IdentyfikatorUrzadzenia) != 0) {
+      UstawBlad(0);
+      continue;
+    }
+    Napis nazwa{};
+    SkladanieNazwyUrzadzenia(nazwa, l.Model, l.Pojemnosc, l.Generacja, l.Wersja);
+    if (std::strcmp(nazwa, l.Nazwa) == 0) {
+      uint32_t pojemnosc = 0;
+      PoprawnaLiczbaTypuWord(l.Pojemnosc, &pojemnosc);
+      u.PojemnoscPLU = pojemnosc;
+      UstawBlad(0);
+      znaleziono = true;
+    }
+    break;
+  }
+  if (zlaLinia) UstawBlad(60);
+  ZamknieciePliku(&Sesja.UchwytBufora);
+  return znaleziono;
+}
+
+bool DopisanieDoPlikuIdentyfikatorow() {
+  const DaneUrzadzenia& u = Sesja.Urzadzenie;
+  const char* sciezka = Sesja.PlikiSterownika[PlikEcrtbuf];
+  const bool dokonczyc = OstatniaLiniaBezZakonczenia(sciezka);
+  uint8_t numer = 0;
+  const char* numerTekst = PoprawnaLiczbaTypuByte(u.NumerKasyTekst, &numer) ? u.NumerKasyTekst : BRAK_NUMERU;
+  const char* pola[] = {u.IdentyfikatorUrzadzenia, numerTekst,       u.KodTypuTekst, u.ModelUrzadzenia,
+                        u.PojemnoscTekst,          u.GeneracjaTekst, u.WersjaTekst,  u.NazwaUrzadzenia};
+  Napis linia{};
+  for (const char* pole : pola) {
+    if (pole != pola[0]) DopisanieDoNapisu(linia, "\t");
+    DopisanieDoNapisu(linia, pole);
+  }
+  if (!OtwartoPlik(&Sesja.UchwytBufora, sciezka, 2)) {
+    UstawBlad(59);
+    return false;
+  }
+  // A last line without its terminator is ended first, so the new line stands on its own.
+  const bool zapisano =
+      (!dokonczyc || ZapisanoDoPlikuLinie(Sesja.UchwytBufora, "")) && ZapisanoDoPlikuLinieDanych(Sesja.UchwytBufora, linia);
+  ZamknieciePliku(&Sesja.UchwytBufora);
+  if (!zapisano) UstawBlad(61);
+  return zapisano;
+}

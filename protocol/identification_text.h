@@ -1,0 +1,20 @@
+// Small helpers of the identification modules: bounded texts and the device name.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+// Appends a text to a 256-byte buffer, cutting it at 255 characters.
+void DopisanieDoNapisu(char* cel, const char* tekst);
+// Replaces a 256-byte buffer with a text, cut at 255 characters.
+void UstawienieNapisu(char* cel, const char* tekst);
+
+// The device name: model, capacity with " PLU" (when the capacity is read),
+// generation with " gen." (not for price checkers and the Norda family),
+// "ver. " and the version; each part present and not empty, one blank between.
+void SkladanieNazwyUrzadzenia(char* nazwa, const char* model, const char* pojemnosc, const char* generacja,
+                              const char* wersja);
+
+// Looks the device up in ECRTBUF.TXT (found: capacity from the file); the
+// outcome is the current ResultCode (60 for a bad line or a mismatching name).
+bool WyszukanieWBuforze();

@@ -1,0 +1,297 @@
+#include "serial/tcomm.h"
+
+#include <cerrno>
+
+#include "platform/clock.h"
+#include "platform/thread_priority.h"
+#include "serial/komunikaty.h"
+#include "serial/ostatni_blad.h"
+#include "serial/stan_winserii.h"
+#include "serial/watki.h"
+
+using platforma::PrzebiegTransferu;
+
+TComm::TComm() {
+  const uint8_t wybor = Winseria().WyborParzystosci;
+  Parzystosc = wybor == 0 ? 0 : (wybor == 1 ? 1 : 2);
+}
+
+TComm::~TComm() { ZamknijPort(true); }
+
+int32_t TComm::Konfiguruj(uint8_t port, int32_t predkosc, uint16_t czasZapisu, uint16_t czasOdczytu) {
+  Predkosc = predkosc;
+  NazwaUrzadzenia = "\\\\.\\COM" + std::to_string(port);
+  NumerPortu = port;
+  CzasZapisu = czasZapisu;
+  CzasOdczytu = czasOdczytu;
+  return 0;
+}
+
+std::shared_ptr<platforma::Linia> TComm::Linia() const {
+  std::lock_guard<std::mutex> b(blokadaLinii_);
+  return linia_;
+}
+
+bool TComm::CzyOtwarty() const { return Linia() != nullptr; }
+
+intptr_t TComm::Uchwyt() const {
+  const auto linia = Linia();
+  return linia ? linia->Uchwyt() : -1;
+}
+
+void TComm::ZamknijUchwyt() {
+  std::lock_guard<std::mutex> b(blokadaLinii_);
+  linia_.reset();
+}
+
+int32_t TComm::OtworzUrzadzenie() {
+  std::unique_ptr<platforma::Linia> nowa;
+  platforma::RodzajBleduOtwarcia rodzaj = platforma::RodzajBleduOtwarcia::Brak;
+  const int kod = platforma::OtworzLinie(NazwaUrzadzenia, nowa, rodzaj);
+  if (kod != 0) {
+    switch (rodzaj) {
+      case platforma::RodzajBleduOtwarcia::BrakUrzadzenia: ZapamietanieBledu(komunikaty::BRAK_URZADZENIA, kod); break;
+      case platforma::RodzajBleduOtwarcia::OdmowaDostepu: ZapamietanieBledu(komunikaty::ZABRONIONY_DOSTEP, kod); break;
+      case platforma::RodzajBleduOtwarcia::ZlyUchwyt: ZapamietanieBledu(komunikaty::NIEPOPRAWNY_UCHWYT, kod); break;
+      default: ZapamietanieBledu(komunikaty::BLEDNE_URZADZENIE, kod); break;
+    }
+    return kod;
+  }
+  std::lock_guard<std::mutex> b(blokadaLinii_);
+  linia_ = std::move(nowa);
+  liniePoczatkowe_ = false;
+  return 0;
+}
+
+int32_t TComm::Otworz() {
+  std::lock_guard<std::recursive_mutex> b(blokada_);
+  ZamknijPort(true);
+  ZapamietanieBledu(nullptr, 0);
+  const int32_t otwarcie = OtworzUrzadzenie();
+  platforma::Uspienie(100);
+  if (!CzyOtwarty()) return otwarcie;
+
+  obserwator_ = std::make_unique<TZdarzeniaCommThread>(*this, Linia(), ZestawZdarzen);
+  pracownik_ = std::make_unique<TZapisOdczytThread>(*this);
+
+  if (const int32_t wynik = UstawBlokKontroli(); wynik != 0) return PorzucOtwarcie(wynik);
+  if (const int kod = Linia()->UstawKolejki(static_cast<uint32_t>(RozmiarKolejkiWejsciowej),
+                                            static_cast<uint32_t>(RozmiarKolejkiWyjsciowej));
+      kod != 0) {
+    ZapamietanieBledu(komunikaty::BLAD_BUFOROW, kod);
+    return PorzucOtwarcie(kod);
+  }
+  const int32_t wynik = UstawCzasy(CzasZapisu, CzasOdczytu);
+  ZdarzenieZamkniecia.Resetuj();
+  platforma::Uspienie(100);
+  return wynik == 0 ? 0 : PorzucOtwarcie(wynik);
+}
+
+// A port whose open failed half-way is closed again, so that the failure is
+// not a port left open behind an error and a later open can succeed; the error
+// of the failing step stays recorded.
+int32_t TComm::PorzucOtwarcie(int32_t wynik) {
+  ZamknijPort(false);
+  return wynik;
+}
+
+int32_t TComm::Zamknij() { return ZamknijPort(true); }
+
+int32_t TComm::ZamknijPort(bool zapisujBledy) {
+  // A transfer or a drain waiting on the line ends at once, even while the
+  // owner's lock is held by a call that waits.
+  if (const auto linia = Linia()) linia->Przerwij();
+  std::lock_guard<std::recursive_mutex> b(blokada_);
+  StanWinserii& stan = Winseria();
+  if (stan.ZapamietanyPriorytet && platforma::PriorytetProcesu() != *stan.ZapamietanyPriorytet)
+    platforma::UstawPriorytetProcesu(*stan.ZapamietanyPriorytet);
+  const auto linia = Linia();
+  if (!linia) return 0;
+  if (const int kod = linia->UstawCzasy(ZapamietaneCzasy); kod != 0 && zapisujBledy)
+    ZapamietanieBledu(komunikaty::BLAD_CZASOW, kod);
+  if (pracownik_) {
+    pracownik_->Zatrzymaj();
+    pracownik_->CzekajNaKoniec();
+    pracownik_.reset();
+  }
+  if (obserwator_) {
+    obserwator_->Zatrzymaj();
+    obserwator_->CzekajNaKoniec();
+    obserwator_.reset();
+  }
+  ZamknijUchwyt();
+  ZdarzenieZamkniecia.Ustaw();
+  return 0;
+}
+
+int32_t TComm::UstawBlokKontroli() {
+  std::lock_guard<std::recursive_mutex> b(blokada_);
+  const auto linia = Linia();
+  if (!linia) return 0;
+  auto wPolu = [](int32_t wartosc, int32_t najwyzej) {
+    return static_cast<uint8_t>(wartosc < 0 || wartosc > najwyzej ? 0xFF : wartosc);
+  };
+  platforma::UstawieniaLinii u;
+  u.predkosc = Predkosc > 0 ? static_cast<uint32_t>(Predkosc) : 0;
+  u.parzystosc = wPolu(Parzystosc, 4);
+  u.bityStopu = wPolu(BityStopu, 2);
+  u.bityDanych = wPolu(RozmiarBajtu, 8);
+  u.kontrolaCTS = Winseria().FlagaCTS;
+  if (const int kod = linia->UstawParametry(u); kod != 0) {
+    ZapamietanieBledu(komunikaty::BLAD_BLOKU_KONTROLI, kod);
+    return kod;
+  }
+  // With their control disabled the reference platform drops DTR and RTS once
+  // the settings are applied to a freshly opened port; later applications leave them.
+  if (!liniePoczatkowe_) {
+    liniePoczatkowe_ = true;
+    linia->UstawSterowanie(platforma::Sterowanie::DTR, false);
+    linia->UstawSterowanie(platforma::Sterowanie::RTS, false);
+  }
+  return 0;
+}
+
+int32_t TComm::ZastosujCzasy(const platforma::CzasyLinii& czasy) {
+  std::lock_guard<std::recursive_mutex> b(blokada_);
+  const auto linia = Linia();
+  // The present time-outs are read first, which fails on a port that is not open.
+  if (!linia) {
+    ZapamietanieBledu(komunikaty::BLAD_ODCZYTU_CZASOW, EBADF);
+    return EBADF;
+  }
+  linia->OdczytajCzasy(ZapamietaneCzasy);
+  BiezaceCzasy = czasy;
+  if (const int kod = linia->UstawCzasy(BiezaceCzasy); kod != 0) {
+    ZapamietanieBledu(komunikaty::BLAD_CZASOW, kod);
+    return kod;
+  }
+  return 0;
+}
+
+int32_t TComm::UstawCzasy(uint16_t zapisS, uint16_t odczytS) {
+  return UstawCzasyMs(zapisS * 1000u, odczytS * 1000u);
+}
+
+int32_t TComm::UstawCzasyMs(uint32_t zapisMs, uint32_t odczytMs) {
+  platforma::CzasyLinii c;
+  c.odstepOdczytu = odczytMs == 0 ? platforma::BEZ_LIMITU : odczytMs;
+  c.mnoznikOdczytu = 0;
+  c.stalaOdczytu = odczytMs;
+  c.mnoznikZapisu = 0;
+  c.stalaZapisu = zapisMs;
+  return ZastosujCzasy(c);
+}
+
+int32_t TComm::CzyscBuforNadawczy() {
+  std::lock_guard<std::recursive_mutex> b(blokada_);
+  const auto linia = Linia();
+  return linia ? linia->Czysc(true, false) : 0;
+}
+
+int32_t TComm::CzyscBuforOdbiorczy() {
+  std::lock_guard<std::recursive_mutex> b(blokada_);
+  const auto linia = Linia();
+  return linia ? linia->Czysc(false, true) : 0;
+}
+
+uint32_t TComm::ZapisDoPortu(uint8_t bajt) {
+  StanWinserii& stan = Winseria();
+  ZadanieZapisu.Resetuj();
+  stan.FlagaTimeout = true;
+  const auto linia = Linia();
+  if (!linia) {
+    ZapamietanieBledu(komunikaty::PORT_NIE_OTWARTY, -1);
+    ZdarzenieGotowosci.Ustaw();
+    return 0;
+  }
+  const platforma::WynikTransferu t = linia->Zapisz(&bajt, 1);
+  switch (t.przebieg) {
+    case PrzebiegTransferu::OdRazu:
+      if (t.przeniesiono != 1) ZapamietanieBledu(komunikaty::NIEPOPRAWNY_ZAPIS, t.kod);
+      break;
+    case PrzebiegTransferu::BladStartu: ZapamietanieBledu(komunikaty::NIEPOPRAWNY_ZAPIS_DO_PORTU, t.kod); break;
+    case PrzebiegTransferu::PoOczekiwaniu:
+      if (t.przeniesiono != 1) ZapamietanieBledu(komunikaty::TIMEOUT_ZAPISU, t.kod);
+      break;
+    case PrzebiegTransferu::BladOczekiwania: ZapamietanieBledu(komunikaty::NIEPOPRAWNY_ZAPIS, t.kod); break;
+    case PrzebiegTransferu::Przerwany: ZapamietanieBledu(komunikaty::ZAPIS_PRZERWANY, t.kod); break;
+  }
+  stan.FlagaTimeout = t.przeniesiono == 0;
+  ZdarzenieGotowosci.Ustaw();
+  return t.przeniesiono;
+}
+
+uint32_t TComm::OdczytZPortu(uint8_t* bufor, uint32_t ile) {
+  StanWinserii& stan = Winseria();
+  ZadanieOdczytu.Resetuj();
+  stan.FlagaTimeout = true;
+  const auto linia = Linia();
+  if (!linia) {
+    ZapamietanieBledu(komunikaty::PORT_NIE_OTWARTY, -1);
+    ZdarzenieGotowosci.Ustaw();
+    return 0;
+  }
+  const platforma::WynikTransferu t = linia->Czytaj(bufor, ile);
+  switch (t.przebieg) {
+    case PrzebiegTransferu::OdRazu:
+      if (t.przeniesiono != ile) ZapamietanieBledu(komunikaty::NIEPOPRAWNY_ODCZYT, t.kod);
+      break;
+    case PrzebiegTransferu::BladStartu: ZapamietanieBledu(komunikaty::NIEPOPRAWNY_ODCZYT, t.kod); break;
+    case PrzebiegTransferu::PoOczekiwaniu:
+      if (t.przeniesiono != ile) ZapamietanieBledu(komunikaty::TIMEOUT_ODCZYTU, t.kod);
+      break;
+    case PrzebiegTransferu::BladOczekiwania:
+      ZapamietanieBledu(t.kod == ECANCELED ? komunikaty::ODCZYT_PRZERWANY_PRZEZ_SYSTEM : komunikaty::NIEPOPRAWNY_ODCZYT,
+                        t.kod);
+      break;
+    case PrzebiegTransferu::Przerwany: ZapamietanieBledu(komunikaty::ODCZYT_PRZERWANY, t.kod); break;
+  }
+  stan.FlagaTimeout = t.przeniesiono == 0;
+  ZdarzenieGotowosci.Ustaw();
+  return t.przeniesiono;
+}
+
+bool TComm::UstawLinieSterujaca(platforma::Sterowanie linia, bool wlaczona) {
+  std::lock_guard<std::recursive_mutex> b(blokada_);
+  const auto l = Linia();
+  return l && l->UstawSterowanie(linia, wlaczona) == 0;
+}
+
+uint8_t TComm::StanLiniiModemu() {
+  std::lock_guard<std::recursive_mutex> b(blokada_);
+  const auto linia = Linia();
+  uint8_t stan = 0;
+  if (linia && linia->StanModemu(stan) != 0) stan = 0;
+  return stan;
+}
+
+bool TComm::OproznijWyjscie() {
+  std::lock_guard<std::recursive_mutex> b(blokada_);
+  const auto linia = Linia();
+  return linia && linia->Oproznij() == 0;
+}
+
+void TComm::PrzekazaneZdarzenia(uint32_t maska) { oczekujaceZdarzenia_.fetch_or(maska); }
+
+void TComm::ObsluzOczekujaceZdarzenia() {
+  if (oczekujaceZdarzenia_.load(std::memory_order_relaxed) == 0) return;
+  const uint32_t maska = oczekujaceZdarzenia_.exchange(0);
+  if (maska != 0) ObsluzZdarzeniaPortu(maska);
+}
+
+void TComm::ObsluzZdarzeniaPortu(uint32_t maska) {
+  std::lock_guard<std::recursive_mutex> b(blokada_);
+  const auto linia = Linia();
+  if (!linia) return;
+  // Clearing the error condition is what lets transfers go on after a line error.
+  linia->WyczyscBledy(FlagiBledow, StanKolejek);
+  for (uint32_t zdarzenie : {platforma::ZDARZENIE_ZNAK, platforma::ZDARZENIE_ZNAK_SPECJALNY,
+                             platforma::ZDARZENIE_PUSTE_WYJSCIE})
+    if (maska & zdarzenie) ObsluzZdarzenieComm(zdarzenie);
+}
+
+void TComm::ObsluzZdarzenieComm(uint32_t zdarzenie) {
+  if (zdarzenie != platforma::ZDARZENIE_BLAD_LINII) return;
+  for (const auto& blad : komunikaty::BLEDY_LINII)
+    if (FlagiBledow & blad.flaga) ZapamietanieBledu(blad.komunikat, static_cast<int32_t>(blad.flaga));
+}

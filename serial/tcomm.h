@@ -1,0 +1,95 @@
+// One serial port: its settings, its line, and the two worker threads that
+// carry its events and its byte transfers while it is open.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <string>
+
+#include "platform/comm.h"
+#include "serial/zdarzenie.h"
+
+class TZdarzeniaCommThread;
+class TZapisOdczytThread;
+
+class TComm {
+ public:
+  TComm();
+  virtual ~TComm();
+  TComm(const TComm&) = delete;
+  TComm& operator=(const TComm&) = delete;
+
+  int32_t Konfiguruj(uint8_t port, int32_t predkosc, uint16_t czasZapisu, uint16_t czasOdczytu);
+  int32_t Otworz();
+  int32_t Zamknij();
+  bool CzyOtwarty() const;
+  void ZamknijUchwyt();
+  int32_t UstawBlokKontroli();
+  int32_t UstawCzasy(uint16_t zapisS, uint16_t odczytS);
+  int32_t UstawCzasyMs(uint32_t zapisMs, uint32_t odczytMs);
+  int32_t CzyscBuforNadawczy();
+  int32_t CzyscBuforOdbiorczy();
+
+  // Run by the write/read worker: one transfer each, the bytes moved as result.
+  uint32_t ZapisDoPortu(uint8_t bajt);
+  uint32_t OdczytZPortu(uint8_t* bufor, uint32_t ile);
+
+  // The modem and control lines, and waiting for the output to leave.
+  bool UstawLinieSterujaca(platforma::Sterowanie linia, bool wlaczona);
+  uint8_t StanLiniiModemu();
+  bool OproznijWyjscie();
+  intptr_t Uchwyt() const;
+
+  // The watcher hands events over here; the owner runs the callback the next
+  // time it uses the port, so it never runs beside the owner's own calls.
+  void PrzekazaneZdarzenia(uint32_t maska);
+  void ObsluzOczekujaceZdarzenia();
+  void ObsluzZdarzeniaPortu(uint32_t maska);
+
+  std::string NazwaUrzadzenia = "Comm2";
+  uint8_t NumerPortu = 0;
+  platforma::CzasyLinii ZapamietaneCzasy{};
+  platforma::CzasyLinii BiezaceCzasy{};
+  uint16_t ZestawZdarzen = 511;
+  uint32_t FlagiBledow = 0;
+  platforma::StanKolejek StanKolejek{};
+  int32_t Predkosc = 0;
+  int32_t Parzystosc = 2;
+  int32_t BityStopu = 0;
+  int32_t RozmiarBajtu = 8;
+  int32_t RozmiarKolejkiWejsciowej = 4096;
+  int32_t RozmiarKolejkiWyjsciowej = 2048;
+  uint16_t CzasZapisu = 0;
+  uint16_t CzasOdczytu = 0;
+
+  // The handshake between the caller and the write/read worker. A port that
+  // was never opened counts as closed, so no transfer can wait on it.
+  Zdarzenie ZdarzenieZamkniecia{true};
+  Zdarzenie ZdarzenieGotowosci;
+  Zdarzenie ZadanieZapisu;
+  Zdarzenie ZadanieOdczytu;
+  // Handed over under the events: written before the request or the ready
+  // signal, read after it.
+  uint8_t BajtDoZapisu = 0;
+  uint8_t BajtOdczytany = 0;
+
+ protected:
+  virtual int32_t OtworzUrzadzenie();
+  virtual void ObsluzZdarzenieComm(uint32_t zdarzenie);
+
+ private:
+  int32_t ZamknijPort(bool zapisujBledy);
+  int32_t PorzucOtwarcie(int32_t wynik);
+  std::shared_ptr<platforma::Linia> Linia() const;
+  int32_t ZastosujCzasy(const platforma::CzasyLinii& czasy);
+
+  mutable std::recursive_mutex blokada_;  // the owner's operations on the line
+  mutable std::mutex blokadaLinii_;       // the line pointer itself
+  std::shared_ptr<platforma::Linia> linia_;
+  std::unique_ptr<TZdarzeniaCommThread> obserwator_;
+  std::unique_ptr<TZapisOdczytThread> pracownik_;
+  std::atomic<uint32_t> oczekujaceZdarzenia_{0};
+  bool liniePoczatkowe_ = false;  // DTR and RTS dropped after the open
+};

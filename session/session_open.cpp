@@ -1,0 +1,276 @@
+#include "session/session_open.h"
+
+#include <cctype>
+#include <cstdio>
+#include <ctime>
+#include <string>
+
+#include "datafiles/data_files.h"
+#include "driver/program.h"
+#include "include/karvo.h"
+#include "platform/files.h"
+#include "protocol/codecs.h"
+#include "protocol/identification.h"
+#include "session/configuration.h"
+#include "session/result_codes.h"
+#include "session/server_channel.h"
+#include "session/session_state.h"
+
+namespace {
+
+// The date and time of the run, as header line 0 and the archive show them.
+struct ChwilaSesji {
+  std::string Data, Czas;
+};
+
+ChwilaSesji BiezacaChwila() {
+  const std::time_t teraz = std::time(nullptr);
+  std::tm t{};
+  if (const std::tm* lokalny = std::localtime(&teraz)) t = *lokalny;
+  char data[32], czas[16];
+  std::snprintf(data, sizeof data, "%04d.%02d.%02d", t.tm_year + 1900, t.tm_mon + 1, t.tm_mday);
+  std::snprintf(czas, sizeof czas, "%02d:%02d", t.tm_hour, t.tm_min);
+  return {data, czas};
+}
+
+std::string WielkieLitery(const char* tekst) {
+  std::string wynik = tekst;
+  for (auto& c : wynik) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return wynik;
+}
+
+bool ZastrzezonaNazwa(const char* nazwa) {
+  const std::string duze = WielkieLitery(nazwa);
+  for (const auto& zastrzezona : Sesja.ZastrzezoneNazwy)
+    if (duze == zastrzezona) return true;
+  return false;
+}
+
+void SprawdzenieNazwPlikow() {
+  const char* wejscie = NazwaPlikuWejsciowegoLubNic();
+  if (!wejscie) return UstawBlad(1);
+  if (ZastrzezonaNazwa(wejscie)) return UstawBlad(2);
+  if (!Sesja.JestPlikWynikowy) return;
+  const char* wyjscie = NazwaPlikuWyjsciowegoLubNic();
+  if (!wyjscie) return UstawBlad(3);
+  if (ZastrzezonaNazwa(wyjscie)) return UstawBlad(4);
+  if (NapisyRowne(wyjscie, wejscie)) return UstawBlad(5);
+}
+
+void OtwarciePlikowSesji() {
+  if (!OtwartoPlik(&Sesja.UchwytWejscia, Sesja.NazwyPlikowSesji[NazwaPlikuWejsciowego], 0)) return UstawBlad(6);
+  if (!OtwartoPlik(&Sesja.UchwytKonfig, Sesja.PlikiSterownika[PlikKonfig], 0)) return UstawBlad(7);
+  if (Sesja.JestPlikWynikowy) {
+    const uint8_t tryb = Sesja.NowyPlikWynikowy ? 1 : 2;
+    const char* wyjscie = Sesja.NazwyPlikowSesji[NazwaPlikuWyjsciowego];
+    if (!PlikDajeSieOtworzyc(wyjscie, tryb) || !OtwartoPlik(&Sesja.UchwytWyjscia, wyjscie, tryb)) return UstawBlad(8);
+  }
+  if (!OtwartoPlik(&Sesja.UchwytRaportu, Sesja.PlikiSterownika[PlikRaport], 1)) return UstawBlad(9);
+}
+
+void CzyszczenieWierszyNaglowka() {
+  const int wiersze = Sesja.PelnaSesja ? 3 : 2;
+  for (int i = 0; i < wiersze; ++i) ZerowanieNapisu(Sesja.WierszeNaglowka[i]);
+}
+
+// Header line 0: the KONFIG.TXT fields, date, time, command, library version, file names.
+void BudowaNaglowkaKonfiguracji() {
+  const ChwilaSesji chwila = BiezacaChwila();
+  const UstawieniaLacza& l = Sesja.Lacze;
+  std::string wiersz = std::string(l.Pole1) + '\t' + l.Pole2 + '\t' + l.Pole3 + '\t' + chwila.Data + '\t' +
+                       chwila.Czas + '\t' + Sesja.NazwyPlikowSesji[NazwaFunkcji] + '\t' + WersjaBiblioteki + '\t' +
+                       Sesja.NazwyPlikowSesji[NazwaPlikuWejsciowego];
+  if (Sesja.JestPlikWynikowy) wiersz += std::string("\t") + Sesja.NazwyPlikowSesji[NazwaPlikuWyjsciowego];
+  KopiujDoNapisu(Sesja.WierszeNaglowka[NaglowekKonfiguracji], wiersz.c_str());
+}
+
+// Header line 2: the identification text, and field 5 for the modem and network kinds.
+void BudowaNaglowkaUrzadzenia() {
+  std::string wiersz = Sesja.Lacze.TekstIdentyfikacji;
+  if (Sesja.Lacze.RodzajLacza == 2 || Sesja.Lacze.RodzajLacza == 5) wiersz += std::string("\t") + Sesja.Lacze.Pole5;
+  KopiujDoNapisu(Sesja.WierszeNaglowka[NaglowekUrzadzenia], wiersz.c_str());
+}
+
+void ZastosowanieLiniiKasy(const char* linia) {
+  if (!OdczytanieLiniiKonfiguracji(linia)) return UstawBlad(16);
+  CzyszczenieWierszyNaglowka();
+  BudowaNaglowkaKonfiguracji();
+  if (Sesja.PelnaSesja) BudowaNaglowkaUrzadzenia();
+  const bool typBedzieCzytany = Sesja.OdczytacTypKasy && Sesja.PolaczenieZKasa;
+  if (Sesja.JestPlikWynikowy && !typBedzieCzytany && !ZapisanieNaglowka(Sesja.UchwytWyjscia)) UstawBlad(17);
+}
+
+void WyszukanieKasyWKonfiguracji() {
+  bool bylaLinia = false;
+  while (true) {
+    Napis linia{}, pole{};
+    uint8_t zla = 0;
+    if (!OdczytanoZPlikuKonkretnaLinie(Sesja.UchwytKonfig, '$', linia, &zla))
+      return UstawBlad(zla ? 16 : bylaLinia ? 14 : 13);
+    bylaLinia = true;
+    uint8_t numer = 0;
+    if (!NapisZawieraDana(linia, 1, pole) || !PoprawnaLiczbaTypuByte(pole, &numer)) return UstawBlad(16);
+    if (numer == Sesja.NumerKasyZadany) return ZastosowanieLiniiKasy(linia);
+  }
+}
+
+// Header lines 2 and 3 of the input file: present, not checked.
+void PominiecieLiniiNaglowka() {
+  Napis linia{};
+  uint8_t zla = 0;
+  if (!OdczytanoZPlikuLinieNaglowka(Sesja.UchwytWejscia, linia, &zla)) UstawBlad(zla ? 11 : 10);
+}
+
+void OdczytanieNaglowkaWejscia() {
+  Napis linia{}, pole{};
+  uint8_t zla = 0;
+  if (!OdczytanoZPlikuLinieNaglowka(Sesja.UchwytWejscia, linia, &zla)) return UstawBlad(zla ? 11 : 10);
+  OczyszczenieNapisu(linia);
+  uint8_t numer = 0;
+  if (!NapisZawieraDana(linia, 1, pole) || !PoprawnaLiczbaTypuByte(pole, &numer)) return UstawBlad(11);
+  if (numer < 1 || numer > 99) return UstawBlad(19);
+  Sesja.NumerKasyZadany = numer;
+  WyszukanieKasyWKonfiguracji();
+  if (BrakBledu()) PominiecieLiniiNaglowka();
+  if (BrakBledu()) PominiecieLiniiNaglowka();
+  if (BrakBledu() && Sesja.PolaczenieZKasa) {
+    OtwarcieLacza();
+    if (BrakBledu() && !LaczeOtwarte()) UstawBlad(62);
+  }
+}
+
+void OdczytanieNumeruIWeryfikacja() {
+  if (!OdczytanieNumeruUrzadzenia()) return;
+  if (!BrakBledu()) return;
+  // A device not found in ECRTBUF.TXT is appended now, so the line carries its number.
+  if (UrzadzenieDoDopisania() && !DopisanieDoPlikuIdentyfikatorow()) return;
+  if (Sesja.SprawdzacNumerKasy && KasaPodajeNumer() && Sesja.Urzadzenie.NumerUrzadzenia != Sesja.NumerKasyZadany)
+    UstawBlad(22);
+}
+
+// ---- the report ------------------------------------------------------------
+
+// Field 2 of raw line `kod` of KOMENT.TXT; every line counts, the scan stops at an empty line.
+std::string OpisKodu(uint8_t kod) {
+  if (kod == 0) return "program zakonczony bezblednie";
+  int32_t uchwyt = -1;
+  if (!OtwartoPlik(&uchwyt, Sesja.PlikiSterownika[PlikKoment], 0)) return "";
+  std::string opis;
+  Napis linia{};
+  for (int n = 1; OdczytanieLinii(uchwyt, linia); ++n) {
+    if (n < kod) continue;
+    Napis pole{};
+    if (NapisZawieraDana(linia, 2, pole)) opis = pole;
+    break;
+  }
+  ZamknieciePliku(&uchwyt);
+  return opis;
+}
+
+const char* PlikDotyczacyKodu(uint8_t kod) {
+  switch (kod) {
+    case 2: case 5: case 6: case 10: case 11: case 12: return Sesja.NazwyPlikowSesji[NazwaPlikuWejsciowego];
+    case 4: case 8: case 17: return Sesja.NazwyPlikowSesji[NazwaPlikuWyjsciowego];
+    case 7: case 13: case 14: case 16: return Sesja.PlikiSterownika[PlikKonfig];
+    case 9: case 18: return Sesja.PlikiSterownika[PlikRaport];
+    case 27: case 28: return Sesja.PlikiSterownika[PlikModkonf];
+    case 59: case 60: case 61: return Sesja.PlikiSterownika[PlikEcrtbuf];
+    default: return "";
+  }
+}
+
+void BudowaWierszaWyniku() {
+  const uint8_t kod = Sesja.BiezacyWynik;
+  const std::string opis = OpisKodu(kod);
+  const std::string plik = Sesja.PokazPlikWRaporcie ? PlikDotyczacyKodu(kod) : "";
+  std::string wiersz = std::to_string(kod);
+  if (!opis.empty() || PlikDotyczacyKodu(kod)[0]) wiersz += "\t;";
+  if (!opis.empty()) wiersz += " " + opis;
+  if (!plik.empty()) wiersz += " (" + plik + ")";
+  KopiujDoNapisu(Sesja.WierszeNaglowka[WierszWyniku], wiersz.c_str());
+}
+
+void ZapisanieRaportu() {
+  const char* sciezka = Sesja.PlikiSterownika[PlikRaport];
+  if (Sesja.UchwytRaportu != -1) {
+    if (!ZapisanieNaglowka(Sesja.UchwytRaportu) && BrakBledu()) UstawBlad(18);
+    ZamknieciePliku(&Sesja.UchwytRaportu);
+    if (Sesja.BiezacyWynik == KodBledu(18)) platforma::UsunPlik(sciezka);
+    return;
+  }
+  if (Sesja.BiezacyWynik == KodBledu(9)) return;
+  int32_t uchwyt = -1;
+  if (!(sciezka[0] && OtwartoPlik(&uchwyt, sciezka, 1)) && !OtwartoPlik(&uchwyt, "RAPORT.TXT", 1)) return;
+  const bool zapisano = ZapisanieNaglowka(uchwyt);
+  ZamknieciePliku(&uchwyt);
+  if (!zapisano) platforma::UsunPlik(sciezka);
+}
+
+// ---- the "$$$" archive -------------------------------------------------------
+
+std::string NazwaBazowaArchiwum() {
+  const char* wejscie = NazwaPlikuWejsciowegoLubNic();
+  if (!wejscie) return "$$$";
+  Napis sciezka{}, dysk{}, katalog{}, nazwa{}, rozszerzenie{};
+  KopiujDoNapisu(sciezka, wejscie);
+  RozbiorSciezki(sciezka, dysk, katalog, nazwa, rozszerzenie);
+  return nazwa;
+}
+
+void ArchiwizacjaPliku(const char* zrodlo, const char* rodzaj, const std::string& baza, const std::string& naglowek) {
+  if (!zrodlo || !zrodlo[0]) return;
+  int32_t wejscie = -1, archiwum = -1;
+  if (!OtwartoPlik(&wejscie, zrodlo, 0)) return;
+  const std::string cel = "$$$/" + baza + "." + rodzaj;
+  if (OtwartoPlik(&archiwum, cel.c_str(), 2)) {
+    ZapisanoDoPlikuLinie(archiwum, naglowek.c_str());
+    Napis linia{};
+    while (OdczytanieLinii(wejscie, linia)) ZapisanoDoPlikuLinie(archiwum, linia);
+    ZamknieciePliku(&archiwum);
+  }
+  ZamknieciePliku(&wejscie);
+}
+
+void Archiwizacja() {
+  if (!platforma::KatalogIstnieje("$$$")) return;
+  const ChwilaSesji chwila = BiezacaChwila();
+  const std::string naglowek =
+      ";*** " + chwila.Data + " " + chwila.Czas + " " + Sesja.NazwyPlikowSesji[NazwaFunkcji] + " *** ";
+  const std::string baza = NazwaBazowaArchiwum();
+  ArchiwizacjaPliku(NazwaPlikuWejsciowegoLubNic(), "IN", baza, naglowek);
+  if (Sesja.JestPlikWynikowy) ArchiwizacjaPliku(NazwaPlikuWyjsciowegoLubNic(), "OUT", baza, naglowek);
+  const char* raport = Sesja.PlikiSterownika[PlikRaport];
+  ArchiwizacjaPliku(raport[0] ? raport : "RAPORT.TXT", "RAP", baza, naglowek);
+  ArchiwizacjaPliku(Sesja.PlikiSterownika[PlikKonfig], "KON", baza, naglowek);
+  ArchiwizacjaPliku(NazwaPlikuSerweraLubNic(), "SER", baza, naglowek);
+}
+
+}  // namespace
+
+void RozpoczecieSesji() {
+  SprawdzenieNazwPlikow();
+  if (BrakBledu()) OtwarciePlikowSesji();
+  if (!BrakBledu()) return;
+  PowitanieSerwera();
+  OdczytanieNaglowkaWejscia();
+  if (!BrakBledu() || !Sesja.PolaczenieZKasa) return;
+  if (Sesja.OdczytacTypKasy && Sesja.PelnaSesja) OdczytanieTypuUrzadzenia();
+  // The header is still pending only when the lookup left it to the device
+  // identification; writing it twice would repeat the header lines.
+  const bool naglowekCzeka = Sesja.OdczytacTypKasy && Sesja.JestPlikWynikowy && Sesja.BiezacyWynik != KodBledu(17);
+  if ((!BrakBledu() || !Sesja.PelnaSesja) && naglowekCzeka && !ZapisanieNaglowka(Sesja.UchwytWyjscia) && BrakBledu())
+    UstawBlad(17);
+  if (BrakBledu() && Sesja.OdczytacNumerKasy && Sesja.PelnaSesja) OdczytanieNumeruIWeryfikacja();
+}
+
+void ZakonczenieSesji() {
+  ZamknieciePliku(&Sesja.UchwytWejscia);
+  ZamknieciePliku(&Sesja.UchwytWyjscia);
+  ZamknieciePliku(&Sesja.UchwytKonfig);
+  ZamknieciePliku(&Sesja.UchwytBufora);
+  ZamknieciePliku(&Sesja.UchwytSerwera);
+  BudowaWierszaWyniku();
+  ZapisanieRaportu();
+  Archiwizacja();
+  ZamkniecieLacza();
+}

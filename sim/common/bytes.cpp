@@ -1,0 +1,71 @@
+#include "common/bytes.h"
+
+#include <cstdio>
+
+namespace sim {
+
+std::string Szesnastkowo(std::span<const uint8_t> bajty) {
+  std::string wynik;
+  char bufor[4];
+  for (size_t i = 0; i < bajty.size(); ++i) {
+    std::snprintf(bufor, sizeof bufor, "%02X", bajty[i]);
+    if (i) wynik += ' ';
+    wynik += bufor;
+  }
+  return wynik;
+}
+
+std::string Czytelnie(std::span<const uint8_t> bajty) {
+  std::string wynik;
+  for (uint8_t b : bajty) wynik += (b >= 0x20 && b < 0x7F) ? static_cast<char>(b) : '.';
+  return wynik;
+}
+
+std::optional<uint32_t> Liczba(std::string_view tekst, uint32_t maksimum) {
+  if (tekst.size() == 3 && tekst.front() == '\'' && tekst.back() == '\'') {
+    const uint32_t znak = static_cast<uint8_t>(tekst[1]);
+    if (znak > maksimum) return std::nullopt;
+    return znak;
+  }
+  uint32_t podstawa = 10;
+  if (tekst.size() > 2 && tekst[0] == '0' && (tekst[1] == 'x' || tekst[1] == 'X')) {
+    podstawa = 16;
+    tekst.remove_prefix(2);
+  }
+  if (tekst.empty() || tekst.size() > 10) return std::nullopt;
+  uint64_t wartosc = 0;
+  for (char c : tekst) {
+    uint32_t cyfra;
+    if (c >= '0' && c <= '9') cyfra = static_cast<uint32_t>(c - '0');
+    else if (podstawa == 16 && c >= 'a' && c <= 'f') cyfra = static_cast<uint32_t>(c - 'a' + 10);
+    else if (podstawa == 16 && c >= 'A' && c <= 'F') cyfra = static_cast<uint32_t>(c - 'A' + 10);
+    else return std::nullopt;
+    wartosc = wartosc * podstawa + cyfra;
+    if (wartosc > maksimum) return std::nullopt;
+  }
+  return static_cast<uint32_t>(wartosc);
+}
+
+std::optional<Bajty> ListaBajtow(std::string_view tekst) {
+  Bajty wynik;
+  if (tekst.empty()) return wynik;
+  for (const std::string& czesc : Podziel(tekst, ',')) {
+    const auto b = Liczba(czesc, 0xFF);
+    if (!b) return std::nullopt;
+    wynik.push_back(static_cast<uint8_t>(*b));
+  }
+  return wynik;
+}
+
+std::vector<std::string> Podziel(std::string_view tekst, char separator) {
+  std::vector<std::string> czesci;
+  size_t poczatek = 0;
+  for (;;) {
+    const size_t koniec = tekst.find(separator, poczatek);
+    czesci.emplace_back(tekst.substr(poczatek, koniec == std::string_view::npos ? std::string_view::npos : koniec - poczatek));
+    if (koniec == std::string_view::npos) return czesci;
+    poczatek = koniec + 1;
+  }
+}
+
+}  // namespace sim

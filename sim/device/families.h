@@ -1,0 +1,24 @@
+// The register families, as far as they change what a register answers.
+#pragma once
+
+#include <cstdint>
+
+#include "device/register_state.h"
+
+namespace sim {
+
+// Type code 100 or above, except 'o' and 'p'.
+bool DrugaGeneracja(uint8_t typ);
+// The Norda registers, 'u' and 'v'.
+bool Norda(uint8_t typ);
+// Type code 116 ('t') or above, except the Norda registers: they report their goods capacity (0x6F).
+bool Nowa(uint8_t typ);
+// Price checkers and the small registers that read a goods record for the capacity probe (0xAC).
+bool Cenometr(uint8_t typ);
+bool Ubo(uint8_t typ);
+
+// Bytes of the identification text that request 0x71 answers: 12 on the
+// second-generation types 100 to 102 of version 1A, else 11.
+unsigned DlugoscIdentyfikatora(const StanKasy& stan);
+
+}  // namespace sim

@@ -1,0 +1,62 @@
+// Faults injected into a register's answers, so that every failure path of
+// the driver can be reached on purpose.
+//
+// A fault is written  CODE[,OPTION...]:KIND[=ARGUMENT]
+//   CODE     the request code (27, 0x1B) or * for every request
+//   OPTION   n=N, n=N-M, n=N+   only the N-th (N-th to M-th, N-th and later)
+//                               request with this code that the register receives
+//            pK=V               only when parameter byte K equals V (second-answer kinds)
+//            reg=A              only the register at address A
+//   KIND     silent             no answer at all; the request is not carried out
+//            refuse             0x15 instead of the acknowledgement
+//            ack=B              the byte B instead of the acknowledgement, nothing more
+//            garbage[=N]        N bytes of garbage instead of the first answer (N: its length)
+//            raw=B,B,...        these bytes instead of the first answer
+//            late=MS            the first answer starts MS milliseconds late
+//            cut=N              only the first N bytes of the whole answer are sent
+//            eor=R              records from number R on do not exist (end of records)
+//            status=S[,B...]    status S and the bytes B instead of the second answer
+//                               (status 0x7A without bytes sends its two extra bytes 0 0)
+//            silent2, garbage2[=N], raw2=B,..., late2=MS   the same for the second answer
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "common/bytes.h"
+
+namespace sim {
+
+enum class RodzajUsterki : uint8_t {
+  Cisza, Odmowa, Potwierdzenie, Smieci, Surowe, Opoznienie, Ciecie, KoniecRekordow,
+  Cisza2, Smieci2, Surowe2, Opoznienie2, Status,
+};
+
+struct Usterka {
+  std::string zapis;  // as written, for the wire log
+  int kod = -1;       // -1: every request
+  int adres = -1;     // -1: every register
+  uint32_t od = 1, doWystapienia = UINT32_MAX;
+  int bajtParametru = -1;
+  uint8_t wartoscParametru = 0;
+  RodzajUsterki rodzaj = RodzajUsterki::Cisza;
+  uint32_t liczba = 0;  // milliseconds, byte count or record number
+  Bajty bajty;          // acknowledgement, raw bytes, or status and its bytes
+
+  // Decided once the parameters are in (it needs them or acts on the second answer).
+  bool DrugaFaza() const;
+  bool Pasuje(uint8_t adresKasy, uint8_t kodRozkazu, uint32_t wystapienie) const;
+  bool PasujeParametr(std::span<const uint8_t> parametry) const;
+};
+
+std::optional<Usterka> CzytajUsterke(std::string_view zapis, std::string& blad);
+
+// A script file: one fault a line; ";" comment lines and empty lines are
+// skipped, a leading "$" is allowed (data-file syntax).
+bool WczytajUsterki(const std::string& sciezka, std::vector<Usterka>& usterki, std::string& blad);
+
+}  // namespace sim

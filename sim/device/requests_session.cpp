@@ -1,0 +1,57 @@
+// The requests of the session opening and identification, and of reading and
+// setting the register's number.
+#include "device/families.h"
+#include "device/requests.h"
+
+namespace sim {
+namespace {
+
+// Status bytes of the goods requests.
+constexpr uint8_t PozaPojemnoscia = 0x05;  // the goods number lies beyond the capacity
+constexpr uint8_t TowarNieZaprogramowany = 0x66;
+
+// Goods numbers 1 to the capacity exist; an end-of-records fault cuts them shorter.
+uint8_t StatusNumeruTowaru(const Wymiana& w) {
+  const uint32_t numer = w.Slowo(0);
+  return numer >= 1 && numer <= w.stan.pojemnosc && w.RekordIstnieje(numer) ? TowarNieZaprogramowany
+                                                                              : PozaPojemnoscia;
+}
+
+const Rozkaz Rozkazy[] = {
+    {.kod = 0xC0, .opis = "register number",
+     .pierwsza = [](Wymiana& w) { return Bajty(w.stan.numer.begin(), w.stan.numer.end()); }},
+    {.kod = 0xFE, .opis = "type code, version and letter",
+     .pierwsza = [](Wymiana& w) { return Bajty{w.stan.typ, w.stan.wersja, w.stan.litera}; }},
+    {.kod = 0xFF, .opis = "type code (older registers)", .pierwsza = [](Wymiana& w) { return Bajty{w.stan.typ}; }},
+    {.kod = 0x5B, .opis = "status byte 0, version in its high nibble",
+     .pierwsza = [](Wymiana& w) { return Bajty{static_cast<uint8_t>(w.stan.wersja << 4)}; }},
+    {.kod = 0x71, .opis = "identification text",
+     .pierwsza =
+         [](Wymiana& w) {
+           Bajty tekst(w.stan.identyfikator.begin(), w.stan.identyfikator.end());
+           tekst.resize(DlugoscIdentyfikatora(w.stan), ' ');
+           return tekst;
+         }},
+    {.kod = 0x6F, .opis = "goods capacity",
+     .pierwsza =
+         [](Wymiana& w) {
+           return Bajty{static_cast<uint8_t>(w.stan.pojemnosc & 0xFF), static_cast<uint8_t>(w.stan.pojemnosc >> 8)};
+         },
+     .zna = [](const StanKasy& s) { return Nowa(s.typ); }},
+    {.kod = 0xE6, .opis = "goods name flag (capacity probe)", .parametry = 2,
+     .wykonanie = [](Wymiana& w) { return Bajty{StatusNumeruTowaru(w)}; }, .rekordy = true},
+    {.kod = 0xAC, .opis = "goods record (capacity probe)", .parametry = 2,
+     .wykonanie = [](Wymiana& w) { return Bajty{StatusNumeruTowaru(w)}; }, .rekordy = true},
+    {.kod = 0x43, .opis = "set register number", .parametry = 2,
+     .wykonanie =
+         [](Wymiana& w) {
+           w.stan.numer.assign(w.parametry.begin(), w.parametry.end());
+           return Bajty{};
+         }},
+};
+
+}  // namespace
+
+const std::span<const Rozkaz> RozkazySesji = Rozkazy;
+
+}  // namespace sim

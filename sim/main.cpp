@@ -1,0 +1,88 @@
+// karvo-sim: simulated KARVO registers on a pseudo-terminal or an RFC 2217 port.
+#include <cstdio>
+#include <memory>
+#include <set>
+
+#include "common/data_file.h"
+#include "common/wire_log.h"
+#include "device/register.h"
+#include "link/line.h"
+#include "link/loop.h"
+#include "link/pty_link.h"
+#include "link/rfc2217_link.h"
+#include "options.h"
+
+namespace {
+
+// A register with the file it came from, for the write-back.
+struct ZrodloStanu {
+  std::string sciezka;
+  sim::PlikDanych plik;
+  sim::StanKasy wczytany;
+};
+
+int Blad(const std::string& tekst, int kod) {
+  std::fprintf(stderr, "karvo-sim: %s\n", tekst.c_str());
+  return kod;
+}
+
+void Gotowy(const std::string& tekst) {
+  std::printf("karvo-sim: ready %s\n", tekst.c_str());
+  std::fflush(stdout);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::string blad;
+  const auto opcje = sim::CzytajOpcje(argc, argv, blad);
+  if (!opcje) return Blad(blad + " (--help tells more)", 2);
+  if (opcje->pomoc) {
+    std::fputs(sim::Pomoc, stdout);
+    return 0;
+  }
+  sim::UstawObslugeSygnalow();
+  sim::Dziennik dziennik;
+  if (!opcje->dziennik.empty() && !dziennik.Otworz(opcje->dziennik))
+    return Blad("cannot open the log " + opcje->dziennik, 1);
+
+  std::vector<ZrodloStanu> zrodla;
+  std::vector<std::unique_ptr<sim::Kasa>> kasy;
+  std::set<int> adresy;
+  for (const std::string& sciezka : opcje->stany) {
+    auto plik = sim::PlikDanych::Wczytaj(sciezka, blad);
+    if (!plik) return Blad(blad, 1);
+    auto stan = sim::StanZPliku(*plik, blad);
+    if (!stan) return Blad(sciezka + ": " + blad, 1);
+    if (!adresy.insert(stan->adres).second)
+      return Blad(sciezka + ": a second register at address " + std::to_string(stan->adres), 1);
+    kasy.push_back(std::make_unique<sim::Kasa>(*stan, opcje->usterki, dziennik,
+                                               sim::UstawieniaKasy{std::chrono::milliseconds(opcje->czasBajtuMs)}));
+    zrodla.push_back({sciezka, std::move(*plik), *stan});
+  }
+  sim::Linia linia(opcje->linia, std::move(kasy), dziennik, opcje->usterki);
+  if (opcje->wybor >= 0) linia.Wybierz(opcje->wybor);
+
+  if (opcje->polaczenie == sim::RodzajPolaczenia::Pty) {
+    sim::LaczePty pty;
+    if (!pty.Otworz(opcje->dowiazanie, blad)) return Blad(blad, 1);
+    Gotowy("pty " + opcje->dowiazanie + " " + pty.Slave());
+    pty.Dzialaj(linia, dziennik, opcje->baud);
+  } else {
+    sim::LaczeRfc2217 rfc;
+    if (!rfc.Otworz(opcje->host, opcje->port, blad)) return Blad(blad, 1);
+    rfc.UstawStanModemu(opcje->stanModemu);
+    Gotowy("rfc2217 " + opcje->host + ":" + std::to_string(rfc.Port()));
+    rfc.Dzialaj(linia, dziennik, opcje->baud);
+  }
+
+  int wynik = 0;
+  for (size_t i = 0; i < zrodla.size(); ++i) {
+    ZrodloStanu& z = zrodla[i];
+    sim::StanDoPliku(linia.Kasy()[i]->Stan(), z.wczytany, z.plik);
+    if (!z.plik.Zmieniony()) continue;
+    if (z.plik.Zapisz(z.sciezka, blad)) dziennik.Zdarzenie("state", "written back to " + z.sciezka);
+    else wynik = Blad(blad, 1);
+  }
+  return wynik;
+}

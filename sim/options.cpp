@@ -1,0 +1,125 @@
+#include "options.h"
+
+#include <string_view>
+
+#include "common/bytes.h"
+#include "link/loop.h"
+
+namespace sim {
+
+const char* const Pomoc =
+    "usage: karvo-sim LINK --state FILE [--state FILE...] [options]\n"
+    "\n"
+    "A simulated KARVO register (or several on one line) for the driver to talk to.\n"
+    "\n"
+    "LINK, exactly one of:\n"
+    "  --pty PATH            a pseudo-terminal; PATH becomes a symbolic link to its slave side\n"
+    "  --rfc2217 HOST:PORT   an RFC 2217 server (PORT 0: any free port)\n"
+    "\n"
+    "Options:\n"
+    "  --state FILE          a register's state file (\"$key<TAB>value\" lines); written back\n"
+    "                        on exit when a request changed it. Repeat for several registers\n"
+    "                        on one line, each with its own \"$adres\".\n"
+    "  --mux K               how the line selects a register, as MUXk of the driver's\n"
+    "                        configuration: 0 one register (default), 1 line switch by DTR and\n"
+    "                        RTS, 3 multiplexer selected by 1B 01 address, 4 by FE address\n"
+    "  --select ADDR         the register selected at start\n"
+    "  --fault FAULT         inject a fault: CODE[,n=N|N-M|N+][,pK=V][,reg=A]:KIND[=ARG]\n"
+    "                        KIND: silent refuse ack=B garbage[=N] raw=B,.. late=MS cut=N\n"
+    "                        eor=R status=S[,B..] silent2 garbage2[=N] raw2=B,.. late2=MS\n"
+    "  --faults FILE         faults from a script file, one a line, \";\" comments\n"
+    "  --baud N              send no faster than N bit/s (11 bits a byte)\n"
+    "  --log FILE            the wire log: every exchange in readable form\n"
+    "  --modem-status BITS   modem lines for RFC 2217 (0x10 CTS, 0x20 DSR, 0x40 ring,\n"
+    "                        0x80 carrier); default 0x30\n"
+    "  --byte-timeout MS     how long a register waits for the next byte of a request (500)\n"
+    "\n"
+    "When it is ready it prints one line \"karvo-sim: ready ...\" to standard output.\n"
+    "SIGTERM or SIGINT end it; the state files are written back then.\n";
+
+std::optional<Opcje> CzytajOpcje(int argc, const char* const* argv, std::string& blad) {
+  Opcje o;
+  std::vector<std::string> plikiUsterek;
+  for (int i = 1; i < argc; ++i) {
+    const std::string_view nazwa = argv[i];
+    if (nazwa == "--help" || nazwa == "-h") {
+      o.pomoc = true;
+      return o;
+    }
+    if (i + 1 >= argc) {
+      blad = std::string(nazwa) + (nazwa.starts_with("--") ? " needs a value" : ": unknown argument");
+      return std::nullopt;
+    }
+    const std::string wartosc = argv[++i];
+    auto liczba = [&](uint32_t maksimum, uint32_t& cel) {
+      const auto w = Liczba(wartosc, maksimum);
+      if (!w) blad = std::string(nazwa) + ": bad number " + wartosc;
+      else cel = *w;
+      return w.has_value();
+    };
+    uint32_t n = 0;
+    if (nazwa == "--pty" || nazwa == "--rfc2217") {
+      if (o.polaczenie != RodzajPolaczenia::Brak) {
+        blad = "give exactly one of --pty and --rfc2217";
+        return std::nullopt;
+      }
+      if (nazwa == "--pty") {
+        o.polaczenie = RodzajPolaczenia::Pty;
+        o.dowiazanie = wartosc;
+      } else {
+        o.polaczenie = RodzajPolaczenia::Rfc2217;
+        if (!RozdzielAdres(wartosc, o.host, o.port)) {
+          blad = "--rfc2217 takes HOST:PORT";
+          return std::nullopt;
+        }
+      }
+    } else if (nazwa == "--state") {
+      o.stany.push_back(wartosc);
+    } else if (nazwa == "--mux") {
+      if (!liczba(4, n) || n == 2) {
+        blad = "--mux takes 0, 1, 3 or 4";
+        return std::nullopt;
+      }
+      o.linia = static_cast<RodzajLinii>(n);
+    } else if (nazwa == "--select") {
+      if (!liczba(8, n)) return std::nullopt;
+      o.wybor = static_cast<int>(n);
+    } else if (nazwa == "--fault") {
+      auto u = CzytajUsterke(wartosc, blad);
+      if (!u) {
+        blad = "--fault " + wartosc + ": " + blad;
+        return std::nullopt;
+      }
+      o.usterki.push_back(std::move(*u));
+    } else if (nazwa == "--faults") {
+      if (!WczytajUsterki(wartosc, o.usterki, blad)) return std::nullopt;
+    } else if (nazwa == "--baud") {
+      if (!liczba(4'000'000, o.baud)) return std::nullopt;
+    } else if (nazwa == "--log") {
+      o.dziennik = wartosc;
+    } else if (nazwa == "--modem-status") {
+      if (!liczba(0xFF, n)) return std::nullopt;
+      o.stanModemu = static_cast<uint8_t>(n);
+    } else if (nazwa == "--byte-timeout") {
+      if (!liczba(600'000, o.czasBajtuMs)) return std::nullopt;
+    } else {
+      blad = "unknown option " + std::string(nazwa);
+      return std::nullopt;
+    }
+  }
+  if (o.polaczenie == RodzajPolaczenia::Brak) {
+    blad = "give one of --pty and --rfc2217";
+    return std::nullopt;
+  }
+  if (o.stany.empty()) {
+    blad = "give at least one --state FILE";
+    return std::nullopt;
+  }
+  if (o.stany.size() > 1 && o.linia == RodzajLinii::Pojedyncza) {
+    blad = "several registers on one line need --mux 1, 3 or 4";
+    return std::nullopt;
+  }
+  return o;
+}
+
+}  // namespace sim

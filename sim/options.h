@@ -1,0 +1,36 @@
+// The command line of karvo-sim.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "device/faults.h"
+#include "link/line.h"
+
+namespace sim {
+
+enum class RodzajPolaczenia { Brak, Pty, Rfc2217 };
+
+struct Opcje {
+  RodzajPolaczenia polaczenie = RodzajPolaczenia::Brak;
+  std::string dowiazanie;  // --pty
+  std::string host;        // --rfc2217
+  uint16_t port = 0;
+  std::vector<std::string> stany;
+  RodzajLinii linia = RodzajLinii::Pojedyncza;
+  int wybor = -1;
+  std::vector<Usterka> usterki;
+  uint32_t baud = 0;
+  std::string dziennik;
+  uint8_t stanModemu = 0x30;  // CTS and DSR on, no carrier, no ring
+  uint32_t czasBajtuMs = 500;
+  bool pomoc = false;
+};
+
+// Nothing, with the reason, on a bad command line.
+std::optional<Opcje> CzytajOpcje(int argc, const char* const* argv, std::string& blad);
+extern const char* const Pomoc;
+
+}  // namespace sim

@@ -1,0 +1,218 @@
+#include "harness.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/prctl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+namespace e2e {
+namespace {
+
+using namespace std::chrono_literals;
+
+// Waits for the child at most limit; -1 when it is still running.
+int CzekajNaKoniec(pid_t pid, std::chrono::milliseconds limit) {
+  const auto koniec = std::chrono::steady_clock::now() + limit;
+  for (;;) {
+    int status = 0;
+    const pid_t w = ::waitpid(pid, &status, WNOHANG);
+    if (w == pid) return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    if (w < 0) return -2;
+    if (std::chrono::steady_clock::now() >= koniec) return -1;
+    std::this_thread::sleep_for(5ms);
+  }
+}
+
+int Zabij(pid_t pid) {
+  ::kill(pid, SIGKILL);
+  CzekajNaKoniec(pid, 5s);
+  return -1;
+}
+
+// Starts a program; its standard output goes to wyjscie (or the pipe when
+// wyjscie is -1 and potok is given), its standard error to bledy. The child
+// dies with the test process, so no simulator outlives a crashed test.
+pid_t Start(const std::vector<std::string>& argumenty, const std::string& katalog,
+            const std::vector<std::string>& srodowisko, int wyjscie, int bledy) {
+  std::vector<char*> argv;
+  for (const auto& a : argumenty) argv.push_back(const_cast<char*>(a.c_str()));
+  argv.push_back(nullptr);
+  const pid_t rodzic = ::getpid();
+  const pid_t pid = ::fork();
+  if (pid != 0) return pid;
+  ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+  if (::getppid() != rodzic) ::_exit(127);
+  const int nic = ::open("/dev/null", O_RDONLY);
+  ::dup2(nic, 0);
+  ::dup2(wyjscie, 1);
+  ::dup2(bledy, 2);
+  if (!katalog.empty() && ::chdir(katalog.c_str()) != 0) ::_exit(126);
+  for (const auto& z : srodowisko) ::putenv(const_cast<char*>(z.c_str()));
+  ::execv(argv[0], argv.data());
+  ::_exit(127);
+}
+
+}  // namespace
+
+std::string CzytajPlik(const std::string& sciezka) {
+  std::ifstream plik(sciezka, std::ios::binary);
+  std::ostringstream tresc;
+  tresc << plik.rdbuf();
+  return tresc.str();
+}
+
+void ZapiszPlik(const std::string& sciezka, std::string_view tresc) {
+  std::ofstream plik(sciezka, std::ios::binary | std::ios::trunc);
+  plik.write(tresc.data(), static_cast<std::streamsize>(tresc.size()));
+}
+
+std::string Urzadzenie(const std::string& nazwa) { return std::string(KARVO_SOURCE_DIR) + "/sim/devices/" + nazwa; }
+
+KatalogTymczasowy::KatalogTymczasowy() {
+  const char* tmp = std::getenv("TMPDIR");
+  std::string wzor = std::string(tmp && *tmp ? tmp : "/tmp") + "/karvo-e2e-XXXXXX";
+  if (::mkdtemp(wzor.data())) sciezka_ = wzor;
+  else ADD_FAILURE() << "cannot make a temporary directory";
+}
+
+KatalogTymczasowy::~KatalogTymczasowy() {
+  std::error_code blad;
+  if (!sciezka_.empty()) std::filesystem::remove_all(sciezka_, blad);
+}
+
+int Uruchom(const std::vector<std::string>& argumenty, const std::string& katalog,
+            const std::vector<std::string>& srodowisko, std::chrono::milliseconds limit, std::string& konsola) {
+  char nazwa[] = "/tmp/karvo-e2e-out-XXXXXX";
+  const int plik = ::mkstemp(nazwa);
+  ::unlink(nazwa);
+  const pid_t pid = Start(argumenty, katalog, srodowisko, plik, plik);
+  int kod = CzekajNaKoniec(pid, limit);
+  if (kod == -1) Zabij(pid);
+  ::lseek(plik, 0, SEEK_SET);
+  konsola.clear();
+  char bufor[4096];
+  for (ssize_t n; (n = ::read(plik, bufor, sizeof bufor)) > 0;) konsola.append(bufor, static_cast<size_t>(n));
+  ::close(plik);
+  return kod;
+}
+
+Symulator::Symulator(const KatalogTymczasowy& katalog, OpcjeSymulatora opcje)
+    : opcje_(std::move(opcje)), katalog_(katalog.Sciezka()) {
+  std::vector<std::string> argumenty{KARVO_SIM_BINARY};
+  if (opcje_.lacze == Lacze::Pty) {
+    dowiazanie_ = katalog / opcje_.nazwaLacza;
+    argumenty.insert(argumenty.end(), {"--pty", dowiazanie_});
+  } else {
+    argumenty.insert(argumenty.end(), {"--rfc2217", opcje_.host + ":0"});
+  }
+  for (size_t i = 0; i < opcje_.urzadzenia.size(); ++i) {
+    const std::string& u = opcje_.urzadzenia[i];
+    const std::string zrodlo = u.find('/') == std::string::npos ? Urzadzenie(u) : u;
+    const std::string kopia = katalog / ("state" + std::to_string(i) + "-" + std::filesystem::path(u).filename().string());
+    ZapiszPlik(kopia, CzytajPlik(zrodlo));
+    stany_.push_back(kopia);
+    argumenty.insert(argumenty.end(), {"--state", kopia});
+  }
+  for (const auto& u : opcje_.usterki) argumenty.insert(argumenty.end(), {"--fault", u});
+  if (opcje_.baud) argumenty.insert(argumenty.end(), {"--baud", std::to_string(opcje_.baud)});
+  dziennik_ = katalog / "wire.log";
+  bledy_ = katalog / "sim.stderr";
+  argumenty.insert(argumenty.end(), {"--log", dziennik_});
+  argumenty.insert(argumenty.end(), opcje_.dodatkowe.begin(), opcje_.dodatkowe.end());
+
+  int potok[2];
+  if (::pipe2(potok, O_CLOEXEC) != 0) {
+    ADD_FAILURE() << "no pipe";
+    return;
+  }
+  const int bledy = ::open(bledy_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  pid_ = Start(argumenty, "", {}, potok[1], bledy);
+  ::close(potok[1]);
+  ::close(bledy);
+  wyjscie_ = potok[0];
+
+  // The ready line: "karvo-sim: ready pty LINK SLAVE" or "karvo-sim: ready rfc2217 HOST:PORT".
+  std::string linia;
+  const auto koniec = std::chrono::steady_clock::now() + 5s;
+  while (linia.find('\n') == std::string::npos && std::chrono::steady_clock::now() < koniec) {
+    pollfd p{wyjscie_, POLLIN, 0};
+    if (::poll(&p, 1, 50) <= 0) continue;
+    char bufor[256];
+    const ssize_t n = ::read(wyjscie_, bufor, sizeof bufor);
+    if (n <= 0) break;
+    linia.append(bufor, static_cast<size_t>(n));
+  }
+  const std::string znacznik = "karvo-sim: ready ";
+  if (linia.rfind(znacznik, 0) != 0) {
+    ADD_FAILURE() << "karvo-sim did not get ready: " << linia << CzytajPlik(bledy_);
+    return;
+  }
+  if (opcje_.lacze == Lacze::Rfc2217) {
+    const size_t dwukropek = linia.rfind(':');
+    port_ = static_cast<uint16_t>(std::atoi(linia.c_str() + dwukropek + 1));
+  }
+  gotowy_ = true;
+}
+
+Symulator::~Symulator() { Zatrzymaj(); }
+
+std::string Symulator::Cel() const {
+  if (opcje_.lacze == Lacze::Pty) return dowiazanie_;
+  return "rfc2217://" + opcje_.host + ":" + std::to_string(port_);
+}
+
+int Symulator::Zatrzymaj() {
+  if (pid_ > 0) {
+    ::kill(pid_, SIGTERM);
+    kodWyjscia_ = CzekajNaKoniec(pid_, 3s);
+    if (kodWyjscia_ == -1) Zabij(pid_);
+    pid_ = -1;
+  }
+  if (wyjscie_ >= 0) {
+    ::close(wyjscie_);
+    wyjscie_ = -1;
+  }
+  return kodWyjscia_;
+}
+
+std::string Symulator::Stan(size_t i) const { return CzytajPlik(stany_.at(i)); }
+std::string Symulator::Dziennik() const { return CzytajPlik(dziennik_); }
+std::string Symulator::Bledy() const { return CzytajPlik(bledy_); }
+
+void Srodowisko::PolaczZSymulatorem(const Symulator& sim, int numerKasy, const std::string& lacze,
+                                    int czasOczekiwania) const {
+  const std::string port = lacze.substr(0, lacze.find(':'));
+  Konfig("$" + std::to_string(numerKasy) + "\t" + lacze + "\t" + std::to_string(czasOczekiwania) + "\tSymulator\r\n");
+  Porty(port + "\t" + sim.Cel() + "\n");
+}
+
+std::string Srodowisko::Wejscie(int numerKasy, const std::vector<std::string>& dane) {
+  std::string tekst = "#" + std::to_string(numerKasy) + "\r\n#\r\n#\r\n";
+  for (const auto& d : dane) tekst += "$" + d + "\r\n";
+  return tekst;
+}
+
+WynikKarvo Srodowisko::Karvo(int kod, const std::string& wejscie, const std::string& wyjscie,
+                             std::chrono::milliseconds limit) const {
+  std::vector<std::string> argumenty{KARVO_BINARY, "/K" + std::to_string(kod), "/F" + wejscie};
+  if (!wyjscie.empty()) argumenty.push_back("/W" + wyjscie);
+  WynikKarvo w;
+  w.kodWyjscia = Uruchom(argumenty, katalog_.Sciezka(), {"KARVO_PLATFORM_DIR=" + katalog_.Sciezka()}, limit, w.konsola);
+  w.przekroczonyCzas = w.kodWyjscia == -1;
+  if (!wyjscie.empty()) w.wyjscie = CzytajPlik(Sciezka(wyjscie));
+  w.raport = CzytajPlik(Sciezka("RAPORT.TXT"));
+  w.log = CzytajPlik(Sciezka("karvo.log"));
+  return w;
+}
+
+}  // namespace e2e

@@ -1,0 +1,51 @@
+#include <gtest/gtest.h>
+
+#include "options.h"
+
+namespace {
+
+std::optional<sim::Opcje> Czytaj(std::vector<const char*> argumenty, std::string& blad) {
+  argumenty.insert(argumenty.begin(), "karvo-sim");
+  return sim::CzytajOpcje(static_cast<int>(argumenty.size()), argumenty.data(), blad);
+}
+
+}  // namespace
+
+TEST(Opcje, ReadsALineWithItsRegistersAndFaults) {
+  std::string blad;
+  auto o = Czytaj({"--rfc2217", "127.0.0.5:0", "--state", "a.txt", "--state", "b.txt", "--mux", "3", "--select", "2",
+                   "--fault", "0xC0:silent", "--baud", "1200", "--log", "w.log", "--modem-status", "0xB0",
+                   "--byte-timeout", "100"},
+                  blad);
+  ASSERT_TRUE(o) << blad;
+  EXPECT_EQ(o->polaczenie, sim::RodzajPolaczenia::Rfc2217);
+  EXPECT_EQ(o->host, "127.0.0.5");
+  EXPECT_EQ(o->port, 0);
+  EXPECT_EQ(o->stany.size(), 2u);
+  EXPECT_EQ(o->linia, sim::RodzajLinii::Multiplekser3);
+  EXPECT_EQ(o->wybor, 2);
+  EXPECT_EQ(o->usterki.size(), 1u);
+  EXPECT_EQ(o->baud, 1200u);
+  EXPECT_EQ(o->stanModemu, 0xB0);
+  EXPECT_EQ(o->czasBajtuMs, 100u);
+}
+
+TEST(Opcje, RefusesABadCommandLine) {
+  const std::vector<std::vector<const char*>> zle = {
+      {"--state", "a.txt"},                                   // no line
+      {"--pty", "x"},                                         // no register
+      {"--pty", "x", "--rfc2217", "1.2.3.4:5", "--state", "a"},  // two lines
+      {"--rfc2217", "1.2.3.4", "--state", "a"},
+      {"--pty", "x", "--state", "a", "--mux", "2"},
+      {"--pty", "x", "--state", "a", "--fault", "0xC0"},
+      {"--pty", "x", "--state", "a", "--baud", "fast"},
+      {"--pty", "x", "--state", "a", "--what", "1"},
+      {"--pty", "x", "--state"},
+      {"--pty", "x", "--state", "a", "--state", "b"},  // two registers need a way to select them
+  };
+  for (const auto& argumenty : zle) {
+    std::string blad;
+    EXPECT_FALSE(Czytaj(argumenty, blad)) << argumenty[0];
+    EXPECT_FALSE(blad.empty());
+  }
+}

@@ -1,0 +1,127 @@
+// karvo-server: a small Server on the message bus, for tests and for people
+// who run drivers under their own spooler.
+//
+//   karvo-server listen N [-n COUNT] [-t SECONDS]
+//       prints every message on bus N as it arrives: "ID LETTER VALUE"; ends
+//       after COUNT messages, after SECONDS (exit code 3), or on SIGINT/SIGTERM.
+//   karvo-server send N ID LETTER [VALUE]
+//       posts one command to every endpoint of bus N; exit code 3 when nobody took it.
+#include <algorithm>
+#include <charconv>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "platform/bus.h"
+#include "platform/process.h"
+
+namespace {
+
+constexpr int KodDobry = 0, KodBledu = 1, KodUzycia = 2, KodNikogo = 3;
+constexpr int PonawianieWyslaniaMs = 1000;  // a driver reads its queue only between requests
+constexpr int NajdluzszeCzekanieMs = 250;
+
+volatile std::sig_atomic_t Koniec = 0;
+void Przerwanie(int) { Koniec = 1; }
+
+int Uzycie() {
+  std::fputs(
+      "usage: karvo-server listen N [-n COUNT] [-t SECONDS]\n"
+      "       karvo-server send N ID LETTER [VALUE]\n",
+      stderr);
+  return KodUzycia;
+}
+
+template <typename T>
+bool Liczba(const char* tekst, T& wartosc) {
+  const char* koniec = tekst + std::strlen(tekst);
+  const auto [p, blad] = std::from_chars(tekst, koniec, wartosc);
+  return *tekst && blad == std::errc() && p == koniec;
+}
+
+void Wypisanie(const platforma::KomunikatOkna& k) {
+  const auto litera = static_cast<unsigned char>(platforma::LiteraKomunikatu(k.LParam));
+  char znak[8];
+  if (litera > ' ' && litera < 0x7F)
+    std::snprintf(znak, sizeof znak, "%c", litera);
+  else
+    std::snprintf(znak, sizeof znak, "\\x%02X", litera);
+  std::printf("%d %s %u\n", static_cast<int32_t>(k.WParam), znak, platforma::WartoscKomunikatu(k.LParam));
+  std::fflush(stdout);
+}
+
+int Sluchanie(uint32_t numer, long limit, long sekundy) {
+  std::signal(SIGINT, Przerwanie);
+  std::signal(SIGTERM, Przerwanie);
+  platforma::PunktMagistrali punkt;
+  const std::string nazwa = platforma::PrzedrostekSerwera + std::to_string(platforma::IdentyfikatorProcesu());
+  if (!punkt.Otworz(numer, nazwa)) {
+    std::fprintf(stderr, "karvo-server: cannot listen on %s/%s\n", platforma::KatalogMagistrali(numer).c_str(),
+                 nazwa.c_str());
+    return KodBledu;
+  }
+  using Zegar = std::chrono::steady_clock;
+  const auto termin = Zegar::now() + std::chrono::seconds(sekundy);
+  long odebrane = 0;
+  while (!Koniec) {
+    // Short waits, so that a signal that comes just before the wait is seen soon.
+    int czas = NajdluzszeCzekanieMs;
+    if (sekundy > 0) {
+      const auto zostalo = std::chrono::duration_cast<std::chrono::milliseconds>(termin - Zegar::now()).count();
+      if (zostalo <= 0) return KodNikogo;
+      czas = static_cast<int>(std::min<long long>(zostalo, czas));
+    }
+    if (!punkt.Czekaj(czas)) continue;
+    platforma::KomunikatOkna k;
+    while (punkt.Odbierz(k)) {
+      if (k.Numer != numer) continue;
+      Wypisanie(k);
+      if (limit > 0 && ++odebrane >= limit) return KodDobry;
+    }
+  }
+  return KodDobry;
+}
+
+int Wyslanie(uint32_t numer, int32_t identyfikator, char litera, uint32_t wartosc) {
+  const platforma::KomunikatOkna k{numer, static_cast<uint32_t>(identyfikator),
+                                   platforma::ParametrKomunikatu(litera, wartosc)};
+  const int przyjete = platforma::RozeslanieKomunikatu(numer, k, nullptr, PonawianieWyslaniaMs);
+  if (przyjete < 0) {
+    std::fprintf(stderr, "karvo-server: cannot read %s\n", platforma::KatalogMagistrali(numer).c_str());
+    return KodBledu;
+  }
+  if (przyjete == 0) {
+    std::fprintf(stderr, "karvo-server: nobody on bus %u\n", numer);
+    return KodNikogo;
+  }
+  return KodDobry;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 3) return Uzycie();
+  const std::string polecenie = argv[1];
+  uint32_t numer = 0;
+  if (!Liczba(argv[2], numer) || numer == 0) return Uzycie();
+  if (polecenie == "listen") {
+    long limit = 0, sekundy = 0;
+    for (int i = 3; i < argc; i += 2) {
+      if (i + 1 >= argc) return Uzycie();
+      const std::string opcja = argv[i];
+      long* cel = opcja == "-n" ? &limit : opcja == "-t" ? &sekundy : nullptr;
+      if (!cel || !Liczba(argv[i + 1], *cel) || *cel <= 0) return Uzycie();
+    }
+    return Sluchanie(numer, limit, sekundy);
+  }
+  if (polecenie == "send") {
+    int32_t identyfikator = 0;
+    uint32_t wartosc = 0;
+    if (argc < 5 || argc > 6 || !Liczba(argv[3], identyfikator) || std::strlen(argv[4]) != 1) return Uzycie();
+    if (argc == 6 && !Liczba(argv[5], wartosc)) return Uzycie();
+    return Wyslanie(numer, identyfikator, argv[4][0], wartosc);
+  }
+  return Uzycie();
+}
