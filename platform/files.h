@@ -12,7 +12,8 @@ namespace platforma {
 enum class Udostepnianie : uint8_t { ZabronWszystko = 0, ZabronZapisu = 1, Zezwol = 2 };
 
 // Modes: 0 read only; 1 write, created, truncated; 2 write, created, appended;
-// 3 read and write, created, not truncated. Returns the handle or -1.
+// 3 read and write, created, not truncated. Returns the handle or -1 (also
+// when another open's sharing refuses this one; errno is EACCES then).
 int32_t OtworzPlik(const char* sciezka, uint8_t tryb, Udostepnianie udostepnianie);
 bool ZamknijPlik(int32_t uchwyt);
 // Bytes moved, 0 at the end of the file, -1 on an error.
@@ -20,15 +21,18 @@ long CzytajPlik(int32_t uchwyt, void* bufor, std::size_t ile);
 long PiszPlik(int32_t uchwyt, const void* bufor, std::size_t ile);
 // Positions: whence 0 from the start, 1 from the current position, 2 from the end; -1 on an error.
 int64_t UstawPozycjePliku(int32_t uchwyt, int64_t przesuniecie, int skad);
+// Flushes the file to the disk; true also for a device that has no disk behind it.
 bool SynchronizujPlik(int32_t uchwyt);
 bool UsunPlik(const char* sciezka);
 bool ZmienKatalog(const char* sciezka);
 // True when the path names an existing directory.
 bool KatalogIstnieje(const char* sciezka);
 
-// The path of an existing file or directory: an exact match wins, otherwise
-// each component is matched case-insensitively in its directory; when nothing
-// matches, the path as given ("\" counts as a directory separator too).
+// The path to open: "\" becomes "/"; an exact match wins, otherwise each
+// component is matched case-insensitively in its directory; from the first
+// component that matches nothing on, the path is kept as given (a new file
+// keeps its name, in the directory that was found). Every function here
+// resolves its path this way.
 std::string DopasowanaSciezka(const char* sciezka);
 
 }  // namespace platforma
