@@ -12,11 +12,10 @@ namespace {
 
 // Bytes of a file read in blocks; what was read beyond the end of the line
 // is given back by seeking, so the file stands right after the line as if
-// it had been read byte by byte. A handle that cannot seek is read bytewise.
+// it had been read byte by byte.
 class CzytnikBajtow {
  public:
-  explicit CzytnikBajtow(int32_t uchwyt)
-      : uchwyt_(uchwyt), blok_(platforma::UstawPozycjePliku(uchwyt, 0, 1) >= 0 ? sizeof bufor_ : 1) {}
+  explicit CzytnikBajtow(int32_t uchwyt) : uchwyt_(uchwyt) {}
   ~CzytnikBajtow() {
     if (pozycja_ < ile_) platforma::UstawPozycjePliku(uchwyt_, -static_cast<int64_t>(ile_ - pozycja_), 1);
   }
@@ -26,7 +25,7 @@ class CzytnikBajtow {
   // False at the end of the file and on a read error.
   bool Nastepny(char& bajt) {
     if (pozycja_ == ile_) {
-      const long n = platforma::CzytajPlik(uchwyt_, bufor_, blok_);
+      const long n = platforma::CzytajPlik(uchwyt_, bufor_, sizeof bufor_);
       if (n <= 0) return false;
       ile_ = static_cast<std::size_t>(n);
       pozycja_ = 0;
@@ -37,7 +36,6 @@ class CzytnikBajtow {
 
  private:
   int32_t uchwyt_;
-  std::size_t blok_;
   char bufor_[256];
   std::size_t pozycja_ = 0, ile_ = 0;
 };
@@ -74,6 +72,8 @@ struct SkladanaLinia {
 uint8_t OdczytanieLinii(int32_t uchwyt, char* linia) {
   if (!linia) return 0;
   linia[0] = 0;
+  // A handle that does not seek (a device) stands at its end for ever: it has no lines.
+  if (Moje_feof(uchwyt)) return 0;
   SkladanaLinia skladana(WidokNapisu(Proces.ZnakiKoncaLinii));
   CzytnikBajtow czytnik(uchwyt);
   bool zakonczona = false;

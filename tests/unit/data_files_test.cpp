@@ -121,6 +121,18 @@ TEST_F(PlikiDanych, ReadingLeavesTheFileRightAfterTheLine) {
   EXPECT_TRUE(Moje_feof(-1));
 }
 
+TEST_F(PlikiDanych, ADeviceHasNoLines) {
+  for (const char* urzadzenie : {"/dev/null", "/dev/zero"}) {
+    int32_t uchwyt = -1;
+    ASSERT_TRUE(OtwartoPlik(&uchwyt, urzadzenie, 0)) << urzadzenie;
+    char linia[256];
+    uint8_t zla = 9;
+    EXPECT_FALSE(OdczytanoZPlikuLinieDanych(uchwyt, linia, &zla)) << urzadzenie;
+    EXPECT_EQ(zla, 0);
+    ZamknieciePliku(&uchwyt);
+  }
+}
+
 TEST_F(PlikiDanych, LinesByKind) {
   const struct {
     std::string tresc;
