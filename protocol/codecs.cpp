@@ -79,7 +79,7 @@ void ZerowanieNapisu(char* tekst) {
 
 void KopiowanieNapisu(char* cel, std::string_view zrodlo) {
   const std::size_t ile = zrodlo.size() < NajdluzszyNapis ? zrodlo.size() : NajdluzszyNapis;
-  std::memmove(cel, zrodlo.data(), ile);
+  if (ile) std::memmove(cel, zrodlo.data(), ile);  // an empty view may carry no pointer
   cel[ile] = 0;
 }
 
@@ -87,7 +87,7 @@ void DopisanieNapisu(char* tekst, std::string_view dopisek) {
   const std::size_t dlugosc = DlugoscNapisu(tekst);
   const std::size_t miejsce = NajdluzszyNapis - dlugosc;
   const std::size_t ile = dopisek.size() < miejsce ? dopisek.size() : miejsce;
-  std::memmove(tekst + dlugosc, dopisek.data(), ile);
+  if (ile) std::memmove(tekst + dlugosc, dopisek.data(), ile);
   tekst[dlugosc + ile] = 0;
 }
 
