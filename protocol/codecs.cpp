@@ -79,7 +79,7 @@ void ZerowanieNapisu(char* tekst) {
 
 void KopiowanieNapisu(char* cel, std::string_view zrodlo) {
   const std::size_t ile = zrodlo.size() < NajdluzszyNapis ? zrodlo.size() : NajdluzszyNapis;
-  if (ile) std::memmove(cel, zrodlo.data(), ile);  // an empty view may have no data at all
+  if (ile) std::memmove(cel, zrodlo.data(), ile);  // an empty view may carry no pointer
   cel[ile] = 0;
 }
 

@@ -125,7 +125,7 @@ TEST_F(Sesje, HeaderLinesOfASuccessfulRun) {
                                               tekst.substr(tekst.rfind("#Sklep")));
 }
 
-TEST_F(Sesje, ReportWithoutFileWhenTheServerSaysSo) {
+TEST_F(Sesje, AMissingRegisterNamesKonfigInTheReport) {
   Plik("KONFIG.TXT", Konfig);
   Plik("towary.txt", "#3\r\n#\r\n#\r\n");
   EXPECT_EQ(Polecenie("towary.txt"), 14);
