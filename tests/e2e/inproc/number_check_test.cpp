@@ -1,0 +1,88 @@
+// The register-number check of the session opening, driven in this process
+// against karvo-sim over a pseudo-terminal: no command built into karvo asks
+// for it yet, so the command shape is run with the check switched on.
+#include <gtest/gtest.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <regex>
+#include <string>
+
+#include "commands/command_entry.h"
+#include "driver/program.h"
+#include "harness.h"
+#include "session/session_state.h"
+
+using namespace e2e;
+
+namespace {
+
+bool cialoWykonane = false;
+void Cialo() {
+  cialoWykonane = true;
+  ZapisanieLiniiWyniku("cialo");
+}
+
+// Runs as karvo would: the command in the environment's directory, then the
+// report appended to karvo.log.
+struct Uruchomienie {
+  uint8_t wynik;
+  std::string raport, log, wyjscie;
+};
+Uruchomienie Sprawdzanie(const Srodowisko& env) {
+  const auto poprzedni = std::filesystem::current_path();
+  std::filesystem::current_path(env.Katalog().Sciezka());
+  setenv("KARVO_PLATFORM_DIR", env.Katalog().Sciezka().c_str(), 1);
+  cialoWykonane = false;
+  OpisFunkcji opis{"Sprawdzanie"};
+  opis.JestPlikWynikowy = 1;
+  const uint8_t wynik = WykonanieFunkcji(opis, "WE.TXT", "WY.TXT", Cialo);
+  DopisanieRaportuDoLogu();
+  std::filesystem::current_path(poprzedni);
+  return {wynik, CzytajPlik(env.Sciezka("RAPORT.TXT")), CzytajPlik(env.Sciezka("karvo.log")),
+          CzytajPlik(env.Sciezka("WY.TXT"))};
+}
+
+std::string BezCzasu(const std::string& tekst) {
+  static const std::regex czas("^(#[^\t\r]*\t[^\t\r]*\t[^\t\r]*\t)\\d{4}\\.\\d{2}\\.\\d{2}\t\\d{2}:\\d{2}\t");
+  return std::regex_replace(tekst, czas, "$1DATA\tCZAS\t", std::regex_constants::format_first_only);
+}
+
+}  // namespace
+
+TEST(NumerKasy, ARegisterWithAnotherNumberGives22AndNoBody) {
+  const struct {
+    const char* urzadzenie;
+    int zadany;
+    uint8_t wynik;
+    std::string opis, trzecia;
+  } przypadki[] = {
+      {"vin-t.txt", 8, 22, "22\t; numer kasy rozny od numeru podanego w pliku wejsciowym",
+       "Vin 20000 PLU II gen. ver. 02"},
+      {"pelto-103.txt", 6, 22, "22\t; numer kasy rozny od numeru podanego w pliku wejsciowym",
+       "Pelto 8000 PLU II gen. ver. 02"},
+      {"vin-t.txt", 7, 0, "0\t; program zakonczony bezblednie", "Vin 20000 PLU II gen. ver. 02"},
+      // Price checkers and the Ubo do not report a number of their own.
+      {"cenometr-m.txt", 12, 0, "0\t; program zakonczony bezblednie", "Cenometr 400 PLU ver. 03"},
+      {"ubo-pct.txt", 3, 0, "0\t; program zakonczony bezblednie", "Ubo 300 PLU ver. 01"},
+  };
+  for (const auto& p : przypadki) {
+    SCOPED_TRACE(std::string(p.urzadzenie) + " asked as " + std::to_string(p.zadany));
+    Srodowisko env;
+    env.Plik("KOMENT.TXT", CzytajPlik(std::string(KARVO_SOURCE_DIR) + "/share/KOMENT.TXT"));
+    Symulator sim(env.Katalog(), {.urzadzenia = {p.urzadzenie}});
+    ASSERT_TRUE(sim.Gotowy());
+    env.PolaczZSymulatorem(sim, p.zadany);
+    env.Plik("WE.TXT", Srodowisko::Wejscie(p.zadany));
+    const Uruchomienie u = Sprawdzanie(env);
+    EXPECT_EQ(u.wynik, p.wynik);
+    EXPECT_EQ(cialoWykonane, p.wynik == 0);
+    const std::string n = std::to_string(p.zadany);
+    EXPECT_EQ(BezCzasu(u.raport), "#" + n + "\tCOM1:9600:MUX0:1\t1\tDATA\tCZAS\tSprawdzanie\tWIN 8.55\tWE.TXT\tWY.TXT\r\n#" +
+                                      p.opis + "\r\n#" + p.trzecia +
+                                      " (identyfikator odczytany z urzadzenia)\r\n");
+    EXPECT_EQ(u.log, u.raport + std::string(80, '-') + "\r\n");
+    EXPECT_EQ(u.wyjscie.find("$cialo") != std::string::npos, p.wynik == 0) << u.wyjscie;
+  }
+}
