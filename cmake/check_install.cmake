@@ -1,0 +1,13 @@
+# Installs the build into a scratch prefix and checks that everything a user
+# needs is there: cmake -DBUILD=... -DPREFIX=... -P check_install.cmake
+file(REMOVE_RECURSE ${PREFIX})
+execute_process(COMMAND ${CMAKE_COMMAND} --install ${BUILD} --prefix ${PREFIX} RESULT_VARIABLE wynik OUTPUT_QUIET)
+if(NOT wynik EQUAL 0)
+  message(FATAL_ERROR "cmake --install failed: ${wynik}")
+endif()
+foreach(plik bin/karvo bin/karvo-sim bin/karvo-server bin/KOMENT.TXT lib/libkarvo.so include/karvo.h)
+  if(NOT EXISTS ${PREFIX}/${plik})
+    message(FATAL_ERROR "not installed: ${plik}")
+  endif()
+endforeach()
+file(REMOVE_RECURSE ${PREFIX})
