@@ -30,11 +30,15 @@ int PierwszeUstawione(std::initializer_list<const Zdarzenie*> zdarzenia) {
 
 void Zdarzenie::Ustaw() {
   Sygnalizacja& s = Wspolna();
+  bool bylo;
   {
     std::lock_guard<std::mutex> b(s.blokada);
-    stan_.store(true);
+    bylo = stan_.exchange(true);
   }
-  s.warunek.notify_all();
+  // A waiter blocks only after seeing the event reset under the lock, so an
+  // event that was already set has nobody to wake: the other threads of the
+  // port are spared a wakeup for nothing on every byte.
+  if (!bylo) s.warunek.notify_all();
 }
 
 void Zdarzenie::Resetuj() { stan_.store(false); }
