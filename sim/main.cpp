@@ -11,6 +11,7 @@
 #include "link/pty_link.h"
 #include "link/rfc2217_link.h"
 #include "options.h"
+#include "portserver/port_server.h"
 
 namespace {
 
@@ -45,6 +46,18 @@ int main(int argc, char** argv) {
   sim::Dziennik dziennik;
   if (!opcje->dziennik.empty() && !dziennik.Otworz(opcje->dziennik))
     return Blad("cannot open the log " + opcje->dziennik, 1);
+
+  // The port server's control is taken before the ready line, so no command is lost.
+  sim::SerwerPortow serwer(opcje->usterkiSerwera, dziennik);
+  if (!opcje->serwerPortow.empty()) {
+    if (!serwer.Otworz(opcje->serwerPortow, sim::PortSterowania, blad)) return Blad(blad, 1);
+    if (opcje->polaczenie == sim::RodzajPolaczenia::Brak) {
+      Gotowy("port-server " + opcje->serwerPortow + ":" + std::to_string(sim::PortSterowania));
+      serwer.Dzialaj();
+      return 0;
+    }
+    serwer.UruchomWTle();
+  }
 
   std::vector<ZrodloStanu> zrodla;
   std::vector<std::unique_ptr<sim::Kasa>> kasy;

@@ -9,6 +9,7 @@ namespace sim {
 
 const char* const Pomoc =
     "usage: karvo-sim LINK --state FILE [--state FILE...] [options]\n"
+    "       karvo-sim --port-server HOST [options]\n"
     "\n"
     "A simulated KARVO register (or several on one line) for the driver to talk to.\n"
     "\n"
@@ -34,7 +35,17 @@ const char* const Pomoc =
     "                        0x80 carrier); default 0x30\n"
     "  --byte-timeout MS     how long a register waits for the next byte of a request (500)\n"
     "\n"
-    "When it is ready it prints one line \"karvo-sim: ready ...\" to standard output.\n"
+    "Network port server (alone, or beside LINK as the port server that carries it):\n"
+    "  --port-server HOST    the server's UDP control on HOST:65535 (any 127.x.y.z, so that\n"
+    "                        parallel runs do not meet). It answers \"A\" to R, PS00, PS01,\n"
+    "                        PS10, PS11, PS31 and PBR0 to PBR11, \"N\" to anything else, and\n"
+    "                        logs each command as \"driver -> portsrv ... |TEXT|\"\n"
+    "  --port-server-fault FAULT  COMMAND[,n=N]:KIND, COMMAND a text or * (n=N: only its\n"
+    "                        N-th time); KIND silent (no answer) or answer=TEXT (TEXT\n"
+    "                        instead of \"A\", empty for an empty datagram). Repeatable\n"
+    "\n"
+    "When it is ready it prints one line \"karvo-sim: ready ...\" to standard output\n"
+    "(\"karvo-sim: ready port-server HOST:65535\" when the port server runs alone).\n"
     "SIGTERM or SIGINT end it; the state files are written back then.\n";
 
 std::optional<Opcje> CzytajOpcje(int argc, const char* const* argv, std::string& blad) {
@@ -102,11 +113,26 @@ std::optional<Opcje> CzytajOpcje(int argc, const char* const* argv, std::string&
       o.stanModemu = static_cast<uint8_t>(n);
     } else if (nazwa == "--byte-timeout") {
       if (!liczba(600'000, o.czasBajtuMs)) return std::nullopt;
+    } else if (nazwa == "--port-server") {
+      o.serwerPortow = wartosc;
+    } else if (nazwa == "--port-server-fault") {
+      auto u = CzytajUsterkeSerwera(wartosc, blad);
+      if (!u) {
+        blad = "--port-server-fault " + wartosc + ": " + blad;
+        return std::nullopt;
+      }
+      o.usterkiSerwera.push_back(std::move(*u));
     } else {
       blad = "unknown option " + std::string(nazwa);
       return std::nullopt;
     }
   }
+  if (!o.usterkiSerwera.empty() && o.serwerPortow.empty()) {
+    blad = "--port-server-fault needs --port-server";
+    return std::nullopt;
+  }
+  // A port server may run without a line of its own (and then without registers).
+  if (o.polaczenie == RodzajPolaczenia::Brak && !o.serwerPortow.empty() && o.stany.empty()) return o;
   if (o.polaczenie == RodzajPolaczenia::Brak) {
     blad = "give one of --pty and --rfc2217";
     return std::nullopt;

@@ -8,6 +8,7 @@
 
 #include "device/faults.h"
 #include "link/line.h"
+#include "portserver/faults.h"
 
 namespace sim {
 
@@ -27,6 +28,9 @@ struct Opcje {
   uint8_t stanModemu = 0x30;  // CTS and DSR on, no carrier, no ring
   uint32_t czasBajtuMs = 500;
   bool pomoc = false;
+  // The UDP control of a network port server, alone or beside the line.
+  std::string serwerPortow;  // --port-server HOST
+  std::vector<UsterkaSerwera> usterkiSerwera;
 };
 
 // Nothing, with the reason, on a bad command line.

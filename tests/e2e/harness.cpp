@@ -112,7 +112,7 @@ Symulator::Symulator(const KatalogTymczasowy& katalog, OpcjeSymulatora opcje)
   if (opcje_.lacze == Lacze::Pty) {
     dowiazanie_ = katalog / opcje_.nazwaLacza;
     argumenty.insert(argumenty.end(), {"--pty", dowiazanie_});
-  } else {
+  } else if (opcje_.lacze == Lacze::Rfc2217) {
     argumenty.insert(argumenty.end(), {"--rfc2217", opcje_.host + ":0"});
   }
   for (size_t i = 0; i < opcje_.urzadzenia.size(); ++i) {

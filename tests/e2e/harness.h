@@ -38,7 +38,8 @@ class KatalogTymczasowy {
   std::string sciezka_;
 };
 
-enum class Lacze { Pty, Rfc2217 };
+// Brak: no line of its own (a simulator that only runs, say, a port server).
+enum class Lacze { Pty, Rfc2217, Brak };
 
 struct OpcjeSymulatora {
   // Ready-made registers (names in sim/devices) or paths; each is copied into
