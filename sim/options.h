@@ -8,6 +8,7 @@
 
 #include "device/faults.h"
 #include "link/line.h"
+#include "module/module_faults.h"
 
 namespace sim {
 
@@ -27,6 +28,13 @@ struct Opcje {
   uint8_t stanModemu = 0x30;  // CTS and DSR on, no carrier, no ring
   uint32_t czasBajtuMs = 500;
   bool pomoc = false;
+
+  // --module: the communication module of the modem-frame mode, over TCP or
+  // behind an RFC 2217 port (host and port above); its faults and the carrier
+  // it shows on the serial line.
+  enum class Modul { Brak, Tcp, Rfc2217 } modul = Modul::Brak;
+  std::vector<UsterkaModulu> usterkiModulu;
+  bool nosna = true;
 };
 
 // Nothing, with the reason, on a bad command line.
