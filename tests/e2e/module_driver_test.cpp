@@ -283,4 +283,56 @@ INSTANTIATE_TEST_SUITE_P(Modul, Odpowiedzi, ::testing::ValuesIn(NaLaczach()),
                                   NazwaLacza(std::get<1>(info.param));
                          });
 
+// ---- the longest frame over a socket ----
+
+// The frame as the driver builds it, written here once more: CRC-16/ARC, then
+// groups of seven raw bytes behind the byte that carries their bit 7.
+Bajty RamkaZadania(uint8_t bajtSterujacy, const Bajty& tresc) {
+  Bajty surowe{0, bajtSterujacy};
+  surowe.insert(surowe.end(), tresc.begin(), tresc.end());
+  const size_t liczba = surowe.size() + 2;
+  surowe[0] = static_cast<uint8_t>(liczba + (liczba + 6) / 7);
+  uint16_t crc = 0;
+  for (uint8_t b : surowe) {
+    crc ^= b;
+    for (int i = 0; i < 8; ++i) crc = (crc & 1) ? static_cast<uint16_t>((crc >> 1) ^ 0xA001) : static_cast<uint16_t>(crc >> 1);
+  }
+  surowe.push_back(static_cast<uint8_t>(crc & 0xFF));
+  surowe.push_back(static_cast<uint8_t>(crc >> 8));
+  Bajty ramka{'K', 'A', 'R', 'V', 'O'};
+  for (size_t i = 0; i < surowe.size(); ++i) {
+    if (i % 7 == 0) ramka.push_back(0x80);
+    ramka[ramka.size() - 1 - i % 7] |= static_cast<uint8_t>((surowe[i] & 0x80) >> (i % 7 + 1));
+    ramka.push_back(surowe[i] | 0x80);
+  }
+  return ramka;
+}
+
+TEST(ModulTcp, TakesTheLongestRequestFrameWhole) {
+  Stanowisko env;
+  Symulator sim(env.Katalog(), {.urzadzenia = {"typ-0x24.txt"}, .lacze = Lacze::ModulTcp});
+  ASSERT_TRUE(sim.Gotowy());
+  // 9 + 214 raw bytes: 223, whose coding takes the 255 bytes the length byte can describe.
+  Bajty tresc{1, 0, 0, 0x1B, 0x43, '0', '9'};
+  tresc.resize(5 + 214, ' ');
+  const Bajty ramka = RamkaZadania(0x30, tresc);
+  ASSERT_EQ(ramka.size(), 260u);
+  ASSERT_EQ((ramka[6] & 0x7F) | ((ramka[5] & 0x40) << 1), 255);
+  StrumienTcp klient;
+  ASSERT_TRUE(klient.Otworz(sim.Host(), sim.Port()));
+  ASSERT_TRUE(klient.Wyslij(ramka));
+  // The answer: the header and 5 raw bytes (length, control 0, the acknowledgement, CRC) in 6.
+  const Bajty odpowiedz = klient.CzytajDo(5 + 7, 1s);
+  ASSERT_EQ(odpowiedz.size(), 11u);
+  EXPECT_EQ(odpowiedz[6], 0x86);  // length 6
+  EXPECT_EQ(Bajty(odpowiedz.begin(), odpowiedz.begin() + 5), (Bajty{'K', 'A', 'R', 'V', 'O'}));
+  EXPECT_EQ(odpowiedz[7], 0x80);  // control byte 0
+  EXPECT_EQ(odpowiedz[8], 0x86);  // the acknowledgement
+  sim.Zatrzymaj();
+  EXPECT_NE(sim.Dziennik().find("code 0x43, first answer 1, second answer 0, records 0, 214 parameters 30 39 20"),
+            std::string::npos)
+      << sim.Dziennik();
+  EXPECT_NE(sim.Stan().find("$numer\t09"), std::string::npos) << sim.Stan();
+}
+
 }  // namespace
