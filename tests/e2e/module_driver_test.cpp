@@ -322,7 +322,7 @@ TEST(ModulTcp, TakesTheLongestRequestFrameWhole) {
   ASSERT_TRUE(klient.Otworz(sim.Host(), sim.Port()));
   ASSERT_TRUE(klient.Wyslij(ramka));
   // The answer: the header and 5 raw bytes (length, control 0, the acknowledgement, CRC) in 6.
-  const Bajty odpowiedz = klient.CzytajDo(5 + 7, 1s);
+  const Bajty odpowiedz = klient.CzytajDo(5 + 6, 1s);
   ASSERT_EQ(odpowiedz.size(), 11u);
   EXPECT_EQ(odpowiedz[6], 0x86);  // length 6
   EXPECT_EQ(Bajty(odpowiedz.begin(), odpowiedz.begin() + 5), (Bajty{'K', 'A', 'R', 'V', 'O'}));
