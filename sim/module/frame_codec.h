@@ -52,7 +52,7 @@ class Odbiornik {
   const Bajty& Ramka() const { return ramka_; }
   // Bytes skipped while hunting the header, handed over once and forgotten.
   Bajty Pominiete();
-  bool WTrakcie() const { return wNaglowku_ > 0 || !ramka_.empty(); }
+  bool WTrakcie() const { return !gotowa_ && (wNaglowku_ > 0 || !ramka_.empty()); }
   void Zeruj();
 
  private:
