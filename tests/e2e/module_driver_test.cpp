@@ -232,6 +232,7 @@ const Przypadek PRZYPADKI[] = {
     {"SendError", {"0x43:control=5"}, 20, "blad wysylania danych do kasy"},
     {"RegisterSilent", {"0x43:control=6"}, 21, "brak odpowiedzi kasy"},
     {"Overflow", {"0x43:control=7"}, 42, "modul komunikacyjny zglosil przepelnienie"},
+    {"EmptyAnswer", {"0x43:control=0"}, 45, "odpowiedz modulu komunikacyjnego jest za krotka"},
     {"UnknownControlByte", {"0x43:control=0x0C"}, 43, "nieznana odpowiedz modulu komunikacyjnego"},
     // The module wants its password; the driver logs in once with the configured one.
     {"LoginThenTheRequest", {"0x43,n=1:control=0x10"}, 0, "", false,
