@@ -173,10 +173,11 @@ std::optional<Modul::Odpowiedz> Modul::Rozkaz(const ramka::Rozebrana& r, Zegar::
   if (wymagany_) return Odpowiedz{wymagany_, {}, "still waiting for its control frame"};
   Kasa* kasa = KasaPodAdresem(static_cast<uint8_t>((r.bajtSterujacy & 0x07) + 1));
   if (!kasa) return Odpowiedz{sterujacy::BrakKasy, {}, "no register at this address"};
-  auto odpowiedz = WymianaZKasa(*kasa, z, teraz);
-  if (!odpowiedz) return Odpowiedz{sterujacy::BrakKasy, {}, "the register did not answer in full"};
+  std::chrono::milliseconds opoznienie{0};
+  auto odpowiedz = WymianaZKasa(*kasa, z, teraz, &opoznienie);
   reszta_.clear();
-  return Odpowiedz{sterujacy::Gotowa, std::move(*odpowiedz), "answer"};
+  if (!odpowiedz) return Odpowiedz{sterujacy::BrakKasy, {}, "the register did not answer in full", opoznienie};
+  return Odpowiedz{sterujacy::Gotowa, std::move(*odpowiedz), "answer", opoznienie};
 }
 
 std::optional<Modul::Odpowiedz> Modul::Sterujaca(const ramka::Rozebrana& r) {
@@ -243,6 +244,10 @@ void Modul::Wyslij(Odpowiedz o, const std::vector<const UsterkaModulu*>& usterki
     o.tresc.resize(granica);
     o.bajt = sterujacy::Czesc;
     o.opis = "first part";
+  }
+  if (o.opoznienie.count() > 0) {
+    dziennik_.Zdarzenie(Kto, "the register answers " + std::to_string(o.opoznienie.count()) + " ms late");
+    wyjscie.Czekaj(o.opoznienie);
   }
   const auto zbudowana = ramka::Zbuduj(o.bajt, o.tresc);
   if (!zbudowana) return;  // the contents are always cut to fit above

@@ -59,6 +59,7 @@ class Modul : public UrzadzenieLinii {
     uint8_t bajt = sterujacy::Gotowa;
     Bajty tresc;
     const char* opis = "answer";
+    std::chrono::milliseconds opoznienie{0};  // the register answered this late
   };
 
   void Ramka(const Bajty& poNaglowku, Nadajnik& wyjscie, Zegar::time_point teraz);

@@ -10,11 +10,14 @@ constexpr uint8_t Potwierdzenie = 0x06;
 class NadajnikBufora : public Nadajnik {
  public:
   void Wyslij(std::span<const uint8_t> bajty) override { bajty_.insert(bajty_.end(), bajty.begin(), bajty.end()); }
-  void Czekaj(std::chrono::milliseconds) override {}  // the module waits as long as the register needs
+  // The module waits as long as the register needs, and answers that much later.
+  void Czekaj(std::chrono::milliseconds czas) override { opoznienie_ += czas; }
   const Bajty& Bajty_() const { return bajty_; }
+  std::chrono::milliseconds Opoznienie() const { return opoznienie_; }
 
  private:
   Bajty bajty_;
+  std::chrono::milliseconds opoznienie_{0};
 };
 
 // Codes whose first answer is data from its first byte, without an acknowledgement.
@@ -38,7 +41,8 @@ bool KoniecRekordow(uint8_t bajt, size_t pozycja, uint8_t dlugoscRekordu) {
   return dlugoscRekordu != 0 && bajt == 0xFF && pozycja % dlugoscRekordu == 0;
 }
 
-std::optional<Bajty> WymianaZKasa(Kasa& kasa, const ZadanieRamki& z, Zegar::time_point teraz) {
+std::optional<Bajty> WymianaZKasa(Kasa& kasa, const ZadanieRamki& z, Zegar::time_point teraz,
+                                  std::chrono::milliseconds* opoznienie) {
   NadajnikBufora bufor;
   const Bajty poczatek{Escape, z.kod};
   kasa.Odebrano(poczatek, bufor, teraz);
@@ -46,6 +50,7 @@ std::optional<Bajty> WymianaZKasa(Kasa& kasa, const ZadanieRamki& z, Zegar::time
   size_t pozycja = 0;
   const auto koniec = [&](std::optional<Bajty> w) {
     if (!kasa.Bezczynna()) kasa.Przerwij();
+    if (opoznienie) *opoznienie = bufor.Opoznienie();
     return w;
   };
   if (z.pierwsza >= 1) {

@@ -24,7 +24,9 @@ struct ZadanieRamki {
 
 // The answer bytes as the register sent them, in the order the driver reads
 // them; nothing when the register did not give what the frame waits for.
-std::optional<Bajty> WymianaZKasa(Kasa& kasa, const ZadanieRamki& z, Zegar::time_point teraz);
+// opoznienie receives how long the register kept quiet before its answers.
+std::optional<Bajty> WymianaZKasa(Kasa& kasa, const ZadanieRamki& z, Zegar::time_point teraz,
+                                  std::chrono::milliseconds* opoznienie = nullptr);
 
 // 0xFF as the first byte of a record of length dlugoscRekordu ends the list (0: no end marker).
 bool KoniecRekordow(uint8_t bajt, size_t pozycja, uint8_t dlugoscRekordu);

@@ -267,6 +267,9 @@ const Przypadek PRZYPADKI[] = {
     {"RegisterRefuses", {}, 24, "kasa odrzucila rozkaz", false, {}, {"0x43:refuse"}},
     {"RegisterDoesNotAnswer", {}, 21, "brak odpowiedzi kasy", false, {{ZADANIE_0X43, 1}}, {"0x43:silent"}},
     {"RegisterStatus13", {}, 46, "kasa zglosila blad wykonania rozkazu", true, {}, {"0xE6:status=0x13"}},
+    {"RegisterLateButInTime", {}, 0, "", false, {}, {"0x43:late=300"}},
+    {"RegisterTooLateOverTcp", {}, 64, "przekroczony czas oczekiwania na dane z sieci", false, {}, {"0x43:late=1500"},
+     {}, {}, {Lacze::ModulTcp}},
     {"RegisterCutsItsAnswer", {}, 21, "brak odpowiedzi kasy", true, {{"code 0xFE", 2}}, {"0xFE:cut=2"}},
 };
 
