@@ -163,7 +163,7 @@ Symulator::Symulator(const KatalogTymczasowy& katalog, OpcjeSymulatora opcje)
     ADD_FAILURE() << "karvo-sim did not get ready: " << linia << CzytajPlik(bledy_);
     return;
   }
-  if (opcje_.lacze != Lacze::Pty) {
+  if (opcje_.lacze == Lacze::Rfc2217 || opcje_.lacze == Lacze::ModulTcp || opcje_.lacze == Lacze::ModulRfc2217) {
     const size_t dwukropek = linia.rfind(':');
     port_ = static_cast<uint16_t>(std::atoi(linia.c_str() + dwukropek + 1));
   }
