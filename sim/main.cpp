@@ -1,4 +1,5 @@
-// karvo-sim: simulated KARVO registers on a pseudo-terminal or an RFC 2217 port.
+// karvo-sim: simulated KARVO registers on a pseudo-terminal or an RFC 2217 port,
+// or behind a simulated communication module.
 #include <cstdio>
 #include <memory>
 #include <set>
@@ -10,6 +11,8 @@
 #include "link/loop.h"
 #include "link/pty_link.h"
 #include "link/rfc2217_link.h"
+#include "module/module.h"
+#include "module/module_tcp.h"
 #include "options.h"
 #include "portserver/port_server.h"
 
@@ -32,6 +35,47 @@ void Gotowy(const std::string& tekst) {
   std::fflush(stdout);
 }
 
+// Writes back every state file that a request changed.
+int ZapiszStany(std::vector<ZrodloStanu>& zrodla, const std::vector<std::unique_ptr<sim::Kasa>>& kasy,
+                sim::Dziennik& dziennik) {
+  int wynik = 0;
+  for (size_t i = 0; i < zrodla.size(); ++i) {
+    ZrodloStanu& z = zrodla[i];
+    sim::StanDoPliku(kasy[i]->Stan(), z.wczytany, z.plik);
+    if (!z.plik.Zmieniony()) continue;
+    std::string blad;
+    if (z.plik.Zapisz(z.sciezka, blad)) dziennik.Zdarzenie("state", "written back to " + z.sciezka);
+    else wynik = Blad(blad, 1);
+  }
+  return wynik;
+}
+
+// The communication module with the registers behind it; its own state lives
+// in the first register's file.
+int UruchomModul(const sim::Opcje& opcje, std::vector<std::unique_ptr<sim::Kasa>> kasy,
+                 std::vector<ZrodloStanu>& zrodla, sim::Dziennik& dziennik) {
+  std::string blad;
+  const auto stan = sim::StanModuluZPliku(zrodla.front().plik, blad);
+  if (!stan) return Blad(zrodla.front().sciezka + ": " + blad, 1);
+  sim::Modul modul(std::move(kasy), *stan, opcje.usterkiModulu, dziennik);
+  if (opcje.modul == sim::Opcje::Modul::Tcp) {
+    sim::LaczeModuluTcp tcp;
+    if (!tcp.Otworz(opcje.host, opcje.port, blad)) return Blad(blad, 1);
+    Gotowy("module tcp " + opcje.host + ":" + std::to_string(tcp.Port()));
+    tcp.Dzialaj(modul, dziennik);
+  } else {
+    sim::LaczeRfc2217 rfc;
+    if (!rfc.Otworz(opcje.host, opcje.port, blad)) return Blad(blad, 1);
+    const uint8_t nosna = 0x80;
+    rfc.UstawStanModemu(opcje.nosna ? static_cast<uint8_t>(opcje.stanModemu | nosna)
+                                    : static_cast<uint8_t>(opcje.stanModemu & ~nosna));
+    Gotowy("module rfc2217 " + opcje.host + ":" + std::to_string(rfc.Port()));
+    rfc.Dzialaj(modul, dziennik, opcje.baud);
+  }
+  sim::StanModuluDoPliku(modul.Stan(), *stan, zrodla.front().plik);
+  return ZapiszStany(zrodla, modul.Kasy(), dziennik);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -51,7 +95,7 @@ int main(int argc, char** argv) {
   sim::SerwerPortow serwer(opcje->usterkiSerwera, dziennik);
   if (!opcje->serwerPortow.empty()) {
     if (!serwer.Otworz(opcje->serwerPortow, sim::PortSterowania, blad)) return Blad(blad, 1);
-    if (opcje->polaczenie == sim::RodzajPolaczenia::Brak) {
+    if (opcje->polaczenie == sim::RodzajPolaczenia::Brak && opcje->modul == sim::Opcje::Modul::Brak) {
       Gotowy("port-server " + opcje->serwerPortow + ":" + std::to_string(sim::PortSterowania));
       serwer.Dzialaj();
       return 0;
@@ -73,6 +117,7 @@ int main(int argc, char** argv) {
                                                sim::UstawieniaKasy{std::chrono::milliseconds(opcje->czasBajtuMs)}));
     zrodla.push_back({sciezka, std::move(*plik), *stan});
   }
+  if (opcje->modul != sim::Opcje::Modul::Brak) return UruchomModul(*opcje, std::move(kasy), zrodla, dziennik);
   sim::Linia linia(opcje->linia, std::move(kasy), dziennik, opcje->usterki);
   if (opcje->wybor >= 0) linia.Wybierz(opcje->wybor);
 
@@ -89,13 +134,5 @@ int main(int argc, char** argv) {
     rfc.Dzialaj(linia, dziennik, opcje->baud);
   }
 
-  int wynik = 0;
-  for (size_t i = 0; i < zrodla.size(); ++i) {
-    ZrodloStanu& z = zrodla[i];
-    sim::StanDoPliku(linia.Kasy()[i]->Stan(), z.wczytany, z.plik);
-    if (!z.plik.Zmieniony()) continue;
-    if (z.plik.Zapisz(z.sciezka, blad)) dziennik.Zdarzenie("state", "written back to " + z.sciezka);
-    else wynik = Blad(blad, 1);
-  }
-  return wynik;
+  return ZapiszStany(zrodla, linia.Kasy(), dziennik);
 }

@@ -16,6 +16,10 @@ const char* const Pomoc =
     "LINK, exactly one of:\n"
     "  --pty PATH            a pseudo-terminal; PATH becomes a symbolic link to its slave side\n"
     "  --rfc2217 HOST:PORT   an RFC 2217 server (PORT 0: any free port)\n"
+    "  --module tcp:HOST:PORT | rfc2217:HOST:PORT\n"
+    "                        the communication module of the modem-frame mode, over TCP\n"
+    "                        or behind an RFC 2217 port; the registers behind it are told\n"
+    "                        apart by \"$adres\" (1 to 8)\n"
     "\n"
     "Options:\n"
     "  --state FILE          a register's state file (\"$key<TAB>value\" lines); written back\n"
@@ -34,6 +38,14 @@ const char* const Pomoc =
     "  --modem-status BITS   modem lines for RFC 2217 (0x10 CTS, 0x20 DSR, 0x40 ring,\n"
     "                        0x80 carrier); default 0x30\n"
     "  --byte-timeout MS     how long a register waits for the next byte of a request (500)\n"
+    "  --module-fault FAULT  inject a module fault: FRAME[,n=N|N-M|N+][,reg=A]:KIND[=ARG]\n"
+    "                        FRAME: * (request frames), a request code, ctlT or ctl*\n"
+    "                        KIND: silent crc garbage[=N] cut=N late=MS control=B split=K\n"
+    "  --carrier on|off      carrier detect of the module behind RFC 2217 (default on)\n"
+    "\n"
+    "The module keeps in the first state file: $modul_haslo (8 characters, default\n"
+    "00000000), $modul_dzwonki (rings), $modul_wersja (12 characters), $modul_czas1 and\n"
+    "$modul_czas2 (the time-out words last given).\n"
     "\n"
     "Network port server (alone, or beside LINK as the port server that carries it):\n"
     "  --port-server HOST    the server's UDP control on HOST:65535 (any 127.x.y.z, so that\n"
@@ -47,6 +59,34 @@ const char* const Pomoc =
     "When it is ready it prints one line \"karvo-sim: ready ...\" to standard output\n"
     "(\"karvo-sim: ready port-server HOST:65535\" when the port server runs alone).\n"
     "SIGTERM or SIGINT end it; the state files are written back then.\n";
+
+namespace {
+
+// The options of the communication module; false when nazwa is none of them.
+bool OpcjaModulu(std::string_view nazwa, const std::string& wartosc, Opcje& o, std::string& blad) {
+  if (nazwa == "--module") {
+    const size_t dwukropek = wartosc.find(':');
+    const std::string rodzaj = wartosc.substr(0, dwukropek);
+    if (dwukropek == std::string::npos || (rodzaj != "tcp" && rodzaj != "rfc2217") ||
+        !RozdzielAdres(wartosc.substr(dwukropek + 1), o.host, o.port)) {
+      blad = "--module takes tcp:HOST:PORT or rfc2217:HOST:PORT";
+    } else {
+      o.modul = rodzaj == "tcp" ? Opcje::Modul::Tcp : Opcje::Modul::Rfc2217;
+    }
+  } else if (nazwa == "--module-fault") {
+    auto u = CzytajUsterkeModulu(wartosc, blad);
+    if (u) o.usterkiModulu.push_back(std::move(*u));
+    else blad = "--module-fault " + wartosc + ": " + blad;
+  } else if (nazwa == "--carrier") {
+    if (wartosc == "on" || wartosc == "off") o.nosna = wartosc == "on";
+    else blad = "--carrier takes on or off";
+  } else {
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
 
 std::optional<Opcje> CzytajOpcje(int argc, const char* const* argv, std::string& blad) {
   Opcje o;
@@ -69,7 +109,9 @@ std::optional<Opcje> CzytajOpcje(int argc, const char* const* argv, std::string&
       return w.has_value();
     };
     uint32_t n = 0;
-    if (nazwa == "--pty" || nazwa == "--rfc2217") {
+    if (OpcjaModulu(nazwa, wartosc, o, blad)) {
+      if (!blad.empty()) return std::nullopt;
+    } else if (nazwa == "--pty" || nazwa == "--rfc2217") {
       if (o.polaczenie != RodzajPolaczenia::Brak) {
         blad = "give exactly one of --pty and --rfc2217";
         return std::nullopt;
@@ -132,16 +174,17 @@ std::optional<Opcje> CzytajOpcje(int argc, const char* const* argv, std::string&
     return std::nullopt;
   }
   // A port server may run without a line of its own (and then without registers).
-  if (o.polaczenie == RodzajPolaczenia::Brak && !o.serwerPortow.empty() && o.stany.empty()) return o;
-  if (o.polaczenie == RodzajPolaczenia::Brak) {
-    blad = "give one of --pty and --rfc2217";
+  const bool bezLinii = o.polaczenie == RodzajPolaczenia::Brak && o.modul == Opcje::Modul::Brak;
+  if (bezLinii && !o.serwerPortow.empty() && o.stany.empty()) return o;
+  if ((o.polaczenie == RodzajPolaczenia::Brak) == (o.modul == Opcje::Modul::Brak)) {
+    blad = "give one of --pty, --rfc2217 and --module";
     return std::nullopt;
   }
   if (o.stany.empty()) {
     blad = "give at least one --state FILE";
     return std::nullopt;
   }
-  if (o.stany.size() > 1 && o.linia == RodzajLinii::Pojedyncza) {
+  if (o.stany.size() > 1 && o.linia == RodzajLinii::Pojedyncza && o.modul == Opcje::Modul::Brak) {
     blad = "several registers on one line need --mux 1, 3 or 4";
     return std::nullopt;
   }

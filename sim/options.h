@@ -9,6 +9,7 @@
 #include "device/faults.h"
 #include "link/line.h"
 #include "portserver/faults.h"
+#include "module/module_faults.h"
 
 namespace sim {
 
@@ -31,6 +32,13 @@ struct Opcje {
   // The UDP control of a network port server, alone or beside the line.
   std::string serwerPortow;  // --port-server HOST
   std::vector<UsterkaSerwera> usterkiSerwera;
+
+  // --module: the communication module of the modem-frame mode, over TCP or
+  // behind an RFC 2217 port (host and port above); its faults and the carrier
+  // it shows on the serial line.
+  enum class Modul { Brak, Tcp, Rfc2217 } modul = Modul::Brak;
+  std::vector<UsterkaModulu> usterkiModulu;
+  bool nosna = true;
 };
 
 // Nothing, with the reason, on a bad command line.

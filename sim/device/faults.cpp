@@ -29,29 +29,12 @@ const OpisRodzaju Rodzaje[] = {
     {"status", RodzajUsterki::Status, OpisRodzaju::ListaBajtow_},
 };
 
-bool CzytajWystapienia(std::string_view tekst, Usterka& u) {
-  if (tekst.empty()) return false;
-  if (tekst.back() == '+') {
-    const auto od = Liczba(tekst.substr(0, tekst.size() - 1));
-    if (!od || *od == 0) return false;
-    u.od = *od;
-    return true;
-  }
-  const size_t kreska = tekst.find('-');
-  const auto od = Liczba(tekst.substr(0, kreska));
-  const auto doW = kreska == std::string_view::npos ? od : Liczba(tekst.substr(kreska + 1));
-  if (!od || !doW || *od == 0 || *doW < *od) return false;
-  u.od = *od;
-  u.doWystapienia = *doW;
-  return true;
-}
-
 bool CzytajOpcje(std::string_view opcja, Usterka& u, std::string& blad) {
   const size_t rowne = opcja.find('=');
   const std::string_view nazwa = opcja.substr(0, rowne);
   const std::string_view wartosc = rowne == std::string_view::npos ? std::string_view{} : opcja.substr(rowne + 1);
   if (nazwa == "n") {
-    if (CzytajWystapienia(wartosc, u)) return true;
+    if (CzytajWystapienia(wartosc, u.od, u.doWystapienia)) return true;
     blad = "n= takes N, N-M or N+ (from 1)";
     return false;
   }
@@ -119,6 +102,24 @@ bool CzytajRodzaj(std::string_view tekst, Usterka& u, std::string& blad) {
 }
 
 }  // namespace
+
+bool CzytajWystapienia(std::string_view tekst, uint32_t& od, uint32_t& doWystapienia) {
+  if (tekst.empty()) return false;
+  if (tekst.back() == '+') {
+    const auto n = Liczba(tekst.substr(0, tekst.size() - 1));
+    if (!n || *n == 0) return false;
+    od = *n;
+    doWystapienia = UINT32_MAX;
+    return true;
+  }
+  const size_t kreska = tekst.find('-');
+  const auto n = Liczba(tekst.substr(0, kreska));
+  const auto m = kreska == std::string_view::npos ? n : Liczba(tekst.substr(kreska + 1));
+  if (!n || !m || *n == 0 || *m < *n) return false;
+  od = *n;
+  doWystapienia = *m;
+  return true;
+}
 
 bool Usterka::DrugaFaza() const {
   switch (rodzaj) {

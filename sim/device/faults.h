@@ -53,6 +53,9 @@ struct Usterka {
   bool PasujeParametr(std::span<const uint8_t> parametry) const;
 };
 
+// The occurrences of an n= option: "N", "N-M" or "N+" (from 1).
+bool CzytajWystapienia(std::string_view tekst, uint32_t& od, uint32_t& doWystapienia);
+
 std::optional<Usterka> CzytajUsterke(std::string_view zapis, std::string& blad);
 
 // A script file: one fault a line; ";" comment lines and empty lines are

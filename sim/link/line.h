@@ -13,6 +13,7 @@
 #include "common/wire_log.h"
 #include "device/faults.h"
 #include "device/register.h"
+#include "link/line_device.h"
 #include "link/sender.h"
 
 namespace sim {
@@ -20,20 +21,20 @@ namespace sim {
 // The digit after MUX in the driver's configuration that this line matches.
 enum class RodzajLinii : uint8_t { Pojedyncza = 0, Przelacznik = 1, Multiplekser3 = 3, Multiplekser4 = 4 };
 
-class Linia {
+class Linia : public UrzadzenieLinii {
  public:
   // usterki: the faults of the selection itself (request code 0x01, kind silent:
   // the selection is ignored).
   Linia(RodzajLinii rodzaj, std::vector<std::unique_ptr<Kasa>> kasy, Dziennik& dziennik,
         std::vector<Usterka> usterki = {});
 
-  void Odebrano(std::span<const uint8_t> bajty, Nadajnik& wyjscie, Zegar::time_point teraz);
-  void LinieSterujace(bool dtr, bool rts);
-  void Predkosc(uint32_t baud);
-  std::optional<Zegar::time_point> Termin() const;
-  void Sprawdz(Zegar::time_point teraz);
+  void Odebrano(std::span<const uint8_t> bajty, Nadajnik& wyjscie, Zegar::time_point teraz) override;
+  void LinieSterujace(bool dtr, bool rts) override;
+  void Predkosc(uint32_t baud) override;
+  std::optional<Zegar::time_point> Termin() const override;
+  void Sprawdz(Zegar::time_point teraz) override;
   // The line was broken: every register forgets a started exchange.
-  void Przerwij();
+  void Przerwij() override;
 
   void Wybierz(int adres);
   Kasa* Wybrana() { return wybrana_; }

@@ -1,31 +1,17 @@
 #include "link/rfc2217_link.h"
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <netinet/tcp.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstring>
 
 #include "link/loop.h"
+#include "link/tcp_listen.h"
 #include "link/telnet.h"
 
 namespace sim {
 namespace {
-
-bool WyslijWszystko(int fd, std::span<const uint8_t> bajty) {
-  size_t wyslane = 0;
-  while (wyslane < bajty.size()) {
-    const ssize_t n = ::send(fd, bajty.data() + wyslane, bajty.size() - wyslane, MSG_NOSIGNAL);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    wyslane += static_cast<size_t>(n);
-  }
-  return true;
-}
 
 class NadajnikRfc2217 : public NadajnikStrumienia {
  public:
@@ -52,35 +38,16 @@ LaczeRfc2217::~LaczeRfc2217() {
 }
 
 bool LaczeRfc2217::Otworz(const std::string& host, uint16_t port, std::string& blad) {
-  sockaddr_in adres{};
-  adres.sin_family = AF_INET;
-  adres.sin_port = htons(port);
-  if (::inet_pton(AF_INET, host.c_str(), &adres.sin_addr) != 1) {
-    blad = "not an IPv4 address: " + host;
-    return false;
-  }
-  nasluch_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  const int tak = 1;
-  ::setsockopt(nasluch_, SOL_SOCKET, SO_REUSEADDR, &tak, sizeof tak);
-  if (nasluch_ < 0 || ::bind(nasluch_, reinterpret_cast<sockaddr*>(&adres), sizeof adres) != 0 ||
-      ::listen(nasluch_, 4) != 0) {
-    blad = "cannot listen on " + host + ":" + std::to_string(port) + ": " + std::strerror(errno);
-    return false;
-  }
-  socklen_t dlugosc = sizeof adres;
-  ::getsockname(nasluch_, reinterpret_cast<sockaddr*>(&adres), &dlugosc);
-  port_ = ntohs(adres.sin_port);
-  return true;
+  nasluch_ = OtworzNasluch(host, port, port_, blad);
+  return nasluch_ >= 0;
 }
 
-void LaczeRfc2217::Dzialaj(Linia& linia, Dziennik& dziennik, uint32_t baud) {
+void LaczeRfc2217::Dzialaj(UrzadzenieLinii& linia, Dziennik& dziennik, uint32_t baud) {
   while (!Zatrzymano()) {
     pollfd p{nasluch_, POLLIN, 0};
     if (::poll(&p, 1, 50) <= 0) continue;
-    const int klient = ::accept4(nasluch_, nullptr, nullptr, SOCK_CLOEXEC);
+    const int klient = PrzyjmijKlienta(nasluch_);
     if (klient < 0) continue;
-    const int tak = 1;
-    ::setsockopt(klient, IPPROTO_TCP, TCP_NODELAY, &tak, sizeof tak);
     dziennik.Zdarzenie("rfc2217", "client connected");
     telnet::Serwer serwer;
     NadajnikRfc2217 wyjscie(klient, serwer, baud);

@@ -25,7 +25,7 @@ class LaczeRfc2217 {
   // The modem lines as the driver's ModemStatus reads them (0x10 CTS, 0x20 DSR, 0x40 ring, 0x80 carrier).
   void UstawStanModemu(uint8_t stan) { modem_ = stan; }
   // Serves clients one after another until the simulator is asked to stop.
-  void Dzialaj(Linia& linia, Dziennik& dziennik, uint32_t baud);
+  void Dzialaj(UrzadzenieLinii& linia, Dziennik& dziennik, uint32_t baud);
 
  private:
   int nasluch_ = -1;

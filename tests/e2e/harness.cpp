@@ -9,9 +9,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <regex>
 #include <sstream>
 #include <thread>
 
@@ -109,11 +111,15 @@ int Uruchom(const std::vector<std::string>& argumenty, const std::string& katalo
 Symulator::Symulator(const KatalogTymczasowy& katalog, OpcjeSymulatora opcje)
     : opcje_(std::move(opcje)), katalog_(katalog.Sciezka()) {
   std::vector<std::string> argumenty{KARVO_SIM_BINARY};
-  if (opcje_.lacze == Lacze::Pty) {
-    dowiazanie_ = katalog / opcje_.nazwaLacza;
-    argumenty.insert(argumenty.end(), {"--pty", dowiazanie_});
-  } else if (opcje_.lacze == Lacze::Rfc2217) {
-    argumenty.insert(argumenty.end(), {"--rfc2217", opcje_.host + ":0"});
+  switch (opcje_.lacze) {
+    case Lacze::Pty:
+      dowiazanie_ = katalog / opcje_.nazwaLacza;
+      argumenty.insert(argumenty.end(), {"--pty", dowiazanie_});
+      break;
+    case Lacze::Rfc2217: argumenty.insert(argumenty.end(), {"--rfc2217", opcje_.host + ":0"}); break;
+    case Lacze::ModulTcp: argumenty.insert(argumenty.end(), {"--module", "tcp:" + opcje_.host + ":0"}); break;
+    case Lacze::Brak: break;
+    case Lacze::ModulRfc2217: argumenty.insert(argumenty.end(), {"--module", "rfc2217:" + opcje_.host + ":0"}); break;
   }
   for (size_t i = 0; i < opcje_.urzadzenia.size(); ++i) {
     const std::string& u = opcje_.urzadzenia[i];
@@ -141,7 +147,8 @@ Symulator::Symulator(const KatalogTymczasowy& katalog, OpcjeSymulatora opcje)
   ::close(bledy);
   wyjscie_ = potok[0];
 
-  // The ready line: "karvo-sim: ready pty LINK SLAVE" or "karvo-sim: ready rfc2217 HOST:PORT".
+  // The ready line: "karvo-sim: ready pty LINK SLAVE", "karvo-sim: ready rfc2217 HOST:PORT"
+  // or "karvo-sim: ready module tcp HOST:PORT" (rfc2217 for the module behind a port).
   std::string linia;
   const auto koniec = std::chrono::steady_clock::now() + 5s;
   while (linia.find('\n') == std::string::npos && std::chrono::steady_clock::now() < koniec) {
@@ -157,7 +164,7 @@ Symulator::Symulator(const KatalogTymczasowy& katalog, OpcjeSymulatora opcje)
     ADD_FAILURE() << "karvo-sim did not get ready: " << linia << CzytajPlik(bledy_);
     return;
   }
-  if (opcje_.lacze == Lacze::Rfc2217) {
+  if (opcje_.lacze == Lacze::Rfc2217 || opcje_.lacze == Lacze::ModulTcp || opcje_.lacze == Lacze::ModulRfc2217) {
     const size_t dwukropek = linia.rfind(':');
     port_ = static_cast<uint16_t>(std::atoi(linia.c_str() + dwukropek + 1));
   }
@@ -168,6 +175,7 @@ Symulator::~Symulator() { Zatrzymaj(); }
 
 std::string Symulator::Cel() const {
   if (opcje_.lacze == Lacze::Pty) return dowiazanie_;
+  if (opcje_.lacze == Lacze::ModulTcp) return opcje_.host + ":" + std::to_string(port_);
   return "rfc2217://" + opcje_.host + ":" + std::to_string(port_);
 }
 
@@ -196,6 +204,20 @@ void Srodowisko::PolaczZSymulatorem(const Symulator& sim, int numerKasy, const s
   Porty(port + "\t" + sim.Cel() + "\n");
 }
 
+std::string Srodowisko::PolaczZModulem(const Symulator& sim, int numerKasy, const ParametryModulu& p) const {
+  const bool tcp = sim.Cel().rfind("rfc2217://", 0) != 0;
+  const std::string lacze =
+      "COM1:" + std::to_string(p.predkosc) + (tcp ? ":MUX5:" : ":MUX2:") + std::to_string(p.adres);
+  const std::string czas = std::to_string(p.czas), limit = std::to_string(p.limit);
+  // Network kind: address, port, two kept parts, password, time-out, repeat limit.
+  // Modem kind: dialling and number, password, connection time, time-out, repeat limit.
+  pole5_ = tcp ? sim.Host() + ":" + std::to_string(sim.Port()) + ":x:0:" + p.haslo + ":" + czas + ":" + limit
+               : "T:" + p.haslo + ":0:" + czas + ":" + limit;
+  Konfig("$" + std::to_string(numerKasy) + "\t" + lacze + "\t1\t" + (tcp ? "Modul" : "Modem") + "\t" + pole5_ + "\r\n");
+  if (!tcp) Porty("COM1\t" + sim.Cel() + "\n");
+  return lacze;
+}
+
 std::string Srodowisko::Wejscie(int numerKasy, const std::vector<std::string>& dane) {
   std::string tekst = "#" + std::to_string(numerKasy) + "\r\n#\r\n#\r\n";
   for (const auto& d : dane) tekst += "$" + d + "\r\n";
@@ -214,5 +236,54 @@ WynikKarvo Srodowisko::Karvo(int kod, const std::string& wejscie, const std::str
   w.log = CzytajPlik(Sciezka("karvo.log"));
   return w;
 }
+
+Stanowisko::Stanowisko() { Plik("KOMENT.TXT", CzytajPlik(std::string(KARVO_SOURCE_DIR) + "/share/KOMENT.TXT")); }
+
+std::string Linie(const std::vector<std::string>& linie) {
+  std::string t;
+  for (const auto& l : linie) t += "#" + l + "\r\n";
+  return t;
+}
+
+std::string BezCzasu(const std::string& tekst) {
+  static const std::regex czas("^(#[^\t\r]*\t[^\t\r]*\t[^\t\r]*\t)(\\d{4}\\.\\d{2}\\.\\d{2})\t(\\d{2}:\\d{2})\t");
+  return std::regex_replace(tekst, czas, "$1DATA\tCZAS\t", std::regex_constants::format_first_only);
+}
+
+std::string Naglowek0(int kasa, const std::string& lacze, const std::string& funkcja, const std::string& wyjscie) {
+  std::string t = std::to_string(kasa) + "\t" + lacze + "\t1\tDATA\tCZAS\t" + funkcja + "\tWIN 8.55\tWE.TXT";
+  if (!wyjscie.empty()) t += "\t" + wyjscie;
+  return t;
+}
+
+std::string Opis(int kod, const std::string& opis, const std::string& plik) {
+  std::string t = std::to_string(kod) + "\t; " + opis;
+  if (!plik.empty()) t += " (" + plik + ")";
+  return t;
+}
+
+void SprawdzLog(const WynikKarvo& w) { EXPECT_EQ(w.log, w.raport + std::string(80, '-') + "\r\n"); }
+
+int IleRazy(const std::string& dziennik, uint8_t kod) {
+  char wzor[64];
+  std::snprintf(wzor, sizeof wzor, "driver -> [^\\n]*\\b1B %02X  \\|", kod);
+  const std::regex r(wzor);
+  return static_cast<int>(std::distance(std::sregex_iterator(dziennik.begin(), dziennik.end(), r),
+                                        std::sregex_iterator()));
+}
+
+std::string DwieCyfry(int n) { return (n < 10 ? "0" : "") + std::to_string(n); }
+
+const std::vector<Rodzina> RODZINY = {
+    {"cenometr-m.txt", 10, "Cenometr 400 PLU ver. 03"},   {"cenometr-w.txt", 9, "Cenometr 600 PLU ver. 01"},
+    {"norda-u.txt", 8, "Norda Vin Plus 5000 PLU ver. 01"}, {"op-o.txt", 6, "Karvo 1500 PLU I gen. ver. 01"},
+    {"pelto-103.txt", 5, "Pelto 8000 PLU II gen. ver. 02"}, {"pojemniki-amp.txt", 11, "Veko 2500 PLU I gen. ver. 02"},
+    {"tamo-f.txt", 13, "Tamo 1200 PLU II gen. ver. 01"},  {"typ-0x24.txt", 3, "Karvo 4000 PLU I gen. ver. 05"},
+    {"typ-24.txt", 1, "Karvo 1000 PLU I gen. ver. 03"},   {"typ-27.txt", 2, "Karvo 2000 PLU I gen. ver. 04"},
+    {"ubo-pct.txt", 12, "Ubo 300 PLU ver. 01"},           {"veko-100.txt", 4, "Veko 3000 PLU II gen. ver. 01"},
+    {"vin-t.txt", 7, "Vin 20000 PLU II gen. ver. 02"},
+};
+
+void PrintTo(const Rodzina& r, std::ostream* os) { *os << r.plik; }
 
 }  // namespace e2e

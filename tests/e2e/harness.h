@@ -39,7 +39,9 @@ class KatalogTymczasowy {
 };
 
 // Brak: no line of its own (a simulator that only runs, say, a port server).
-enum class Lacze { Pty, Rfc2217, Brak };
+// ModulTcp and ModulRfc2217: the communication module of the modem-frame
+// mode (mode 5 over TCP, mode 2 behind an RFC 2217 port).
+enum class Lacze { Pty, Rfc2217, Brak, ModulTcp, ModulRfc2217 };
 
 struct OpcjeSymulatora {
   // Ready-made registers (names in sim/devices) or paths; each is copied into
@@ -64,7 +66,8 @@ class Symulator {
 
   bool Gotowy() const { return gotowy_; }
   pid_t Pid() const { return pid_; }
-  // What a ports.conf line names: the pty link, or rfc2217://host:port.
+  // What a ports.conf line names: the pty link, or rfc2217://host:port
+  // (host:port for the module over TCP).
   std::string Cel() const;
   const std::string& Dowiazanie() const { return dowiazanie_; }
   const std::string& Host() const { return opcje_.host; }
@@ -120,8 +123,59 @@ class Srodowisko {
   WynikKarvo Karvo(int kod, const std::string& wejscie, const std::string& wyjscie = "",
                    std::chrono::milliseconds limit = std::chrono::seconds(20)) const;
 
+  // How the driver reaches a communication module (KONFIG.TXT field 5).
+  struct ParametryModulu {
+    uint32_t predkosc = 9600;  // the register's line speed behind the module
+    int adres = 1;
+    std::string haslo = "HASLO123";
+    int czas = 1;   // the time-out word, seconds
+    int limit = 2;  // the repeat limit
+  };
+  // KONFIG.TXT with the register's line for a module simulator: mode 5 (the
+  // network kind) for Lacze::ModulTcp, mode 2 (the modem kind, with ports.conf
+  // naming the RFC 2217 port as COM1) for Lacze::ModulRfc2217. Answers the link
+  // description (field 2); Pole5() then gives field 5 as written.
+  std::string PolaczZModulem(const Symulator& sim, int numerKasy, const ParametryModulu& p) const;
+  std::string PolaczZModulem(const Symulator& sim, int numerKasy) const { return PolaczZModulem(sim, numerKasy, {}); }
+  const std::string& Pole5() const { return pole5_; }
+
  private:
   KatalogTymczasowy katalog_;
+  mutable std::string pole5_;
 };
+
+// ---- what the report checks of several test files share ----
+
+inline const std::string ZRODLO = " (identyfikator odczytany z urzadzenia)";
+inline const std::string DOBRZE = "0\t; program zakonczony bezblednie";
+
+// An environment with the descriptions of the ResultCodes beside the driver's files.
+struct Stanowisko : Srodowisko {
+  Stanowisko();
+};
+
+// Header lines: "#" + each line + CR LF.
+std::string Linie(const std::vector<std::string>& linie);
+// The first header line with its date and time replaced, once their form is checked.
+std::string BezCzasu(const std::string& tekst);
+// The first report line as the driver writes it, date and time as BezCzasu leaves them.
+std::string Naglowek0(int kasa, const std::string& lacze, const std::string& funkcja, const std::string& wyjscie = "");
+// The ResultCode line: code, "; ", the description (and the file it names).
+std::string Opis(int kod, const std::string& opis, const std::string& plik = "");
+// karvo.log holds the report and a line of 80 hyphens.
+void SprawdzLog(const WynikKarvo& w);
+// How many times the driver's request with this code reached a register.
+int IleRazy(const std::string& dziennik, uint8_t kod);
+std::string DwieCyfry(int n);
+
+// The ready-made registers of sim/devices with the number each answers and the
+// device name the driver composes for it.
+struct Rodzina {
+  const char* plik;
+  int numer;
+  const char* nazwa;
+};
+extern const std::vector<Rodzina> RODZINY;
+void PrintTo(const Rodzina& r, std::ostream* os);
 
 }  // namespace e2e

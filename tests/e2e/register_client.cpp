@@ -91,6 +91,28 @@ StrumienRfc2217::~StrumienRfc2217() {
   if (fd_ >= 0) ::close(fd_);
 }
 
+StrumienTcp::~StrumienTcp() {
+  if (fd_ >= 0) ::close(fd_);
+}
+
+bool StrumienTcp::Otworz(const std::string& host, uint16_t port) {
+  fd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  sockaddr_in adres{};
+  adres.sin_family = AF_INET;
+  adres.sin_port = htons(port);
+  ::inet_pton(AF_INET, host.c_str(), &adres.sin_addr);
+  return ::connect(fd_, reinterpret_cast<sockaddr*>(&adres), sizeof adres) == 0;
+}
+
+bool StrumienTcp::Wyslij(const Bajty& bajty) { return WyslijWszystko(fd_, bajty); }
+
+std::optional<uint8_t> StrumienTcp::Czytaj(Zegar::time_point termin) {
+  if (Czekaj(fd_, termin) <= 0) return std::nullopt;
+  uint8_t b = 0;
+  if (::recv(fd_, &b, 1, 0) != 1) return std::nullopt;
+  return b;
+}
+
 bool StrumienRfc2217::Otworz(const std::string& host, uint16_t port) {
   fd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
   sockaddr_in adres{};

@@ -67,6 +67,18 @@ class StrumienRfc2217 : public Strumien {
   bool zamkniete_ = false;
 };
 
+// A plain TCP connection, as the driver's network link to a communication module.
+class StrumienTcp : public Strumien {
+ public:
+  ~StrumienTcp() override;
+  bool Otworz(const std::string& host, uint16_t port);
+  bool Wyslij(const Bajty& bajty) override;
+  std::optional<uint8_t> Czytaj(std::chrono::steady_clock::time_point termin) override;
+
+ private:
+  int fd_ = -1;
+};
+
 // One exchange as the driver makes it: 1B and the code; the first answer
 // (dlugosc1 bytes with the acknowledgement; it stops at any byte other than
 // 0x06); the parameters; the second answer (dlugosc2 with the status; it stops

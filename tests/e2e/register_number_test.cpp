@@ -16,70 +16,9 @@ using namespace std::chrono_literals;
 
 namespace {
 
-const std::string ZRODLO = " (identyfikator odczytany z urzadzenia)";
 const std::string Z_KONFIGU = "Symulator (identyfikator z pliku KONFIG.TXT)";
-const std::string DOBRZE = "0\t; program zakonczony bezblednie";
-
-// An environment with the descriptions of the ResultCodes beside the driver's files.
-struct Stanowisko : Srodowisko {
-  Stanowisko() { Plik("KOMENT.TXT", CzytajPlik(std::string(KARVO_SOURCE_DIR) + "/share/KOMENT.TXT")); }
-};
-
-std::string Linie(const std::vector<std::string>& linie) {
-  std::string t;
-  for (const auto& l : linie) t += "#" + l + "\r\n";
-  return t;
-}
-
-// The first header line with its date and time replaced, once their form is checked.
-std::string BezCzasu(const std::string& tekst) {
-  static const std::regex czas("^(#[^\t\r]*\t[^\t\r]*\t[^\t\r]*\t)(\\d{4}\\.\\d{2}\\.\\d{2})\t(\\d{2}:\\d{2})\t");
-  return std::regex_replace(tekst, czas, "$1DATA\tCZAS\t", std::regex_constants::format_first_only);
-}
-
-std::string Naglowek0(int kasa, const std::string& lacze, const std::string& funkcja, const std::string& wyjscie = "") {
-  std::string t = std::to_string(kasa) + "\t" + lacze + "\t1\tDATA\tCZAS\t" + funkcja + "\tWIN 8.55\tWE.TXT";
-  if (!wyjscie.empty()) t += "\t" + wyjscie;
-  return t;
-}
-
-std::string Opis(int kod, const std::string& opis, const std::string& plik = "") {
-  std::string t = std::to_string(kod) + "\t; " + opis;
-  if (!plik.empty()) t += " (" + plik + ")";
-  return t;
-}
-
-void SprawdzLog(const WynikKarvo& w) { EXPECT_EQ(w.log, w.raport + std::string(80, '-') + "\r\n"); }
-
-// How many times the driver sent the request code to a register.
-int IleRazy(const std::string& dziennik, uint8_t kod) {
-  char wzor[64];
-  std::snprintf(wzor, sizeof wzor, "driver -> [^\\n]*\\b1B %02X  \\|", kod);
-  const std::regex r(wzor);
-  return static_cast<int>(std::distance(std::sregex_iterator(dziennik.begin(), dziennik.end(), r),
-                                        std::sregex_iterator()));
-}
-
-struct Rodzina {
-  const char* plik;
-  int numer;  // as the register answers it
-  const char* nazwa;
-};
-const Rodzina RODZINY[] = {
-    {"cenometr-m.txt", 10, "Cenometr 400 PLU ver. 03"},   {"cenometr-w.txt", 9, "Cenometr 600 PLU ver. 01"},
-    {"norda-u.txt", 8, "Norda Vin Plus 5000 PLU ver. 01"}, {"op-o.txt", 6, "Karvo 1500 PLU I gen. ver. 01"},
-    {"pelto-103.txt", 5, "Pelto 8000 PLU II gen. ver. 02"}, {"pojemniki-amp.txt", 11, "Veko 2500 PLU I gen. ver. 02"},
-    {"tamo-f.txt", 13, "Tamo 1200 PLU II gen. ver. 01"},  {"typ-0x24.txt", 3, "Karvo 4000 PLU I gen. ver. 05"},
-    {"typ-24.txt", 1, "Karvo 1000 PLU I gen. ver. 03"},   {"typ-27.txt", 2, "Karvo 2000 PLU I gen. ver. 04"},
-    {"ubo-pct.txt", 12, "Ubo 300 PLU ver. 01"},           {"veko-100.txt", 4, "Veko 3000 PLU II gen. ver. 01"},
-    {"vin-t.txt", 7, "Vin 20000 PLU II gen. ver. 02"},
-};
-
-std::string DwieCyfry(int n) { return (n < 10 ? "0" : "") + std::to_string(n); }
 
 // ---- every ready-made register over a pseudo-terminal ----
-
-void PrintTo(const Rodzina& r, std::ostream* os) { *os << r.plik; }
 
 class KazdaKasa : public ::testing::TestWithParam<Rodzina> {};
 

@@ -49,3 +49,35 @@ TEST(Opcje, RefusesABadCommandLine) {
     EXPECT_FALSE(blad.empty());
   }
 }
+
+TEST(Opcje, ReadsTheCommunicationModule) {
+  const struct { std::vector<const char*> argumenty; sim::Opcje::Modul modul; uint16_t port; bool nosna; size_t usterek; } dobre[] = {
+      {{"--module", "tcp:127.0.0.1:0", "--state", "a.txt", "--state", "b.txt"}, sim::Opcje::Modul::Tcp, 0, true, 0},
+      {{"--module", "rfc2217:127.0.0.1:7001", "--state", "a.txt", "--carrier", "off", "--module-fault", "*:crc",
+        "--module-fault", "ctl6:silent"},
+       sim::Opcje::Modul::Rfc2217, 7001, false, 2},
+  };
+  for (const auto& d : dobre) {
+    std::string blad;
+    const auto o = Czytaj(d.argumenty, blad);
+    ASSERT_TRUE(o) << blad;
+    EXPECT_EQ(o->modul, d.modul);
+    EXPECT_EQ(o->polaczenie, sim::RodzajPolaczenia::Brak);
+    EXPECT_EQ(o->host, "127.0.0.1");
+    EXPECT_EQ(o->port, d.port);
+    EXPECT_EQ(o->nosna, d.nosna);
+    EXPECT_EQ(o->usterkiModulu.size(), d.usterek);
+  }
+  const std::vector<std::vector<const char*>> zle = {
+      {"--module", "udp:127.0.0.1:1", "--state", "a"},
+      {"--module", "tcp:127.0.0.1", "--state", "a"},
+      {"--module", "tcp:127.0.0.1:0", "--pty", "x", "--state", "a"},  // two lines
+      {"--module", "tcp:127.0.0.1:0", "--state", "a", "--module-fault", "*:bogus"},
+      {"--module", "tcp:127.0.0.1:0", "--state", "a", "--carrier", "maybe"},
+  };
+  for (const auto& argumenty : zle) {
+    std::string blad;
+    EXPECT_FALSE(Czytaj(argumenty, blad)) << argumenty[1];
+    EXPECT_FALSE(blad.empty());
+  }
+}

@@ -1,0 +1,56 @@
+#include "link/tcp_listen.h"
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+namespace sim {
+
+int OtworzNasluch(const std::string& host, uint16_t port, uint16_t& rzeczywisty, std::string& blad) {
+  sockaddr_in adres{};
+  adres.sin_family = AF_INET;
+  adres.sin_port = htons(port);
+  if (::inet_pton(AF_INET, host.c_str(), &adres.sin_addr) != 1) {
+    blad = "not an IPv4 address: " + host;
+    return -1;
+  }
+  const int nasluch = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  const int tak = 1;
+  if (nasluch >= 0) ::setsockopt(nasluch, SOL_SOCKET, SO_REUSEADDR, &tak, sizeof tak);
+  if (nasluch < 0 || ::bind(nasluch, reinterpret_cast<sockaddr*>(&adres), sizeof adres) != 0 ||
+      ::listen(nasluch, 4) != 0) {
+    blad = "cannot listen on " + host + ":" + std::to_string(port) + ": " + std::strerror(errno);
+    if (nasluch >= 0) ::close(nasluch);
+    return -1;
+  }
+  socklen_t dlugosc = sizeof adres;
+  ::getsockname(nasluch, reinterpret_cast<sockaddr*>(&adres), &dlugosc);
+  rzeczywisty = ntohs(adres.sin_port);
+  return nasluch;
+}
+
+int PrzyjmijKlienta(int nasluch) {
+  const int klient = ::accept4(nasluch, nullptr, nullptr, SOCK_CLOEXEC);
+  if (klient < 0) return -1;
+  const int tak = 1;
+  ::setsockopt(klient, IPPROTO_TCP, TCP_NODELAY, &tak, sizeof tak);
+  return klient;
+}
+
+bool WyslijWszystko(int fd, std::span<const uint8_t> bajty) {
+  size_t wyslane = 0;
+  while (wyslane < bajty.size()) {
+    const ssize_t n = ::send(fd, bajty.data() + wyslane, bajty.size() - wyslane, MSG_NOSIGNAL);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    wyslane += static_cast<size_t>(n);
+  }
+  return true;
+}
+
+}  // namespace sim
