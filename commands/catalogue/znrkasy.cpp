@@ -1,5 +1,4 @@
 // _ZNrKasy: gives the register a new number, 1 to 99, from the first data line.
-#include <cstdio>
 
 #include "commands/command_entry.h"
 #include "include/karvo.h"
@@ -19,10 +18,8 @@ bool NumerZLinii(const char* linia) {
     return false;
   }
   // The register takes its number as two decimal characters.
-  char tekst[3];
-  std::snprintf(tekst, sizeof tekst, "%02u", unsigned{numer});
-  Sesja.Wymiana.ObszarParametrow[0] = static_cast<uint8_t>(tekst[0]);
-  Sesja.Wymiana.ObszarParametrow[1] = static_cast<uint8_t>(tekst[1]);
+  Sesja.Wymiana.ObszarParametrow[0] = static_cast<uint8_t>('0' + numer / 10);
+  Sesja.Wymiana.ObszarParametrow[1] = static_cast<uint8_t>('0' + numer % 10);
   return true;
 }
 

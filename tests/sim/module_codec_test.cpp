@@ -101,7 +101,9 @@ TEST(OdbiornikRamek, HuntsTheHeaderAndReadsTheAnnouncedLength) {
     for (size_t i = 0; i < strumien.size(); ++i) {
       const bool koniec = o.Dodaj(strumien[i]);
       gotowe += koniec;
-      if (koniec) EXPECT_EQ(i, strumien.size() - 1);
+      if (koniec) {
+        EXPECT_EQ(i, strumien.size() - 1);
+      }
     }
     EXPECT_EQ(gotowe, 1);
     EXPECT_EQ(o.Ramka(), Bajty(dobra.begin() + 5, dobra.end()));
