@@ -1,10 +1,8 @@
 #include "link/rfc2217_link.h"
 
-#include <poll.h>
-#include <sys/socket.h>
 #include <unistd.h>
 
-#include <cerrno>
+#include <optional>
 
 #include "link/loop.h"
 #include "link/tcp_listen.h"
@@ -26,6 +24,8 @@ class NadajnikRfc2217 : public NadajnikStrumienia {
   const telnet::Serwer& serwer_;
 };
 
+constexpr const char* Kto = "rfc2217";
+
 const char* Parzystosc(uint8_t p) {
   static const char* const Nazwy[] = {"?", "none", "odd", "even", "mark", "space"};
   return p <= 5 ? Nazwy[p] : "?";
@@ -43,56 +43,51 @@ bool LaczeRfc2217::Otworz(const std::string& host, uint16_t port, std::string& b
 }
 
 void LaczeRfc2217::Dzialaj(UrzadzenieLinii& linia, Dziennik& dziennik, uint32_t baud) {
-  while (!Zatrzymano()) {
-    pollfd p{nasluch_, POLLIN, 0};
-    if (::poll(&p, 1, 50) <= 0) continue;
-    const int klient = PrzyjmijKlienta(nasluch_);
-    if (klient < 0) continue;
-    dziennik.Zdarzenie("rfc2217", "client connected");
-    telnet::Serwer serwer;
-    NadajnikRfc2217 wyjscie(klient, serwer, baud);
-    bool polaczony = WyslijWszystko(klient, serwer.Powitanie());
-    uint8_t bufor[1024];
-    while (polaczony && !Zatrzymano()) {
-      pollfd fds[2] = {{klient, POLLIN, 0}, {nasluch_, POLLIN, 0}};
-      const int n = ::poll(fds, 2, CzasOczekiwania(linia.Termin(), 50));
-      if (n > 0 && (fds[0].revents & (POLLIN | POLLHUP | POLLERR))) {
-        const ssize_t ile = ::recv(klient, bufor, sizeof bufor, 0);
-        if (ile <= 0) {
-          if (ile < 0 && errno == EINTR) continue;
-          polaczony = false;
-          break;
-        }
-        telnet::Zdarzenia z;
-        serwer.Odebrano(std::span<const uint8_t>(bufor, static_cast<size_t>(ile)), z);
-        const telnet::UstawieniaPortu& port = serwer.Port();
-        if (z.zmianaPredkosci) linia.Predkosc(port.predkosc);
-        if (z.zmianaRamki)
-          dziennik.Zdarzenie("rfc2217", std::to_string(port.bity) + " data bits, parity " + Parzystosc(port.parzystosc) +
-                                            ", stop " + std::to_string(port.stop));
-        if (z.zmianaLinii) linia.LinieSterujace(port.dtr, port.rts);
-        if (z.czyszczenie) dziennik.Zdarzenie("rfc2217", "purge");
-        if (!z.doKlienta.empty()) polaczony = WyslijWszystko(klient, z.doKlienta);
-        const Bajty modem = serwer.StanModemu(modem_);
-        if (!modem.empty()) polaczony = polaczony && WyslijWszystko(klient, modem);
-        if (!z.dane.empty()) linia.Odebrano(z.dane, wyjscie, Zegar::now());
-      }
-      // Looked at after the client's own bytes, so a client that has just
-      // left makes room for the next one instead of turning it away.
-      if (n > 0 && (fds[1].revents & POLLIN)) {
-        // One client at a time, as a real port server: a second one is turned away.
-        const int drugi = ::accept4(nasluch_, nullptr, nullptr, SOCK_CLOEXEC);
-        if (drugi >= 0) ::close(drugi);
-        dziennik.Zdarzenie("rfc2217", "second client turned away: the port is in use");
-      }
-      linia.Sprawdz(Zegar::now());
+  // Each client gets a fresh telnet session; its option changes reach the
+  // line, its data the registers.
+  class Klient : public KlientTcp {
+   public:
+    Klient(UrzadzenieLinii& linia, Dziennik& dziennik, uint32_t baud, uint8_t modem)
+        : linia_(linia), dziennik_(dziennik), baud_(baud), modem_(modem) {}
+    bool Polaczono(int fd) override {
+      serwer_.emplace();
+      wyjscie_.emplace(fd, *serwer_, baud_);
+      return WyslijWszystko(fd, serwer_->Powitanie());
     }
-    ::close(klient);
-    // The port server drops the control lines when its client goes.
-    linia.LinieSterujace(false, false);
-    linia.Przerwij();
-    dziennik.Zdarzenie("rfc2217", "client gone");
-  }
+    bool Odebrano(int fd, std::span<const uint8_t> bajty) override {
+      telnet::Zdarzenia z;
+      serwer_->Odebrano(bajty, z);
+      const telnet::UstawieniaPortu& port = serwer_->Port();
+      if (z.zmianaPredkosci) linia_.Predkosc(port.predkosc);
+      if (z.zmianaRamki)
+        dziennik_.Zdarzenie(Kto, std::to_string(port.bity) + " data bits, parity " + Parzystosc(port.parzystosc) +
+                                     ", stop " + std::to_string(port.stop));
+      if (z.zmianaLinii) linia_.LinieSterujace(port.dtr, port.rts);
+      if (z.czyszczenie) dziennik_.Zdarzenie(Kto, "purge");
+      bool polaczony = z.doKlienta.empty() || WyslijWszystko(fd, z.doKlienta);
+      const Bajty modem = serwer_->StanModemu(modem_);
+      if (!modem.empty()) polaczony = polaczony && WyslijWszystko(fd, modem);
+      if (!z.dane.empty()) linia_.Odebrano(z.dane, *wyjscie_, Zegar::now());
+      return polaczony;
+    }
+    void Rozlaczono() override {
+      wyjscie_.reset();
+      serwer_.reset();
+      // The port server drops the control lines when its client goes.
+      linia_.LinieSterujace(false, false);
+      linia_.Przerwij();
+    }
+
+   private:
+    UrzadzenieLinii& linia_;
+    Dziennik& dziennik_;
+    uint32_t baud_;
+    uint8_t modem_;
+    std::optional<telnet::Serwer> serwer_;
+    std::optional<NadajnikRfc2217> wyjscie_;
+  } klient(linia, dziennik, baud, modem_);
+  // One client at a time, as a real port server.
+  ObslugaKlientow(nasluch_, klient, linia, dziennik, Kto, "the port is in use");
 }
 
 }  // namespace sim

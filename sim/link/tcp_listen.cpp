@@ -3,11 +3,14 @@
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
+#include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
+
+#include "link/loop.h"
 
 namespace sim {
 
@@ -51,6 +54,49 @@ bool WyslijWszystko(int fd, std::span<const uint8_t> bajty) {
     wyslane += static_cast<size_t>(n);
   }
   return true;
+}
+
+namespace {
+
+// One client until it goes or the simulator stops.
+void JedenKlient(int nasluch, int fd, KlientTcp& klient, UrzadzenieLinii& urzadzenie, Dziennik& dziennik,
+                 const char* kto, const char* coZajete) {
+  if (!klient.Polaczono(fd)) return;
+  uint8_t bufor[1024];
+  while (!Zatrzymano()) {
+    pollfd fds[2] = {{fd, POLLIN, 0}, {nasluch, POLLIN, 0}};
+    const int n = ::poll(fds, 2, CzasOczekiwania(urzadzenie.Termin(), 50));
+    if (n > 0 && (fds[0].revents & (POLLIN | POLLHUP | POLLERR))) {
+      const ssize_t ile = ::recv(fd, bufor, sizeof bufor, 0);
+      if (ile < 0 && errno == EINTR) continue;
+      if (ile <= 0 || !klient.Odebrano(fd, std::span<const uint8_t>(bufor, static_cast<size_t>(ile)))) return;
+    }
+    // Looked at after the client's own bytes, so a client that has just left
+    // makes room for the next one instead of turning it away.
+    if (n > 0 && (fds[1].revents & POLLIN)) {
+      const int drugi = ::accept4(nasluch, nullptr, nullptr, SOCK_CLOEXEC);
+      if (drugi >= 0) ::close(drugi);
+      dziennik.Zdarzenie(kto, std::string("second client turned away: ") + coZajete);
+    }
+    urzadzenie.Sprawdz(Zegar::now());
+  }
+}
+
+}  // namespace
+
+void ObslugaKlientow(int nasluch, KlientTcp& klient, UrzadzenieLinii& urzadzenie, Dziennik& dziennik,
+                     const char* kto, const char* coZajete) {
+  while (!Zatrzymano()) {
+    pollfd p{nasluch, POLLIN, 0};
+    if (::poll(&p, 1, 50) <= 0) continue;
+    const int fd = PrzyjmijKlienta(nasluch);
+    if (fd < 0) continue;
+    dziennik.Zdarzenie(kto, "client connected");
+    JedenKlient(nasluch, fd, klient, urzadzenie, dziennik, kto, coZajete);
+    ::close(fd);
+    klient.Rozlaczono();
+    dziennik.Zdarzenie(kto, "client gone");
+  }
 }
 
 }  // namespace sim

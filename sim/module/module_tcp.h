@@ -24,9 +24,6 @@ class LaczeModuluTcp {
   void Dzialaj(UrzadzenieLinii& modul, Dziennik& dziennik);
 
  private:
-  // One client until it goes or the simulator stops.
-  void Obsluz(int klient, UrzadzenieLinii& modul, Dziennik& dziennik);
-
   int nasluch_ = -1;
   uint16_t port_ = 0;
 };

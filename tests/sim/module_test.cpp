@@ -24,14 +24,7 @@ sim::Bajty Dlugie(sim::Wymiana&) { return Bajty(300, 0x41); }
 const sim::Rozkaz WLASNE[] = {{.kod = 0x7E, .opis = "long answer", .pierwsza = Dlugie}};
 
 std::vector<sim::UsterkaModulu> UsterkiModulu(std::initializer_list<const char*> zapisy) {
-  std::vector<sim::UsterkaModulu> wynik;
-  for (const char* z : zapisy) {
-    std::string blad;
-    auto u = sim::CzytajUsterkeModulu(z, blad);
-    EXPECT_TRUE(u) << z << ": " << blad;
-    if (u) wynik.push_back(*u);
-  }
-  return wynik;
+  return simtest::Wczytane(sim::CzytajUsterkeModulu, zapisy);
 }
 
 // The module with one register (vin-t, number 07, address 1), fed whole frames.

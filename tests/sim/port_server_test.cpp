@@ -15,6 +15,7 @@
 #include "options.h"
 #include "portserver/control.h"
 #include "portserver/port_server.h"
+#include "sim_test_support.h"
 
 namespace {
 
@@ -90,14 +91,7 @@ TEST(UsterkaSerwera, ReadsItsForm) {
 }
 
 std::vector<sim::UsterkaSerwera> Usterki(std::initializer_list<const char*> zapisy) {
-  std::vector<sim::UsterkaSerwera> w;
-  for (const char* z : zapisy) {
-    std::string blad;
-    auto u = sim::CzytajUsterkeSerwera(z, blad);
-    EXPECT_TRUE(u) << z << ": " << blad;
-    if (u) w.push_back(*u);
-  }
-  return w;
+  return simtest::Wczytane(sim::CzytajUsterkeSerwera, zapisy);
 }
 
 // The answers to the driver's sequence for channel 3 at 115200 bit/s; "-" stands for no answer.

@@ -7,6 +7,8 @@
 #include <chrono>
 #include <memory>
 #include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 #include "common/data_file.h"
@@ -37,15 +39,21 @@ inline sim::StanKasy Stan(const std::string& nazwaPliku) {
   return stan.value_or(sim::StanKasy{});
 }
 
-inline std::vector<sim::Usterka> Usterki(std::initializer_list<const char*> zapisy) {
-  std::vector<sim::Usterka> wynik;
+// Faults as written, each read with czytaj; one that does not read fails the test.
+template <typename Czytaj>
+auto Wczytane(Czytaj czytaj, std::initializer_list<const char*> zapisy) {
+  std::vector<typename decltype(czytaj(std::string_view{}, std::declval<std::string&>()))::value_type> wynik;
   for (const char* z : zapisy) {
     std::string blad;
-    auto u = sim::CzytajUsterke(z, blad);
+    auto u = czytaj(z, blad);
     EXPECT_TRUE(u) << z << ": " << blad;
     if (u) wynik.push_back(*u);
   }
   return wynik;
+}
+
+inline std::vector<sim::Usterka> Usterki(std::initializer_list<const char*> zapisy) {
+  return Wczytane(sim::CzytajUsterke, zapisy);
 }
 
 // One register fed directly, the way a line would.
