@@ -1,5 +1,6 @@
 #include "commands/command_entry.h"
 
+#include "commands/output_line.h"
 #include "include/karvo.h"
 #include "protocol/engine.h"
 #include "protocol/identification_text.h"
@@ -8,9 +9,9 @@
 #include "session/session_open.h"
 #include "session/session_state.h"
 
-uint8_t WykonanieFunkcji(const OpisFunkcji& opis, const char* wejscie, const char* wyjscie, void (*cialo)()) {
+uint8_t WykonanieFunkcji(const OpisFunkcji& opis, const char* wejscie, const char* wyjscie) {
   ZerowanieDanychSesji();
-  DopisanieDoNapisu(Sesja.NazwyPlikowSesji[NazwaFunkcji], opis.Nazwa);
+  DopisanieDoNapisu(Sesja.NazwyPlikowSesji[NazwaFunkcji], opis.Nazwa + 1);  // without the underscore
   if (wejscie) DopisanieDoNapisu(Sesja.NazwyPlikowSesji[NazwaPlikuWejsciowego], wejscie);
   if (wyjscie) DopisanieDoNapisu(Sesja.NazwyPlikowSesji[NazwaPlikuWyjsciowego], wyjscie);
   Sesja.JestPlikWynikowy = opis.JestPlikWynikowy;
@@ -27,24 +28,22 @@ uint8_t WykonanieFunkcji(const OpisFunkcji& opis, const char* wejscie, const cha
     Sesja.PierwszyRozkaz = 1;
     RozpoczecieSesji();
     Sesja.OtwieranieSesji = 0;
-    if (BrakBledu() && cialo) cialo();
+    if (BrakBledu() && opis.Cialo) opis.Cialo();
   }
   ZakonczenieSesji();
   return Sesja.BiezacyWynik;
 }
 
-void Wykonanie(const Rozkaz& r) { WykonanieRozkazu(r.Kod, r.DlugoscPierwszej, r.LiczbaParametrow, r.DlugoscDrugiej); }
-
 bool ZapisanieLiniiWyniku(const char* linia) {
   if (ZapisanoDoPlikuLinieDanych(Sesja.UchwytWyjscia, linia)) return true;
-  UstawBlad(17);
+  UstawBlad(BladZapisuWyjscia);
   return false;
 }
 
-void CialoPojedynczejOdpowiedzi(const Rozkaz& rozkaz, void (*parametry)(), void (*wiersze)()) {
-  if (parametry) parametry();
-  Wykonanie(rozkaz);
-  if (BrakBledu()) wiersze();
+void CialoPojedynczejOdpowiedzi(const PojedynczaOdpowiedz& odczyt) {
+  if (odczyt.Parametry) odczyt.Parametry();
+  WykonanieRozkazu(odczyt.rozkaz);
+  if (BrakBledu()) odczyt.Wiersze();
 }
 
 void CialoOdczytuRekordow(const OdczytRekordow& odczyt) {
@@ -53,13 +52,13 @@ void CialoOdczytuRekordow(const OdczytRekordow& odczyt) {
       odczyt.Parametry(numer);
     else
       Sesja.Wymiana.ObszarParametrow[0] = static_cast<uint8_t>(numer);
-    Wykonanie(odczyt.rozkaz);
+    WykonanieRozkazu(odczyt.rozkaz);
     if (!BrakBledu()) {
-      if (Sesja.BiezacyWynik == odczyt.KodKoncaRekordow) UstawBlad(0);
+      if (Sesja.BiezacyWynik == odczyt.KodKoncaRekordow) UstawBlad(BezBledu);
       return;
     }
-    Napis linia{};
-    if (odczyt.Linia(numer, linia) && !ZapisanieLiniiWyniku(linia)) return;
+    LiniaWyniku linia;
+    if (odczyt.Linia(numer, linia) && !linia.Zapisanie()) return;
   }
 }
 
@@ -70,19 +69,19 @@ void CialoZapisuLiniami(const ZapisLiniami& zapis) {
     uint8_t zlaLinia = 0;
     if (!OdczytanoZPlikuLinieDanych(Sesja.UchwytWejscia, linia, &zlaLinia)) {
       if (zlaLinia)
-        UstawBlad(11);
+        UstawBlad(BladLiniiWejscia);
       else if (!przeczytano)
-        UstawBlad(10);
+        UstawBlad(BrakLiniiWejscia);
       return;
     }
     przeczytano = true;
-    UstawBlad(11);
+    UstawBlad(BladLiniiWejscia);
     if (zapis.Pola(linia)) {
-      UstawBlad(0);
+      UstawBlad(BezBledu);
       if (zapis.Wyslanie)
         zapis.Wyslanie();
       else
-        Wykonanie(zapis.rozkaz);
+        WykonanieRozkazu(zapis.rozkaz);
     }
     if (!BrakBledu() || zapis.TylkoPierwszaLinia) return;
   }

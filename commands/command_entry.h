@@ -1,58 +1,106 @@
-// The shape every command entry point shares: the prologue that prepares the
-// session, one body, and the epilogue that closes it; and the three kinds of
-// body, so that a command file holds little more than its own data layout.
+// The shape every command entry point shares: its descriptor, the prologue
+// that prepares the session, one body, and the epilogue that closes it; and
+// the three kinds of body, so that a command file holds little more than its
+// own data layout.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
-// The prologue flags of a command; the defaults are those of almost every command.
+#include "protocol/requests.h"
+
+class LiniaWyniku;
+
+// A command: its CommandCode, names, prologue flags and body. The defaults
+// of the flags are those of almost every command. Written once, in the
+// command's own file, through KARVO_FUNKCJA or KARVO_FUNKCJA_Z_WYJSCIEM.
 struct OpisFunkcji {
-  const char* Nazwa;  // the entry point's name without the leading underscore
-  uint8_t JestPlikWynikowy = 0;
-  uint8_t NowyPlikWynikowy = 1;
+  int32_t Kod = 0;                     // the CommandCode
+  const char* NazwaWydruku = nullptr;  // the name the result message prints, where it differs
+  uint8_t NowyPlikWynikowy = 1;        // 0: the output file is appended to
   uint8_t OdczytacNumerKasy = 1;
   uint8_t SprawdzacNumerKasy = 1;
   uint8_t OdczytacTypKasy = 1;
-  uint8_t PolaczenieZKasa = 1;
+  uint8_t PolaczenieZKasa = 1;         // 0: a command on files only
+  void (*Cialo)() = nullptr;           // runs once the session has opened
+  // Filled by the macros: the entry point's name with its underscore, and
+  // whether it takes an output file (JestPlikWynikowy).
+  const char* Nazwa = nullptr;
+  uint8_t JestPlikWynikowy = 0;
 };
 
 // Prologue, the body when the session opened, epilogue; returns the ResultCode.
 // wyjscie is nullptr for a command without an output file.
-uint8_t WykonanieFunkcji(const OpisFunkcji& opis, const char* wejscie, const char* wyjscie, void (*cialo)());
+uint8_t WykonanieFunkcji(const OpisFunkcji& opis, const char* wejscie, const char* wyjscie);
 
-// The four arguments of one request (see WykonanieRozkazu).
-struct Rozkaz {
-  uint8_t Kod;
-  uint8_t DlugoscPierwszej;
-  uint8_t LiczbaParametrow;
-  uint8_t DlugoscDrugiej;
+// The CommandCode table, built from the descriptors as the program loads.
+using FunkcjaWejscia = uint8_t (*)(const char* wejscie);
+using FunkcjaWejsciaIWyjscia = uint8_t (*)(const char* wejscie, const char* wyjscie);
+struct PozycjaFunkcji {
+  const OpisFunkcji* Opis;
+  FunkcjaWejscia Wejscie;                  // set for entry points without an output file
+  FunkcjaWejsciaIWyjscia WejscieIWyjscie;  // set for those with one
 };
-void Wykonanie(const Rozkaz& rozkaz);
+struct RejestracjaFunkcji {
+  RejestracjaFunkcji(const OpisFunkcji& opis, FunkcjaWejscia wejscie);
+  RejestracjaFunkcji(const OpisFunkcji& opis, FunkcjaWejsciaIWyjscia wejscieIWyjscie);
+};
+// The entry of a CommandCode, or nullptr when no built command has it.
+const PozycjaFunkcji* ZnalezienieFunkcji(int32_t kod);
+// Every registered command, in no particular order.
+const PozycjaFunkcji* PozycjeFunkcji(std::size_t& liczba);
+
+constexpr OpisFunkcji UzupelnienieOpisu(OpisFunkcji opis, const char* nazwa, uint8_t zWyjsciem) {
+  opis.Nazwa = nazwa;
+  opis.JestPlikWynikowy = zWyjsciem;
+  return opis;
+}
+
+// Defines the exported entry point Karvo_<nazwa> (its symbol "_<nazwa>" is
+// declared in karvo.h) from the descriptor given by designated initializers,
+// and puts it in the CommandCode table:
+//   KARVO_FUNKCJA_Z_WYJSCIEM(ONrKasy, .Kod = 113, .SprawdzacNumerKasy = 0, .Cialo = ZapisanieNumeru);
+#define KARVO_FUNKCJA_Z_WYJSCIEM(nazwa, ...)                                                          \
+  static constexpr OpisFunkcji Opis##nazwa = UzupelnienieOpisu(OpisFunkcji{__VA_ARGS__}, "_" #nazwa, 1); \
+  uint8_t Karvo_##nazwa(const char* wejscie, const char* wyjscie) {                                   \
+    return WykonanieFunkcji(Opis##nazwa, wejscie, wyjscie);                                           \
+  }                                                                                                   \
+  static const RejestracjaFunkcji Rejestracja##nazwa(Opis##nazwa, Karvo_##nazwa)
+// The same for an entry point that takes the input file only.
+#define KARVO_FUNKCJA(nazwa, ...)                                                                     \
+  static constexpr OpisFunkcji Opis##nazwa = UzupelnienieOpisu(OpisFunkcji{__VA_ARGS__}, "_" #nazwa, 0); \
+  uint8_t Karvo_##nazwa(const char* wejscie) { return WykonanieFunkcji(Opis##nazwa, wejscie, nullptr); } \
+  static const RejestracjaFunkcji Rejestracja##nazwa(Opis##nazwa, Karvo_##nazwa)
 
 // Writes one data line to the output file; false and ResultCode 17 when it cannot.
 bool ZapisanieLiniiWyniku(const char* linia);
 
-// Body kind 1: one request (parameters filled by `parametry` when given); on
-// success `wiersze` turns the answer into output lines with ZapisanieLiniiWyniku.
-void CialoPojedynczejOdpowiedzi(const Rozkaz& rozkaz, void (*parametry)(), void (*wiersze)());
+// Body kind 1: one request (parameters filled by `Parametry` when given); on
+// success `Wiersze` turns the answer into output lines (LiniaWyniku::Zapisanie).
+struct PojedynczaOdpowiedz {
+  Rozkaz rozkaz;
+  void (*Wiersze)();
+  void (*Parametry)() = nullptr;
+};
+void CialoPojedynczejOdpowiedzi(const PojedynczaOdpowiedz& odczyt);
 
 // Body kind 2: records 1, 2, ... requested one by one until the first request
 // that fails; the command's end-of-records code then counts as success.
 struct OdczytRekordow {
   Rozkaz rozkaz;
   uint8_t KodKoncaRekordow;           // the ResultCode of "no such record"
-  void (*Parametry)(uint32_t numer);  // nullptr: the number in parameter byte 0
   // Builds the output line of record `numer` from the answer; false: nothing to write.
-  bool (*Linia)(uint32_t numer, char* linia);
+  bool (*Linia)(uint32_t numer, LiniaWyniku& linia);
+  void (*Parametry)(uint32_t numer) = nullptr;  // nullptr: the number in parameter byte 0
   uint32_t Ostatni = 255;  // the highest record number the request can address
 };
 void CialoOdczytuRekordow(const OdczytRekordow& odczyt);
 
 // Body kind 3: each data line of the input file is checked and sent. `Pola`
-// is called with ResultCode 11 in force; it takes and checks the fields and
-// fills the parameters, answering true when the request is to be sent (it may
-// set 19 itself for a value out of range). `Wyslanie`, when given, replaces
-// the one request `rozkaz`.
+// is called with ResultCode 11 in force; it takes and checks the fields (the
+// field readers of commands/fields.h) and fills the parameters, answering
+// true when the request is to be sent (it may set 19 itself for a value out
+// of range). `Wyslanie`, when given, replaces the one request `rozkaz`.
 struct ZapisLiniami {
   Rozkaz rozkaz;
   bool (*Pola)(const char* linia);

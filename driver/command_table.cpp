@@ -1,109 +1,14 @@
 #include "driver/command_table.h"
 
-#include "include/karvo.h"
-
-// Entry points not yet built have no function: their code selects nothing,
-// like an unassigned one.
-static const PozycjaRozkazu TablicaRozkazow[] = {
-    {11, "_OBajty", nullptr, true, nullptr, nullptr},
-    {12, "_ZBajty", nullptr, false, nullptr, nullptr},
-    {13, "_ODBajty", nullptr, true, nullptr, nullptr},
-    {14, "_ZDBajty", nullptr, false, nullptr, nullptr},
-    {15, "_OJednost", nullptr, true, nullptr, nullptr},
-    {16, "_ZJednost", nullptr, false, nullptr, nullptr},
-    {17, "_OGrupa", nullptr, true, nullptr, nullptr},
-    {18, "_ZGrupa", nullptr, false, nullptr, nullptr},
-    {19, "_OPlat", nullptr, true, nullptr, nullptr},
-    {21, "_TowarMax", nullptr, true, nullptr, nullptr},
-    {22, "_OTowar", nullptr, true, nullptr, nullptr},
-    {23, "_ZTowar", nullptr, false, nullptr, nullptr},
-    {24, "_ZBPTowar", nullptr, true, nullptr, nullptr},
-    {25, "_ZCTowar", nullptr, false, nullptr, nullptr},
-    {26, "_KTowar", nullptr, false, nullptr, nullptr},
-    {27, "_ZBlok", nullptr, false, nullptr, nullptr},
-    {28, "_ONNazwa", nullptr, true, nullptr, nullptr},
-    {29, "_OWiaz", nullptr, true, nullptr, nullptr},
-    {31, "_OSprzed", nullptr, true, nullptr, nullptr},
-    {32, "_Sorter", nullptr, false, nullptr, nullptr},
-    {33, "_Paker", nullptr, true, nullptr, nullptr},
-    {34, "_SortPak", nullptr, true, nullptr, nullptr},
-    {35, "_OOpak", nullptr, true, nullptr, nullptr},
-    {36, "_OTSprzed", nullptr, true, nullptr, nullptr},
-    {37, "_OTSpMax", nullptr, true, nullptr, nullptr},
-    {38, "_OObrRab", nullptr, true, nullptr, nullptr},
-    {39, "_KSprOp", nullptr, false, nullptr, nullptr},
-    {41, "_OKasjer", nullptr, true, nullptr, nullptr},
-    {42, "_ZKasjer", nullptr, false, nullptr, nullptr},
-    {43, "_KKasjer", nullptr, false, nullptr, nullptr},
-    {44, "_OUprKas", nullptr, true, nullptr, nullptr},
-    {45, "_ZUprKas", nullptr, false, nullptr, nullptr},
-    {46, "_OIKas", nullptr, true, nullptr, nullptr},
-    {47, "_OIKasZZ", nullptr, true, nullptr, nullptr},
-    {48, "_OIKasOtw", nullptr, true, nullptr, nullptr},
-    {49, "_OIKasZam", nullptr, true, nullptr, nullptr},
-    {51, "_OPojemn", nullptr, true, nullptr, nullptr},
-    {52, "_ZPojemn", nullptr, false, nullptr, nullptr},
-    {53, "_OTPojemn", nullptr, true, nullptr, nullptr},
-    {54, "_ZTPojemn", nullptr, false, nullptr, nullptr},
-    {61, "_ModStart", nullptr, false, nullptr, nullptr},
-    {62, "_ModStop", nullptr, false, nullptr, nullptr},
-    {63, "_ModHaslo", nullptr, false, nullptr, nullptr},
-    {64, "_ModNrWer", nullptr, true, nullptr, nullptr},
-    {65, "_ModIlDzw", "_ModilDzw", false, nullptr, nullptr},
-    {110, "_ZPlat", nullptr, false, nullptr, nullptr},
-    {111, "_ORabat", nullptr, true, nullptr, nullptr},
-    {112, "_ZRabat", nullptr, false, nullptr, nullptr},
-    {113, "_ONrKasy", nullptr, true, nullptr, Karvo_ONrKasy},
-    {114, "_ZNrKasy", nullptr, false, Karvo_ZNrKasy, nullptr},
-    {115, "_OWiersz", nullptr, true, nullptr, nullptr},
-    {116, "_ZWiersz", nullptr, false, nullptr, nullptr},
-    {117, "_OLinia", nullptr, true, nullptr, nullptr},
-    {118, "_ZLinia", nullptr, false, nullptr, nullptr},
-    {119, "_OStatus", nullptr, true, nullptr, nullptr},
-    {120, "_OZegar", nullptr, true, nullptr, nullptr},
-    {121, "_ONrUnik", nullptr, true, nullptr, nullptr},
-    {122, "_OKartRab", nullptr, true, nullptr, nullptr},
-    {123, "_ZKartRab", nullptr, false, nullptr, nullptr},
-    {124, "_ODKBajty", nullptr, true, nullptr, nullptr},
-    {125, "_ZDKBajty", nullptr, false, nullptr, nullptr},
-    {126, "_ODNBajty", nullptr, true, nullptr, nullptr},
-    {127, "_ZDNBajty", nullptr, false, nullptr, nullptr},
-    {210, "_ZWiaz", nullptr, false, nullptr, nullptr},
-    {211, "_KWiaz", nullptr, false, nullptr, nullptr},
-    {212, "_OKlawisz", nullptr, true, nullptr, nullptr},
-    {213, "_ZKlawisz", nullptr, false, nullptr, nullptr},
-    {214, "_KKlawisz", nullptr, false, nullptr, nullptr},
-    {215, "_ODBarkod", "_ODBarKod", true, nullptr, nullptr},
-    {216, "_ZDBarkod", "_ZDBarKod", false, nullptr, nullptr},
-    {217, "_KDBarkod", "_KDBarKod", false, nullptr, nullptr},
-    {218, "_KTBarkod", "_KTBarKod", false, nullptr, nullptr},
-    {219, "_KTowMax", nullptr, false, nullptr, nullptr},
-    {221, "_OPBarkod", "_OPBarKod", true, nullptr, nullptr},
-    {222, "_ZPBarkod", "_ZPBarKod", false, nullptr, nullptr},
-    {310, "_OPSprzed", nullptr, true, nullptr, nullptr},
-    {311, "_OPSpRoz", nullptr, true, nullptr, nullptr},
-    {312, "_ODaneARG", nullptr, true, nullptr, nullptr},
-    {313, "_ODanePRG", nullptr, true, nullptr, nullptr},
-    {314, "_ODataARG", nullptr, true, nullptr, nullptr},
-    {315, "_ODataPRG", nullptr, true, nullptr, nullptr},
-    {316, "_ZDataAkt", nullptr, false, nullptr, nullptr},
-    {317, "_ODaneRek", nullptr, true, nullptr, nullptr},
-    {318, "_RekorMax", nullptr, true, nullptr, nullptr},
-    {319, "_ONrRekor", nullptr, true, nullptr, nullptr},
-    {320, "_ONrRap", nullptr, true, nullptr, nullptr},
-    {321, "_ONrParag", nullptr, true, nullptr, nullptr},
-    {322, "_OPodatek", nullptr, true, nullptr, nullptr},
-    {323, "_OPSpRozN", nullptr, true, nullptr, nullptr},
-    {324, "_OSpOpMax", nullptr, false, nullptr, nullptr},
-    {410, "_OIKasWla", nullptr, true, nullptr, nullptr},
-    {411, "_ONKasWla", nullptr, true, nullptr, nullptr},
-    {412, "_WyplGot", nullptr, false, nullptr, nullptr},
-};
-
 const PozycjaRozkazu* ZnajdzRozkaz(int32_t kod) {
-  for (const auto& pozycja : TablicaRozkazow)
-    if (pozycja.KodRozkazu == kod) return &pozycja;
-  return nullptr;
+  // One command runs per process, so one row at a time is enough.
+  static PozycjaRozkazu pozycja;
+  const PozycjaFunkcji* funkcja = ZnalezienieFunkcji(kod);
+  if (!funkcja) return nullptr;
+  const OpisFunkcji& opis = *funkcja->Opis;
+  pozycja = {opis.Kod, opis.Nazwa, opis.NazwaWydruku, opis.JestPlikWynikowy != 0, funkcja->Wejscie,
+             funkcja->WejscieIWyjscie};
+  return &pozycja;
 }
 
 bool RozkazWybiera(const PozycjaRozkazu* pozycja) {

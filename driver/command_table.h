@@ -1,10 +1,10 @@
-// The CommandCode table: which entry point a numeric code runs.
+// The CommandCode table as the program entry sees it: which entry point a
+// numeric code runs. The table itself is built from the commands' descriptors.
 #pragma once
 
 #include <cstdint>
 
-using FunkcjaWejscia = uint8_t (*)(const char* wejscie);
-using FunkcjaWejsciaIWyjscia = uint8_t (*)(const char* wejscie, const char* wyjscie);
+#include "commands/command_entry.h"
 
 struct PozycjaRozkazu {
   int32_t KodRozkazu;
@@ -15,7 +15,7 @@ struct PozycjaRozkazu {
   FunkcjaWejsciaIWyjscia WejscieIWyjscie;  // set for those with one
 };
 
-// The table row of a CommandCode, or nullptr when the code is not in the table.
+// The row of a CommandCode, or nullptr when no built command has it.
 const PozycjaRozkazu* ZnajdzRozkaz(int32_t kod);
 // True when the row names an entry point that is built.
 bool RozkazWybiera(const PozycjaRozkazu* pozycja);

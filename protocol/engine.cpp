@@ -83,7 +83,7 @@ void DrugaOdpowiedz(uint8_t kod, uint8_t dlugosc, uint8_t rekord) {
   if (kod == 0xE5) {
     uint8_t reszta = 0;
     if (!DlugoscResztyE5(status, reszta)) {
-      UstawBlad(23);
+      UstawBlad(NieoczekiwanaOdpowiedz);
       return;
     }
     dlugosc = static_cast<uint8_t>(reszta + 1);
@@ -113,7 +113,7 @@ void WymianaZKasa(uint8_t kod, uint8_t dlugoscPierwszej, uint8_t liczbaParametro
   for (uint8_t bajt : {ESC, kod}) {
     WyslanieBajtu(bajt);
     if (Sesja.Wymiana.BladBajtu) {
-      UstawBlad(20);
+      UstawBlad(BladWyslania);
       return;
     }
   }
@@ -127,13 +127,13 @@ void WymianaZKasa(uint8_t kod, uint8_t dlugoscPierwszej, uint8_t liczbaParametro
   for (unsigned i = 0; i < liczbaParametrow; ++i) {
     WyslanieBajtu(Sesja.Wymiana.ObszarParametrow[i]);
     if (Sesja.Wymiana.BladBajtu) {
-      UstawBlad(20);
+      UstawBlad(BladWyslania);
       return;
     }
   }
   // A request without a second answer is done only when its bytes have left the port.
   if (liczbaParametrow != 0 && dlugoscDrugiej == 0 && !TrybRamkowy() && !WyslanoWszystko()) {
-    UstawBlad(20);
+    UstawBlad(BladWyslania);
     return;
   }
   DrugaOdpowiedz(kod, dlugoscDrugiej, rekord);
@@ -191,17 +191,17 @@ uint8_t WynikStatusu(uint8_t status) {
                          (status >= 0x64 && status <= 0x6D) || status == 0x6F || status == 0x70 || status == 0x73 ||
                          status == 0x75 || (status >= 0x78 && status <= 0x84);
   if (wlasnyKod) return static_cast<uint8_t>(100 + status);
-  if (status == 0x13) return KodBledu(46);
-  return KodBledu(23);
+  if (status == 0x13) return KodBledu(NiezgodnoscDanych);
+  return KodBledu(NieoczekiwanaOdpowiedz);
 }
 
 uint8_t WynikPotwierdzenia(uint8_t bajt) {
   switch (bajt) {
     case 0x01: return 101;
-    case 0x15: return KodBledu(24);  // the register refused the request
+    case 0x15: return KodBledu(OdmowaRozkazu);  // the register refused the request
     case 0x65: return 201;
-    case 0xC8: return KodBledu(26);
-    default: return KodBledu(23);
+    case 0xC8: return KodBledu(PotwierdzenieC8);
+    default: return KodBledu(NieoczekiwanaOdpowiedz);
   }
 }
 
@@ -211,9 +211,13 @@ void WykonanieRozkazu(uint8_t kodRozkazu, uint8_t dlugoscPierwszej, uint8_t licz
   // request gets two tries, the further ones four; afterwards one.
   const int proby = !Sesja.OtwieranieSesji ? 1 : (Sesja.PierwszyRozkaz ? 2 : 4);
   for (int i = 0; i < proby; ++i) {
-    UstawBlad(0);
+    UstawBlad(BezBledu);
     ProbaWykonaniaRozkazu(kodRozkazu, dlugoscPierwszej, liczbaParametrow, dlugoscDrugiej);
-    if (Sesja.BiezacyWynik != KodBledu(21)) break;
+    if (Sesja.BiezacyWynik != KodBledu(BrakOdpowiedzi)) break;
   }
   Sesja.PierwszyRozkaz = 0;
+}
+
+void WykonanieRozkazu(const Rozkaz& r) {
+  WykonanieRozkazu(r.Kod, r.DlugoscPierwszej, r.LiczbaParametrow, r.DlugoscDrugiej);
 }

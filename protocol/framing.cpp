@@ -12,18 +12,6 @@ namespace {
 
 constexpr uint8_t NAGLOWEK[DLUGOSC_NAGLOWKA_RAMKI] = {'K', 'A', 'R', 'V', 'O'};
 
-// ResultCodes of the frame layer.
-constexpr uint8_t BRAK_NOSNEJ = 30;
-constexpr uint8_t BLAD_WYSYLANIA_RAMKI = 32;
-constexpr uint8_t BLAD_CRC = 34;
-constexpr uint8_t ODMOWA_TYPU = 36;
-constexpr uint8_t WYMAGANE_LOGOWANIE = 39, WYMAGANY_PIERWSZY_CZAS = 40, WYMAGANY_DRUGI_CZAS = 41;
-constexpr uint8_t NIEZNANA_ODPOWIEDZ = 43;
-constexpr uint8_t BRAK_BAJTU_ODPOWIEDZI = 45;
-constexpr uint8_t PIERWSZA_CZESC = 53;
-constexpr uint8_t BRAK_ODPOWIEDZI = 33;
-constexpr uint8_t ODRZUCONY_ROZKAZ = 35;
-
 // A line that only carries noise must not keep the reception going for ever:
 // after this many bytes without a header it counts as not answered.
 constexpr std::size_t NAJWIECEJ_POMINIETYCH = 1024;
@@ -51,7 +39,7 @@ uint8_t BajtSterujacyAdresu() {
 void WyslanieRamki(uint8_t bajtSterujacy, const uint8_t* tresc, std::size_t dlugoscTresci) {
   const std::size_t liczba = dlugoscTresci + 4;
   if (liczba > NAJWIECEJ_SUROWYCH) {  // the length byte could not describe it
-    UstawBlad(BLAD_WYSYLANIA_RAMKI);
+    UstawBlad(BladWyslaniaRamki);
     return;
   }
   uint8_t surowe[NAJWIECEJ_SUROWYCH];
@@ -69,7 +57,7 @@ void WyslanieRamki(uint8_t bajtSterujacy, const uint8_t* tresc, std::size_t dlug
 
   const TrybLacza& tryb = BiezacyTrybLacza();
   if (!tryb.JestNosna()) {
-    UstawBlad(BRAK_NOSNEJ);
+    UstawBlad(BrakNosnej);
     return;
   }
   tryb.WyslanieBajtowRamki(R().Bufor, R().DlugoscRamki);
@@ -90,7 +78,7 @@ bool OdczytanieRamki(const TrybLacza& tryb) {
       R().Bufor[0] = bajt;
       R().DlugoscRamki = bajt == NAGLOWEK[0] ? 1 : 0;
       if (++pominiete > NAJWIECEJ_POMINIETYCH) {
-        UstawBlad(BRAK_ODPOWIEDZI);
+        UstawBlad(BrakOdpowiedziRamki);
         return false;
       }
       continue;
@@ -105,18 +93,19 @@ bool OdczytanieRamki(const TrybLacza& tryb) {
 
 // What the answer's control byte says when it is neither a complete answer
 // nor an awaited second part.
-uint8_t KodBajtuSterujacego(uint8_t bajt) {
+IndeksBledu KodBajtuSterujacego(uint8_t bajt) {
+  static constexpr IndeksBledu KodyMlodszych[] = {RamkaOdrzucona, OdmowaTypuRamki, BladModulu37, BladModulu38};
   const uint8_t mlodsze = bajt & 0x0F;
-  if (mlodsze >= 1 && mlodsze <= 4) return static_cast<uint8_t>(34 + mlodsze);  // 35 to 38
-  if (bajt & 0x10) return WYMAGANE_LOGOWANIE;
-  if (bajt & 0x20) return WYMAGANY_PIERWSZY_CZAS;
-  if (bajt & 0x40) return WYMAGANY_DRUGI_CZAS;
+  if (mlodsze >= 1 && mlodsze <= 4) return KodyMlodszych[mlodsze - 1];
+  if (bajt & 0x10) return WymaganeLogowanie;
+  if (bajt & 0x20) return WymaganyPierwszyCzas;
+  if (bajt & 0x40) return WymaganyDrugiCzas;
   switch (mlodsze) {
-    case 5: return 20;
-    case 6: return 21;
-    case 7: return 42;
-    case 8: return PIERWSZA_CZESC;
-    default: return NIEZNANA_ODPOWIEDZ;
+    case 5: return BladWyslania;
+    case 6: return BrakOdpowiedzi;
+    case 7: return BladModulu42;
+    case 8: return PierwszaCzescOdpowiedzi;
+    default: return NieznanaOdpowiedzRamki;
   }
 }
 
@@ -145,7 +134,7 @@ void WyslanieRamkiRozkazu(const ZadanieRamki& z) {
 void OdebranieRamki() {
   const TrybLacza& tryb = BiezacyTrybLacza();
   if (!tryb.JestNosna()) {
-    UstawBlad(BRAK_NOSNEJ);
+    UstawBlad(BrakNosnej);
     return;
   }
   R().DlugoscRamki = 0;
@@ -157,7 +146,7 @@ void OdebranieRamki() {
                                             R().DlugoscRamki - DLUGOSC_NAGLOWKA_RAMKI, surowe, sizeof surowe);
   // Too short to hold a length, a control byte and the CRC counts as broken too.
   if (liczba < 4 || Crc16(surowe, liczba) != 0) {
-    UstawBlad(BLAD_CRC);
+    UstawBlad(BladCrcRamki);
     return;
   }
   const uint8_t bajt = surowe[1];
@@ -169,8 +158,8 @@ void OdebranieRamki() {
     ZapisanieOdpowiedzi(dane, dlugosc, R().LiczbaBajtowOdpowiedzi);
     R().Kontynuacja = 0;
   } else {
-    const uint8_t kod = KodBajtuSterujacego(bajt);
-    if (kod == PIERWSZA_CZESC) {
+    const IndeksBledu kod = KodBajtuSterujacego(bajt);
+    if (kod == PierwszaCzescOdpowiedzi) {
       ZapisanieOdpowiedzi(dane, dlugosc, 0);
       R().Kontynuacja = 1;
     }
@@ -180,7 +169,7 @@ void OdebranieRamki() {
 
 void WyslanieRamkiSterujacej(uint8_t typ) {
   if (typ == 0 || typ > RamkaDalszejCzesci) {
-    UstawBlad(ODMOWA_TYPU);
+    UstawBlad(OdmowaTypuRamki);
     return;
   }
   uint8_t tresc[4 + 8] = {0, 0, 0, typ};
@@ -213,7 +202,7 @@ namespace {
 // A control frame that the module asks for once per exchange; false when it was sent already.
 bool JednorazowaRamka(uint8_t& wyslano, uint8_t typ) {
   if (wyslano) return false;
-  UstawBlad(0);
+  UstawBlad(BezBledu);
   WyslanieRamkiSterujacej(typ);
   wyslano = 1;
   return true;
@@ -225,30 +214,30 @@ void ObslugaBleduRamki() {
   const uint8_t limit = Sesja.Lacze.LimitPowtorzen;
   for (;;) {
     switch (Sesja.BiezacyWynik) {
-      case BLAD_CRC:
-      case BRAK_ODPOWIEDZI:
+      case BladCrcRamki:
+      case BrakOdpowiedziRamki:
         if (R().PierwszyLicznikPowtorzen == limit) return;
-        if (Sesja.BiezacyWynik == BRAK_ODPOWIEDZI && !R().OdebranoCos) return;  // nothing came back at all
-        UstawBlad(0);
+        if (Sesja.BiezacyWynik == BrakOdpowiedziRamki && !R().OdebranoCos) return;  // nothing came back at all
+        UstawBlad(BezBledu);
         WyslanieRamkiSterujacej(RamkaPowtorzeniaOdpowiedzi);
         ++R().PierwszyLicznikPowtorzen;
         break;
-      case ODRZUCONY_ROZKAZ:
+      case RamkaOdrzucona:
         if (R().DrugiLicznikPowtorzen == limit) return;
-        UstawBlad(0);  // the caller sends the whole request again
+        UstawBlad(BezBledu);  // the caller sends the whole request again
         ++R().DrugiLicznikPowtorzen;
         break;
-      case WYMAGANE_LOGOWANIE:
+      case WymaganeLogowanie:
         if (!JednorazowaRamka(R().WyslanoLogowanie, RamkaLogowania)) return;
         break;
-      case WYMAGANY_PIERWSZY_CZAS:
+      case WymaganyPierwszyCzas:
         if (!JednorazowaRamka(R().WyslanoPierwszyCzas, RamkaPierwszegoSlowaCzasu)) return;
         break;
-      case WYMAGANY_DRUGI_CZAS:
+      case WymaganyDrugiCzas:
         if (!JednorazowaRamka(R().WyslanoDrugiCzas, RamkaDrugiegoSlowaCzasu)) return;
         break;
-      case PIERWSZA_CZESC:
-        UstawBlad(0);
+      case PierwszaCzescOdpowiedzi:
+        UstawBlad(BezBledu);
         WyslanieRamkiSterujacej(RamkaDalszejCzesci);
         break;
       default:
@@ -269,13 +258,13 @@ void WymianaRamki(const ZadanieRamki& zadanie) {
     ObslugaBleduRamki();
     if (!BrakBledu()) return;
     // After these the recovery has fetched the answer itself; otherwise the request goes again.
-    if (zapamietany == BLAD_CRC || zapamietany == PIERWSZA_CZESC || zapamietany == BRAK_ODPOWIEDZI) return;
+    if (zapamietany == BladCrcRamki || zapamietany == PierwszaCzescOdpowiedzi || zapamietany == BrakOdpowiedziRamki) return;
   }
 }
 
 uint8_t OdebranieBajtuOdpowiedzi() {
   if (R().PozycjaOdpowiedzi >= R().LiczbaBajtowOdpowiedzi) {
-    UstawBlad(BRAK_BAJTU_ODPOWIEDZI);
+    UstawBlad(BrakBajtuOdpowiedzi);
     return 0;
   }
   return Sesja.Wymiana.ObszarOdpowiedzi[R().PozycjaOdpowiedzi++];

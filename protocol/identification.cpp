@@ -10,42 +10,34 @@
 #include "include/karvo.h"
 #include "protocol/engine.h"
 #include "protocol/identification_text.h"
+#include "protocol/requests.h"
 #include "session/result_codes.h"
 #include "session/session_state.h"
 
 namespace {
 
-constexpr uint8_t ROZKAZ_NUMER = 0xC0;
-constexpr uint8_t ROZKAZ_TYP = 0xFE;
-constexpr uint8_t ROZKAZ_TYP_STARY = 0xFF;
-constexpr uint8_t ROZKAZ_WERSJA_STARA = 0x5B;
-constexpr uint8_t ROZKAZ_IDENTYFIKATOR = 0x71;
-constexpr uint8_t ROZKAZ_POJEMNOSC = 0x6F;
-constexpr uint8_t ROZKAZ_TOWAR_CENOMETRU = 0xAC;
-constexpr uint8_t ROZKAZ_NAZWA_TOWARU = 0xE6;
 constexpr uint32_t POJEMNOSC_NIEZNANA = 0xFFFF;
-constexpr uint8_t WYNIK_ODMOWA = 24;       // the register refused the request
-constexpr uint8_t WYNIK_POZA_ZAKRESEM = 105;  // goods number beyond the capacity
-constexpr uint8_t WYNIK_BRAK_TOWARU = 202;    // goods number within the capacity, not programmed
+constexpr uint8_t WYNIK_POZA_ZAKRESEM = WynikStatusuKasy(0x05);  // goods number beyond the capacity
+constexpr uint8_t WYNIK_BRAK_TOWARU = WynikStatusuKasy(0x66);    // goods number within the capacity, not programmed
 
 DaneUrzadzenia& U() { return Sesja.Urzadzenie; }
 const uint8_t* Odpowiedz() { return Sesja.Wymiana.ObszarOdpowiedzi; }
 
 // Type code and version: request 0xFE, or the older pair 0xFF and 0x5B on a register that refuses it.
 bool OdczytanieKoduTypu() {
-  WykonanieRozkazu(ROZKAZ_TYP, 4, 0, 0);
+  WykonanieRozkazu(OdczytTypuKasy, 4, 0, 0);
   if (BrakBledu()) {
     U().KodTypuKasy = Odpowiedz()[0];
     U().PodwersjaTypu = Odpowiedz()[1];
     U().ZnakWersji = static_cast<char>(Odpowiedz()[2]);
     return true;
   }
-  if (Sesja.BiezacyWynik != KodBledu(WYNIK_ODMOWA)) return false;
-  UstawBlad(0);
-  WykonanieRozkazu(ROZKAZ_TYP_STARY, 2, 0, 0);
+  if (!JestBlad(OdmowaRozkazu)) return false;
+  UstawBlad(BezBledu);
+  WykonanieRozkazu(OdczytTypuKasyStary, 2, 0, 0);
   if (!BrakBledu()) return false;
   U().KodTypuKasy = Odpowiedz()[0];
-  WykonanieRozkazu(ROZKAZ_WERSJA_STARA, 2, 0, 0);
+  WykonanieRozkazu(OdczytStatusu0, 2, 0, 0);
   if (!BrakBledu()) return false;
   U().PodwersjaTypu = static_cast<uint8_t>(Odpowiedz()[0] >> 4);
   U().ZnakWersji = 0;
@@ -65,7 +57,7 @@ bool OdczytanieIdentyfikatora() {
     else
       spacja = kod != 'r';
   }
-  WykonanieRozkazu(ROZKAZ_IDENTYFIKATOR, static_cast<uint8_t>(dlugosc + 1), 0, 0);
+  WykonanieRozkazu(OdczytIdentyfikatora, static_cast<uint8_t>(dlugosc + 1), 0, 0);
   if (!BrakBledu()) return false;
   const uint8_t uzyte = KasaNorda() ? 9 : dlugosc;
   char* tekst = U().IdentyfikatorUrzadzenia;
@@ -94,13 +86,13 @@ bool TowarWZakresie(uint32_t n, bool& wZakresie) {
   Sesja.Wymiana.ObszarParametrow[0] = static_cast<uint8_t>(n & 0xFF);
   Sesja.Wymiana.ObszarParametrow[1] = static_cast<uint8_t>(n >> 8);
   if (KasaCenometr() || KasaUbo())
-    WykonanieRozkazu(ROZKAZ_TOWAR_CENOMETRU, 1, 2, 36);
+    WykonanieRozkazu(OdczytTowaru, 1, 2, 36);
   else
-    WykonanieRozkazu(ROZKAZ_NAZWA_TOWARU, 1, 2, 2);
+    WykonanieRozkazu(OdczytBajtuTowaru, 1, 2, 2);
   const uint8_t wynik = Sesja.BiezacyWynik;
-  if (wynik != KodBledu(0) && wynik != WYNIK_BRAK_TOWARU && wynik != WYNIK_POZA_ZAKRESEM) return false;
+  if (wynik != KodBledu(BezBledu) && wynik != WYNIK_BRAK_TOWARU && wynik != WYNIK_POZA_ZAKRESEM) return false;
   wZakresie = wynik != WYNIK_POZA_ZAKRESEM;
-  UstawBlad(0);
+  UstawBlad(BezBledu);
   return true;
 }
 
@@ -133,13 +125,13 @@ void OdczytaniePojemnosciPLU() {
     return;
   }
   if (KasaNowa()) {
-    WykonanieRozkazu(ROZKAZ_POJEMNOSC, 3, 0, 0);
+    WykonanieRozkazu(OdczytPojemnosciPLU, 3, 0, 0);
     if (BrakBledu()) {
       U().PojemnoscPLU = static_cast<uint32_t>(Odpowiedz()[0] | (Odpowiedz()[1] << 8));
       return;
     }
-    if (Sesja.BiezacyWynik != KodBledu(WYNIK_ODMOWA)) return;
-    UstawBlad(0);
+    if (!JestBlad(OdmowaRozkazu)) return;
+    UstawBlad(BezBledu);
   }
   WyszukiwaniePojemnosci();
 }
@@ -171,7 +163,7 @@ void PrzebudowaNaglowkaUrzadzenia() {
 }  // namespace
 
 uint8_t OdczytanieNumeruUrzadzenia() {
-  WykonanieRozkazu(ROZKAZ_NUMER, 3, 0, 0);
+  WykonanieRozkazu(OdczytNumeruKasy, 3, 0, 0);
   if (!BrakBledu()) return 0;
   char* tekst = U().NumerKasyTekst;
   std::memset(tekst, 0, DLUGOSC_NAPISU);
@@ -200,7 +192,7 @@ uint8_t OdczytanieTypuUrzadzenia() {
   if (!Sesja.OdczytacNumerKasy && UrzadzenieDoDopisania() && !DopisanieDoPlikuIdentyfikatorow()) return 0;
   PrzebudowaNaglowkaUrzadzenia();
   if (Sesja.JestPlikWynikowy && !ZapisanieNaglowka(Sesja.UchwytWyjscia)) {
-    UstawBlad(17);
+    UstawBlad(BladZapisuWyjscia);
     return 0;
   }
   return 1;

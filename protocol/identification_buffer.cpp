@@ -87,11 +87,11 @@ bool WyszukanieWBuforze() {
   Napis linia{};
   uint8_t zlaLinia = 0;
   while (OdczytanoZPlikuLinieDanych(Sesja.UchwytBufora, linia, &zlaLinia)) {
-    UstawBlad(60);
+    UstawBlad(BladLiniiEcrtbuf);
     LiniaBufora l{};
     if (!RozbiorLinii(linia, l)) break;
     if (std::strcmp(l.Identyfikator, u.IdentyfikatorUrzadzenia) != 0) {
-      UstawBlad(0);
+      UstawBlad(BezBledu);
       continue;
     }
     Napis nazwa{};
@@ -100,12 +100,12 @@ bool WyszukanieWBuforze() {
       uint32_t pojemnosc = 0;
       PoprawnaLiczbaTypuWord(l.Pojemnosc, &pojemnosc);
       u.PojemnoscPLU = pojemnosc;
-      UstawBlad(0);
+      UstawBlad(BezBledu);
       znaleziono = true;
     }
     break;
   }
-  if (zlaLinia) UstawBlad(60);
+  if (zlaLinia) UstawBlad(BladLiniiEcrtbuf);
   ZamknieciePliku(&Sesja.UchwytBufora);
   return znaleziono;
 }
@@ -124,13 +124,13 @@ bool DopisanieDoPlikuIdentyfikatorow() {
     DopisanieDoNapisu(linia, pole);
   }
   if (!OtwartoPlik(&Sesja.UchwytBufora, sciezka, 2)) {
-    UstawBlad(59);
+    UstawBlad(BladOtwarciaEcrtbuf);
     return false;
   }
   // A last line without its terminator is ended first, so the new line stands on its own.
   const bool zapisano =
       (!dokonczyc || ZapisanoDoPlikuLinie(Sesja.UchwytBufora, "")) && ZapisanoDoPlikuLinieDanych(Sesja.UchwytBufora, linia);
   ZamknieciePliku(&Sesja.UchwytBufora);
-  if (!zapisano) UstawBlad(61);
+  if (!zapisano) UstawBlad(BladZapisuEcrtbuf);
   return zapisano;
 }

@@ -52,10 +52,10 @@ void WyborKanalu() {
     case MUX1: UstawienieKanalu(Sesja.Lacze.Kanal); break;
     case MUX2: UstawienieKanalu(2); break;
     case MUX3:
-      if (!WyborKanaluRozkazem()) UstawBlad(52);
+      if (!WyborKanaluRozkazem()) UstawBlad(BladUstawieniaLacza);
       break;
     case MUX4:
-      if (!WyborKanaluBajtami()) UstawBlad(52);
+      if (!WyborKanaluBajtami()) UstawBlad(BladUstawieniaLacza);
       break;
     default: break;
   }
@@ -64,7 +64,7 @@ void WyborKanalu() {
 // The Server's RESUME reopens the line; a line that stays closed is a failure.
 bool OtwarcieLaczaNaRozkazSerwera() {
   OtwarcieLacza();
-  if (BrakBledu() && !PortOtwarty) UstawBlad(62);
+  if (BrakBledu() && !PortOtwarty) UstawBlad(BladOtwarciaLacza);
   return BrakBledu();
 }
 

@@ -9,10 +9,6 @@
 
 namespace {
 
-constexpr uint8_t BLAD_ODBIORU_BAJTU = 21;
-constexpr uint8_t BRAK_ODPOWIEDZI_RAMKI = 33;
-constexpr uint8_t BLAD_WYSYLANIA_RAMKI = 32;
-
 const PortSzeregowyLacza PORT_RZECZYWISTY = {WriteByte, ReadByte, ModemStatus, ClearPort, CharSent};
 const PortSzeregowyLacza* Port = &PORT_RZECZYWISTY;
 
@@ -29,7 +25,7 @@ uint8_t OdebranieBajtuBezposrednie() {
   uint8_t bajt = 0;
   if (Port->OdczytBajtu(&bajt) != 1) {
     Sesja.Wymiana.BladBajtu = 1;
-    UstawBlad(BLAD_ODBIORU_BAJTU);
+    UstawBlad(BrakOdpowiedzi);
     return bajt;
   }
   ++Sesja.Wymiana.LicznikOdebranychBajtow;
@@ -50,7 +46,7 @@ bool NosnaTcp() { return true; }
 bool WyslanieRamkiSzeregowo(const uint8_t* bufor, std::size_t dlugosc) {
   for (std::size_t i = 0; i < dlugosc; ++i) {
     if (Port->ZapisBajtu(bufor[i]) != 1) {
-      UstawBlad(BLAD_WYSYLANIA_RAMKI);
+      UstawBlad(BladWyslaniaRamki);
       return false;
     }
   }
@@ -59,7 +55,7 @@ bool WyslanieRamkiSzeregowo(const uint8_t* bufor, std::size_t dlugosc) {
 
 bool OdbiorBajtuRamkiSzeregowo(uint8_t* bajt) {
   if (Port->OdczytBajtu(bajt) == 1) return true;
-  UstawBlad(BRAK_ODPOWIEDZI_RAMKI);
+  UstawBlad(BrakOdpowiedziRamki);
   return false;
 }
 

@@ -106,7 +106,7 @@ bool OdczytanieUdostepniania() {
 }
 
 void OdczytaniePlikuSerwera(const char* nazwa) {
-  UstawBlad(54);
+  UstawBlad(BladSerwera);
   if (!OtwartoPlik(&Sesja.UchwytSerwera, nazwa, 0)) return;
   std::string terminator;
   if (!OdczytanieTerminatora(terminator)) {
@@ -114,7 +114,7 @@ void OdczytaniePlikuSerwera(const char* nazwa) {
     return;
   }
   if (!OdczytanieUstawienSerwera() || !OdczytanieUdostepniania()) return;
-  UstawBlad(0);
+  UstawBlad(BezBledu);
   KopiujDoNapisu(Proces.ZnakiKoncaLinii, terminator.c_str());
 }
 

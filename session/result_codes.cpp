@@ -15,6 +15,8 @@ uint8_t KodBledu(uint8_t indeks) {
 
 bool BrakBledu() { return Sesja.BiezacyWynik == KodBledu(0); }
 
-void UstawBlad(uint8_t indeks) { Sesja.BiezacyWynik = KodBledu(indeks); }
+void UstawBlad(IndeksBledu indeks) { Sesja.BiezacyWynik = KodBledu(indeks); }
 
 void UstawWynik(uint8_t kod) { Sesja.BiezacyWynik = kod; }
+
+bool JestBlad(IndeksBledu indeks) { return Sesja.BiezacyWynik == KodBledu(indeks); }

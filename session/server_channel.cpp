@@ -20,10 +20,6 @@ platforma::PunktMagistrali Punkt;
 // Set when a SUSPEND closed the link, so that RESUME reopens only that.
 bool LaczeZamknieteNaRozkaz = false;
 
-constexpr uint8_t BladPrzerwania = 56;     // the Server broke the command
-constexpr uint8_t BladRozkazuSerwera = 54;  // an unknown Server command
-constexpr uint8_t BladOtwarciaLacza = 62;   // the link is not open although nothing failed
-
 uint32_t IdentyfikatorWKomunikatach() {
   return Sesja.IdentyfikatorSterownika ? static_cast<uint32_t>(Sesja.IdentyfikatorSterownika)
                                        : platforma::IdentyfikatorProcesu();
@@ -52,7 +48,7 @@ bool WykonanieRozkazuSerwera(char litera) {
       Powiadomienie(" wykonal rozkaz AVAILABLE Serwera ###\n");
       return true;
     case 'b':
-      UstawBlad(BladPrzerwania);
+      UstawBlad(PrzerwaniePrzezSerwer);
       WyslanieKomunikatu('B', 0);
       Powiadomienie(" wykonal rozkaz BREAK Serwera ###\n");
       return false;
@@ -92,7 +88,7 @@ bool WykonanieRozkazuSerwera(char litera) {
       Powiadomienie(" wykonal rozkaz SUSPEND Serwera ###\n");
       return true;
     default:
-      UstawBlad(BladRozkazuSerwera);
+      UstawBlad(BladSerwera);
       Powiadomienie(" odebral nieznany rozkaz Serwera ###\n");
       return false;
   }

@@ -48,24 +48,24 @@ bool ZastrzezonaNazwa(const char* nazwa) {
 
 void SprawdzenieNazwPlikow() {
   const char* wejscie = NazwaPlikuWejsciowegoLubNic();
-  if (!wejscie) return UstawBlad(1);
-  if (ZastrzezonaNazwa(wejscie)) return UstawBlad(2);
+  if (!wejscie) return UstawBlad(BrakNazwyWejscia);
+  if (ZastrzezonaNazwa(wejscie)) return UstawBlad(ZastrzezonaNazwaWejscia);
   if (!Sesja.JestPlikWynikowy) return;
   const char* wyjscie = NazwaPlikuWyjsciowegoLubNic();
-  if (!wyjscie) return UstawBlad(3);
-  if (ZastrzezonaNazwa(wyjscie)) return UstawBlad(4);
-  if (NapisyRowne(wyjscie, wejscie)) return UstawBlad(5);
+  if (!wyjscie) return UstawBlad(BrakNazwyWyjscia);
+  if (ZastrzezonaNazwa(wyjscie)) return UstawBlad(ZastrzezonaNazwaWyjscia);
+  if (NapisyRowne(wyjscie, wejscie)) return UstawBlad(WyjscieRowneWejsciu);
 }
 
 void OtwarciePlikowSesji() {
-  if (!OtwartoPlik(&Sesja.UchwytWejscia, Sesja.NazwyPlikowSesji[NazwaPlikuWejsciowego], 0)) return UstawBlad(6);
-  if (!OtwartoPlik(&Sesja.UchwytKonfig, Sesja.PlikiSterownika[PlikKonfig], 0)) return UstawBlad(7);
+  if (!OtwartoPlik(&Sesja.UchwytWejscia, Sesja.NazwyPlikowSesji[NazwaPlikuWejsciowego], 0)) return UstawBlad(BladOtwarciaWejscia);
+  if (!OtwartoPlik(&Sesja.UchwytKonfig, Sesja.PlikiSterownika[PlikKonfig], 0)) return UstawBlad(BladOtwarciaKonfiguracji);
   if (Sesja.JestPlikWynikowy) {
     const uint8_t tryb = Sesja.NowyPlikWynikowy ? 1 : 2;
     const char* wyjscie = Sesja.NazwyPlikowSesji[NazwaPlikuWyjsciowego];
-    if (!PlikDajeSieOtworzyc(wyjscie, tryb) || !OtwartoPlik(&Sesja.UchwytWyjscia, wyjscie, tryb)) return UstawBlad(8);
+    if (!PlikDajeSieOtworzyc(wyjscie, tryb) || !OtwartoPlik(&Sesja.UchwytWyjscia, wyjscie, tryb)) return UstawBlad(BladOtwarciaWyjscia);
   }
-  if (!OtwartoPlik(&Sesja.UchwytRaportu, Sesja.PlikiSterownika[PlikRaport], 1)) return UstawBlad(9);
+  if (!OtwartoPlik(&Sesja.UchwytRaportu, Sesja.PlikiSterownika[PlikRaport], 1)) return UstawBlad(BladUtworzeniaRaportu);
 }
 
 void CzyszczenieWierszyNaglowka() {
@@ -92,12 +92,12 @@ void BudowaNaglowkaUrzadzenia() {
 }
 
 void ZastosowanieLiniiKasy(const char* linia) {
-  if (!OdczytanieLiniiKonfiguracji(linia)) return UstawBlad(16);
+  if (!OdczytanieLiniiKonfiguracji(linia)) return UstawBlad(BladLiniiKonfiguracji);
   CzyszczenieWierszyNaglowka();
   BudowaNaglowkaKonfiguracji();
   if (Sesja.PelnaSesja) BudowaNaglowkaUrzadzenia();
   const bool typBedzieCzytany = Sesja.OdczytacTypKasy && Sesja.PolaczenieZKasa;
-  if (Sesja.JestPlikWynikowy && !typBedzieCzytany && !ZapisanieNaglowka(Sesja.UchwytWyjscia)) UstawBlad(17);
+  if (Sesja.JestPlikWynikowy && !typBedzieCzytany && !ZapisanieNaglowka(Sesja.UchwytWyjscia)) UstawBlad(BladZapisuWyjscia);
 }
 
 void WyszukanieKasyWKonfiguracji() {
@@ -106,10 +106,10 @@ void WyszukanieKasyWKonfiguracji() {
     Napis linia{}, pole{};
     uint8_t zla = 0;
     if (!OdczytanoZPlikuKonkretnaLinie(Sesja.UchwytKonfig, '$', linia, &zla))
-      return UstawBlad(zla ? 16 : bylaLinia ? 14 : 13);
+      return UstawBlad(zla ? BladLiniiKonfiguracji : bylaLinia ? BrakKasyWKonfiguracji : PustaKonfiguracja);
     bylaLinia = true;
     uint8_t numer = 0;
-    if (!NapisZawieraDana(linia, 1, pole) || !PoprawnaLiczbaTypuByte(pole, &numer)) return UstawBlad(16);
+    if (!NapisZawieraDana(linia, 1, pole) || !PoprawnaLiczbaTypuByte(pole, &numer)) return UstawBlad(BladLiniiKonfiguracji);
     if (numer == Sesja.NumerKasyZadany) return ZastosowanieLiniiKasy(linia);
   }
 }
@@ -118,24 +118,24 @@ void WyszukanieKasyWKonfiguracji() {
 void PominiecieLiniiNaglowka() {
   Napis linia{};
   uint8_t zla = 0;
-  if (!OdczytanoZPlikuLinieNaglowka(Sesja.UchwytWejscia, linia, &zla)) UstawBlad(zla ? 11 : 10);
+  if (!OdczytanoZPlikuLinieNaglowka(Sesja.UchwytWejscia, linia, &zla)) UstawBlad(zla ? BladLiniiWejscia : BrakLiniiWejscia);
 }
 
 void OdczytanieNaglowkaWejscia() {
   Napis linia{}, pole{};
   uint8_t zla = 0;
-  if (!OdczytanoZPlikuLinieNaglowka(Sesja.UchwytWejscia, linia, &zla)) return UstawBlad(zla ? 11 : 10);
+  if (!OdczytanoZPlikuLinieNaglowka(Sesja.UchwytWejscia, linia, &zla)) return UstawBlad(zla ? BladLiniiWejscia : BrakLiniiWejscia);
   OczyszczenieNapisu(linia);
   uint8_t numer = 0;
-  if (!NapisZawieraDana(linia, 1, pole) || !PoprawnaLiczbaTypuByte(pole, &numer)) return UstawBlad(11);
-  if (numer < 1 || numer > 99) return UstawBlad(19);
+  if (!NapisZawieraDana(linia, 1, pole) || !PoprawnaLiczbaTypuByte(pole, &numer)) return UstawBlad(BladLiniiWejscia);
+  if (numer < 1 || numer > 99) return UstawBlad(WartoscPozaZakresem);
   Sesja.NumerKasyZadany = numer;
   WyszukanieKasyWKonfiguracji();
   if (BrakBledu()) PominiecieLiniiNaglowka();
   if (BrakBledu()) PominiecieLiniiNaglowka();
   if (BrakBledu() && Sesja.PolaczenieZKasa) {
     OtwarcieLacza();
-    if (BrakBledu() && !LaczeOtwarte()) UstawBlad(62);
+    if (BrakBledu() && !LaczeOtwarte()) UstawBlad(BladOtwarciaLacza);
   }
 }
 
@@ -145,7 +145,7 @@ void OdczytanieNumeruIWeryfikacja() {
   // A device not found in ECRTBUF.TXT is appended now, so the line carries its number.
   if (UrzadzenieDoDopisania() && !DopisanieDoPlikuIdentyfikatorow()) return;
   if (Sesja.SprawdzacNumerKasy && KasaPodajeNumer() && Sesja.Urzadzenie.NumerUrzadzenia != Sesja.NumerKasyZadany)
-    UstawBlad(22);
+    UstawBlad(InnyNumerKasy);
 }
 
 // ---- the report ------------------------------------------------------------
@@ -193,12 +193,12 @@ void BudowaWierszaWyniku() {
 void ZapisanieRaportu() {
   const char* sciezka = Sesja.PlikiSterownika[PlikRaport];
   if (Sesja.UchwytRaportu != -1) {
-    if (!ZapisanieNaglowka(Sesja.UchwytRaportu) && BrakBledu()) UstawBlad(18);
+    if (!ZapisanieNaglowka(Sesja.UchwytRaportu) && BrakBledu()) UstawBlad(BladZapisuRaportu);
     ZamknieciePliku(&Sesja.UchwytRaportu);
-    if (Sesja.BiezacyWynik == KodBledu(18)) platforma::UsunPlik(sciezka);
+    if (Sesja.BiezacyWynik == KodBledu(BladZapisuRaportu)) platforma::UsunPlik(sciezka);
     return;
   }
-  if (Sesja.BiezacyWynik == KodBledu(9)) return;
+  if (Sesja.BiezacyWynik == KodBledu(BladUtworzeniaRaportu)) return;
   int32_t uchwyt = -1;
   if (!(sciezka[0] && OtwartoPlik(&uchwyt, sciezka, 1)) && !OtwartoPlik(&uchwyt, "RAPORT.TXT", 1)) return;
   const bool zapisano = ZapisanieNaglowka(uchwyt);
@@ -257,9 +257,9 @@ void RozpoczecieSesji() {
   if (Sesja.OdczytacTypKasy && Sesja.PelnaSesja) OdczytanieTypuUrzadzenia();
   // The header is still pending only when the lookup left it to the device
   // identification; writing it twice would repeat the header lines.
-  const bool naglowekCzeka = Sesja.OdczytacTypKasy && Sesja.JestPlikWynikowy && Sesja.BiezacyWynik != KodBledu(17);
+  const bool naglowekCzeka = Sesja.OdczytacTypKasy && Sesja.JestPlikWynikowy && Sesja.BiezacyWynik != KodBledu(BladZapisuWyjscia);
   if ((!BrakBledu() || !Sesja.PelnaSesja) && naglowekCzeka && !ZapisanieNaglowka(Sesja.UchwytWyjscia) && BrakBledu())
-    UstawBlad(17);
+    UstawBlad(BladZapisuWyjscia);
   if (BrakBledu() && Sesja.OdczytacNumerKasy && Sesja.PelnaSesja) OdczytanieNumeruIWeryfikacja();
 }
 

@@ -11,9 +11,6 @@
 
 namespace {
 
-constexpr uint8_t BLAD_WYSYLANIA = 63;  // not every byte went out
-constexpr uint8_t BLAD_CZASU = 64;      // no byte within the receive time-out
-constexpr uint8_t BLAD_GNIAZDA = 65;    // any failure of the socket itself
 constexpr uint16_t PORT_STEROWANIA = 65535;  // UDP control port of the network port servers
 constexpr char POTWIERDZENIE = 'A';
 
@@ -27,7 +24,7 @@ struct Gniazdo {
   int32_t CzasOdbioru = 0;  // seconds
 } Otwarte;
 
-void BladJesliBrak(uint8_t kod) {
+void BladJesliBrak(IndeksBledu kod) {
   if (BrakBledu()) UstawBlad(kod);
 }
 
@@ -44,7 +41,7 @@ void ZwolnienieGniazd() {
 
 bool PolaczenieGniazda(uint8_t rodzaj, const char* adres, uint16_t port, int32_t czasOdbioru) {
   if (!InicjalizacjaGniazd()) {
-    UstawBlad(BLAD_GNIAZDA);
+    UstawBlad(BladGniazda);
     return false;
   }
   int32_t uchwyt = -1;
@@ -58,7 +55,7 @@ bool PolaczenieGniazda(uint8_t rodzaj, const char* adres, uint16_t port, int32_t
   }
   if (uchwyt < 0) {
     ZwolnienieGniazd();
-    UstawBlad(BLAD_GNIAZDA);
+    UstawBlad(BladGniazda);
     return false;
   }
   if (Otwarte.Uchwyt >= 0) platforma::ZamkniecieGniazda(Otwarte.Uchwyt);  // never leak a forgotten socket
@@ -70,18 +67,18 @@ bool ZamkniecieGniazda() {
   const bool zamkniete = platforma::ZamkniecieGniazda(Otwarte.Uchwyt);
   Otwarte.Uchwyt = -1;
   ZwolnienieGniazd();
-  if (!zamkniete) UstawBlad(BLAD_GNIAZDA);
+  if (!zamkniete) UstawBlad(BladGniazda);
   return zamkniete;
 }
 
 bool WyslanieDanych(const uint8_t* bufor, std::size_t dlugosc) {
   if (platforma::BajtyDoOdczytu(Otwarte.Uchwyt) < 0) {
-    UstawBlad(BLAD_GNIAZDA);
+    UstawBlad(BladGniazda);
     return false;
   }
   const long wyslane = platforma::WyslanieDoGniazda(Otwarte.Uchwyt, bufor, dlugosc);
   if (wyslane < 0 || static_cast<std::size_t>(wyslane) != dlugosc) {
-    UstawBlad(BLAD_WYSYLANIA);
+    UstawBlad(BladWyslaniaGniazda);
     return false;
   }
   return true;
@@ -89,7 +86,7 @@ bool WyslanieDanych(const uint8_t* bufor, std::size_t dlugosc) {
 
 bool OdbiorBajtu(uint8_t* bajt) {
   if (Otwarte.CzasOdbioru <= 0) {
-    UstawBlad(BLAD_CZASU);
+    UstawBlad(BrakOdpowiedziGniazda);
     return false;
   }
   // The tick wraps, so the time spent is summed from its differences.
@@ -102,14 +99,14 @@ bool OdbiorBajtu(uint8_t* bajt) {
   for (;;) {
     const long czeka = platforma::BajtyDoOdczytu(Otwarte.Uchwyt);
     if (czeka < 0) {
-      UstawBlad(BLAD_GNIAZDA);
+      UstawBlad(BladGniazda);
       return false;
     }
     if (czeka > 0) {
       const long n = platforma::OdbiorZGniazda(Otwarte.Uchwyt, bajt, 1);
       if (n == 1) return true;
       if (n == -1) {
-        UstawBlad(BLAD_GNIAZDA);
+        UstawBlad(BladGniazda);
         return false;
       }
     } else if (gotowe) {
@@ -119,7 +116,7 @@ bool OdbiorBajtu(uint8_t* bajt) {
     minelo += teraz - poprzedni;
     poprzedni = teraz;
     if (minelo >= czas) {
-      UstawBlad(BLAD_CZASU);
+      UstawBlad(BrakOdpowiedziGniazda);
       return false;
     }
     if (tylkoPauzy) {
@@ -129,7 +126,7 @@ bool OdbiorBajtu(uint8_t* bajt) {
     const uint64_t pozostalo = std::min<uint64_t>(czas - minelo, INT32_MAX);
     const int wynik = platforma::CzekanieNaOdczyt(Otwarte.Uchwyt, static_cast<int32_t>(pozostalo));
     if (wynik < 0) {
-      UstawBlad(BLAD_GNIAZDA);
+      UstawBlad(BladGniazda);
       return false;
     }
     gotowe = wynik == 1;
@@ -142,7 +139,7 @@ bool WyslanieRozkazowSterujacych(const char* tekst1, const char* tekst2, const c
     uint8_t odpowiedz = 0;
     if (!WyslanieDanych(reinterpret_cast<const uint8_t*>(tekst), std::strlen(tekst)) || !OdbiorBajtu(&odpowiedz) ||
         odpowiedz != POTWIERDZENIE) {
-      BladJesliBrak(BLAD_GNIAZDA);
+      BladJesliBrak(BladGniazda);
       return false;
     }
   }
@@ -190,7 +187,7 @@ bool UstawienieZdalnegoPortu(const char* adres, uint8_t kanal, uint32_t predkosc
     const bool zamkniete = ZamkniecieGniazda();
     if (wynik) wynik = zamkniete;
   }
-  if (!wynik) BladJesliBrak(BLAD_GNIAZDA);
+  if (!wynik) BladJesliBrak(BladGniazda);
   return wynik;
 }
 

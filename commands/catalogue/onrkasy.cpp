@@ -1,17 +1,10 @@
 // _ONrKasy: the register's number, read while the session opens, as one data line.
-#include "commands/command_entry.h"
-#include "include/karvo.h"
-#include "session/session_state.h"
+#include "commands/command.h"
 
 namespace {
 
-void ZapisanieNumeru() { ZapisanieLiniiWyniku(Sesja.Urzadzenie.NumerKasyTekst); }
+void ZapisanieNumeru() { LiniaWyniku().Pole(Sesja.Urzadzenie.NumerKasyTekst).Zapisanie(); }
 
 }  // namespace
 
-uint8_t Karvo_ONrKasy(const char* wejscie, const char* wyjscie) {
-  OpisFunkcji opis{"ONrKasy"};
-  opis.JestPlikWynikowy = 1;
-  opis.SprawdzacNumerKasy = 0;
-  return WykonanieFunkcji(opis, wejscie, wyjscie, ZapisanieNumeru);
-}
+KARVO_FUNKCJA_Z_WYJSCIEM(ONrKasy, .Kod = 113, .SprawdzacNumerKasy = 0, .Cialo = ZapisanieNumeru);

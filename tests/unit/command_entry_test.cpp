@@ -8,7 +8,7 @@
 #include <sstream>
 #include <string>
 
-#include "commands/command_entry.h"
+#include "commands/command.h"
 #include "include/karvo.h"
 #include "scripted_register.h"
 #include "session/result_codes.h"
@@ -58,14 +58,9 @@ class CialoFunkcji : public ::testing::Test {
 
 // A write of one byte per line, field 1 a byte number below 50.
 bool PoleBajtu(const char* linia) {
-  char pole[256];
   uint8_t b = 0;
-  if (!NapisZawieraDana(linia, 1, pole) || !PoprawnaLiczbaTypuByte(pole, &b)) return false;
-  if (b >= 50) {
-    UstawBlad(19);
-    return false;
-  }
-  Sesja.Wymiana.ObszarParametrow[0] = b;
+  if (!PoleByte(linia, 1, b) || !WZakresie(b, 0, 49)) return false;
+  Parametry().Bajt(b);
   return true;
 }
 const ZapisLiniami ZAPIS_BAJTOW{{0xC4, 1, 1, 1}, PoleBajtu};
@@ -103,8 +98,8 @@ TEST_F(CialoFunkcji, ARefusedLineEndsTheWrite) {
 }
 
 // A readout of records whose answer is one byte; record 4 is not there (status 0x0B).
-bool LiniaRekordu(uint32_t numer, char* linia) {
-  std::snprintf(linia, 256, "%u\t%u", unsigned(numer), unsigned(Sesja.Wymiana.ObszarOdpowiedzi[0]));
+bool LiniaRekordu(uint32_t numer, LiniaWyniku& linia) {
+  linia.Pole(Liczba(numer)).Pole(Liczba(OdpowiedzByte(0)));
   return true;
 }
 
@@ -114,7 +109,7 @@ TEST_F(CialoFunkcji, RecordReadoutEndsAtTheEndOfRecordsCode) {
     const auto numer = static_cast<uint8_t>(kasa.Rozkazy.size());  // this request included
     return numer >= 4 ? PoWykonaniu({0x0B}) : PoWykonaniu({0, static_cast<uint8_t>(numer * 10)});
   };
-  CialoOdczytuRekordow({{0xC5, 1, 1, 2}, 111, nullptr, LiniaRekordu});
+  CialoOdczytuRekordow({{0xC5, 1, 1, 2}, 111, LiniaRekordu});
   EXPECT_EQ(Sesja.BiezacyWynik, 0);
   EXPECT_EQ(Wynik(), "$1\t10\r\n$2\t20\r\n$3\t30\r\n");
   ASSERT_EQ(kasa.Parametry.size(), 4u);
@@ -124,7 +119,7 @@ TEST_F(CialoFunkcji, RecordReadoutEndsAtTheEndOfRecordsCode) {
 TEST_F(CialoFunkcji, RecordReadoutKeepsAnyOtherCode) {
   Wyjscie();
   kasa.NaRozkaz = [](uint8_t) { return PoWykonaniu({0x0C}); };
-  CialoOdczytuRekordow({{0xC5, 1, 1, 2}, 111, nullptr, LiniaRekordu});
+  CialoOdczytuRekordow({{0xC5, 1, 1, 2}, 111, LiniaRekordu});
   EXPECT_EQ(Sesja.BiezacyWynik, 112);
   EXPECT_EQ(Wynik(), "");
 }
@@ -132,7 +127,7 @@ TEST_F(CialoFunkcji, RecordReadoutKeepsAnyOtherCode) {
 TEST_F(CialoFunkcji, RecordReadoutStopsAtTheLastAddressableRecord) {
   Wyjscie();
   kasa.NaRozkaz = [](uint8_t) { return PoWykonaniu({0, 1}); };
-  OdczytRekordow odczyt{{0xC5, 1, 1, 2}, 111, nullptr, LiniaRekordu};
+  OdczytRekordow odczyt{{0xC5, 1, 1, 2}, 111, LiniaRekordu};
   odczyt.Ostatni = 3;
   CialoOdczytuRekordow(odczyt);
   EXPECT_EQ(Sesja.BiezacyWynik, 0);
@@ -144,29 +139,25 @@ TEST_F(CialoFunkcji, OutputThatCannotBeWrittenGives17) {
   ZamknieciePliku(&Sesja.UchwytWyjscia);
   Sesja.UchwytWyjscia = 9999;
   kasa.NaRozkaz = [](uint8_t) { return PoWykonaniu({0, 1}); };
-  CialoOdczytuRekordow({{0xC5, 1, 1, 2}, 111, nullptr, LiniaRekordu});
+  CialoOdczytuRekordow({{0xC5, 1, 1, 2}, 111, LiniaRekordu});
   EXPECT_EQ(Sesja.BiezacyWynik, 17);
   EXPECT_EQ(kasa.Rozkazy.size(), 1u);
   Sesja.UchwytWyjscia = -1;
 }
 
-void LiniaOdpowiedzi() {
-  char linia[256];
-  std::snprintf(linia, sizeof linia, "%c%c", Sesja.Wymiana.ObszarOdpowiedzi[0], Sesja.Wymiana.ObszarOdpowiedzi[1]);
-  ZapisanieLiniiWyniku(linia);
-}
+void LiniaOdpowiedzi() { LiniaWyniku().Pole(Znaki(Odpowiedz(0), 2)).Zapisanie(); }
 
 TEST_F(CialoFunkcji, SingleAnswerBecomesOutputLines) {
   Wyjscie();
   kasa.NaRozkaz = [](uint8_t) { return Potwierdzenie({'4', '2'}); };
-  CialoPojedynczejOdpowiedzi({0x35, 3, 0, 0}, nullptr, LiniaOdpowiedzi);
+  CialoPojedynczejOdpowiedzi({{0x35, 3, 0, 0}, LiniaOdpowiedzi});
   EXPECT_EQ(Sesja.BiezacyWynik, 0);
   EXPECT_EQ(Wynik(), "$42\r\n");
 
   CzystaSesja();
   Wyjscie();
   kasa.NaRozkaz = [](uint8_t) { return Odmowa(); };
-  CialoPojedynczejOdpowiedzi({0x35, 3, 0, 0}, nullptr, LiniaOdpowiedzi);
+  CialoPojedynczejOdpowiedzi({{0x35, 3, 0, 0}, LiniaOdpowiedzi});
   EXPECT_EQ(Sesja.BiezacyWynik, 24);
   EXPECT_EQ(Wynik(), "");
 }

@@ -37,7 +37,7 @@ uint8_t BladOtwarcia = 0;
 void ZamkniecieTestowe() { ++Zamkniecia; }
 bool OtwarcieTestowe() {
   ++Otwarcia;
-  if (BladOtwarcia) UstawBlad(BladOtwarcia);
+  if (BladOtwarcia) UstawWynik(BladOtwarcia);
   return OtwarcieUdane;
 }
 

@@ -34,9 +34,8 @@ Uruchomienie Sprawdzanie(const Srodowisko& env) {
   std::filesystem::current_path(env.Katalog().Sciezka());
   setenv("KARVO_PLATFORM_DIR", env.Katalog().Sciezka().c_str(), 1);
   cialoWykonane = false;
-  OpisFunkcji opis{"Sprawdzanie"};
-  opis.JestPlikWynikowy = 1;
-  const uint8_t wynik = WykonanieFunkcji(opis, "WE.TXT", "WY.TXT", Cialo);
+  const OpisFunkcji opis = UzupelnienieOpisu(OpisFunkcji{.Cialo = Cialo}, "_Sprawdzanie", 1);
+  const uint8_t wynik = WykonanieFunkcji(opis, "WE.TXT", "WY.TXT");
   DopisanieRaportuDoLogu();
   std::filesystem::current_path(poprzedni);
   return {wynik, CzytajPlik(env.Sciezka("RAPORT.TXT")), CzytajPlik(env.Sciezka("karvo.log")),
