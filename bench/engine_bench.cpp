@@ -3,6 +3,7 @@
 // _ONrKasy runs with the simulator paced at 9600 and 115200 bit/s, against
 // the physical line time of the bytes exchanged plus the fixed pauses.
 #include <algorithm>
+#include <initializer_list>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -14,6 +15,7 @@
 #include "harness.h"
 #include "protocol/engine.h"
 #include "protocol/identification.h"
+#include "protocol/line.h"
 #include "session/result_codes.h"
 #include "session/session_state.h"
 
@@ -71,6 +73,62 @@ void KosztSilnika(int n) {
   std::printf("    request 0x71 (14 bytes): %8.1f us wall  %8.1f us cpu per request\n", dlugi.scianaUs,
               dlugi.procesorUs);
   std::printf("    per answer byte:         %8.2f us wall  %8.2f us cpu\n", naBajtSciana, naBajtProcesor);
+}
+
+// ---- (c) the engine alone: the serial port replaced by a byte source in memory ----
+
+// The answer bytes of the request under measurement, handed out in a ring.
+const uint8_t* OdpowiedzWPamieci = nullptr;
+std::size_t DlugoscWPamieci = 0, PozycjaWPamieci = 0;
+
+uint8_t ZapisWPamieci(uint8_t) { return 1; }
+uint8_t OdczytWPamieci(uint8_t* bajt) {
+  *bajt = OdpowiedzWPamieci[PozycjaWPamieci];
+  PozycjaWPamieci = (PozycjaWPamieci + 1) % DlugoscWPamieci;
+  return 1;
+}
+uint8_t StatusWPamieci() { return 0x80; }
+int32_t CzyszczenieWPamieci() { return 1; }
+uint8_t WyslanoWPamieci() { return 1; }
+
+// Nanoseconds of processor time per request, the best of `serie` series of n.
+double SeriaWPamieci(uint8_t kod, uint8_t d1, uint8_t lp, uint8_t d2, std::initializer_list<uint8_t> odpowiedz, int n,
+                     int serie) {
+  const std::vector<uint8_t> bajty(odpowiedz);
+  OdpowiedzWPamieci = bajty.data();
+  DlugoscWPamieci = bajty.size();
+  PozycjaWPamieci = 0;
+  double najlepsza = 1e30;
+  for (int s = 0; s < serie; ++s) {
+    const std::clock_t c0 = std::clock();
+    for (int i = 0; i < n; ++i) {
+      WykonanieRozkazu(kod, d1, lp, d2);
+      if (!BrakBledu()) {
+        std::fprintf(stderr, "request 0x%02X failed with %u\n", kod, unsigned{Sesja.BiezacyWynik});
+        std::exit(1);
+      }
+    }
+    najlepsza = std::min(najlepsza, double(std::clock() - c0) / CLOCKS_PER_SEC * 1e9 / n);
+  }
+  return najlepsza;
+}
+
+void KosztSilnikaWPamieci(int n, int serie) {
+  static const PortSzeregowyLacza PORT = {ZapisWPamieci, OdczytWPamieci, StatusWPamieci, CzyszczenieWPamieci,
+                                          WyslanoWPamieci};
+  ZerowanieDanychSesji();
+  PodstawieniePortuSzeregowego(&PORT);
+  const double odczyt = SeriaWPamieci(0xC0, 3, 0, 0, {0x06, '0', '7'}, n, serie);
+  const double dlugi = SeriaWPamieci(0x71, 12, 0, 0, {0x06, 'K', 'A', 'R', 'V', 'O', '3', '6', ' ', 'V', '0', '5'},
+                                     n, serie);
+  const double zapis = SeriaWPamieci(0xC4, 1, 5, 1, {0x06, 0x00}, n, serie);
+  const double lista = SeriaWPamieci(0xE7, 1, 1, 9, {0x06, 0x00, 1, 2, 3, 4, 0xFF}, n, serie);
+  PodstawieniePortuSzeregowego(nullptr);
+  std::printf("(c) engine alone, port in memory, best of %d x %d requests, processor time per request\n", serie, n);
+  std::printf("    read 0xC0 (3 back):            %7.1f ns\n", odczyt);
+  std::printf("    read 0x71 (12 back):           %7.1f ns\n", dlugi);
+  std::printf("    write 0xC4 (5 out, status):    %7.1f ns\n", zapis);
+  std::printf("    list 0xE7 (end marker, 6 back): %6.1f ns\n", lista);
 }
 
 // Bytes that crossed the line in both directions, from the simulator's wire log.
@@ -133,6 +191,8 @@ void CalySeans(uint32_t baud, int przebiegi) {
 int main(int argc, char** argv) {
   const int n = argc > 1 ? std::atoi(argv[1]) : 2000;
   const int przebiegi = argc > 2 ? std::atoi(argv[2]) : 7;
+  KosztSilnikaWPamieci(200000, 9);
+  if (argc > 3 && std::string(argv[3]) == "pamiec") return 0;
   KosztSilnika(n);
   CalySeans(9600, przebiegi);
   CalySeans(115200, przebiegi);
