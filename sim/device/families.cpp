@@ -14,6 +14,12 @@ bool Cenometr(uint8_t typ) {
 
 bool Ubo(uint8_t typ) { return typ == '%' || typ == '='; }
 
+bool KasaOP(uint8_t typ) { return typ == 'o' || typ == 'p'; }
+
+bool PlatnosciPoRekordzie(uint8_t typ) { return Nowa(typ); }
+
+size_t LiczbaPlatnosciWTablicy(uint8_t typ) { return Norda(typ) ? 2 : 3; }
+
 unsigned DlugoscIdentyfikatora(const StanKasy& stan) {
   const bool dluzszy = DrugaGeneracja(stan.typ) && stan.typ >= 100 && stan.typ <= 102 && stan.wersja == 1 &&
                        stan.litera == 'A';

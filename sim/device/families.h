@@ -1,6 +1,7 @@
 // The register families, as far as they change what a register answers.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "device/register_state.h"
@@ -16,6 +17,12 @@ bool Nowa(uint8_t typ);
 // Price checkers and the small registers that read a goods record for the capacity probe (0xAC).
 bool Cenometr(uint8_t typ);
 bool Ubo(uint8_t typ);
+// Types 'o' and 'p': header lines one by one, each with its attribute byte.
+bool KasaOP(uint8_t typ);
+// The new registers read their forms of payment one by one (0xD7); the others
+// answer a fixed table (0xC9) of this many names: 2 on the Norda registers, else 3.
+bool PlatnosciPoRekordzie(uint8_t typ);
+size_t LiczbaPlatnosciWTablicy(uint8_t typ);
 
 // Bytes of the identification text that request 0x71 answers: 12 on the
 // second-generation types 100 to 102 of version 1A, else 11.

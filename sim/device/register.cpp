@@ -50,6 +50,8 @@ void Kasa::Odebrano(std::span<const uint8_t> bajty, Nadajnik& wyjscie, Zegar::ti
       case Faza::Parametry:
         parametry_.push_back(b);
         termin_ = teraz + ustawienia_.czasBajtu;
+        if (rozkaz_->parametryWedlugPoczatku)
+          oczekiwane_ = std::max(parametry_.size(), rozkaz_->parametryWedlugPoczatku(stan_, parametry_));
         if (parametry_.size() == oczekiwane_) Zakoncz(wyjscie);
         break;
     }

@@ -97,6 +97,9 @@ std::optional<StanKasy> StanZPliku(const PlikDanych& plik, std::string& blad) {
       return std::nullopt;
     }
   }
+  auto tabele = TabeleZPliku(plik, stan.typ, blad);
+  if (!tabele) return std::nullopt;
+  stan.tabele = std::move(*tabele);
   return stan;
 }
 
@@ -105,6 +108,7 @@ void StanDoPliku(const StanKasy& stan, const StanKasy& wczytany, PlikDanych& pli
     Rekord nowy = pole.pisz(stan);
     if (nowy != pole.pisz(wczytany)) plik.Ustaw(pole.klucz, nowy);
   }
+  TabeleDoPliku(stan.tabele, wczytany.tabele, plik);
 }
 
 }  // namespace sim

@@ -45,6 +45,9 @@ struct Rozkaz {
   bool rekordy = false;
   // When the number of parameter bytes depends on the family.
   uint8_t (*liczbaParametrow)(const StanKasy&) = nullptr;
+  // When the first parameter bytes tell how many follow: called after every
+  // byte with those received so far, it answers how many the request takes in all.
+  size_t (*parametryWedlugPoczatku)(const StanKasy&, std::span<const uint8_t>) = nullptr;
 };
 
 const Rozkaz* ZnajdzRozkaz(uint8_t kod);
@@ -53,5 +56,7 @@ uint8_t LiczbaParametrow(const Rozkaz& rozkaz, const StanKasy& stan);
 
 // The groups of requests (one per requests_*.cpp).
 extern const std::span<const Rozkaz> RozkazySesji;
+extern const std::span<const Rozkaz> RozkazyTabel;
+extern const std::span<const Rozkaz> RozkazyOpcji;
 
 }  // namespace sim

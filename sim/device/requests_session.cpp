@@ -24,7 +24,10 @@ const Rozkaz Rozkazy[] = {
      .pierwsza = [](Wymiana& w) { return Bajty{w.stan.typ, w.stan.wersja, w.stan.litera}; }},
     {.kod = 0xFF, .opis = "type code (older registers)", .pierwsza = [](Wymiana& w) { return Bajty{w.stan.typ}; }},
     {.kod = 0x5B, .opis = "status byte 0, version in its high nibble",
-     .pierwsza = [](Wymiana& w) { return Bajty{static_cast<uint8_t>(w.stan.wersja << 4)}; }},
+     .pierwsza =
+         [](Wymiana& w) {
+           return Bajty{static_cast<uint8_t>(w.stan.wersja << 4 | (w.stan.tabele.status[0] & 0x0F))};
+         }},
     {.kod = 0x71, .opis = "identification text",
      .pierwsza =
          [](Wymiana& w) {
