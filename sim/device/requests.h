@@ -20,6 +20,8 @@ struct Wymiana {
   // An end-of-records fault: records from this number on do not exist.
   uint32_t granicaRekordow = UINT32_MAX;
   bool RekordIstnieje(uint32_t numer) const { return numer < granicaRekordow; }
+  // A check-byte fault: the record at this position of a stream (from 1) goes out spoilt; 0: none.
+  uint32_t zlaSuma = 0;
   // Parameter bytes k and k + 1, low byte first.
   uint16_t Slowo(size_t k) const {
     return static_cast<uint16_t>(parametry[k] | (parametry[k + 1] << 8));
@@ -45,6 +47,8 @@ struct Rozkaz {
   bool rekordy = false;
   // When the number of parameter bytes depends on the family.
   uint8_t (*liczbaParametrow)(const StanKasy&) = nullptr;
+  // Its answer records end with a check byte, so check-byte faults apply.
+  bool sumy = false;
 };
 
 const Rozkaz* ZnajdzRozkaz(uint8_t kod);
@@ -53,5 +57,6 @@ uint8_t LiczbaParametrow(const Rozkaz& rozkaz, const StanKasy& stan);
 
 // The groups of requests (one per requests_*.cpp).
 extern const std::span<const Rozkaz> RozkazySesji;
+extern const std::span<const Rozkaz> RozkazySprzedazy;
 
 }  // namespace sim
