@@ -35,7 +35,8 @@ namespace sim {
 
 enum class RodzajUsterki : uint8_t {
   Cisza, Odmowa, Potwierdzenie, Smieci, Surowe, Opoznienie, Ciecie, KoniecRekordow,
-  Cisza2, Smieci2, Surowe2, Opoznienie2, Status, ZlaSuma,
+  Cisza2, Smieci2, Surowe2, Opoznienie2, Status,
+  ZlaSumaStrumienia,  // check=K: applied by the requests that hand out records with check bytes
 };
 
 struct Usterka {

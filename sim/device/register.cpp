@@ -180,14 +180,15 @@ void Kasa::Zakoncz(Nadajnik& wyjscie) {
   // out. The other faults only spoil the answer of a request carried out.
   uint32_t zlaSuma = 0;
   for (const Usterka* u : drugie_) {
-    if (u->rodzaj != RodzajUsterki::ZlaSuma || !u->PasujeParametr(parametry_)) continue;
+    if (u->rodzaj != RodzajUsterki::ZlaSumaStrumienia || !u->PasujeParametr(parametry_)) continue;
     zlaSuma = u->liczba;
     Usterka_(*u);
     break;
   }
   Bajty druga;
   if (!(zamiana && zamiana->rodzaj == RodzajUsterki::Status) && rozkaz_->wykonanie) {
-    Wymiana w{stan_, parametry_, granica_, zlaSuma};
+    Wymiana w{stan_, parametry_, granica_};
+    w.zlaSuma = zlaSuma;
     druga = rozkaz_->wykonanie(w);
   }
   const char* opis = "second answer";

@@ -20,12 +20,12 @@ struct Wymiana {
   // An end-of-records fault: records from this number on do not exist.
   uint32_t granicaRekordow = UINT32_MAX;
   bool RekordIstnieje(uint32_t numer) const { return numer < granicaRekordow; }
-  // A check-byte fault: the record at this position of a stream (from 1) goes out spoilt; 0: none.
-  uint32_t zlaSuma = 0;
   // Parameter bytes k and k + 1, low byte first.
   uint16_t Slowo(size_t k) const {
     return static_cast<uint16_t>(parametry[k] | (parametry[k + 1] << 8));
   }
+  // A check-byte fault: the record at this position of a stream (from 1) goes out spoilt; 0: none.
+  uint32_t zlaSuma = 0;
 };
 
 struct Rozkaz {

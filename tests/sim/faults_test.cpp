@@ -34,8 +34,8 @@ TEST(Usterka, ReadsEveryKindAndOption) {
       {"0x43:garbage2", 0x43, -1, 1, UINT32_MAX, -1, RodzajUsterki::Smieci2, 0, {}, true},
       {"0x43:raw2=0", 0x43, -1, 1, UINT32_MAX, -1, RodzajUsterki::Surowe2, 0, {0}, true},
       {"0x43:late2=5", 0x43, -1, 1, UINT32_MAX, -1, RodzajUsterki::Opoznienie2, 5, {}, true},
-      {"0xA1,p0=0x80:check=3", 0xA1, -1, 1, UINT32_MAX, 0, RodzajUsterki::ZlaSuma, 3, {}, true},
-      {"0x61:check=1", 0x61, -1, 1, UINT32_MAX, -1, RodzajUsterki::ZlaSuma, 1, {}, true},
+      {"0xA1,p0=0x80:check=3", 0xA1, -1, 1, UINT32_MAX, 0, RodzajUsterki::ZlaSumaStrumienia, 3, {}, true},
+      {"0x61:check=1", 0x61, -1, 1, UINT32_MAX, -1, RodzajUsterki::ZlaSumaStrumienia, 1, {}, true},
   };
   for (const auto& p : przypadki) {
     std::string blad;
