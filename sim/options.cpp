@@ -32,6 +32,7 @@ const char* const Pomoc =
     "  --fault FAULT         inject a fault: CODE[,n=N|N-M|N+][,pK=V][,reg=A]:KIND[=ARG]\n"
     "                        KIND: silent refuse ack=B garbage[=N] raw=B,.. late=MS cut=N\n"
     "                        eor=R status=S[,B..] silent2 garbage2[=N] raw2=B,.. late2=MS\n"
+    "                        check=K (the K-th record of a readout with a wrong check byte)\n"
     "  --faults FILE         faults from a script file, one a line, \";\" comments\n"
     "  --baud N              send no faster than N bit/s (11 bits a byte)\n"
     "  --log FILE            the wire log: every exchange in readable form\n"

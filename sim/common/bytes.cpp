@@ -21,29 +21,35 @@ std::string Czytelnie(std::span<const uint8_t> bajty) {
   return wynik;
 }
 
-std::optional<uint32_t> Liczba(std::string_view tekst, uint32_t maksimum) {
+std::optional<uint64_t> DuzaLiczba(std::string_view tekst, uint64_t maksimum) {
   if (tekst.size() == 3 && tekst.front() == '\'' && tekst.back() == '\'') {
     const uint32_t znak = static_cast<uint8_t>(tekst[1]);
     if (znak > maksimum) return std::nullopt;
     return znak;
   }
-  uint32_t podstawa = 10;
+  uint64_t podstawa = 10;
   if (tekst.size() > 2 && tekst[0] == '0' && (tekst[1] == 'x' || tekst[1] == 'X')) {
     podstawa = 16;
     tekst.remove_prefix(2);
   }
-  if (tekst.empty() || tekst.size() > 10) return std::nullopt;
+  if (tekst.empty()) return std::nullopt;
   uint64_t wartosc = 0;
   for (char c : tekst) {
-    uint32_t cyfra;
-    if (c >= '0' && c <= '9') cyfra = static_cast<uint32_t>(c - '0');
-    else if (podstawa == 16 && c >= 'a' && c <= 'f') cyfra = static_cast<uint32_t>(c - 'a' + 10);
-    else if (podstawa == 16 && c >= 'A' && c <= 'F') cyfra = static_cast<uint32_t>(c - 'A' + 10);
+    uint64_t cyfra;
+    if (c >= '0' && c <= '9') cyfra = static_cast<uint64_t>(c - '0');
+    else if (podstawa == 16 && c >= 'a' && c <= 'f') cyfra = static_cast<uint64_t>(c - 'a' + 10);
+    else if (podstawa == 16 && c >= 'A' && c <= 'F') cyfra = static_cast<uint64_t>(c - 'A' + 10);
     else return std::nullopt;
+    if (cyfra > maksimum || wartosc > (maksimum - cyfra) / podstawa) return std::nullopt;
     wartosc = wartosc * podstawa + cyfra;
-    if (wartosc > maksimum) return std::nullopt;
   }
-  return static_cast<uint32_t>(wartosc);
+  return wartosc;
+}
+
+std::optional<uint32_t> Liczba(std::string_view tekst, uint32_t maksimum) {
+  const auto w = DuzaLiczba(tekst, maksimum);
+  if (!w) return std::nullopt;
+  return static_cast<uint32_t>(*w);
 }
 
 std::optional<Bajty> ListaBajtow(std::string_view tekst) {

@@ -20,6 +20,8 @@ std::string Czytelnie(std::span<const uint8_t> bajty);
 // A number written in decimal ("27"), hexadecimal ("0x1B") or as one quoted
 // character ("'t'"); nothing when the text is none of these or exceeds maksimum.
 std::optional<uint32_t> Liczba(std::string_view tekst, uint32_t maksimum = 0xFFFFFFFFu);
+// The same up to 64 bits.
+std::optional<uint64_t> DuzaLiczba(std::string_view tekst, uint64_t maksimum);
 
 // A list of byte numbers separated by commas ("0x7A,0,1"); nothing on any bad item.
 std::optional<Bajty> ListaBajtow(std::string_view tekst);

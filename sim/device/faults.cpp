@@ -27,6 +27,7 @@ const OpisRodzaju Rodzaje[] = {
     {"raw2", RodzajUsterki::Surowe2, OpisRodzaju::ListaBajtow_},
     {"late2", RodzajUsterki::Opoznienie2, OpisRodzaju::Liczba_},
     {"status", RodzajUsterki::Status, OpisRodzaju::ListaBajtow_},
+    {"check", RodzajUsterki::ZlaSumaStrumienia, OpisRodzaju::Liczba_},
 };
 
 bool CzytajOpcje(std::string_view opcja, Usterka& u, std::string& blad) {
@@ -127,7 +128,8 @@ bool Usterka::DrugaFaza() const {
     case RodzajUsterki::Smieci2:
     case RodzajUsterki::Surowe2:
     case RodzajUsterki::Opoznienie2:
-    case RodzajUsterki::Status: return true;
+    case RodzajUsterki::Status:
+    case RodzajUsterki::ZlaSumaStrumienia: return true;
     case RodzajUsterki::KoniecRekordow: return bajtParametru >= 0;
     default: return false;
   }
@@ -171,6 +173,13 @@ std::optional<Usterka> CzytajUsterke(std::string_view zapis, std::string& blad) 
     const Rozkaz* r = ZnajdzRozkaz(static_cast<uint8_t>(u.kod));
     if (!r || !r->rekordy) {
       blad = "request " + std::string(cel[0]) + " reads no numbered records";
+      return std::nullopt;
+    }
+  }
+  if (u.rodzaj == RodzajUsterki::ZlaSumaStrumienia && u.kod >= 0) {
+    const Rozkaz* r = ZnajdzRozkaz(static_cast<uint8_t>(u.kod));
+    if (!r || !r->sumy || u.liczba == 0) {
+      blad = "check= needs a request whose records carry check bytes, and a record from 1";
       return std::nullopt;
     }
   }

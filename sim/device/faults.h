@@ -18,6 +18,8 @@
 //            status=S[,B...]    status S and the bytes B instead of the second answer
 //                               (status 0x7A without bytes sends its two extra bytes 0 0)
 //            silent2, garbage2[=N], raw2=B,..., late2=MS   the same for the second answer
+//            check=K            the record at position K (from 1) of a readout stream goes
+//                               out with a wrong check byte (requests whose records carry one)
 #pragma once
 
 #include <cstdint>
@@ -34,6 +36,7 @@ namespace sim {
 enum class RodzajUsterki : uint8_t {
   Cisza, Odmowa, Potwierdzenie, Smieci, Surowe, Opoznienie, Ciecie, KoniecRekordow,
   Cisza2, Smieci2, Surowe2, Opoznienie2, Status,
+  ZlaSumaStrumienia,  // check=K: applied by the requests that hand out records with check bytes
 };
 
 struct Usterka {

@@ -180,9 +180,17 @@ void Kasa::Zakoncz(Nadajnik& wyjscie) {
   }
   // A status fault is the register refusing the request: nothing is carried
   // out. The other faults only spoil the answer of a request carried out.
+  uint32_t zlaSuma = 0;
+  for (const Usterka* u : drugie_) {
+    if (u->rodzaj != RodzajUsterki::ZlaSumaStrumienia || !u->PasujeParametr(parametry_)) continue;
+    zlaSuma = u->liczba;
+    Usterka_(*u);
+    break;
+  }
   Bajty druga;
   if (!(zamiana && zamiana->rodzaj == RodzajUsterki::Status) && rozkaz_->wykonanie) {
     Wymiana w{stan_, parametry_, granica_};
+    w.zlaSuma = zlaSuma;
     druga = rozkaz_->wykonanie(w);
   }
   const char* opis = "second answer";

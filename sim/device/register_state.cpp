@@ -100,6 +100,7 @@ std::optional<StanKasy> StanZPliku(const PlikDanych& plik, std::string& blad) {
   auto tabele = TabeleZPliku(plik, stan.typ, blad);
   if (!tabele) return std::nullopt;
   stan.tabele = std::move(*tabele);
+  if (!SprzedazZPliku(plik, stan.sprzedaz, blad)) return std::nullopt;
   return stan;
 }
 
@@ -109,6 +110,7 @@ void StanDoPliku(const StanKasy& stan, const StanKasy& wczytany, PlikDanych& pli
     if (nowy != pole.pisz(wczytany)) plik.Ustaw(pole.klucz, nowy);
   }
   TabeleDoPliku(stan.tabele, wczytany.tabele, plik);
+  SprzedazDoPliku(stan.sprzedaz, wczytany.sprzedaz, plik);
 }
 
 }  // namespace sim

@@ -11,6 +11,7 @@
 
 #include "common/data_file.h"
 #include "device/state_tables.h"
+#include "device/state_sales.h"
 
 namespace sim {
 
@@ -24,6 +25,7 @@ struct StanKasy {
   uint8_t adres = 1;          // address on a shared line (switch channel or multiplexer address)
   std::bitset<256> odrzuca;   // request codes this register refuses with 0x15
   StanTabel tabele;           // units, groups, payments, header, status, clock, card, options
+  StanSprzedazy sprzedaz;     // sales counters and periodic records (state_sales.h)
 };
 
 // Reads the records of a state file; nothing (with the reason) on a missing

@@ -24,6 +24,8 @@ struct Wymiana {
   uint16_t Slowo(size_t k) const {
     return static_cast<uint16_t>(parametry[k] | (parametry[k + 1] << 8));
   }
+  // A check-byte fault: the record at this position of a stream (from 1) goes out spoilt; 0: none.
+  uint32_t zlaSuma = 0;
 };
 
 struct Rozkaz {
@@ -48,6 +50,8 @@ struct Rozkaz {
   // When the first parameter bytes tell how many follow: called after every
   // byte with those received so far, it answers how many the request takes in all.
   size_t (*parametryWedlugPoczatku)(const StanKasy&, std::span<const uint8_t>) = nullptr;
+  // Its answer records end with a check byte, so check-byte faults apply.
+  bool sumy = false;
 };
 
 const Rozkaz* ZnajdzRozkaz(uint8_t kod);
@@ -58,5 +62,6 @@ uint8_t LiczbaParametrow(const Rozkaz& rozkaz, const StanKasy& stan);
 extern const std::span<const Rozkaz> RozkazySesji;
 extern const std::span<const Rozkaz> RozkazyTabel;
 extern const std::span<const Rozkaz> RozkazyOpcji;
+extern const std::span<const Rozkaz> RozkazySprzedazy;
 
 }  // namespace sim

@@ -34,6 +34,8 @@ TEST(Usterka, ReadsEveryKindAndOption) {
       {"0x43:garbage2", 0x43, -1, 1, UINT32_MAX, -1, RodzajUsterki::Smieci2, 0, {}, true},
       {"0x43:raw2=0", 0x43, -1, 1, UINT32_MAX, -1, RodzajUsterki::Surowe2, 0, {0}, true},
       {"0x43:late2=5", 0x43, -1, 1, UINT32_MAX, -1, RodzajUsterki::Opoznienie2, 5, {}, true},
+      {"0xA1,p0=0x80:check=3", 0xA1, -1, 1, UINT32_MAX, 0, RodzajUsterki::ZlaSumaStrumienia, 3, {}, true},
+      {"0x61:check=1", 0x61, -1, 1, UINT32_MAX, -1, RodzajUsterki::ZlaSumaStrumienia, 1, {}, true},
   };
   for (const auto& p : przypadki) {
     std::string blad;
@@ -55,7 +57,8 @@ TEST(Usterka, RefusesMalformedFaults) {
   for (const char* zapis : {"", "0xC0", "0x100:silent", "x:silent", "0xC0:whisper", "0xC0:silent=1", "0xC0:ack",
                             "0xC0:ack=256", "0xC0:late", "0xC0:raw=", "0xC0:raw=1,,2", "0xC0,n=0:silent",
                             "0xC0,n=3-2:silent", "0xC0,n=:silent", "0xC0,reg=9:silent", "0xC0,q=1:silent",
-                            "0xC0,p0=1:refuse", "0xC0:eor=3", "0xE6,p0=256:status=1", "0xE6:status="}) {
+                            "0xC0,p0=1:refuse", "0xC0:eor=3", "0xE6,p0=256:status=1", "0xE6:status=",
+                            "0xA2:check=1", "0xA1:check=0", "0xA1:check"}) {
     std::string blad;
     EXPECT_FALSE(sim::CzytajUsterke(zapis, blad)) << zapis;
     EXPECT_FALSE(blad.empty()) << zapis;
