@@ -97,6 +97,7 @@ std::optional<StanKasy> StanZPliku(const PlikDanych& plik, std::string& blad) {
       return std::nullopt;
     }
   }
+  if (!TowaryZPliku(plik, stan.pojemnosc, stan.towary, blad)) return std::nullopt;
   return stan;
 }
 
@@ -105,6 +106,7 @@ void StanDoPliku(const StanKasy& stan, const StanKasy& wczytany, PlikDanych& pli
     Rekord nowy = pole.pisz(stan);
     if (nowy != pole.pisz(wczytany)) plik.Ustaw(pole.klucz, nowy);
   }
+  TowaryDoPliku(stan.towary, wczytany.towary, plik);
 }
 
 }  // namespace sim

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "common/data_file.h"
+#include "device/state_goods.h"
 
 namespace sim {
 
@@ -22,6 +23,7 @@ struct StanKasy {
   uint32_t pojemnosc = 0;     // how many goods numbers the register holds
   uint8_t adres = 1;          // address on a shared line (switch channel or multiplexer address)
   std::bitset<256> odrzuca;   // request codes this register refuses with 0x15
+  Towary towary;              // the goods catalogue ("$towar" lines)
 };
 
 // Reads the records of a state file; nothing (with the reason) on a missing

@@ -9,7 +9,7 @@ namespace sim {
 namespace {
 
 // Every group of requests; a new requests_*.cpp adds its group here.
-const std::span<const Rozkaz>* const Grupy[] = {&RozkazySesji};
+const std::span<const Rozkaz>* const Grupy[] = {&RozkazySesji, &RozkazyTowarow};
 
 struct Tablica {
   std::array<const Rozkaz*, 256> wedlugKodu{};
