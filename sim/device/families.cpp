@@ -26,4 +26,12 @@ unsigned DlugoscIdentyfikatora(const StanKasy& stan) {
   return dluzszy ? 12 : 11;
 }
 
+RodzinaTowarow Rodzina(uint8_t typ) {
+  if (Norda(typ)) return RodzinaTowarow::V;
+  if (typ == 'w' || typ == 'x') return RodzinaTowarow::W;
+  if (typ == 'm' || typ == 'n') return RodzinaTowarow::M;
+  if (typ >= 't') return RodzinaTowarow::T;
+  return RodzinaTowarow::S;
+}
+
 }  // namespace sim

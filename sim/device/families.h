@@ -28,4 +28,10 @@ size_t LiczbaPlatnosciWTablicy(uint8_t typ);
 // second-generation types 100 to 102 of version 1A, else 11.
 unsigned DlugoscIdentyfikatora(const StanKasy& stan);
 
+// How a register keeps its goods records: the full layout (S), the Norda
+// layout (V), the price checkers' layouts ('w' and 'x': W; 'm' and 'n': M),
+// and the layout with carrier bits and a check byte of the newer registers (T).
+enum class RodzinaTowarow : uint8_t { S, V, W, M, T };
+RodzinaTowarow Rodzina(uint8_t typ);
+
 }  // namespace sim

@@ -10,7 +10,7 @@ namespace {
 struct OpisRodzaju {
   const char* nazwa;
   RodzajUsterki rodzaj;
-  enum { Brak, Liczba_, LiczbaOpcjonalna, Bajt_, ListaBajtow_ } argument;
+  enum { Brak, Liczba_, LiczbaOpcjonalna, Bajt_, ListaBajtow_, PoleIBajt } argument;
 };
 
 const OpisRodzaju Rodzaje[] = {
@@ -28,7 +28,26 @@ const OpisRodzaju Rodzaje[] = {
     {"late2", RodzajUsterki::Opoznienie2, OpisRodzaju::Liczba_},
     {"status", RodzajUsterki::Status, OpisRodzaju::ListaBajtow_},
     {"check", RodzajUsterki::ZlaSumaStrumienia, OpisRodzaju::Liczba_},
+    {"badcheck", RodzajUsterki::ZlaSuma, OpisRodzaju::Brak},
+    {"stored", RodzajUsterki::Zapisane, OpisRodzaju::PoleIBajt},
 };
+
+// In the order of PoleTowaru.
+const char* const PolaTowaru[] = {"stawka", "grupa", "atrybut", "jednostka", "znacznik1", "znacznik2"};
+
+// "FIELD,V": the field's index into liczba, the value into bajty.
+bool CzytajPoleIBajt(std::string_view argument, Usterka& u) {
+  const size_t przecinek = argument.find(',');
+  if (przecinek == std::string_view::npos) return false;
+  const auto wartosc = Liczba(argument.substr(przecinek + 1), 0xFF);
+  for (uint32_t i = 0; i < std::size(PolaTowaru); ++i) {
+    if (argument.substr(0, przecinek) != PolaTowaru[i] || !wartosc) continue;
+    u.liczba = i;
+    u.bajty = {static_cast<uint8_t>(*wartosc)};
+    return true;
+  }
+  return false;
+}
 
 bool CzytajOpcje(std::string_view opcja, Usterka& u, std::string& blad) {
   const size_t rowne = opcja.find('=');
@@ -37,6 +56,11 @@ bool CzytajOpcje(std::string_view opcja, Usterka& u, std::string& blad) {
   if (nazwa == "n") {
     if (CzytajWystapienia(wartosc, u.od, u.doWystapienia)) return true;
     blad = "n= takes N, N-M or N+ (from 1)";
+    return false;
+  }
+  if (nazwa == "towar") {
+    if (CzytajWystapienia(wartosc, u.towarOd, u.towarDo)) return true;
+    blad = "towar= takes N, N-M or N+ (goods numbers from 1)";
     return false;
   }
   if (nazwa == "reg") {
@@ -54,7 +78,7 @@ bool CzytajOpcje(std::string_view opcja, Usterka& u, std::string& blad) {
       return true;
     }
   }
-  blad = "unknown option \"" + std::string(opcja) + "\" (n=, pK=, reg=)";
+  blad = "unknown option \"" + std::string(opcja) + "\" (n=, pK=, reg=, towar=)";
   return false;
 }
 
@@ -90,6 +114,7 @@ bool CzytajRodzaj(std::string_view tekst, Usterka& u, std::string& blad) {
         if (dobry) u.bajty = *lista;
         break;
       }
+      case OpisRodzaju::PoleIBajt: dobry = CzytajPoleIBajt(argument, u); break;
     }
     if (!dobry) {
       blad = "bad argument for " + std::string(r.nazwa);
@@ -130,7 +155,9 @@ bool Usterka::DrugaFaza() const {
     case RodzajUsterki::Opoznienie2:
     case RodzajUsterki::Status:
     case RodzajUsterki::ZlaSumaStrumienia: return true;
-    case RodzajUsterki::KoniecRekordow: return bajtParametru >= 0;
+    case RodzajUsterki::ZlaSuma:
+    case RodzajUsterki::Zapisane: return true;
+    case RodzajUsterki::KoniecRekordow: return bajtParametru >= 0 || towarOd != 0;
     default: return false;
   }
 }
@@ -141,6 +168,11 @@ bool Usterka::Pasuje(uint8_t adresKasy, uint8_t kodRozkazu, uint32_t wystapienie
 }
 
 bool Usterka::PasujeParametr(std::span<const uint8_t> parametry) const {
+  if (towarOd != 0) {
+    if (parametry.size() < 2) return false;
+    const uint32_t numer = parametry[0] | (parametry[1] << 8);
+    if (numer < towarOd || numer > towarDo) return false;
+  }
   if (bajtParametru < 0) return true;
   return static_cast<size_t>(bajtParametru) < parametry.size() && parametry[bajtParametru] == wartoscParametru;
 }
@@ -165,8 +197,8 @@ std::optional<Usterka> CzytajUsterke(std::string_view zapis, std::string& blad) 
   for (size_t i = 1; i < cel.size(); ++i)
     if (!CzytajOpcje(cel[i], u, blad)) return std::nullopt;
   if (!CzytajRodzaj(zapis.substr(dwukropek + 1), u, blad)) return std::nullopt;
-  if (u.bajtParametru >= 0 && !u.DrugaFaza()) {
-    blad = "a parameter condition needs a kind that acts after the parameters (status, silent2, ..., eor)";
+  if ((u.bajtParametru >= 0 || u.towarOd != 0) && !u.DrugaFaza()) {
+    blad = "a parameter or goods condition needs a kind that acts after the parameters (status, silent2, ..., eor)";
     return std::nullopt;
   }
   if (u.rodzaj == RodzajUsterki::KoniecRekordow && u.kod >= 0) {

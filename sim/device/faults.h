@@ -7,6 +7,9 @@
 //                               request with this code that the register receives
 //            pK=V               only when parameter byte K equals V (second-answer kinds)
 //            reg=A              only the register at address A
+//            towar=N, towar=N-M, towar=N+   only for goods number N (N to M, N and
+//                               above): parameter bytes 0 and 1, low byte first
+//                               (second-answer kinds)
 //   KIND     silent             no answer at all; the request is not carried out
 //            refuse             0x15 instead of the acknowledgement
 //            ack=B              the byte B instead of the acknowledgement, nothing more
@@ -20,6 +23,10 @@
 //            silent2, garbage2[=N], raw2=B,..., late2=MS   the same for the second answer
 //            check=K            the record at position K (from 1) of a readout stream goes
 //                               out with a wrong check byte (requests whose records carry one)
+//            badcheck           a goods record read with 0xBD carries a wrong check byte
+//            stored=FIELD,V     a goods record read carries V in FIELD, as if the register
+//                               had stored it (FIELD: stawka grupa atrybut jednostka
+//                               znacznik1 znacznik2), as far as the family's layout holds it
 #pragma once
 
 #include <cstdint>
@@ -37,7 +44,11 @@ enum class RodzajUsterki : uint8_t {
   Cisza, Odmowa, Potwierdzenie, Smieci, Surowe, Opoznienie, Ciecie, KoniecRekordow,
   Cisza2, Smieci2, Surowe2, Opoznienie2, Status,
   ZlaSumaStrumienia,  // check=K: applied by the requests that hand out records with check bytes
+  ZlaSuma, Zapisane,  // act on a goods record read (the goods requests apply them)
 };
+
+// The goods record fields a stored= fault replaces.
+enum class PoleTowaru : uint8_t { Stawka, Grupa, Atrybut, Jednostka, Znacznik1, Znacznik2 };
 
 struct Usterka {
   std::string zapis;  // as written, for the wire log
@@ -46,12 +57,15 @@ struct Usterka {
   uint32_t od = 1, doWystapienia = UINT32_MAX;
   int bajtParametru = -1;
   uint8_t wartoscParametru = 0;
+  uint32_t towarOd = 0, towarDo = 0;  // goods numbers; 0: any
   RodzajUsterki rodzaj = RodzajUsterki::Cisza;
   uint32_t liczba = 0;  // milliseconds, byte count or record number
   Bajty bajty;          // acknowledgement, raw bytes, or status and its bytes
 
   // Decided once the parameters are in (it needs them or acts on the second answer).
   bool DrugaFaza() const;
+  // A fault that the goods requests apply to the record they answer.
+  bool NaRekordzieTowaru() const { return rodzaj == RodzajUsterki::ZlaSuma || rodzaj == RodzajUsterki::Zapisane; }
   bool Pasuje(uint8_t adresKasy, uint8_t kodRozkazu, uint32_t wystapienie) const;
   bool PasujeParametr(std::span<const uint8_t> parametry) const;
 };

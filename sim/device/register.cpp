@@ -169,8 +169,13 @@ void Kasa::Zakoncz(Nadajnik& wyjscie) {
   if (!parametry_.empty()) dziennik_.Bajty(nazwa_, Kierunek::DoUrzadzenia, parametry_, "parameters");
   const Usterka* zamiana = nullptr;
   const Usterka* opoznienie = nullptr;
+  std::vector<const Usterka*> naRekordzie;
   for (const Usterka* u : drugie_) {
     if (!u->PasujeParametr(parametry_)) continue;
+    if (u->NaRekordzieTowaru()) {
+      naRekordzie.push_back(u);
+      Usterka_(*u);
+    }
     if (ZastepujeDruga(u->rodzaj) && !zamiana) zamiana = u;
     if (u->rodzaj == RodzajUsterki::Opoznienie2 && !opoznienie) opoznienie = u;
     if (u->rodzaj == RodzajUsterki::KoniecRekordow && granica_ == UINT32_MAX) {
@@ -191,6 +196,7 @@ void Kasa::Zakoncz(Nadajnik& wyjscie) {
   if (!(zamiana && zamiana->rodzaj == RodzajUsterki::Status) && rozkaz_->wykonanie) {
     Wymiana w{stan_, parametry_, granica_};
     w.zlaSuma = zlaSuma;
+    Wymiana w{stan_, parametry_, granica_, naRekordzie};
     druga = rozkaz_->wykonanie(w);
   }
   const char* opis = "second answer";

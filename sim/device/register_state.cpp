@@ -101,6 +101,7 @@ std::optional<StanKasy> StanZPliku(const PlikDanych& plik, std::string& blad) {
   if (!tabele) return std::nullopt;
   stan.tabele = std::move(*tabele);
   if (!SprzedazZPliku(plik, stan.sprzedaz, blad)) return std::nullopt;
+  if (!TowaryZPliku(plik, stan.pojemnosc, stan.towary, blad)) return std::nullopt;
   return stan;
 }
 
@@ -111,6 +112,7 @@ void StanDoPliku(const StanKasy& stan, const StanKasy& wczytany, PlikDanych& pli
   }
   TabeleDoPliku(stan.tabele, wczytany.tabele, plik);
   SprzedazDoPliku(stan.sprzedaz, wczytany.sprzedaz, plik);
+  TowaryDoPliku(stan.towary, wczytany.towary, plik);
 }
 
 }  // namespace sim

@@ -12,6 +12,7 @@
 #include "common/data_file.h"
 #include "device/state_tables.h"
 #include "device/state_sales.h"
+#include "device/state_goods.h"
 
 namespace sim {
 
@@ -26,6 +27,7 @@ struct StanKasy {
   std::bitset<256> odrzuca;   // request codes this register refuses with 0x15
   StanTabel tabele;           // units, groups, payments, header, status, clock, card, options
   StanSprzedazy sprzedaz;     // sales counters and periodic records (state_sales.h)
+  Towary towary;              // the goods catalogue ("$towar" lines)
 };
 
 // Reads the records of a state file; nothing (with the reason) on a missing

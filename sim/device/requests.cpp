@@ -9,7 +9,8 @@ namespace sim {
 namespace {
 
 // Every group of requests; a new requests_*.cpp adds its group here.
-const std::span<const Rozkaz>* const Grupy[] = {&RozkazySesji, &RozkazyTabel, &RozkazyOpcji, &RozkazySprzedazy};
+const std::span<const Rozkaz>* const Grupy[] = {&RozkazySesji, &RozkazyTabel, &RozkazyOpcji, &RozkazySprzedazy,
+                                                    &RozkazyTowarow};
 
 struct Tablica {
   std::array<const Rozkaz*, 256> wedlugKodu{};

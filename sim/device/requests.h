@@ -9,6 +9,7 @@
 #include <span>
 
 #include "common/bytes.h"
+#include "device/faults.h"
 #include "device/register_state.h"
 
 namespace sim {
@@ -19,6 +20,8 @@ struct Wymiana {
   std::span<const uint8_t> parametry;
   // An end-of-records fault: records from this number on do not exist.
   uint32_t granicaRekordow = UINT32_MAX;
+  // Faults on the goods record this exchange answers (badcheck, stored=).
+  std::span<const Usterka* const> usterkiRekordu{};
   bool RekordIstnieje(uint32_t numer) const { return numer < granicaRekordow; }
   // Parameter bytes k and k + 1, low byte first.
   uint16_t Slowo(size_t k) const {
@@ -63,5 +66,6 @@ extern const std::span<const Rozkaz> RozkazySesji;
 extern const std::span<const Rozkaz> RozkazyTabel;
 extern const std::span<const Rozkaz> RozkazyOpcji;
 extern const std::span<const Rozkaz> RozkazySprzedazy;
+extern const std::span<const Rozkaz> RozkazyTowarow;
 
 }  // namespace sim

@@ -1,21 +1,11 @@
 // The requests of the session opening and identification, and of reading and
-// setting the register's number.
+// setting the register's number. The goods capacity probe (0xE6, 0xAC) reads
+// goods records and lives with the goods requests.
 #include "device/families.h"
 #include "device/requests.h"
 
 namespace sim {
 namespace {
-
-// Status bytes of the goods requests.
-constexpr uint8_t PozaPojemnoscia = 0x05;  // the goods number lies beyond the capacity
-constexpr uint8_t TowarNieZaprogramowany = 0x66;
-
-// Goods numbers 1 to the capacity exist; an end-of-records fault cuts them shorter.
-uint8_t StatusNumeruTowaru(const Wymiana& w) {
-  const uint32_t numer = w.Slowo(0);
-  return numer >= 1 && numer <= w.stan.pojemnosc && w.RekordIstnieje(numer) ? TowarNieZaprogramowany
-                                                                              : PozaPojemnoscia;
-}
 
 const Rozkaz Rozkazy[] = {
     {.kod = 0xC0, .opis = "register number",
@@ -41,10 +31,6 @@ const Rozkaz Rozkazy[] = {
            return Bajty{static_cast<uint8_t>(w.stan.pojemnosc & 0xFF), static_cast<uint8_t>(w.stan.pojemnosc >> 8)};
          },
      .zna = [](const StanKasy& s) { return Nowa(s.typ); }},
-    {.kod = 0xE6, .opis = "goods name flag (capacity probe)", .parametry = 2,
-     .wykonanie = [](Wymiana& w) { return Bajty{StatusNumeruTowaru(w)}; }, .rekordy = true},
-    {.kod = 0xAC, .opis = "goods record (capacity probe)", .parametry = 2,
-     .wykonanie = [](Wymiana& w) { return Bajty{StatusNumeruTowaru(w)}; }, .rekordy = true},
     {.kod = 0x43, .opis = "set register number", .parametry = 2,
      .wykonanie =
          [](Wymiana& w) {
