@@ -2,6 +2,19 @@
 # From those labels we write the linker's version script for libkarvo.so (exactly
 # these symbols are global, everything else local) and the dynamic list of the
 # executable, which exports the same names.
+
+# Writes the file only when its text changes, so that a configure with the same
+# header does not touch the lists and relink karvo and libkarvo.so.
+function(karvo_write_if_changed path text)
+  if(EXISTS ${path})
+    file(READ ${path} old)
+    if(old STREQUAL text)
+      return()
+    endif()
+  endif()
+  file(WRITE ${path} "${text}")
+endfunction()
+
 function(karvo_generate_export_lists header)
   set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${header})
   file(READ ${header} text)
@@ -21,10 +34,10 @@ function(karvo_generate_export_lists header)
   endforeach()
   string(APPEND script "  local: *;\n};\n")
   string(APPEND dyn "};\n")
-  file(WRITE ${CMAKE_BINARY_DIR}/karvo.map "${script}")
-  file(WRITE ${CMAKE_BINARY_DIR}/karvo.dynlist "${dyn}")
+  karvo_write_if_changed(${CMAKE_BINARY_DIR}/karvo.map "${script}")
+  karvo_write_if_changed(${CMAKE_BINARY_DIR}/karvo.dynlist "${dyn}")
   string(REPLACE ";" "\n" lines "${names}")
-  file(WRITE ${CMAKE_BINARY_DIR}/karvo.exports "${lines}\n")
+  karvo_write_if_changed(${CMAKE_BINARY_DIR}/karvo.exports "${lines}\n")
   set(KARVO_VERSION_SCRIPT ${CMAKE_BINARY_DIR}/karvo.map PARENT_SCOPE)
   set(KARVO_DYNAMIC_LIST ${CMAKE_BINARY_DIR}/karvo.dynlist PARENT_SCOPE)
   set(KARVO_EXPORTS_FILE ${CMAKE_BINARY_DIR}/karvo.exports PARENT_SCOPE)

@@ -1,6 +1,7 @@
 // karvo-sim: simulated KARVO registers on a pseudo-terminal or an RFC 2217 port,
 // or behind a simulated communication module.
 #include <cstdio>
+#include <filesystem>
 #include <memory>
 #include <set>
 
@@ -35,14 +36,31 @@ void Gotowy(const std::string& tekst) {
   std::fflush(stdout);
 }
 
+// A ready-made register: a state file in sim/devices of the source tree or in
+// share/karvo/devices where the programs are installed. Runs change copies of
+// them, so that the next run starts from the same register.
+bool GotowaKasa(const std::string& sciezka) {
+  std::error_code e;
+  const auto katalog = std::filesystem::weakly_canonical(sciezka, e).parent_path();
+  if (e || katalog.filename() != "devices") return false;
+  const auto rodzic = katalog.parent_path();
+  return rodzic.filename() == "sim" || (rodzic.filename() == "karvo" && rodzic.parent_path().filename() == "share");
+}
+
 // Writes back every state file that a request changed.
 int ZapiszStany(std::vector<ZrodloStanu>& zrodla, const std::vector<std::unique_ptr<sim::Kasa>>& kasy,
-                sim::Dziennik& dziennik) {
+                const sim::Opcje& opcje, sim::Dziennik& dziennik) {
   int wynik = 0;
   for (size_t i = 0; i < zrodla.size(); ++i) {
     ZrodloStanu& z = zrodla[i];
     sim::StanDoPliku(kasy[i]->Stan(), z.wczytany, z.plik);
     if (!z.plik.Zmieniony()) continue;
+    if (!opcje.zapisZwrotny && GotowaKasa(z.sciezka)) {
+      const std::string tekst = "not written back to the ready-made register " + z.sciezka + " (--write-back writes it)";
+      dziennik.Zdarzenie("state", tekst);
+      std::fprintf(stderr, "karvo-sim: %s\n", tekst.c_str());
+      continue;
+    }
     std::string blad;
     if (z.plik.Zapisz(z.sciezka, blad)) dziennik.Zdarzenie("state", "written back to " + z.sciezka);
     else wynik = Blad(blad, 1);
@@ -73,7 +91,7 @@ int UruchomModul(const sim::Opcje& opcje, std::vector<std::unique_ptr<sim::Kasa>
     rfc.Dzialaj(modul, dziennik, opcje.baud);
   }
   sim::StanModuluDoPliku(modul.Stan(), *stan, zrodla.front().plik);
-  return ZapiszStany(zrodla, modul.Kasy(), dziennik);
+  return ZapiszStany(zrodla, modul.Kasy(), opcje, dziennik);
 }
 
 }  // namespace
@@ -134,5 +152,5 @@ int main(int argc, char** argv) {
     rfc.Dzialaj(linia, dziennik, opcje->baud);
   }
 
-  return ZapiszStany(zrodla, linia.Kasy(), dziennik);
+  return ZapiszStany(zrodla, linia.Kasy(), *opcje, dziennik);
 }

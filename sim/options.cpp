@@ -1,5 +1,6 @@
 #include "options.h"
 
+#include <algorithm>
 #include <string_view>
 
 #include "common/bytes.h"
@@ -24,7 +25,10 @@ const char* const Pomoc =
     "Options:\n"
     "  --state FILE          a register's state file (\"$key<TAB>value\" lines); written back\n"
     "                        on exit when a request changed it. Repeat for several registers\n"
-    "                        on one line, each with its own \"$adres\".\n"
+    "                        on one line, each with its own \"$adres\". The ready-made\n"
+    "                        registers (a folder sim/devices or share/karvo/devices) are\n"
+    "                        never written back: copy one first, or give --write-back\n"
+    "  --write-back          write the changes back into a ready-made register too\n"
     "  --mux K               how the line selects a register, as MUXk of the driver's\n"
     "                        configuration: 0 one register (default), 1 line switch by DTR and\n"
     "                        RTS, 3 multiplexer selected by 1B 01 address, 4 by FE address\n"
@@ -64,6 +68,17 @@ const char* const Pomoc =
 
 namespace {
 
+// Every option that takes a value, so that one given last without it is told
+// apart from an option that does not exist.
+constexpr std::string_view OpcjeZWartoscia[] = {
+    "--pty",   "--rfc2217", "--module", "--module-fault", "--carrier",      "--state",       "--mux",
+    "--select", "--fault",  "--faults", "--baud",         "--log",          "--modem-status", "--byte-timeout",
+    "--port-server", "--port-server-fault"};
+
+bool OpcjaZWartoscia(std::string_view nazwa) {
+  return std::find(std::begin(OpcjeZWartoscia), std::end(OpcjeZWartoscia), nazwa) != std::end(OpcjeZWartoscia);
+}
+
 // The options of the communication module; false when nazwa is none of them.
 bool OpcjaModulu(std::string_view nazwa, const std::string& wartosc, Opcje& o, std::string& blad) {
   if (nazwa == "--module") {
@@ -99,8 +114,16 @@ std::optional<Opcje> CzytajOpcje(int argc, const char* const* argv, std::string&
       o.pomoc = true;
       return o;
     }
+    if (nazwa == "--write-back") {
+      o.zapisZwrotny = true;
+      continue;
+    }
+    if (!OpcjaZWartoscia(nazwa)) {
+      blad = "unknown option " + std::string(nazwa);
+      return std::nullopt;
+    }
     if (i + 1 >= argc) {
-      blad = std::string(nazwa) + (nazwa.starts_with("--") ? " needs a value" : ": unknown argument");
+      blad = std::string(nazwa) + " needs a value";
       return std::nullopt;
     }
     const std::string wartosc = argv[++i];

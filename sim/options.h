@@ -29,6 +29,9 @@ struct Opcje {
   uint8_t stanModemu = 0x30;  // CTS and DSR on, no carrier, no ring
   uint32_t czasBajtuMs = 500;
   bool pomoc = false;
+  // --write-back: the changes go back also into a ready-made register of
+  // sim/devices (or its installed copy), which is otherwise left as it is.
+  bool zapisZwrotny = false;
   // The UDP control of a network port server, alone or beside the line.
   std::string serwerPortow;  // --port-server HOST
   std::vector<UsterkaSerwera> usterkiSerwera;

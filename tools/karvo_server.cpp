@@ -6,6 +6,8 @@
 //       after COUNT messages, after SECONDS (exit code 3), or on SIGINT/SIGTERM.
 //   karvo-server send N ID LETTER [VALUE]
 //       posts one command to every endpoint of bus N; exit code 3 when nobody took it.
+//   karvo-server --help
+//       says what the arguments mean.
 #include <algorithm>
 #include <charconv>
 #include <chrono>
@@ -26,11 +28,38 @@ constexpr int NajdluzszeCzekanieMs = 250;
 volatile std::sig_atomic_t Koniec = 0;
 void Przerwanie(int) { Koniec = 1; }
 
+const char* const Skladnia =
+    "usage: karvo-server listen N [-n COUNT] [-t SECONDS]\n"
+    "       karvo-server send N ID LETTER [VALUE]\n";
+
+const char* const Pomoc =
+    "\n"
+    "A small Server for drivers that run under one: it hears their messages and\n"
+    "sends them commands over the message bus of the platform directory\n"
+    "($KARVO_PLATFORM_DIR, else /tmp/karvo-UID).\n"
+    "\n"
+    "  N        the message number: line 7 of the Server file that the driver was\n"
+    "           given (its part before a colon), 1 to 4294967295\n"
+    "  listen   print every message of bus N as it arrives, one line each:\n"
+    "           \"ID LETTER VALUE\" (for example \"4711 L 200\")\n"
+    "  -n COUNT end after COUNT messages (exit code 0)\n"
+    "  -t SECONDS  end after SECONDS (exit code 3); SIGINT or SIGTERM end it with 0\n"
+    "  send     post one command to every driver and Server on bus N\n"
+    "  ID       the driver it is meant for: the identifier after the colon on line 7\n"
+    "           of its Server file, or its process id when that is 0 (the ID of its\n"
+    "           AVAILABLE message, letter A, tells it)\n"
+    "  LETTER   the command: s suspend, r resume, b break (the command ends with\n"
+    "           ResultCode 56), a, c, l, o ask for AVAILABLE, COUNTER, LINES and\n"
+    "           OUTLINES; any other lower-case letter ends the command with 54\n"
+    "  VALUE    the number sent with it, default 0 (a driver does not use it; above\n"
+    "           16777215 it is sent as 16777215)\n"
+    "\n"
+    "Exit codes of send: 0 somebody took it, 3 nobody is on the bus, 1 the bus\n"
+    "cannot be read; 2 for a bad command line.\n";
+
 int Uzycie() {
-  std::fputs(
-      "usage: karvo-server listen N [-n COUNT] [-t SECONDS]\n"
-      "       karvo-server send N ID LETTER [VALUE]\n",
-      stderr);
+  std::fputs(Skladnia, stderr);
+  std::fputs("(karvo-server --help explains the arguments)\n", stderr);
   return KodUzycia;
 }
 
@@ -102,6 +131,11 @@ int Wyslanie(uint32_t numer, int32_t identyfikator, char litera, uint32_t wartos
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
+    std::fputs(Skladnia, stdout);
+    std::fputs(Pomoc, stdout);
+    return KodDobry;
+  }
   if (argc < 3) return Uzycie();
   const std::string polecenie = argv[1];
   uint32_t numer = 0;

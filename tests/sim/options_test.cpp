@@ -81,3 +81,22 @@ TEST(Opcje, ReadsTheCommunicationModule) {
     EXPECT_FALSE(blad.empty());
   }
 }
+
+TEST(Opcje, TellsAnUnknownOptionFromAMissingValue) {
+  const struct { std::vector<const char*> argumenty; const char* blad; } przypadki[] = {
+      {{"--pty", "x", "--state", "a", "--verbose"}, "unknown option --verbose"},
+      {{"--pty", "x", "--state", "a", "stray"}, "unknown option stray"},
+      {{"--pty", "x", "--state", "a", "--log"}, "--log needs a value"},
+      {{"--pty", "x", "--state"}, "--state needs a value"},
+  };
+  for (const auto& p : przypadki) {
+    std::string blad;
+    EXPECT_FALSE(Czytaj(p.argumenty, blad));
+    EXPECT_EQ(blad, p.blad);
+  }
+  std::string blad;
+  const auto o = Czytaj({"--pty", "x", "--write-back", "--state", "a"}, blad);
+  ASSERT_TRUE(o) << blad;
+  EXPECT_TRUE(o->zapisZwrotny);
+  EXPECT_EQ(o->stany.size(), 1u);
+}

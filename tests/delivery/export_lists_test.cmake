@@ -1,0 +1,26 @@
+# The generated export lists are written only when their text changes:
+# cmake -DSCRATCH=dir -P export_lists_test.cmake
+include(${CMAKE_CURRENT_LIST_DIR}/../../cmake/exports.cmake)
+file(REMOVE_RECURSE ${SCRATCH})
+file(MAKE_DIRECTORY ${SCRATCH})
+set(list ${SCRATCH}/karvo.map)
+
+function(mtime out)
+  file(TIMESTAMP ${list} t "%s" UTC)
+  set(${out} ${t} PARENT_SCOPE)
+endfunction()
+
+karvo_write_if_changed(${list} "{\n  global:\n    _ONrKasy;\n  local: *;\n};\n")
+execute_process(COMMAND touch -d @1000000000 ${list})
+karvo_write_if_changed(${list} "{\n  global:\n    _ONrKasy;\n  local: *;\n};\n")
+mtime(same)
+if(NOT same EQUAL 1000000000)
+  message(FATAL_ERROR "an unchanged list was written again")
+endif()
+karvo_write_if_changed(${list} "{\n  global:\n    _ONrKasy;\n    _ZNrKasy;\n  local: *;\n};\n")
+mtime(changed)
+file(READ ${list} text)
+if(changed EQUAL 1000000000 OR NOT text MATCHES "_ZNrKasy;")
+  message(FATAL_ERROR "a changed list was not written")
+endif()
+file(REMOVE_RECURSE ${SCRATCH})
