@@ -23,6 +23,7 @@ bool LaczeZamknieteNaRozkaz = false;
 constexpr uint8_t BladPrzerwania = 56;     // the Server broke the command
 constexpr uint8_t BladRozkazuSerwera = 54;  // an unknown Server command
 constexpr uint8_t BladOtwarciaLacza = 62;   // the link is not open although nothing failed
+constexpr int CzuwanieWstrzymanego = 200;  // ms a suspended driver sleeps between looks at the signals
 
 uint32_t IdentyfikatorWKomunikatach() {
   return Sesja.IdentyfikatorSterownika ? static_cast<uint32_t>(Sesja.IdentyfikatorSterownika)
@@ -98,6 +99,13 @@ bool WykonanieRozkazuSerwera(char litera) {
   }
 }
 
+// A signal that asks the process to end breaks the command as the Server does.
+bool PrzerwanieSygnalem() {
+  if (!platforma::SygnalKonca()) return false;
+  UstawBlad(BladPrzerwania);
+  return true;
+}
+
 }  // namespace
 
 void OtwarcieKanaluSerwera(int32_t numer) {
@@ -144,16 +152,18 @@ char OdebranieRozkazu(uint32_t* wartosc) {
 }
 
 void ObslugaSerweraPrzedRozkazem() {
-  if (!KanalSerweraOtwarty()) return;
+  if (PrzerwanieSygnalem() || !KanalSerweraOtwarty()) return;
   for (;;) {
     uint32_t wartosc = 0;
     const char litera = OdebranieRozkazu(&wartosc);
     if (litera && !WykonanieRozkazuSerwera(litera)) return;
     if (!Sesja.Wstrzymany) return;
     // Suspended: sleep until the next message arrives. A channel that broke
-    // meanwhile cannot resume us, so stop waiting for it.
+    // meanwhile cannot resume us, so stop waiting for it. The sleep is cut
+    // short now and then, so that a signal that came just before it is seen.
     if (!KanalSerweraOtwarty()) return;
-    Punkt.Czekaj(-1);
+    Punkt.Czekaj(CzuwanieWstrzymanego);
+    if (PrzerwanieSygnalem()) return;
   }
 }
 

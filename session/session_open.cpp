@@ -46,14 +46,20 @@ bool ZastrzezonaNazwa(const char* nazwa) {
   return false;
 }
 
+// The log is the driver's own file too: written as the output it would lose
+// its history, and it may be named in any case or by any path.
+bool NazwaWlasnegoPliku(const char* nazwa) {
+  return ZastrzezonaNazwa(nazwa) || platforma::TenSamPlik(nazwa, NAZWA_LOGU);
+}
+
 void SprawdzenieNazwPlikow() {
   const char* wejscie = NazwaPlikuWejsciowegoLubNic();
   if (!wejscie) return UstawBlad(1);
-  if (ZastrzezonaNazwa(wejscie)) return UstawBlad(2);
+  if (NazwaWlasnegoPliku(wejscie)) return UstawBlad(2);
   if (!Sesja.JestPlikWynikowy) return;
   const char* wyjscie = NazwaPlikuWyjsciowegoLubNic();
   if (!wyjscie) return UstawBlad(3);
-  if (ZastrzezonaNazwa(wyjscie)) return UstawBlad(4);
+  if (NazwaWlasnegoPliku(wyjscie)) return UstawBlad(4);
   if (NapisyRowne(wyjscie, wejscie)) return UstawBlad(5);
 }
 
@@ -196,14 +202,20 @@ void ZapisanieRaportu() {
     if (!ZapisanieNaglowka(Sesja.UchwytRaportu) && BrakBledu()) UstawBlad(18);
     ZamknieciePliku(&Sesja.UchwytRaportu);
     if (Sesja.BiezacyWynik == KodBledu(18)) platforma::UsunPlik(sciezka);
+    else KopiujDoNapisu(Sesja.ZapisanyRaport, sciezka);
     return;
   }
   if (Sesja.BiezacyWynik == KodBledu(9)) return;
   int32_t uchwyt = -1;
-  if (!(sciezka[0] && OtwartoPlik(&uchwyt, sciezka, 1)) && !OtwartoPlik(&uchwyt, "RAPORT.TXT", 1)) return;
+  if (!(sciezka[0] && OtwartoPlik(&uchwyt, sciezka, 1))) {
+    sciezka = "RAPORT.TXT";
+    if (!OtwartoPlik(&uchwyt, sciezka, 1)) return;
+  }
   const bool zapisano = ZapisanieNaglowka(uchwyt);
   ZamknieciePliku(&uchwyt);
+  // Only the file written here goes: the configured one may be another run's report.
   if (!zapisano) platforma::UsunPlik(sciezka);
+  else KopiujDoNapisu(Sesja.ZapisanyRaport, sciezka);
 }
 
 // ---- the "$$$" archive -------------------------------------------------------
