@@ -20,7 +20,8 @@
 # Between "<!-- resultcodes -->" and "<!-- /resultcodes -->" every table row
 # "| N | text |" must carry the text of line N of share/KOMENT.TXT.
 #
-# --update writes what the programs produced into the documents instead.
+# --update writes what the programs produced into the documents instead (a
+# block that differs only in its dates and times is left as it is).
 # Exit code: 0 when everything matches (or was written), 1 when not, 2 for a bad call.
 set -uo pipefail
 zrodla=$(cd "$(dirname "$0")/.." && pwd)
@@ -176,10 +177,11 @@ uruchom() {
   done
 }
 
-# Every produced block against the document, or written into it.
+# Every produced block against the document; with --update a block that
+# differs in more than its dates and times is written into the document.
 porownaj() {
   local dok=$1 kat=$2 manifest=$3 zle=0 n rodzaj nazwa sciezka od do
-  local -a bloki=() pliki=() pominiete=()
+  local -a bloki=() pliki=() pominiete=() formy=()
   [ -f "$kat/pominiete" ] && mapfile -t pominiete <"$kat/pominiete"
   while read -r n rodzaj nazwa sciezka od do; do
     [ "$rodzaj" = output ] || [ "$rodzaj" = file ] || continue
@@ -189,28 +191,33 @@ porownaj() {
   done <"$manifest"
   [ ${#pliki[@]} -gt 0 ] || return 0
   oczysc -i "${pliki[@]}"
-  if [ $aktualizacja = 1 ]; then
-    for b in "${bloki[@]}"; do
-      read -r n rodzaj nazwa sciezka od do <<<"$b"
-      echo "$od $do $kat/$n.got"
-    done >"$kat/zamiany"
+  for b in "${bloki[@]}"; do
+    n=${b%% *}
+    printf '%s\n' "$(<"$kat/$n.blok")" >"$kat/$n.blok.forma"
+    printf '%s\n' "$(<"$kat/$n.got")" >"$kat/$n.got.forma"
+    formy+=("$kat/$n.blok.forma" "$kat/$n.got.forma")
+  done
+  forma -i "${formy[@]}"
+  : >"$kat/zamiany"
+  for b in "${bloki[@]}"; do
+    read -r n rodzaj nazwa sciezka od do <<<"$b"
+    [[ "$(<"$kat/$n.blok.forma")" == "$(<"$kat/$n.got.forma")" ]] && continue
+    if [ $aktualizacja = 1 ]; then
+      echo "$od $do $kat/$n.got" >>"$kat/zamiany"
+      continue
+    fi
+    zle=1
+    diff -u --label "$(basename "$dok"):$od ($rodzaj $nazwa $sciezka)" --label produced \
+      "$kat/$n.blok.forma" "$kat/$n.got.forma"
+    [ -s "$kat/$nazwa.err" ] && sed 's/^/  stderr: /' "$kat/$nazwa.err"
+  done
+  if [ -s "$kat/zamiany" ]; then
     # getline also yields a last line without its line break, and print adds one.
     awk 'FNR == NR { od[FNR] = $1; do_[FNR] = $2; plik[FNR] = $3; ile = FNR; next }
          { for (i = 1; i <= ile; i++) if (FNR == od[i]) { while ((getline l < plik[i]) > 0) print l; close(plik[i]) }
            for (i = 1; i <= ile; i++) if (FNR >= od[i] && FNR <= do_[i]) next
            print }' "$kat/zamiany" "$dok" >"$kat/nowy.md" && cp "$kat/nowy.md" "$dok"
-    return
   fi
-  local -a oczekiwane=()
-  for b in "${bloki[@]}"; do oczekiwane+=("$kat/${b%% *}.blok"); done
-  forma -i "${pliki[@]}" "${oczekiwane[@]}"
-  for b in "${bloki[@]}"; do
-    read -r n rodzaj nazwa sciezka od do <<<"$b"
-    [[ "$(<"$kat/$n.blok")" == "$(<"$kat/$n.got")" ]] && continue
-    zle=1
-    diff -u --label "$(basename "$dok"):$od ($rodzaj $nazwa $sciezka)" --label produced "$kat/$n.blok" "$kat/$n.got"
-    [ -s "$kat/$nazwa.err" ] && sed 's/^/  stderr: /' "$kat/$nazwa.err"
-  done
   return $zle
 }
 
