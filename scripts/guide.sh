@@ -15,7 +15,8 @@
 # /usr/share/doc/karvo/examples) are taken from the source tree, and the loopback
 # addresses 127.0.0.N become 127.A.B.N of this run, so that parallel runs do not
 # meet; what the programs wrote is turned back before it is compared. A line
-# "karvo-sim ... &" or "/usr/sbin/ser2net ... &" returns when the program is ready.
+# "karvo-sim ... &", "/usr/sbin/ser2net ... -c FILE &" or "karvo-server listen
+# ... &" returns when the program is ready.
 # Dates and times, pseudo-terminal numbers and process ids are compared by form.
 # Between "<!-- resultcodes -->" and "<!-- /resultcodes -->" every table row
 # "| N | text |" must carry the text of line N of share/KOMENT.TXT.
@@ -42,7 +43,8 @@ for p in "$build/karvo" "$build/sim/karvo-sim"; do
 done
 
 tmp=$(mktemp -d /tmp/karvo-guide-XXXXXX)
-trap 'rm -rf "$tmp"' EXIT
+# KARVO_GUIDE_KEEP=1 keeps the examples' directories for a look.
+if [ -n "${KARVO_GUIDE_KEEP:-}" ]; then echo "guide.sh: the examples run in $tmp"; else trap 'rm -rf "$tmp"' EXIT; fi
 siec="127.$((100 + $$ % 100)).$(($$ / 100 % 250 + 1))"
 bledy=0
 
@@ -82,16 +84,20 @@ karvo_tlo() {
   "$@" >"$log" 2>&1 &
   local pid=$!
   karvo_pidy+=("$pid")
-  local i
+  # ser2net says nothing when it is ready: its accepter's address listens then.
+  local i gniazdo=""
+  if [[ "$1" == *ser2net ]]; then
+    local argumenty=" $* " plik akceptor
+    plik=${argumenty##* -c }
+    akceptor=$(sed -n 's/.*accepter:.*tcp,\([0-9.,]*\).*/\1/p' "${plik%% *}" 2>/dev/null)
+    akceptor=${akceptor%%$'\n'*}
+    if [[ "$akceptor" == *,* ]]; then gniazdo="src ${akceptor%,*}:${akceptor##*,}"; else gniazdo="sport = :$akceptor"; fi
+  fi
   for i in $(seq 100); do
     kill -0 "$pid" 2>/dev/null || break
     case "$1" in
       karvo-sim) grep -q '^karvo-sim: ready' "$log" && return 0 ;;
-      *ser2net)
-        local plik port
-        plik=$(printf '%s\n' "$@" | sed -n '/^-c$/{n;p;}')
-        port=$(sed -n 's/.*accepter:.*tcp,\([^,]*,\)\{0,1\}\([0-9][0-9]*\).*/\2/p' "$plik" | head -1)
-        ss -Hltn "sport = :$port" 2>/dev/null | grep -q . && return 0 ;;
+      *ser2net) [ -n "$(ss -Hltn $gniazdo 2>/dev/null)" ] && return 0 ;;
     esac
     sleep 0.05
   done
