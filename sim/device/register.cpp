@@ -194,9 +194,8 @@ void Kasa::Zakoncz(Nadajnik& wyjscie) {
   }
   Bajty druga;
   if (!(zamiana && zamiana->rodzaj == RodzajUsterki::Status) && rozkaz_->wykonanie) {
-    Wymiana w{stan_, parametry_, granica_};
-    w.zlaSuma = zlaSuma;
     Wymiana w{stan_, parametry_, granica_, naRekordzie};
+    w.zlaSuma = zlaSuma;
     druga = rozkaz_->wykonanie(w);
   }
   const char* opis = "second answer";
