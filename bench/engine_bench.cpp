@@ -16,6 +16,7 @@
 #include "protocol/engine.h"
 #include "protocol/identification.h"
 #include "protocol/line.h"
+#include "protocol/line.h"
 #include "session/result_codes.h"
 #include "session/session_state.h"
 

@@ -20,6 +20,9 @@ constexpr uint32_t POJEMNOSC_NIEZNANA = 0xFFFF;
 constexpr uint8_t WYNIK_POZA_ZAKRESEM = WynikStatusuKasy(0x05);  // goods number beyond the capacity
 constexpr uint8_t WYNIK_BRAK_TOWARU = WynikStatusuKasy(0x66);    // goods number within the capacity, not programmed
 
+// Lasts between commands: an exported setting changes it.
+uint8_t WeryfikacjaNumeru = 1;
+
 DaneUrzadzenia& U() { return Sesja.Urzadzenie; }
 const uint8_t* Odpowiedz() { return Sesja.Wymiana.ObszarOdpowiedzi; }
 
@@ -205,3 +208,7 @@ bool UrzadzenieDoDopisania() {
   return U().TypOdczytany && !U().ZnalezionoWBuforze && !KasaCenometr() && !KasaUbo() &&
          U().PojemnoscTekst[0] != '?';
 }
+
+bool WeryfikacjaNumeruUrzadzenia() { return WeryfikacjaNumeru != 0; }
+
+void SygnalizowanieBleduWeryfikacjiNumeruUrzadzenia(uint8_t flaga) { WeryfikacjaNumeru = flaga; }

@@ -6,6 +6,7 @@
 
 #include "datafiles/data_files.h"
 #include "include/karvo.h"
+#include "protocol/line_modes.h"
 #include "session/result_codes.h"
 #include "session/session_state.h"
 
@@ -164,9 +165,9 @@ bool OdczytanieOpisuLacza(const char* linia) {
   if (!CzescZPrefiksem(czesci[2], "MUX", &reszta) || std::strlen(reszta) != 1 || reszta[0] < '0' || reszta[0] > '5')
     return false;
   rodzaj = static_cast<uint32_t>(reszta[0] - '0');
-  const uint8_t maksymalnyKanal = rodzaj == 0 ? 1 : rodzaj == 1 ? 4 : 8;
+  const TrybLacza& tryb = TrybDlaRodzaju(static_cast<uint8_t>(rodzaj));
   uint8_t kanal = 0;
-  if (!PoprawnaLiczbaTypuByte(czesci[3], &kanal) || kanal < 1 || kanal > maksymalnyKanal) return false;
+  if (!PoprawnaLiczbaTypuByte(czesci[3], &kanal) || kanal < 1 || kanal > tryb.NajwyzszyKanal) return false;
   UstawieniaLacza& l = Sesja.Lacze;
   l.NumerPortu = static_cast<uint8_t>(port);
   l.Predkosc = predkosc;
@@ -174,7 +175,7 @@ bool OdczytanieOpisuLacza(const char* linia) {
   l.Kanal = kanal;
   l.PredkoscZadana = predkosc;
   l.KanalZadany = kanal;
-  if (rodzaj == 2 || rodzaj == 5) {  // the module is reached at 19200 on channel 2
+  if (tryb.Modul != UstawieniaModulu::Brak) {  // the module is reached at 19200 on channel 2
     l.Predkosc = 19200;
     l.Kanal = 2;
   }
@@ -236,7 +237,7 @@ bool OdczytanieParametrowSieci(const char* pole) {
   return true;
 }
 
-bool RodzajModemowyLubSieciowy() { return Sesja.Lacze.RodzajLacza == 2 || Sesja.Lacze.RodzajLacza == 5; }
+UstawieniaModulu UstawieniaZPola5() { return TrybDlaRodzaju(Sesja.Lacze.RodzajLacza).Modul; }
 
 }  // namespace
 
@@ -270,11 +271,14 @@ bool OdczytanieLiniiKonfiguracji(const char* linia) {
     KopiujDoNapisu(l.TekstIdentyfikacji, tekst.c_str());
   } else {
     KopiujDoNapisu(l.TekstIdentyfikacji, "Karvo (identyfikator domyslny)");
-    if (RodzajModemowyLubSieciowy()) return false;
+    if (UstawieniaZPola5() != UstawieniaModulu::Brak) return false;
   }
-  if (!RodzajModemowyLubSieciowy()) return true;
-  if (!NapisZawieraDana(linia, 5, l.Pole5)) return false;
-  return l.RodzajLacza == 2 ? OdczytanieParametrowModemu(l.Pole5) : OdczytanieParametrowSieci(l.Pole5);
+  switch (UstawieniaZPola5()) {
+    case UstawieniaModulu::Brak: return true;
+    case UstawieniaModulu::Modem: return NapisZawieraDana(linia, 5, l.Pole5) && OdczytanieParametrowModemu(l.Pole5);
+    case UstawieniaModulu::Siec: return NapisZawieraDana(linia, 5, l.Pole5) && OdczytanieParametrowSieci(l.Pole5);
+  }
+  return false;
 }
 
 void DolaczenieNazwySerwera(char* listaNazw, char* dodatkowaNazwa) {

@@ -11,6 +11,8 @@
 #include "platform/files.h"
 #include "protocol/codecs.h"
 #include "protocol/identification.h"
+#include "protocol/line.h"
+#include "protocol/line_modes.h"
 #include "session/configuration.h"
 #include "session/result_codes.h"
 #include "session/server_channel.h"
@@ -87,7 +89,8 @@ void BudowaNaglowkaKonfiguracji() {
 // Header line 2: the identification text, and field 5 for the modem and network kinds.
 void BudowaNaglowkaUrzadzenia() {
   std::string wiersz = Sesja.Lacze.TekstIdentyfikacji;
-  if (Sesja.Lacze.RodzajLacza == 2 || Sesja.Lacze.RodzajLacza == 5) wiersz += std::string("\t") + Sesja.Lacze.Pole5;
+  if (TrybDlaRodzaju(Sesja.Lacze.RodzajLacza).Modul != UstawieniaModulu::Brak)
+    wiersz += std::string("\t") + Sesja.Lacze.Pole5;
   KopiujDoNapisu(Sesja.WierszeNaglowka[NaglowekUrzadzenia], wiersz.c_str());
 }
 

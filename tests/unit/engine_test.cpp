@@ -1,7 +1,8 @@
 #include <gtest/gtest.h>
 
 #include "protocol/engine.h"
-#include "protocol/engine_tables.h"
+#include "protocol/line_modes.h"
+#include "protocol/requests.h"
 #include "protocol/framing_codec.h"
 #include "scripted_register.h"
 #include "session/result_codes.h"
@@ -198,7 +199,7 @@ TEST(DlugoscRekordu, EveryListedCodeAndCondition) {
   for (const auto& p : przypadki) {
     Sesja.Wymiana.ObszarParametrow[0] = p.param0;
     Sesja.Urzadzenie.KodTypuKasy = p.typ;
-    EXPECT_EQ(DlugoscRekorduZnacznika(p.kod, p.d1, p.lp, p.d2), p.rekord) << std::hex << int(p.kod) << " "
+    EXPECT_EQ(DlugoscRekorduZnacznika({p.kod, p.d1, p.lp, p.d2}), p.rekord) << std::hex << int(p.kod) << " "
                                                                            << int(p.param0);
   }
 }
@@ -297,7 +298,7 @@ class SilnikRamkowy : public Silnik {
  protected:
   void SetUp() override {
     CzystaSesja();
-    Sesja.Lacze.RodzajLacza = 2;
+    WybranieTrybuLacza(2);
     Sesja.Lacze.KanalZadany = 3;
     Sesja.Lacze.LimitPowtorzen = 1;
   }

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "protocol/line.h"
+#include "protocol/line_modes.h"
 #include "session/session_state.h"
 
 using Bajty = std::vector<uint8_t>;
@@ -121,5 +122,5 @@ class SkryptowanaKasa {
 // A clean session in direct mode.
 inline void CzystaSesja() {
   ZerowanieDanychSesji();
-  Sesja.Lacze.RodzajLacza = 0;
+  WybranieTrybuLacza(0);
 }

@@ -15,6 +15,7 @@
 #include "serial_test_support.h"
 #include "protocol/framing.h"
 #include "protocol/line.h"
+#include "protocol/line_modes.h"
 #include "include/karvo.h"
 #include "session/session_state.h"
 #include "transport/tcp_transport.h"
@@ -141,7 +142,7 @@ class RamkiTcp : public Transport {
  protected:
   void SetUp() override {
     Transport::SetUp();
-    Sesja.Lacze.RodzajLacza = 5;
+    WybranieTrybuLacza(5);
     Sesja.Lacze.KanalZadany = 1;
     Sesja.Lacze.PredkoscZadana = 9600;
     Sesja.Lacze.LimitPowtorzen = 3;
