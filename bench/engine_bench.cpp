@@ -16,9 +16,8 @@
 #include "protocol/engine.h"
 #include "protocol/identification.h"
 #include "protocol/line.h"
-#include "protocol/line.h"
-#include "session/result_codes.h"
-#include "session/session_state.h"
+#include "state/result_codes.h"
+#include "state/session_state.h"
 
 namespace {
 

@@ -3,8 +3,8 @@
 #include <cstring>
 
 #include "include/karvo.h"
-#include "session/result_codes.h"
-#include "session/session_state.h"
+#include "state/result_codes.h"
+#include "state/session_state.h"
 
 namespace {
 

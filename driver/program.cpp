@@ -7,13 +7,11 @@
 
 #include "driver/command_table.h"
 #include "platform/files.h"
-
-const char* const WersjaBiblioteki = "WIN 8.55";
+#include "state/versions.h"
 
 namespace {
 
 constexpr std::size_t DlugoscOpcji = 80;
-constexpr double WersjaSterownika = 2.14;
 
 struct Opcje {
   std::string Wejscie, Wyjscie;

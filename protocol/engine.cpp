@@ -6,9 +6,9 @@
 
 #include "protocol/identification.h"
 #include "protocol/line.h"
-#include "session/result_codes.h"
-#include "session/server_channel.h"
-#include "session/session_state.h"
+#include "state/result_codes.h"
+#include "state/server_channel.h"
+#include "state/session_state.h"
 
 namespace {
 

@@ -5,8 +5,8 @@
 
 #include "protocol/framing_codec.h"
 #include "protocol/line_modes.h"
-#include "session/result_codes.h"
-#include "session/session_state.h"
+#include "state/result_codes.h"
+#include "state/session_state.h"
 
 namespace {
 

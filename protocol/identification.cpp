@@ -11,8 +11,9 @@
 #include "protocol/engine.h"
 #include "protocol/identification_text.h"
 #include "protocol/requests.h"
-#include "session/result_codes.h"
-#include "session/session_state.h"
+#include "state/result_codes.h"
+#include "state/session_state.h"
+#include "text/codecs.h"
 
 namespace {
 
@@ -80,8 +81,8 @@ void UstawienieTekstowTypu() {
   U().ZnakWersjiTekst[1] = 0;
   const bool druga = KasaDrugiejGeneracji();
   U().Generacja = druga ? 2 : 1;
-  UstawienieNapisu(U().GeneracjaTekst, druga ? "II" : "I");
-  UstawienieNapisu(U().ModelUrzadzenia, SlowoModelu());
+  KopiowanieNapisu(U().GeneracjaTekst, druga ? "II" : "I");
+  KopiowanieNapisu(U().ModelUrzadzenia, SlowoModelu());
 }
 
 // Whether goods number n lies within the capacity; false also when the probe failed.
@@ -143,7 +144,7 @@ void UstawieniePojemnosciTekst() {
   if (Sesja.OdczytacPojemnoscPLU || U().ZnalezionoWBuforze)
     std::snprintf(U().PojemnoscTekst, DLUGOSC_NAPISU, "%u", unsigned{U().PojemnoscPLU});
   else
-    UstawienieNapisu(U().PojemnoscTekst, "?????");
+    KopiowanieNapisu(U().PojemnoscTekst, "?????");
 }
 
 // The third header line: the composed name, its source, then field 2 of the line it replaces.
@@ -151,15 +152,15 @@ void PrzebudowaNaglowkaUrzadzenia() {
   char* wiersz = Sesja.WierszeNaglowka[NaglowekUrzadzenia];
   Napis zachowane{};
   NapisZawieraDana(wiersz, 2, zachowane);
-  UstawienieNapisu(wiersz, U().NazwaUrzadzenia);
+  KopiowanieNapisu(wiersz, U().NazwaUrzadzenia);
   if (U().ZrodloIdentyfikatora[0]) {
-    DopisanieDoNapisu(wiersz, " (");
-    DopisanieDoNapisu(wiersz, U().ZrodloIdentyfikatora);
-    DopisanieDoNapisu(wiersz, ")");
+    DopisanieNapisu(wiersz, " (");
+    DopisanieNapisu(wiersz, U().ZrodloIdentyfikatora);
+    DopisanieNapisu(wiersz, ")");
   }
   if (zachowane[0]) {
-    DopisanieDoNapisu(wiersz, "\t");
-    DopisanieDoNapisu(wiersz, zachowane);
+    DopisanieNapisu(wiersz, "\t");
+    DopisanieNapisu(wiersz, zachowane);
   }
 }
 
@@ -181,10 +182,10 @@ uint8_t OdczytanieTypuUrzadzenia() {
   U().ZnalezionoWBuforze = WyszukanieWBuforze();
   if (!BrakBledu()) return 0;
   if (U().ZnalezionoWBuforze) {
-    UstawienieNapisu(U().ZrodloIdentyfikatora, "identyfikator odczytany z urzadzenia i pliku ");
-    DopisanieDoNapisu(U().ZrodloIdentyfikatora, Sesja.PlikiSterownika[PlikEcrtbuf]);
+    KopiowanieNapisu(U().ZrodloIdentyfikatora, "identyfikator odczytany z urzadzenia i pliku ");
+    DopisanieNapisu(U().ZrodloIdentyfikatora, Sesja.PlikiSterownika[PlikEcrtbuf]);
   } else {
-    UstawienieNapisu(U().ZrodloIdentyfikatora, "identyfikator odczytany z urzadzenia");
+    KopiowanieNapisu(U().ZrodloIdentyfikatora, "identyfikator odczytany z urzadzenia");
     OdczytaniePojemnosciPLU();
     if (!BrakBledu()) return 0;
   }
@@ -194,10 +195,6 @@ uint8_t OdczytanieTypuUrzadzenia() {
   U().TypOdczytany = 1;
   if (!Sesja.OdczytacNumerKasy && UrzadzenieDoDopisania() && !DopisanieDoPlikuIdentyfikatorow()) return 0;
   PrzebudowaNaglowkaUrzadzenia();
-  if (Sesja.JestPlikWynikowy && !ZapisanieNaglowka(Sesja.UchwytWyjscia)) {
-    UstawBlad(BladZapisuWyjscia);
-    return 0;
-  }
   return 1;
 }
 

@@ -4,7 +4,7 @@
 #include <initializer_list>
 
 #include "protocol/identification.h"
-#include "session/session_state.h"
+#include "state/session_state.h"
 
 namespace {
 

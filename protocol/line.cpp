@@ -6,8 +6,8 @@
 #include "include/karvo.h"
 #include "protocol/line_modes.h"
 #include "protocol/line_ops.h"
-#include "session/result_codes.h"
-#include "session/session_state.h"
+#include "state/result_codes.h"
+#include "state/session_state.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 
 #include "protocol/framing.h"
 #include "protocol/line_ops.h"
-#include "session/session_state.h"
+#include "state/session_state.h"
 #include "transport/tcp_transport.h"
 
 namespace {

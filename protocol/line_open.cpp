@@ -9,9 +9,9 @@
 #include "protocol/line.h"
 #include "protocol/line_modes.h"
 #include "protocol/line_ops.h"
-#include "session/result_codes.h"
-#include "session/server_channel.h"
-#include "session/session_state.h"
+#include "state/result_codes.h"
+#include "state/server_channel.h"
+#include "state/session_state.h"
 #include "transport/tcp_transport.h"
 
 namespace {

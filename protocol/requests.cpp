@@ -5,7 +5,7 @@
 #include <iterator>
 
 #include "protocol/identification.h"
-#include "session/session_state.h"
+#include "state/session_state.h"
 
 namespace {
 

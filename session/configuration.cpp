@@ -7,8 +7,9 @@
 #include "datafiles/data_files.h"
 #include "include/karvo.h"
 #include "protocol/line_modes.h"
-#include "session/result_codes.h"
-#include "session/session_state.h"
+#include "state/result_codes.h"
+#include "state/session_state.h"
+#include "text/codecs.h"
 
 namespace {
 
@@ -17,16 +18,16 @@ constexpr uint32_t MaksymalnyOkres = 16777215;  // the Server's counters are 24-
 
 void UstawienieSciezekSterownika(const std::string& katalog) {
   for (int i = 0; i < 5; ++i)
-    KopiujDoNapisu(Sesja.PlikiSterownika[i], (katalog + NazwyPlikowSterownika[i]).c_str());
+    KopiowanieNapisu(Sesja.PlikiSterownika[i], (katalog + NazwyPlikowSterownika[i]).c_str());
 }
 
 // Name n of the /F list (semicolon-separated) into slot n, when it is there.
 void RozdzielenieListyNazw() {
   Napis lista{};
-  KopiujDoNapisu(lista, Sesja.NazwyPlikowSesji[NazwaPlikuWejsciowego]);
+  KopiowanieNapisu(lista, Sesja.NazwyPlikowSesji[NazwaPlikuWejsciowego]);
   for (int n = Sesja.JestPlikWynikowy ? 3 : 2; n >= 1; --n) {
     Napis nazwa{};
-    if (NapisZawieraDanaPoSredniku(lista, static_cast<uint8_t>(n), nazwa)) KopiujDoNapisu(Sesja.NazwyPlikowSesji[n], nazwa);
+    if (NapisZawieraDanaPoSredniku(lista, static_cast<uint8_t>(n), nazwa)) KopiowanieNapisu(Sesja.NazwyPlikowSesji[n], nazwa);
   }
 }
 
@@ -82,7 +83,7 @@ bool OdczytanieUstawienSerwera() {
   Napis pole{};
   for (int i = 0; i < 5; ++i) {
     if (!PoleLiniiSerwera(pole)) return false;
-    KopiujDoNapisu(Sesja.PlikiSterownika[i], pole);
+    KopiowanieNapisu(Sesja.PlikiSterownika[i], pole);
   }
   if (!PoleLiniiSerwera(pole) || !OdczytanieNumeruKomunikatu(pole)) return false;
   uint8_t* flagi[3] = {&Sesja.ZapisKomunikatow, &Sesja.Wstrzymany, &Sesja.PokazPlikWRaporcie};
@@ -116,7 +117,7 @@ void OdczytaniePlikuSerwera(const char* nazwa) {
   }
   if (!OdczytanieUstawienSerwera() || !OdczytanieUdostepniania()) return;
   UstawBlad(BezBledu);
-  KopiujDoNapisu(Proces.ZnakiKoncaLinii, terminator.c_str());
+  KopiowanieNapisu(Proces.ZnakiKoncaLinii, terminator.c_str());
 }
 
 // ---- the register's KONFIG.TXT line -------------------------------------
@@ -209,8 +210,8 @@ bool OdczytanieParametrowModemu(const char* pole) {
     return false;
   UstawieniaLacza& l = Sesja.Lacze;
   l.TrybWybierania = tryb;
-  KopiujDoNapisu(l.NumerTelefonu, c[0] + 1);
-  KopiujDoNapisu(l.HasloModulu, c[1]);
+  KopiowanieNapisu(l.NumerTelefonu, c[0] + 1);
+  KopiowanieNapisu(l.HasloModulu, c[1]);
   l.CzasPolaczenia = czasPolaczenia;
   l.CzasOczekiwaniaRamki = czas;
   l.LimitPowtorzen = limit;
@@ -227,11 +228,11 @@ bool OdczytanieParametrowSieci(const char* pole) {
       !TekstOsmioznakowy(c[4]) || !PoprawnaLiczbaTypuWord(c[5], &czas) || !PoprawnaLiczbaTypuByte(c[6], &limit))
     return false;
   UstawieniaLacza& l = Sesja.Lacze;
-  KopiujDoNapisu(l.AdresModulu, c[0]);
+  KopiowanieNapisu(l.AdresModulu, c[0]);
   l.PortModulu = port;
-  KopiujDoNapisu(l.TekstDodatkowy, c[2]);
+  KopiowanieNapisu(l.TekstDodatkowy, c[2]);
   l.SlowoDodatkowe = slowo;
-  KopiujDoNapisu(l.HasloModulu, c[4]);
+  KopiowanieNapisu(l.HasloModulu, c[4]);
   l.CzasOczekiwaniaRamki = czas;
   l.LimitPowtorzen = limit;
   return true;
@@ -268,9 +269,9 @@ bool OdczytanieLiniiKonfiguracji(const char* linia) {
   if (NapisZawieraDana(linia, 4, pole)) {
     const std::string tekst =
         std::string(pole) + " (identyfikator z pliku " + Sesja.PlikiSterownika[PlikKonfig] + ")";
-    KopiujDoNapisu(l.TekstIdentyfikacji, tekst.c_str());
+    KopiowanieNapisu(l.TekstIdentyfikacji, tekst.c_str());
   } else {
-    KopiujDoNapisu(l.TekstIdentyfikacji, "Karvo (identyfikator domyslny)");
+    KopiowanieNapisu(l.TekstIdentyfikacji, "Karvo (identyfikator domyslny)");
     if (UstawieniaZPola5() != UstawieniaModulu::Brak) return false;
   }
   switch (UstawieniaZPola5()) {
@@ -292,5 +293,5 @@ void DolaczenieNazwySerwera(char* listaNazw, char* dodatkowaNazwa) {
   }
   lista += ';';
   lista += serwer;
-  KopiujDoNapisu(listaNazw, lista.c_str());
+  KopiowanieNapisu(listaNazw, lista.c_str());
 }

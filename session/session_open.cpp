@@ -6,17 +6,17 @@
 #include <string>
 
 #include "datafiles/data_files.h"
-#include "driver/program.h"
 #include "include/karvo.h"
 #include "platform/files.h"
-#include "protocol/codecs.h"
 #include "protocol/identification.h"
 #include "protocol/line.h"
 #include "protocol/line_modes.h"
 #include "session/configuration.h"
-#include "session/result_codes.h"
-#include "session/server_channel.h"
-#include "session/session_state.h"
+#include "state/result_codes.h"
+#include "state/server_channel.h"
+#include "state/session_state.h"
+#include "state/versions.h"
+#include "text/codecs.h"
 
 namespace {
 
@@ -83,7 +83,7 @@ void BudowaNaglowkaKonfiguracji() {
                        chwila.Czas + '\t' + Sesja.NazwyPlikowSesji[NazwaFunkcji] + '\t' + WersjaBiblioteki + '\t' +
                        Sesja.NazwyPlikowSesji[NazwaPlikuWejsciowego];
   if (Sesja.JestPlikWynikowy) wiersz += std::string("\t") + Sesja.NazwyPlikowSesji[NazwaPlikuWyjsciowego];
-  KopiujDoNapisu(Sesja.WierszeNaglowka[NaglowekKonfiguracji], wiersz.c_str());
+  KopiowanieNapisu(Sesja.WierszeNaglowka[NaglowekKonfiguracji], wiersz.c_str());
 }
 
 // Header line 2: the identification text, and field 5 for the modem and network kinds.
@@ -91,7 +91,7 @@ void BudowaNaglowkaUrzadzenia() {
   std::string wiersz = Sesja.Lacze.TekstIdentyfikacji;
   if (TrybDlaRodzaju(Sesja.Lacze.RodzajLacza).Modul != UstawieniaModulu::Brak)
     wiersz += std::string("\t") + Sesja.Lacze.Pole5;
-  KopiujDoNapisu(Sesja.WierszeNaglowka[NaglowekUrzadzenia], wiersz.c_str());
+  KopiowanieNapisu(Sesja.WierszeNaglowka[NaglowekUrzadzenia], wiersz.c_str());
 }
 
 void ZastosowanieLiniiKasy(const char* linia) {
@@ -190,7 +190,7 @@ void BudowaWierszaWyniku() {
   if (!opis.empty() || PlikDotyczacyKodu(kod)[0]) wiersz += "\t;";
   if (!opis.empty()) wiersz += " " + opis;
   if (!plik.empty()) wiersz += " (" + plik + ")";
-  KopiujDoNapisu(Sesja.WierszeNaglowka[WierszWyniku], wiersz.c_str());
+  KopiowanieNapisu(Sesja.WierszeNaglowka[WierszWyniku], wiersz.c_str());
 }
 
 void ZapisanieRaportu() {
@@ -215,7 +215,7 @@ std::string NazwaBazowaArchiwum() {
   const char* wejscie = NazwaPlikuWejsciowegoLubNic();
   if (!wejscie) return "$$$";
   Napis sciezka{}, dysk{}, katalog{}, nazwa{}, rozszerzenie{};
-  KopiujDoNapisu(sciezka, wejscie);
+  KopiowanieNapisu(sciezka, wejscie);
   RozbiorSciezki(sciezka, dysk, katalog, nazwa, rozszerzenie);
   return nazwa;
 }
@@ -250,6 +250,12 @@ void Archiwizacja() {
 
 }  // namespace
 
+uint8_t ZapisanieNaglowka(int32_t uchwyt) {
+  for (const char* wiersz : Sesja.WierszeNaglowka)
+    if (!ZapisanoDoPlikuLinieNaglowka(uchwyt, wiersz)) return 0;
+  return 1;
+}
+
 void RozpoczecieSesji() {
   SprawdzenieNazwPlikow();
   if (BrakBledu()) OtwarciePlikowSesji();
@@ -258,11 +264,10 @@ void RozpoczecieSesji() {
   OdczytanieNaglowkaWejscia();
   if (!BrakBledu() || !Sesja.PolaczenieZKasa) return;
   if (Sesja.OdczytacTypKasy && Sesja.PelnaSesja) OdczytanieTypuUrzadzenia();
-  // The header is still pending only when the lookup left it to the device
-  // identification; writing it twice would repeat the header lines.
-  const bool naglowekCzeka = Sesja.OdczytacTypKasy && Sesja.JestPlikWynikowy && Sesja.BiezacyWynik != KodBledu(BladZapisuWyjscia);
-  if ((!BrakBledu() || !Sesja.PelnaSesja) && naglowekCzeka && !ZapisanieNaglowka(Sesja.UchwytWyjscia) && BrakBledu())
-    UstawBlad(BladZapisuWyjscia);
+  // The lookup in KONFIG.TXT left the output file's header to this point, so
+  // that it carries the device the identification found (or failed to find).
+  const bool naglowekCzeka = Sesja.OdczytacTypKasy && Sesja.JestPlikWynikowy && !JestBlad(BladZapisuWyjscia);
+  if (naglowekCzeka && !ZapisanieNaglowka(Sesja.UchwytWyjscia) && BrakBledu()) UstawBlad(BladZapisuWyjscia);
   if (BrakBledu() && Sesja.OdczytacNumerKasy && Sesja.PelnaSesja) OdczytanieNumeruIWeryfikacja();
 }
 

@@ -1,12 +1,12 @@
 #include <gtest/gtest.h>
 
 #include "protocol/engine.h"
+#include "protocol/framing_codec.h"
 #include "protocol/line_modes.h"
 #include "protocol/requests.h"
-#include "protocol/framing_codec.h"
 #include "scripted_register.h"
-#include "session/result_codes.h"
-#include "session/session_state.h"
+#include "state/result_codes.h"
+#include "state/session_state.h"
 
 namespace {
 

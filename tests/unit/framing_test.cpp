@@ -8,7 +8,7 @@
 #include "protocol/framing.h"
 #include "protocol/line.h"
 #include "protocol/line_modes.h"
-#include "session/session_state.h"
+#include "state/session_state.h"
 
 using testy::Bajty;
 using testy::Ramka;

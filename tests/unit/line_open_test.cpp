@@ -8,8 +8,8 @@
 #include "link_fakes.h"
 #include "protocol/identification.h"
 #include "protocol/line.h"
-#include "session/result_codes.h"
-#include "session/session_state.h"
+#include "state/result_codes.h"
+#include "state/session_state.h"
 
 using testy::Bajty;
 using testy::RamkaOdpowiedzi;

@@ -4,7 +4,7 @@
 #include "link_fakes.h"
 #include "protocol/line.h"
 #include "protocol/line_modes.h"
-#include "session/session_state.h"
+#include "state/session_state.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 
 #include "protocol/line.h"
 #include "protocol/line_modes.h"
-#include "session/session_state.h"
+#include "state/session_state.h"
 
 using Bajty = std::vector<uint8_t>;
 

@@ -11,13 +11,13 @@
 #include <chrono>
 #include <cstring>
 
+#include "include/karvo.h"
 #include "link_fakes.h"
-#include "serial_test_support.h"
 #include "protocol/framing.h"
 #include "protocol/line.h"
 #include "protocol/line_modes.h"
-#include "include/karvo.h"
-#include "session/session_state.h"
+#include "serial_test_support.h"
+#include "state/session_state.h"
 #include "transport/tcp_transport.h"
 
 using testy::Bajty;

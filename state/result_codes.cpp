@@ -1,6 +1,6 @@
-#include "session/result_codes.h"
+#include "state/result_codes.h"
 
-#include "session/session_state.h"
+#include "state/session_state.h"
 
 uint8_t KodBledu(uint8_t indeks) {
   // The codes above 65 are grouped as the register's own error statuses (100 + status).
@@ -13,7 +13,7 @@ uint8_t KodBledu(uint8_t indeks) {
   return indeks;
 }
 
-bool BrakBledu() { return Sesja.BiezacyWynik == KodBledu(0); }
+bool BrakBledu() { return Sesja.BiezacyWynik == KodBledu(BezBledu); }
 
 void UstawBlad(IndeksBledu indeks) { Sesja.BiezacyWynik = KodBledu(indeks); }
 
