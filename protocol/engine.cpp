@@ -172,8 +172,3 @@ void WykonanieRozkazu(const Rozkaz& rozkaz) {
   }
   Sesja.PierwszyRozkaz = 0;
 }
-
-void WykonanieRozkazu(uint8_t kodRozkazu, uint8_t dlugoscPierwszej, uint8_t liczbaParametrow,
-                      uint8_t dlugoscDrugiej) {
-  WykonanieRozkazu(Rozkaz{kodRozkazu, dlugoscPierwszej, liczbaParametrow, dlugoscDrugiej});
-}

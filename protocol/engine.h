@@ -10,9 +10,6 @@
 // reads the second answer (status included); answer data land in
 // Sesja.Wymiana.ObszarOdpowiedzi from byte 0. The outcome is the current ResultCode.
 void WykonanieRozkazu(const Rozkaz& rozkaz);
-// The same request written as its four bytes.
-void WykonanieRozkazu(uint8_t kodRozkazu, uint8_t dlugoscPierwszej, uint8_t liczbaParametrow,
-                      uint8_t dlugoscDrugiej);
 
 // The ResultCode of a status byte of the second answer that is not success.
 uint8_t WynikStatusu(uint8_t status);
