@@ -1,10 +1,8 @@
-// The byte primitives of the line: the direct mode's single bytes on the
-// serial port, the framed modes' bytes inside the frames, and the calls that
-// go through the mode kept with the open line.
+// The byte operations of the line modes: the direct mode's single bytes on
+// the serial port and the framed modes' bytes inside the frames.
 #include "protocol/line.h"
 
 #include "include/karvo.h"
-#include "protocol/line_modes.h"
 #include "protocol/line_ops.h"
 #include "state/result_codes.h"
 #include "state/session_state.h"
@@ -72,11 +70,3 @@ bool OdbiorBajtuRamkiSzeregowo(uint8_t* bajt) {
 }  // namespace tryby
 
 void PodstawieniePortuSzeregowego(const PortSzeregowyLacza* port) { Port = port ? port : &PORT_RZECZYWISTY; }
-
-void CzyszczenieLacza() { BiezacyTrybLacza().Czyszczenie(); }
-void WyslanieBajtu(uint8_t bajt) { BiezacyTrybLacza().WyslanieBajtu(bajt); }
-uint8_t OdebranieBajtu() { return BiezacyTrybLacza().OdebranieBajtu(); }
-void WyslanieZadania(const ZadanieRamki& zadanie) { BiezacyTrybLacza().WyslanieZadania(zadanie); }
-bool WyslanoWszystko() { return BiezacyTrybLacza().WyslanoWszystko(); }
-bool JestNosna() { return BiezacyTrybLacza().JestNosna(); }
-bool BajtySpozaDlugosciDochodza() { return BiezacyTrybLacza().BajtySpozaDlugosci; }

@@ -1,5 +1,6 @@
-// The table of the line modes, one entry per link kind, and the mode kept
-// with the open line.
+// The table of the line modes, one entry per link kind, the mode kept with
+// the open line, and the byte primitives that go through it (here, so that
+// the choice of the entry costs no call of its own on every byte).
 #include "protocol/line_modes.h"
 
 #include <iterator>
@@ -52,3 +53,11 @@ void WybranieTrybuLacza(uint8_t rodzaj) { Wybrany = &TrybDlaRodzaju(rodzaj); }
 const TrybLacza& BiezacyTrybLacza() { return Sesja.Ramki.BezRamek ? BEZ_RAMEK : *Wybrany; }
 
 bool TrybRamkowy() { return BiezacyTrybLacza().Ramkowy; }
+
+void CzyszczenieLacza() { BiezacyTrybLacza().Czyszczenie(); }
+void WyslanieBajtu(uint8_t bajt) { BiezacyTrybLacza().WyslanieBajtu(bajt); }
+uint8_t OdebranieBajtu() { return BiezacyTrybLacza().OdebranieBajtu(); }
+void WyslanieZadania(const ZadanieRamki& zadanie) { BiezacyTrybLacza().WyslanieZadania(zadanie); }
+bool WyslanoWszystko() { return BiezacyTrybLacza().WyslanoWszystko(); }
+bool JestNosna() { return BiezacyTrybLacza().JestNosna(); }
+bool BajtySpozaDlugosciDochodza() { return BiezacyTrybLacza().BajtySpozaDlugosci; }
