@@ -7,9 +7,9 @@
 #pragma once
 
 #include "commands/command_entry.h"
-#include "commands/fields.h"
 #include "commands/output_line.h"
 #include "commands/parameters.h"
+#include "datafiles/field_readers.h"
 #include "include/karvo.h"
 #include "protocol/engine.h"
 #include "protocol/identification.h"

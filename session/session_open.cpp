@@ -6,6 +6,7 @@
 #include <string>
 
 #include "datafiles/data_files.h"
+#include "datafiles/field_readers.h"
 #include "include/karvo.h"
 #include "platform/files.h"
 #include "protocol/identification.h"
@@ -125,13 +126,12 @@ void PominiecieLiniiNaglowka() {
 }
 
 void OdczytanieNaglowkaWejscia() {
-  Napis linia{}, pole{};
+  Napis linia{};
   uint8_t zla = 0;
   if (!OdczytanoZPlikuLinieNaglowka(Sesja.UchwytWejscia, linia, &zla)) return UstawBlad(zla ? BladLiniiWejscia : BrakLiniiWejscia);
   OczyszczenieNapisu(linia);
   uint8_t numer = 0;
-  if (!NapisZawieraDana(linia, 1, pole) || !PoprawnaLiczbaTypuByte(pole, &numer)) return UstawBlad(BladLiniiWejscia);
-  if (numer < 1 || numer > 99) return UstawBlad(WartoscPozaZakresem);
+  if (!PoleByte(linia, 1, numer) || !WZakresie(numer, 1, 99)) return;
   Sesja.NumerKasyZadany = numer;
   WyszukanieKasyWKonfiguracji();
   if (BrakBledu()) PominiecieLiniiNaglowka();

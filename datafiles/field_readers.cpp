@@ -1,4 +1,4 @@
-#include "commands/fields.h"
+#include "datafiles/field_readers.h"
 
 #include <cstring>
 
