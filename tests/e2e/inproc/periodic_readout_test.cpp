@@ -14,7 +14,7 @@
 #include "commands/sales/periodic_readout.h"
 #include "driver/program.h"
 #include "harness.h"
-#include "session/session_state.h"
+#include "state/session_state.h"
 
 using namespace e2e;
 
