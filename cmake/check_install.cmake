@@ -5,7 +5,10 @@ execute_process(COMMAND ${CMAKE_COMMAND} --install ${BUILD} --prefix ${PREFIX} R
 if(NOT wynik EQUAL 0)
   message(FATAL_ERROR "cmake --install failed: ${wynik}")
 endif()
-foreach(plik bin/karvo bin/karvo-sim bin/karvo-server bin/KOMENT.TXT lib/libkarvo.so include/karvo.h)
+foreach(plik bin/karvo bin/karvo-sim bin/karvo-server lib/libkarvo.so include/karvo.h share/karvo/KOMENT.TXT
+    share/karvo/devices/vin-t.txt share/karvo/demo.sh share/man/man1/karvo.1 share/man/man1/karvo-sim.1
+    share/man/man1/karvo-server.1 share/doc/karvo/guide.md share/doc/karvo/commands.md
+    share/doc/karvo/examples/KONFIG.TXT share/doc/karvo/examples/ports.conf)
   if(NOT EXISTS ${PREFIX}/${plik})
     message(FATAL_ERROR "not installed: ${plik}")
   endif()

@@ -7,6 +7,8 @@
 
 #include "driver/command_table.h"
 #include "platform/files.h"
+#include "platform/process.h"
+#include "session/session_state.h"
 
 const char* const WersjaBiblioteki = "WIN 8.55";
 
@@ -60,32 +62,37 @@ int ProgramGlowny(int argc, const char* const* argv) {
   if (o.KodRozkazu < 11 || o.KodRozkazu > 412) return 1;
   const PozycjaRozkazu* pozycja = ZnajdzRozkaz(o.KodRozkazu);
   if (!RozkazWybiera(pozycja)) return 0;
+  platforma::PrzechwytywanieSygnalowKonca();
   const uint8_t wynik = pozycja->ZPlikiemWynikowym ? pozycja->WejscieIWyjscie(o.Wejscie.c_str(), o.Wyjscie.c_str())
                                                    : pozycja->Wejscie(o.Wejscie.c_str());
-  DopisanieRaportuDoLogu();
+  // Only the report this run wrote goes to the log: one left by another run
+  // would give it a block that is not this run's.
+  DopisanieRaportuDoLogu(Sesja.ZapisanyRaport[0] ? Sesja.ZapisanyRaport : nullptr);
   WypisanieWyniku(o.Selektor, pozycja->NazwaWydruku ? pozycja->NazwaWydruku : pozycja->Nazwa, wynik);
   return 0;
 }
 
-uint8_t DopisanieRaportuDoLogu() {
-  std::FILE* raport = std::fopen(platforma::DopasowanaSciezka("raport.txt").c_str(), "rb");
-  if (!raport) {
+uint8_t DopisanieRaportuDoLogu(const char* raport) {
+  std::FILE* plik = raport ? std::fopen(platforma::DopasowanaSciezka(raport).c_str(), "rb") : nullptr;
+  if (!plik) {
     // "Nie można otworzyć pliku z raportem.\n" in code page 852
     std::fputs("Nie mo\xbe" "na otworzy\x86 pliku z raportem.\n", stderr);
     return 0;
   }
-  std::FILE* log = std::fopen(platforma::DopasowanaSciezka("karvo.log").c_str(), "ab");
-  if (!log) {
-    std::fclose(raport);
+  // One write of the whole block: the log never holds half of it, nor a block
+  // of another run in its middle.
+  std::string blok;
+  for (int c; (c = std::fgetc(plik)) != EOF;) blok.push_back(static_cast<char>(c));
+  std::fclose(plik);
+  blok += std::string(80, '-') + "\r\n";  // the log is a text file of the reference platform
+  const int32_t log = platforma::OtworzPlik(NAZWA_LOGU, 2, platforma::Udostepnianie::Zezwol);
+  const bool dopisano = log >= 0 && platforma::PiszPlik(log, blok.data(), blok.size()) == static_cast<long>(blok.size());
+  platforma::ZamknijPlik(log);
+  if (!dopisano) {
     // "Nie można otworzyć pliku LOG.\n" in code page 852
     std::fputs("Nie mo\xbe" "na otworzy\x86 pliku LOG.\n", stderr);
     return 0;
   }
-  for (int c; (c = std::fgetc(raport)) != EOF;) std::fputc(c, log);
-  std::fputs(std::string(80, '-').c_str(), log);
-  std::fputs("\r\n", log);  // the log is a text file of the reference platform
-  std::fclose(raport);
-  std::fclose(log);
   return 1;
 }
 

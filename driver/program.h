@@ -6,8 +6,10 @@
 // Runs the driver on a command line and returns the process exit code.
 int ProgramGlowny(int argc, const char* const* argv);
 
-// Appends raport.txt of the current directory to karvo.log; 1 on success.
-uint8_t DopisanieRaportuDoLogu();
+// Appends a report (raport.txt of the current directory unless named) and a
+// separator line to karvo.log; 1 on success. Without a report (nullptr: the
+// run wrote none) it says so on standard error and leaves the log alone.
+uint8_t DopisanieRaportuDoLogu(const char* raport = "raport.txt");
 
 // Prints the result message (format with %s for the name and %d for the code)
 // when the print selector is the digit 2.

@@ -115,6 +115,18 @@ KARVO_API uint8_t Karvo_KTowar(const char* wejscie) KARVO_AS("_KTowar");
 KARVO_API uint8_t Karvo_ZBlok(const char* wejscie) KARVO_AS("_ZBlok");
 KARVO_API uint8_t Karvo_ONNazwa(const char* wejscie, const char* wyjscie) KARVO_AS("_ONNazwa");
 KARVO_API uint8_t Karvo_KTowMax(const char* wejscie) KARVO_AS("_KTowMax");
+/* sales */
+KARVO_API uint8_t Karvo_OSprzed(const char* wejscie, const char* wyjscie) KARVO_AS("_OSprzed");
+KARVO_API uint8_t Karvo_Sorter(const char* wejscie) KARVO_AS("_Sorter");
+KARVO_API uint8_t Karvo_Paker(const char* wejscie, const char* wyjscie) KARVO_AS("_Paker");
+KARVO_API uint8_t Karvo_SortPak(const char* wejscie, const char* wyjscie) KARVO_AS("_SortPak");
+KARVO_API uint8_t Karvo_OOpak(const char* wejscie, const char* wyjscie) KARVO_AS("_OOpak");
+KARVO_API uint8_t Karvo_OTSprzed(const char* wejscie, const char* wyjscie) KARVO_AS("_OTSprzed");
+KARVO_API uint8_t Karvo_OTSpMax(const char* wejscie, const char* wyjscie) KARVO_AS("_OTSpMax");
+KARVO_API uint8_t Karvo_OObrRab(const char* wejscie, const char* wyjscie) KARVO_AS("_OObrRab");
+KARVO_API uint8_t Karvo_KSprOp(const char* wejscie) KARVO_AS("_KSprOp");
+KARVO_API uint8_t Karvo_OPSprzed(const char* wejscie, const char* wyjscie) KARVO_AS("_OPSprzed");
+KARVO_API uint8_t Karvo_OPSpRoz(const char* wejscie, const char* wyjscie) KARVO_AS("_OPSpRoz");
 
 #ifdef __cplusplus
 }

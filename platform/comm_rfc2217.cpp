@@ -24,6 +24,7 @@
 
 #include "platform/comm.h"
 #include "platform/comm_backends.h"
+#include "platform/process.h"
 
 namespace platforma {
 namespace {
@@ -60,7 +61,10 @@ enum class Stan : uint8_t { Nie, Tak, ChcemyTak };
 class LiniaRfc2217 final : public Linia {
  public:
   LiniaRfc2217(int gniazdo, int budzik) : gniazdo_(gniazdo), budzik_(budzik) {
-    odbiornik_ = std::thread([this] { Odbieraj(); });
+    odbiornik_ = std::thread([this] {
+      WatekBezSygnalowKonca();
+      Odbieraj();
+    });
   }
 
   ~LiniaRfc2217() override {

@@ -70,7 +70,6 @@ class LiniaTty final : public Linia {
   }
 
   ~LiniaTty() override {
-    ioctl(uchwyt_, TIOCNXCL);
     close(uchwyt_);
     close(budzik_);
     if (epoll_ >= 0) close(epoll_);
@@ -294,18 +293,17 @@ int OtworzLinieTty(const std::string& sciezka, std::unique_ptr<Linia>& linia, Ro
   };
   struct stat opis{};
   if (fstat(uchwyt, &opis) != 0 || !S_ISCHR(opis.st_mode)) return porzuc(ENOTTY, RodzajBleduOtwarcia::ZlyUchwyt);
-  // Root ignores TIOCEXCL, so the advisory lock is what keeps a port to one user.
+  // The port is kept to one driver by a lock that the kernel drops with the
+  // process. The tty's own exclusive flag is not used: it stays on the device
+  // when a killed process leaves it set while something else holds the tty
+  // open (the far side of a pseudo-terminal, a port server), and every later
+  // open by a user other than root then fails.
   if (flock(uchwyt, LOCK_EX | LOCK_NB) != 0) {
     const int kod = errno == EWOULDBLOCK ? EBUSY : errno;
     return porzuc(kod, RodzajBledu(kod));
   }
-  ioctl(uchwyt, TIOCEXCL);
   const int budzik = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
-  if (budzik < 0) {
-    const int kod = errno;
-    ioctl(uchwyt, TIOCNXCL);
-    return porzuc(kod, RodzajBleduOtwarcia::Inny);
-  }
+  if (budzik < 0) return porzuc(errno, RodzajBleduOtwarcia::Inny);
   linia = std::make_unique<LiniaTty>(uchwyt, budzik);
   rodzaj = RodzajBleduOtwarcia::Brak;
   return 0;

@@ -7,6 +7,8 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <climits>
+#include <cstdlib>
 #include <mutex>
 #include <unordered_map>
 
@@ -184,7 +186,28 @@ std::string DopasowanieSkladnikow(const std::string& sciezka) {
   return wynik;
 }
 
+// The directory of a resolved path as the kernel names it, and the last component.
+bool KatalogINazwa(const std::string& sciezka, std::string& katalog, std::string& nazwa) {
+  const std::size_t ukosnik = sciezka.rfind('/');
+  const std::string czesc = ukosnik == std::string::npos ? "." : ukosnik == 0 ? "/" : sciezka.substr(0, ukosnik);
+  nazwa = ukosnik == std::string::npos ? sciezka : sciezka.substr(ukosnik + 1);
+  char rzeczywista[PATH_MAX];
+  if (nazwa.empty() || !realpath(czesc.c_str(), rzeczywista)) return false;
+  katalog = rzeczywista;
+  return true;
+}
+
 }  // namespace
+
+bool TenSamPlik(const char* a, const char* b) {
+  const std::string pa = DopasowanaSciezka(a), pb = DopasowanaSciezka(b);
+  if (pa.empty() || pb.empty()) return false;
+  struct stat sa {}, sb {};
+  if (stat(pa.c_str(), &sa) == 0 && stat(pb.c_str(), &sb) == 0) return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+  std::string katalogA, nazwaA, katalogB, nazwaB;
+  return KatalogINazwa(pa, katalogA, nazwaA) && KatalogINazwa(pb, katalogB, nazwaB) && katalogA == katalogB &&
+         RowneBezWielkosciLiter(nazwaA, nazwaB.c_str());
+}
 
 int32_t OtworzPlik(const char* sciezka, uint8_t tryb, Udostepnianie udostepnianie) {
   const int flagi = FlagiTrybu(tryb);

@@ -28,6 +28,10 @@ bool ZmienKatalog(const char* sciezka);
 // True when the path names an existing directory.
 bool KatalogIstnieje(const char* sciezka);
 
+// True when both names lead to one file: the same file when both exist, else
+// the same name but for case in the same directory (so one would create it).
+bool TenSamPlik(const char* a, const char* b);
+
 // The path to open: "\" becomes "/"; an exact match wins, otherwise each
 // component is matched case-insensitively in its directory; from the first
 // component that matches nothing on, the path is kept as given (a new file

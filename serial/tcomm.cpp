@@ -194,6 +194,13 @@ int32_t TComm::CzyscBuforOdbiorczy() {
   return linia ? linia->Czysc(false, true) : 0;
 }
 
+uint32_t TComm::BajtyWKolejceWejscia() {
+  std::lock_guard<std::recursive_mutex> b(blokada_);
+  const auto linia = Linia();
+  if (!linia || linia->WyczyscBledy(FlagiBledow, StanKolejek) != 0) return 0;
+  return StanKolejek.wejscie;
+}
+
 uint32_t TComm::ZapisDoPortu(uint8_t bajt) {
   StanWinserii& stan = Winseria();
   ZadanieZapisu.Resetuj();

@@ -31,6 +31,9 @@ class TComm {
   int32_t UstawCzasyMs(uint32_t zapisMs, uint32_t odczytMs);
   int32_t CzyscBuforNadawczy();
   int32_t CzyscBuforOdbiorczy();
+  // Bytes waiting in the input queue, as clearing the line errors reports
+  // them (the errors are kept in FlagiBledow); 0 when the port is not open.
+  uint32_t BajtyWKolejceWejscia();
 
   // Run by the write/read worker: one transfer each, the bytes moved as result.
   uint32_t ZapisDoPortu(uint8_t bajt);

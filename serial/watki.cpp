@@ -1,5 +1,6 @@
 #include "serial/watki.h"
 
+#include "platform/process.h"
 #include "platform/thread_priority.h"
 #include "serial/stan_winserii.h"
 #include "serial/tcomm.h"
@@ -8,6 +9,7 @@ TWatek::~TWatek() { CzekajNaKoniec(); }
 
 void TWatek::Uruchom() {
   watek_ = std::thread([this] {
+    platforma::WatekBezSygnalowKonca();
     platforma::PriorytetKrytycznyWatku();
     Wykonaj();
   });

@@ -6,6 +6,7 @@
 #include "include/karvo.h"
 #include "platform/clock.h"
 #include "platform/comm.h"
+#include "serial/kolejka_wejscia.h"
 #include "serial/komunikaty.h"
 #include "serial/ostatni_blad.h"
 #include "serial/stan_winserii.h"
@@ -85,6 +86,11 @@ bool UstawLinie(platforma::Sterowanie linia, bool wlaczona) {
 }
 
 }  // namespace
+
+uint32_t BajtyWKolejceWejscia() {
+  TComm* port = WybranyPort();
+  return port != nullptr ? port->BajtyWKolejceWejscia() : 0;
+}
 
 extern "C" {
 

@@ -20,6 +20,8 @@ platforma::PunktMagistrali Punkt;
 // Set when a SUSPEND closed the link, so that RESUME reopens only that.
 bool LaczeZamknieteNaRozkaz = false;
 
+constexpr int CzuwanieWstrzymanego = 200;  // ms a suspended driver sleeps between looks at the signals
+
 uint32_t IdentyfikatorWKomunikatach() {
   return Sesja.IdentyfikatorSterownika ? static_cast<uint32_t>(Sesja.IdentyfikatorSterownika)
                                        : platforma::IdentyfikatorProcesu();
@@ -94,6 +96,13 @@ bool WykonanieRozkazuSerwera(char litera) {
   }
 }
 
+// A signal that asks the process to end breaks the command as the Server does.
+bool PrzerwanieSygnalem() {
+  if (!platforma::SygnalKonca()) return false;
+  UstawBlad(PrzerwaniePrzezSerwer);
+  return true;
+}
+
 }  // namespace
 
 void OtwarcieKanaluSerwera(int32_t numer) {
@@ -140,16 +149,18 @@ char OdebranieRozkazu(uint32_t* wartosc) {
 }
 
 void ObslugaSerweraPrzedRozkazem() {
-  if (!KanalSerweraOtwarty()) return;
+  if (PrzerwanieSygnalem() || !KanalSerweraOtwarty()) return;
   for (;;) {
     uint32_t wartosc = 0;
     const char litera = OdebranieRozkazu(&wartosc);
     if (litera && !WykonanieRozkazuSerwera(litera)) return;
     if (!Sesja.Wstrzymany) return;
     // Suspended: sleep until the next message arrives. A channel that broke
-    // meanwhile cannot resume us, so stop waiting for it.
+    // meanwhile cannot resume us, so stop waiting for it. The sleep is cut
+    // short now and then, so that a signal that came just before it is seen.
     if (!KanalSerweraOtwarty()) return;
-    Punkt.Czekaj(-1);
+    Punkt.Czekaj(CzuwanieWstrzymanego);
+    if (PrzerwanieSygnalem()) return;
   }
 }
 

@@ -21,9 +21,10 @@ uint8_t WyslanieKomunikatu(char litera, uint32_t wartosc);
 // waiting; 0 when none waits. Every other message on the way is dropped.
 char OdebranieRozkazu(uint32_t* wartosc);
 // Before every attempt of every request: obeys pending Server commands and
-// waits while suspended; the outcome is the current ResultCode (56 on BREAK,
-// 54 on an unknown command, the link's code when RESUME could not reopen it):
-// the request is sent only while it is 0.
+// waits while suspended; the outcome is the current ResultCode (56 on BREAK
+// and on a signal that asks the process to end, also without a Server, 54 on
+// an unknown command, the link's code when RESUME could not reopen it): the
+// request is sent only while it is 0.
 void ObslugaSerweraPrzedRozkazem();
 // After every request: counts it and sends COUNTER by period.
 void ZliczenieRozkazu();

@@ -46,14 +46,20 @@ bool ZastrzezonaNazwa(const char* nazwa) {
   return false;
 }
 
+// The log is the driver's own file too: written as the output it would lose
+// its history, and it may be named in any case or by any path.
+bool NazwaWlasnegoPliku(const char* nazwa) {
+  return ZastrzezonaNazwa(nazwa) || platforma::TenSamPlik(nazwa, NAZWA_LOGU);
+}
+
 void SprawdzenieNazwPlikow() {
   const char* wejscie = NazwaPlikuWejsciowegoLubNic();
   if (!wejscie) return UstawBlad(BrakNazwyWejscia);
-  if (ZastrzezonaNazwa(wejscie)) return UstawBlad(ZastrzezonaNazwaWejscia);
+  if (NazwaWlasnegoPliku(wejscie)) return UstawBlad(ZastrzezonaNazwaWejscia);
   if (!Sesja.JestPlikWynikowy) return;
   const char* wyjscie = NazwaPlikuWyjsciowegoLubNic();
   if (!wyjscie) return UstawBlad(BrakNazwyWyjscia);
-  if (ZastrzezonaNazwa(wyjscie)) return UstawBlad(ZastrzezonaNazwaWyjscia);
+  if (NazwaWlasnegoPliku(wyjscie)) return UstawBlad(ZastrzezonaNazwaWyjscia);
   if (NapisyRowne(wyjscie, wejscie)) return UstawBlad(WyjscieRowneWejsciu);
 }
 
@@ -196,14 +202,20 @@ void ZapisanieRaportu() {
     if (!ZapisanieNaglowka(Sesja.UchwytRaportu) && BrakBledu()) UstawBlad(BladZapisuRaportu);
     ZamknieciePliku(&Sesja.UchwytRaportu);
     if (Sesja.BiezacyWynik == KodBledu(BladZapisuRaportu)) platforma::UsunPlik(sciezka);
+    else KopiujDoNapisu(Sesja.ZapisanyRaport, sciezka);
     return;
   }
   if (Sesja.BiezacyWynik == KodBledu(BladUtworzeniaRaportu)) return;
   int32_t uchwyt = -1;
-  if (!(sciezka[0] && OtwartoPlik(&uchwyt, sciezka, 1)) && !OtwartoPlik(&uchwyt, "RAPORT.TXT", 1)) return;
+  if (!(sciezka[0] && OtwartoPlik(&uchwyt, sciezka, 1))) {
+    sciezka = "RAPORT.TXT";
+    if (!OtwartoPlik(&uchwyt, sciezka, 1)) return;
+  }
   const bool zapisano = ZapisanieNaglowka(uchwyt);
   ZamknieciePliku(&uchwyt);
+  // Only the file written here goes: the configured one may be another run's report.
   if (!zapisano) platforma::UsunPlik(sciezka);
+  else KopiujDoNapisu(Sesja.ZapisanyRaport, sciezka);
 }
 
 // ---- the "$$$" archive -------------------------------------------------------

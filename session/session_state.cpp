@@ -10,6 +10,7 @@ DaneProcesu Proces;
 
 void ZerowanieDanychSesji() {
   for (auto& slot : Sesja.NazwyPlikowSesji) std::memset(slot, 0, DLUGOSC_NAPISU);
+  std::memset(Sesja.ZapisanyRaport, 0, DLUGOSC_NAPISU);
   const int wiersze = Sesja.PelnaSesja ? 3 : 2;
   for (int i = 0; i < wiersze; ++i) std::memset(Sesja.WierszeNaglowka[i], 0, DLUGOSC_NAPISU);
   Sesja.UchwytWejscia = Sesja.UchwytWyjscia = Sesja.UchwytKonfig = -1;

@@ -16,6 +16,8 @@ using Napis = char[DLUGOSC_NAPISU];
 enum SlotNazwy : uint8_t { NazwaFunkcji = 0, NazwaPlikuWejsciowego = 1, NazwaPlikuWyjsciowego = 2, NazwaPlikuSerwera = 3 };
 enum PlikSterownika : uint8_t { PlikKonfig = 0, PlikRaport = 1, PlikKoment = 2, PlikModkonf = 3, PlikEcrtbuf = 4 };
 enum WierszNaglowka : uint8_t { NaglowekKonfiguracji = 0, WierszWyniku = 1, NaglowekUrzadzenia = 2 };
+// The log in the current directory that the program appends every report to.
+constexpr const char* NAZWA_LOGU = "karvo.log";
 
 // Link settings taken from the register's KONFIG.TXT line.
 struct UstawieniaLacza {
@@ -51,6 +53,7 @@ struct DaneSesji {
   Napis PlikiSterownika[5]{};
   Napis ZastrzezoneNazwy[5]{};
   Napis WierszeNaglowka[3]{};
+  Napis ZapisanyRaport{};  // where this command wrote its report; empty when it wrote none
 
   int32_t UchwytWejscia = -1, UchwytWyjscia = -1, UchwytKonfig = -1, UchwytRaportu = -1, UchwytBufora = -1,
           UchwytSerwera = -1;

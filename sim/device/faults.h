@@ -15,7 +15,10 @@
 //            ack=B              the byte B instead of the acknowledgement, nothing more
 //            garbage[=N]        N bytes of garbage instead of the first answer (N: its length)
 //            raw=B,B,...        these bytes instead of the first answer
-//            late=MS            the first answer starts MS milliseconds late
+//            late=MS            the first answer starts MS milliseconds late; it stays
+//                               pending meanwhile, also when the driver retries or goes
+//                               away and the next one comes, and what the register
+//                               answers after it waits behind it
 //            cut=N              only the first N bytes of the whole answer are sent
 //            eor=R              records from number R on do not exist (end of records)
 //            status=S[,B...]    status S and the bytes B instead of the second answer

@@ -1,5 +1,6 @@
 #include "device/register.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace sim {
@@ -52,7 +53,7 @@ void Kasa::Odebrano(std::span<const uint8_t> bajty, Nadajnik& wyjscie, Zegar::ti
         termin_ = teraz + ustawienia_.czasBajtu;
         if (rozkaz_->parametryWedlugPoczatku)
           oczekiwane_ = std::max(parametry_.size(), rozkaz_->parametryWedlugPoczatku(stan_, parametry_));
-        if (parametry_.size() == oczekiwane_) Zakoncz(wyjscie);
+        if (parametry_.size() == oczekiwane_) Zakoncz(wyjscie, teraz);
         break;
     }
   }
@@ -150,21 +151,22 @@ void Kasa::Rozpocznij(uint8_t kod, Nadajnik& wyjscie, Zegar::time_point teraz) {
     opis = "refused: the register does not know this request";
   }
   if (!pierwsza.empty()) {
-    Opoznij(wyjscie, opoznienie);
+    Opoznij(wyjscie, opoznienie, teraz);
     Wyslij(wyjscie, std::move(pierwsza), opis);
   }
   if (zamiana || !zna) return;
 
   oczekiwane_ = LiczbaParametrow(*rozkaz_, stan_);
   if (oczekiwane_ == 0) {
-    Zakoncz(wyjscie);
+    Zakoncz(wyjscie, teraz);
     return;
   }
   faza_ = Faza::Parametry;
-  termin_ = teraz + ustawienia_.czasBajtu;
+  // The driver can answer an acknowledgement only once it has had it.
+  termin_ = std::max(teraz, wolnaOd_) + ustawienia_.czasBajtu;
 }
 
-void Kasa::Zakoncz(Nadajnik& wyjscie) {
+void Kasa::Zakoncz(Nadajnik& wyjscie, Zegar::time_point teraz) {
   faza_ = Faza::Bezczynna;
   if (!parametry_.empty()) dziennik_.Bajty(nazwa_, Kierunek::DoUrzadzenia, parametry_, "parameters");
   const Usterka* zamiana = nullptr;
@@ -209,14 +211,18 @@ void Kasa::Zakoncz(Nadajnik& wyjscie) {
     }
   }
   if (druga.empty()) return;
-  Opoznij(wyjscie, opoznienie);
+  Opoznij(wyjscie, opoznienie, teraz);
   Wyslij(wyjscie, std::move(druga), opis);
 }
 
-void Kasa::Opoznij(Nadajnik& wyjscie, const Usterka* u) {
+// The answer stays pending this long; the line goes on carrying what the
+// driver sends meanwhile.
+void Kasa::Opoznij(Nadajnik& wyjscie, const Usterka* u, Zegar::time_point teraz) {
   if (!u) return;
   Usterka_(*u);
-  wyjscie.Czekaj(std::chrono::milliseconds(u->liczba));
+  const std::chrono::milliseconds czas(u->liczba);
+  wyjscie.Czekaj(czas);
+  wolnaOd_ = std::max(wolnaOd_, teraz + czas);
 }
 
 void Kasa::Wyslij(Nadajnik& wyjscie, Bajty bajty, const char* opis) {

@@ -51,9 +51,9 @@ class Kasa {
   enum class Faza { Bezczynna, Kod, Parametry };
 
   void Rozpocznij(uint8_t kod, Nadajnik& wyjscie, Zegar::time_point teraz);
-  void Zakoncz(Nadajnik& wyjscie);
+  void Zakoncz(Nadajnik& wyjscie, Zegar::time_point teraz);
   void Wyslij(Nadajnik& wyjscie, Bajty bajty, const char* opis);
-  void Opoznij(Nadajnik& wyjscie, const Usterka* u);
+  void Opoznij(Nadajnik& wyjscie, const Usterka* u, Zegar::time_point teraz);
   Bajty Smieci(size_t ile) const;
   void Usterka_(const Usterka& u);
   void Szum();
@@ -68,6 +68,7 @@ class Kasa {
 
   Faza faza_ = Faza::Bezczynna;
   Zegar::time_point termin_{};
+  Zegar::time_point wolnaOd_{};  // when the last late answer leaves the register
   Bajty szum_;  // bytes ignored while waiting for an escape byte, logged together
 
   // The exchange under way.

@@ -38,6 +38,12 @@ int CzasOczekiwania(std::optional<Zegar::time_point> termin, int maksimum) {
   return ms < maksimum ? static_cast<int>(ms) : maksimum;
 }
 
+std::optional<Zegar::time_point> Wczesniejszy(std::optional<Zegar::time_point> a, std::optional<Zegar::time_point> b) {
+  if (!a) return b;
+  if (!b) return a;
+  return *a < *b ? a : b;
+}
+
 bool RozdzielAdres(const std::string& tekst, std::string& host, uint16_t& port) {
   const size_t dwukropek = tekst.rfind(':');
   if (dwukropek == std::string::npos || dwukropek == 0) return false;

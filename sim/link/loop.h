@@ -15,6 +15,8 @@ void Zatrzymaj();
 
 // Milliseconds to wait in poll: until the deadline, at most maksimum.
 int CzasOczekiwania(std::optional<Zegar::time_point> termin, int maksimum);
+// The earlier of two deadlines, either of which may be missing.
+std::optional<Zegar::time_point> Wczesniejszy(std::optional<Zegar::time_point> a, std::optional<Zegar::time_point> b);
 
 // "HOST:PORT" split; nothing on a bad port.
 bool RozdzielAdres(const std::string& tekst, std::string& host, uint16_t& port);

@@ -111,12 +111,14 @@ void LaczePty::Dzialaj(Linia& linia, Dziennik& dziennik, uint32_t baud) {
     termios t{};
     if (::tcgetattr(master_, &t) == 0) linia.Predkosc(Baud(::cfgetospeed(&t)));
     pollfd p{master_, POLLIN, 0};
-    const int n = ::poll(&p, 1, CzasOczekiwania(linia.Termin(), 50));
+    const int n = ::poll(&p, 1, CzasOczekiwania(Wczesniejszy(linia.Termin(), wyjscie.Termin()), 50));
     const Zegar::time_point teraz = Zegar::now();
     if (n > 0 && (p.revents & POLLIN)) {
       const ssize_t ile = ::read(master_, bufor, sizeof bufor);
       if (ile > 0) linia.Odebrano(std::span<const uint8_t>(bufor, static_cast<size_t>(ile)), wyjscie, teraz);
     }
+    // A late answer goes out when it is due, whoever holds the line by then.
+    wyjscie.Wypchnij(Zegar::now());
     linia.Sprawdz(Zegar::now());
   }
 }

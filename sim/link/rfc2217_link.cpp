@@ -70,6 +70,10 @@ void LaczeRfc2217::Dzialaj(UrzadzenieLinii& linia, Dziennik& dziennik, uint32_t 
       if (!z.dane.empty()) linia_.Odebrano(z.dane, *wyjscie_, Zegar::now());
       return polaczony;
     }
+    std::optional<Zegar::time_point> Termin() const override { return wyjscie_ ? wyjscie_->Termin() : std::nullopt; }
+    void Wypchnij(Zegar::time_point teraz) override {
+      if (wyjscie_) wyjscie_->Wypchnij(teraz);
+    }
     void Rozlaczono() override {
       wyjscie_.reset();
       serwer_.reset();

@@ -16,6 +16,31 @@ Zegar::time_point Tempo::NastepnyBajt(Zegar::time_point teraz) {
 }
 
 void NadajnikStrumienia::Wyslij(std::span<const uint8_t> bajty) {
+  if (czekajace_.empty() && nieWczesniej_ <= Zegar::now()) {
+    Nadaj(bajty);
+    return;
+  }
+  // Never ahead of what already waits: the line carries bytes in order.
+  const Zegar::time_point kiedy = czekajace_.empty() ? nieWczesniej_ : std::max(nieWczesniej_, czekajace_.back().kiedy);
+  czekajace_.push_back({kiedy, std::vector<uint8_t>(bajty.begin(), bajty.end())});
+}
+
+void NadajnikStrumienia::Czekaj(std::chrono::milliseconds czas) { nieWczesniej_ = Zegar::now() + czas; }
+
+std::optional<Zegar::time_point> NadajnikStrumienia::Termin() const {
+  if (czekajace_.empty()) return std::nullopt;
+  return czekajace_.front().kiedy;
+}
+
+void NadajnikStrumienia::Wypchnij(Zegar::time_point teraz) {
+  while (!czekajace_.empty() && czekajace_.front().kiedy <= teraz) {
+    const Czekajace c = std::move(czekajace_.front());
+    czekajace_.pop_front();
+    Nadaj(c.bajty);
+  }
+}
+
+void NadajnikStrumienia::Nadaj(std::span<const uint8_t> bajty) {
   if (!tempo_.Wlaczone()) {
     Zapisz(bajty);
     return;
@@ -25,7 +50,5 @@ void NadajnikStrumienia::Wyslij(std::span<const uint8_t> bajty) {
     Zapisz(bajty.subspan(i, 1));
   }
 }
-
-void NadajnikStrumienia::Czekaj(std::chrono::milliseconds czas) { std::this_thread::sleep_for(czas); }
 
 }  // namespace sim

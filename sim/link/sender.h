@@ -5,7 +5,10 @@
 
 #include <chrono>
 #include <cstdint>
+#include <deque>
+#include <optional>
 #include <span>
+#include <vector>
 
 namespace sim {
 
@@ -15,7 +18,7 @@ class Nadajnik {
  public:
   virtual ~Nadajnik() = default;
   virtual void Wyslij(std::span<const uint8_t> bajty) = 0;
-  // The device keeps the line quiet for this long (a late answer).
+  // The bytes sent next leave this much later (a late answer).
   virtual void Czekaj(std::chrono::milliseconds czas) = 0;
 };
 
@@ -34,18 +37,33 @@ class Tempo {
   Zegar::time_point wolnaOd_{};
 };
 
-// A sender that writes to a byte stream through Zapisz, paced when asked.
+// A sender that writes to a byte stream through Zapisz, paced when asked. A
+// late answer does not stop the simulator: its bytes wait here, and whatever
+// the device sends after them waits behind them, while the device goes on
+// hearing the line (a driver that retries, or a new driver on the same line).
 class NadajnikStrumienia : public Nadajnik {
  public:
   explicit NadajnikStrumienia(uint32_t baud) : tempo_(baud) {}
   void Wyslij(std::span<const uint8_t> bajty) override;
   void Czekaj(std::chrono::milliseconds czas) override;
+  // When the first waiting bytes are due, if any wait.
+  std::optional<Zegar::time_point> Termin() const;
+  // Sends the waiting bytes that are due by teraz.
+  void Wypchnij(Zegar::time_point teraz);
 
  protected:
   virtual void Zapisz(std::span<const uint8_t> bajty) = 0;
 
  private:
+  struct Czekajace {
+    Zegar::time_point kiedy;
+    std::vector<uint8_t> bajty;
+  };
+  void Nadaj(std::span<const uint8_t> bajty);
+
   Tempo tempo_;
+  Zegar::time_point nieWczesniej_{};
+  std::deque<Czekajace> czekajace_;
 };
 
 }  // namespace sim

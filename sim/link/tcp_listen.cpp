@@ -65,7 +65,7 @@ void JedenKlient(int nasluch, int fd, KlientTcp& klient, UrzadzenieLinii& urzadz
   uint8_t bufor[1024];
   while (!Zatrzymano()) {
     pollfd fds[2] = {{fd, POLLIN, 0}, {nasluch, POLLIN, 0}};
-    const int n = ::poll(fds, 2, CzasOczekiwania(urzadzenie.Termin(), 50));
+    const int n = ::poll(fds, 2, CzasOczekiwania(Wczesniejszy(urzadzenie.Termin(), klient.Termin()), 50));
     if (n > 0 && (fds[0].revents & (POLLIN | POLLHUP | POLLERR))) {
       const ssize_t ile = ::recv(fd, bufor, sizeof bufor, 0);
       if (ile < 0 && errno == EINTR) continue;
@@ -78,6 +78,7 @@ void JedenKlient(int nasluch, int fd, KlientTcp& klient, UrzadzenieLinii& urzadz
       if (drugi >= 0) ::close(drugi);
       dziennik.Zdarzenie(kto, std::string("second client turned away: ") + coZajete);
     }
+    klient.Wypchnij(Zegar::now());
     urzadzenie.Sprawdz(Zegar::now());
   }
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 
@@ -28,6 +29,9 @@ class KlientTcp {
   virtual bool Odebrano(int fd, std::span<const uint8_t> bajty) = 0;
   // The client has gone (its socket is already closed).
   virtual void Rozlaczono() = 0;
+  // Late answers waiting for the client: when the first is due, and sending those due.
+  virtual std::optional<Zegar::time_point> Termin() const { return std::nullopt; }
+  virtual void Wypchnij(Zegar::time_point) {}
 };
 
 // Serves clients one after another until the simulator is asked to stop; a

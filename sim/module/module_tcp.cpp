@@ -48,6 +48,10 @@ void LaczeModuluTcp::Dzialaj(UrzadzenieLinii& modul, Dziennik& dziennik) {
       modul_.Odebrano(bajty, *wyjscie_, Zegar::now());
       return true;
     }
+    std::optional<Zegar::time_point> Termin() const override { return wyjscie_ ? wyjscie_->Termin() : std::nullopt; }
+    void Wypchnij(Zegar::time_point teraz) override {
+      if (wyjscie_) wyjscie_->Wypchnij(teraz);
+    }
     void Rozlaczono() override {
       wyjscie_.reset();
       modul_.Przerwij();

@@ -224,17 +224,74 @@ std::string Srodowisko::Wejscie(int numerKasy, const std::vector<std::string>& d
   return tekst;
 }
 
-WynikKarvo Srodowisko::Karvo(int kod, const std::string& wejscie, const std::string& wyjscie,
-                             std::chrono::milliseconds limit) const {
+std::vector<std::string> Srodowisko::ArgumentyKarvo(int kod, const std::string& wejscie,
+                                                    const std::string& wyjscie) const {
   std::vector<std::string> argumenty{KARVO_BINARY, "/K" + std::to_string(kod), "/F" + wejscie};
   if (!wyjscie.empty()) argumenty.push_back("/W" + wyjscie);
-  WynikKarvo w;
-  w.kodWyjscia = Uruchom(argumenty, katalog_.Sciezka(), {"KARVO_PLATFORM_DIR=" + katalog_.Sciezka()}, limit, w.konsola);
+  return argumenty;
+}
+
+void Srodowisko::OdczytajPliki(WynikKarvo& w, const std::string& wyjscie) const {
   w.przekroczonyCzas = w.kodWyjscia == -1;
   if (!wyjscie.empty()) w.wyjscie = CzytajPlik(Sciezka(wyjscie));
   w.raport = CzytajPlik(Sciezka("RAPORT.TXT"));
   w.log = CzytajPlik(Sciezka("karvo.log"));
+}
+
+WynikKarvo Srodowisko::Karvo(int kod, const std::string& wejscie, const std::string& wyjscie,
+                             std::chrono::milliseconds limit) const {
+  return KarvoPrzez({}, kod, wejscie, wyjscie, limit);
+}
+
+WynikKarvo Srodowisko::KarvoPrzez(const std::vector<std::string>& przedrostek, int kod, const std::string& wejscie,
+                                  const std::string& wyjscie, std::chrono::milliseconds limit) const {
+  std::vector<std::string> argumenty = przedrostek;
+  for (auto& a : ArgumentyKarvo(kod, wejscie, wyjscie)) argumenty.push_back(std::move(a));
+  WynikKarvo w;
+  w.kodWyjscia = Uruchom(argumenty, katalog_.Sciezka(), {"KARVO_PLATFORM_DIR=" + katalog_.Sciezka()}, limit, w.konsola);
+  OdczytajPliki(w, wyjscie);
   return w;
+}
+
+KarvoWTle::KarvoWTle(const Srodowisko& env, int kod, const std::string& wejscie, const std::string& wyjscie)
+    : env_(env), wyjscie_(wyjscie) {
+  char nazwa[] = "/tmp/karvo-e2e-out-XXXXXX";
+  konsola_ = ::mkstemp(nazwa);
+  ::unlink(nazwa);
+  pid_ = Start(env.ArgumentyKarvo(kod, wejscie, wyjscie), env.Katalog().Sciezka(),
+               {"KARVO_PLATFORM_DIR=" + env.Katalog().Sciezka()}, konsola_, konsola_);
+}
+
+KarvoWTle::~KarvoWTle() {
+  if (pid_ > 0) Zabij(pid_);
+  if (konsola_ >= 0) ::close(konsola_);
+}
+
+void KarvoWTle::Sygnal(int numer) const {
+  if (pid_ > 0) ::kill(pid_, numer);
+}
+
+WynikKarvo KarvoWTle::Koniec(std::chrono::milliseconds limit) {
+  WynikKarvo w;
+  if (pid_ > 0) {
+    w.kodWyjscia = CzekajNaKoniec(pid_, limit);
+    if (w.kodWyjscia == -1) Zabij(pid_);
+    pid_ = -1;
+  }
+  ::lseek(konsola_, 0, SEEK_SET);
+  char bufor[4096];
+  for (ssize_t n; (n = ::read(konsola_, bufor, sizeof bufor)) > 0;) w.konsola.append(bufor, static_cast<size_t>(n));
+  env_.OdczytajPliki(w, wyjscie_);
+  return w;
+}
+
+bool CzekajNaRozkaz(const Symulator& sim, uint8_t kod, int ile, std::chrono::milliseconds limit) {
+  const auto koniec = std::chrono::steady_clock::now() + limit;
+  while (IleRazy(sim.Dziennik(), kod) < ile) {
+    if (std::chrono::steady_clock::now() >= koniec) return false;
+    std::this_thread::sleep_for(5ms);
+  }
+  return true;
 }
 
 Stanowisko::Stanowisko() { Plik("KOMENT.TXT", CzytajPlik(std::string(KARVO_SOURCE_DIR) + "/share/KOMENT.TXT")); }

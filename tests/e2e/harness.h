@@ -122,6 +122,12 @@ class Srodowisko {
   // karvo /K<kod> /F<wejscie> [/W<wyjscie>].
   WynikKarvo Karvo(int kod, const std::string& wejscie, const std::string& wyjscie = "",
                    std::chrono::milliseconds limit = std::chrono::seconds(20)) const;
+  // The same run through another program that starts it (setpriv, to run it as another user).
+  WynikKarvo KarvoPrzez(const std::vector<std::string>& przedrostek, int kod, const std::string& wejscie,
+                        const std::string& wyjscie = "", std::chrono::milliseconds limit = std::chrono::seconds(20)) const;
+  // The command line of such a run, and its files read back after it.
+  std::vector<std::string> ArgumentyKarvo(int kod, const std::string& wejscie, const std::string& wyjscie) const;
+  void OdczytajPliki(WynikKarvo& w, const std::string& wyjscie) const;
 
   // How the driver reaches a communication module (KONFIG.TXT field 5).
   struct ParametryModulu {
@@ -143,6 +149,30 @@ class Srodowisko {
   KatalogTymczasowy katalog_;
   mutable std::string pole5_;
 };
+
+// karvo started in the background, so that the test can signal it while it
+// talks to the register; killed at the end when the test did not wait for it.
+class KarvoWTle {
+ public:
+  KarvoWTle(const Srodowisko& env, int kod, const std::string& wejscie, const std::string& wyjscie = "");
+  ~KarvoWTle();
+  KarvoWTle(const KarvoWTle&) = delete;
+  KarvoWTle& operator=(const KarvoWTle&) = delete;
+  void Sygnal(int numer) const;
+  // Waits for the end (killed at the limit) and reads the run's files.
+  WynikKarvo Koniec(std::chrono::milliseconds limit = std::chrono::seconds(20));
+
+ private:
+  const Srodowisko& env_;
+  std::string wyjscie_;
+  pid_t pid_ = -1;
+  int konsola_ = -1;
+};
+
+// Waits until the register has received the driver's request with this code
+// ile times (at most limit, then false): the driver is then inside that exchange.
+bool CzekajNaRozkaz(const Symulator& sim, uint8_t kod, int ile = 1,
+                    std::chrono::milliseconds limit = std::chrono::seconds(10));
 
 // ---- what the report checks of several test files share ----
 

@@ -121,6 +121,23 @@ TEST(SymulatorPty, ALateAnswerComesAfterTheDriverWouldHaveGivenUp) {
   EXPECT_GE(std::chrono::steady_clock::now() - start, 350ms);
 }
 
+// The register answers when it is ready, whoever holds the line by then: a
+// late answer reaches the next client, and a retry's answer follows it.
+TEST(SymulatorPty, ALateAnswerStaysPendingForTheNextClientAndTheRetryFollowsIt) {
+  KatalogTymczasowy katalog;
+  Symulator sim(katalog, {.urzadzenia = {"vin-t.txt"}, .usterki = {"0xC0,n=1:late=300"}});
+  ASSERT_TRUE(sim.Gotowy());
+  {
+    StrumienPty pierwszy;
+    ASSERT_TRUE(pierwszy.Otworz(sim.Dowiazanie()));
+    EXPECT_TRUE(Rozkaz(pierwszy, 0xC0, 3, {}, 0, 50ms).brakPierwszej);
+  }
+  StrumienPty nastepny;
+  ASSERT_TRUE(nastepny.Otworz(sim.Dowiazanie()));
+  ASSERT_TRUE(nastepny.Wyslij({0x1B, 0xC0}));
+  EXPECT_EQ(nastepny.CzytajDo(6, 2s), (Bajty{0x06, '0', '7', 0x06, '0', '7'}));
+}
+
 TEST(SymulatorPty, ReadsFaultsFromAScriptFile) {
   KatalogTymczasowy katalog;
   ZapiszPlik(katalog / "faults.txt", "; the register refuses its number twice\r\n$0xC0,n=1-2:refuse\r\n");

@@ -221,3 +221,16 @@ TEST(Kasa, ARequestWithoutAcknowledgementTakesItsParametersAtOnce) {
   EXPECT_EQ(wyjscie.Odbierz(), (Bajty{0x31, 0x32}));
   EXPECT_TRUE(kasa.Bezczynna());
 }
+
+// A late acknowledgement of a write leaves the driver its full time for the
+// parameters, counted from when the acknowledgement goes out.
+TEST(Kasa, WaitsForParametersFromWhenALateAcknowledgementLeaves) {
+  Stanowisko s(simtest::Stan("vin-t.txt"), simtest::Usterki({"0x43:late=2000"}));
+  const auto start = sim::Zegar::now();
+  s.kasa.Odebrano(Bajty{0x1B, 0x43}, s.wyjscie, start);
+  EXPECT_EQ(s.wyjscie.pauzy, std::vector<long>{2000});
+  s.kasa.Sprawdz(start + std::chrono::milliseconds(2300));
+  ASSERT_FALSE(s.kasa.Bezczynna());
+  s.kasa.Odebrano(Bajty{'4', '2'}, s.wyjscie, start + std::chrono::milliseconds(2300));
+  EXPECT_EQ(s.kasa.Stan().numer, "42");
+}

@@ -133,6 +133,20 @@ TEST_F(Log, MissingReportIsReportedInCodePage852) {
   EXPECT_FALSE(fs::exists(dir / "karvo.log"));
 }
 
+// A run that wrote no report of its own adds nothing, whatever report lies
+// in the directory; one written elsewhere is the one that goes to the log.
+TEST_F(Log, OnlyTheReportThisRunWroteGoesToTheLog) {
+  std::ofstream(dir / "RAPORT.TXT", std::ios::binary) << "#another run\r\n";
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(DopisanieRaportuDoLogu(nullptr), 0);
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "Nie mo\xbe" "na otworzy\x86 pliku z raportem.\n");
+  EXPECT_FALSE(fs::exists(dir / "karvo.log"));
+  fs::create_directory(dir / "serwer");
+  std::ofstream(dir / "serwer" / "RAPORT.TXT", std::ios::binary) << "#this run\r\n";
+  ASSERT_EQ(DopisanieRaportuDoLogu("serwer/RAPORT.TXT"), 1);
+  EXPECT_EQ(Zawartosc(dir / "karvo.log"), "#this run\r\n" + std::string(80, '-') + "\r\n");
+}
+
 TEST_F(Log, UnwritableLogIsReported) {
   std::ofstream(dir / "raport.txt") << "x";
   fs::create_directory(dir / "karvo.log");  // a directory cannot be opened for appending

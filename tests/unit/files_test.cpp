@@ -64,6 +64,24 @@ TEST(DopasowanaSciezka, RelativePathsAndTheDirectoryChange) {
   ASSERT_TRUE(platforma::ZmienKatalog(poprzedni));
 }
 
+TEST(TenSamPlik, SameFileByAnyPathOrCaseAlsoBeforeItExists) {
+  KatalogTymczasowy k;
+  k.Zapis("karvo.log", "x");
+  k.Zapis("sub/inny.log", "y");
+  std::filesystem::create_symlink(k.Sciezka("karvo.log"), k.Sciezka("dowiazanie"));
+  const std::string d = k.Katalog();
+  const struct {
+    std::string a, b;
+    bool ten;
+  } przypadki[] = {
+      {d + "/karvo.log", d + "/KARVO.LOG", true},      {d + "/sub/../karvo.log", d + "/./karvo.log", true},
+      {d + "/dowiazanie", d + "/karvo.log", true},     {d + "/sub/inny.log", d + "/karvo.log", false},
+      {d + "/Nowy.Log", d + "/NOWY.LOG", true},        // neither exists yet: one would create the other
+      {d + "/nowy.log", d + "/sub/nowy.log", false},   {"", d + "/karvo.log", false},
+  };
+  for (const auto& p : przypadki) EXPECT_EQ(platforma::TenSamPlik(p.a.c_str(), p.b.c_str()), p.ten) << p.a << " " << p.b;
+}
+
 TEST(OtworzPlik, OpensTheFileFoundWithoutRegardToCase) {
   KatalogTymczasowy k;
   k.Zapis("RAPORT.TXT", "raport");

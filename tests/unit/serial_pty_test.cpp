@@ -12,6 +12,7 @@
 #include "include/karvo.h"
 #include "platform/comm_termios2.h"
 #include "platform/thread_priority.h"
+#include "serial/kolejka_wejscia.h"
 #include "serial/komunikaty.h"
 #include "serial/ostatni_blad.h"
 #include "serial/stan_winserii.h"
@@ -214,9 +215,13 @@ TEST_F(PortPty, ClearPortDiscardsWhatWasReceived) {
     ioctl(static_cast<int>(GetCOMHandle(1)), FIONREAD, &wKolejce);
   }
   ASSERT_EQ(wKolejce, 4);
+  EXPECT_EQ(BajtyWKolejceWejscia(), 4u);
   EXPECT_EQ(ClearPort(), 0);
+  EXPECT_EQ(BajtyWKolejceWejscia(), 0u);
   uint8_t b;
   EXPECT_EQ(ReadByte(&b), 0);
+  UnInitializePort();
+  EXPECT_EQ(BajtyWKolejceWejscia(), 0u) << "a closed port";
 }
 
 TEST_F(PortPty, SetsEverySpeedOfTheTablesIncludingTheOddOnes) {

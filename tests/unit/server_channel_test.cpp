@@ -18,6 +18,7 @@
 #include <unistd.h>
 
 #include "platform/bus.h"
+#include "platform/process.h"
 #include "session/result_codes.h"
 #include "session/server_channel.h"
 #include "session/session_state.h"
@@ -269,6 +270,29 @@ TEST_F(KanalSerwera, BreakOrUnknownEndTheWaitOfASuspendedDriver) {
     EXPECT_EQ(Sesja.BiezacyWynik, p.wynik) << p.litera;
     EXPECT_EQ(Odpowiedzi(), p.oczekiwane) << p.litera;
   }
+}
+
+// A signal that asks the process to end breaks the command also while the
+// Server keeps it suspended, and also without a Server.
+TEST_F(KanalSerwera, ASignalEndsTheWaitOfASuspendedDriverWith56) {
+  platforma::PrzechwytywanieSygnalowKonca();
+  Powitanie();
+  Rozkaz('s');
+  std::thread sygnal([this] {
+    platforma::WatekBezSygnalowKonca();  // the main thread is the one to wake
+    serwer.Czekaj(5000);                  // the driver answered SUSPEND and sleeps
+    ::kill(::getpid(), SIGTERM);
+  });
+  ObslugaSerweraPrzedRozkazem();
+  sygnal.join();
+  EXPECT_EQ(Sesja.BiezacyWynik, 56);
+  EXPECT_EQ(Odpowiedzi(), (std::vector<Odpowiedz>{{'S', 0}}));
+  ZamkniecieKanaluSerwera();
+  UstawBlad(BezBledu);
+  ObslugaSerweraPrzedRozkazem();
+  EXPECT_EQ(Sesja.BiezacyWynik, 56) << "no Server";
+  platforma::ZapomnienieSygnaluKonca();
+  ::signal(SIGTERM, SIG_DFL);
 }
 
 TEST_F(KanalSerwera, UnknownLetterGives54WithoutAnswer) {

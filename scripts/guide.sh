@@ -1,0 +1,259 @@
+#!/usr/bin/env bash
+# Runs the examples of the user documents against the simulated register and
+# compares what the programs produced with what the documents show, so that
+# the documents cannot go stale:
+#
+#   scripts/guide.sh BUILD [--update] [DOCUMENT...]     (default: docs/guide.md docs/commands.md)
+#
+# A marker line stands right before a fenced code block:
+#   <!-- setup -->              commands run at the start of every example of the document
+#   <!-- run: NAME -->          commands of the example NAME; its blocks run in order in one shell
+#   <!-- output: NAME -->       what the last run block of NAME printed
+#   <!-- file: NAME PATH -->    the file PATH, as it is at this point of NAME
+# Every example starts in an empty directory of its own with the build's programs
+# first on PATH. The installed paths in the commands (/usr/share/karvo and
+# /usr/share/doc/karvo/examples) are taken from the source tree, and the loopback
+# addresses 127.0.0.N become 127.A.B.N of this run, so that parallel runs do not
+# meet; what the programs wrote is turned back before it is compared. A line
+# "karvo-sim ... &", "/usr/sbin/ser2net ... -c FILE &" or "karvo-server listen
+# ... &" returns when the program is ready.
+# Dates and times, pseudo-terminal numbers and process ids are compared by form.
+# Between "<!-- resultcodes -->" and "<!-- /resultcodes -->" every table row
+# "| N | text |" must carry the text of line N of share/KOMENT.TXT.
+#
+# --update writes what the programs produced into the documents instead (a
+# block that differs only in its dates and times is left as it is).
+# Exit code: 0 when everything matches (or was written), 1 when not, 2 for a bad call.
+set -uo pipefail
+zrodla=$(cd "$(dirname "$0")/.." && pwd)
+[ $# -ge 1 ] || { echo "usage: scripts/guide.sh BUILD [--update] [DOCUMENT...]" >&2; exit 2; }
+build=$(cd "$1" && pwd) || exit 2
+shift
+aktualizacja=0
+dokumenty=()
+for a in "$@"; do
+  case "$a" in
+    --update) aktualizacja=1 ;;
+    *) dokumenty+=("$(cd "$(dirname "$a")" && pwd)/$(basename "$a")") ;;
+  esac
+done
+[ ${#dokumenty[@]} -gt 0 ] || dokumenty=("$zrodla/docs/guide.md" "$zrodla/docs/commands.md")
+for p in "$build/karvo" "$build/sim/karvo-sim"; do
+  [ -x "$p" ] || { echo "guide.sh: $p is not built" >&2; exit 2; }
+done
+
+tmp=$(mktemp -d /tmp/karvo-guide-XXXXXX)
+# KARVO_GUIDE_KEEP=1 keeps the examples' directories for a look.
+if [ -n "${KARVO_GUIDE_KEEP:-}" ]; then echo "guide.sh: the examples run in $tmp"; else trap 'rm -rf "$tmp"' EXIT; fi
+siec="127.$((100 + $$ % 100)).$(($$ / 100 % 250 + 1))"
+bledy=0
+
+# The examples with this run's addresses.
+mkdir "$tmp/examples"
+for plik in "$zrodla"/examples/*; do
+  sed "s|127\.0\.0\.\([0-9]\)|$siec.\1|g" "$plik" >"$tmp/examples/$(basename "$plik")"
+done
+
+# Commands as this run executes them: installed paths from the source tree,
+# this run's addresses, and background programs that return when ready.
+przygotuj() {
+  sed "$@" -e "s|/usr/share/doc/karvo/examples|$tmp/examples|g" \
+      -e "s|/usr/share/karvo/devices|$zrodla/sim/devices|g" \
+      -e "s|/usr/share/karvo/KOMENT.TXT|$zrodla/share/KOMENT.TXT|g" \
+      -e "s|127\.0\.0\.\([0-9]\)|$siec.\1|g" \
+      -e 's/^\(karvo-sim .*\|\/usr\/sbin\/ser2net .*\) &$/karvo_tlo \1/' \
+      -e 's/^\(karvo-server listen .*\) &$/\1 \& karvo_sluchacz $!/'
+}
+
+# What the programs wrote, with this run's addresses turned back.
+oczysc() { sed "$@" -e "s|$siec\.\([0-9]\)|127.0.0.\1|g" -e 's/\r$//'; }
+
+# The forms that differ from run to run.
+forma() {
+  sed -E "$@" -e 's/[0-9]{4}\.[0-9]{2}\.[0-9]{2}([\t ])[0-9]{2}:[0-9]{2}/YYYY.MM.DD\1HH:MM/g' \
+         -e 's/^[0-9]{2}:[0-9]{2}:[0-9]{2}\.[0-9]{3}/HH:MM:SS.mmm/' \
+         -e 's|/dev/pts/[0-9]+|/dev/pts/N|g' -e 's/PID=[0-9]+/PID=N/g' \
+         -e 's/Skompilowano .{11} o godz\. [0-9:]{8}/Skompilowano MMM DD YYYY o godz. HH:MM:SS/'
+}
+
+# The helpers every example's shell has.
+cat >"$tmp/pomocnicy.sh" <<'EOF'
+karvo_pidy=()
+karvo_tlo() {
+  local log; log=$(mktemp "$KARVO_GUIDE_TMP/tlo.XXXXXX")
+  "$@" >"$log" 2>&1 &
+  local pid=$!
+  karvo_pidy+=("$pid")
+  # ser2net says nothing when it is ready: its accepter's address listens then.
+  local i gniazdo=""
+  if [[ "$1" == *ser2net ]]; then
+    local argumenty=" $* " plik akceptor
+    plik=${argumenty##* -c }
+    akceptor=$(sed -n 's/.*accepter:.*tcp,\([0-9.,]*\).*/\1/p' "${plik%% *}" 2>/dev/null)
+    akceptor=${akceptor%%$'\n'*}
+    if [[ "$akceptor" == *,* ]]; then gniazdo="src ${akceptor%,*}:${akceptor##*,}"; else gniazdo="sport = :$akceptor"; fi
+  fi
+  for i in $(seq 100); do
+    kill -0 "$pid" 2>/dev/null || break
+    case "$1" in
+      karvo-sim) grep -q '^karvo-sim: ready' "$log" && return 0 ;;
+      *ser2net) [ -n "$(ss -Hltn $gniazdo 2>/dev/null)" ] && return 0 ;;
+    esac
+    sleep 0.05
+  done
+  echo "guide.sh: $1 did not get ready: $(cat "$log")" >&2
+  return 1
+}
+karvo_sluchacz() {
+  karvo_pidy+=("$1")
+  local i
+  for i in $(seq 100); do
+    compgen -G "$KARVO_PLATFORM_DIR/bus/*/s$1" >/dev/null && return 0
+    sleep 0.05
+  done
+  echo "guide.sh: karvo-server $1 did not start listening" >&2
+}
+karvo_koniec() {
+  local pid i
+  for pid in "${karvo_pidy[@]}"; do kill "$pid" 2>/dev/null; done
+  for pid in "${karvo_pidy[@]}"; do
+    for i in $(seq 60); do kill -0 "$pid" 2>/dev/null || break; sleep 0.05; done
+    kill -9 "$pid" 2>/dev/null
+  done
+  wait 2>/dev/null
+}
+EOF
+
+# The markers of one document: a manifest "index kind name path first last"
+# (the lines of the block's contents), each block's text in $2/index.blok and
+# the commands of each run and setup block in $2/index.cmd.
+przeczytaj() {
+  awk -v kat="$2" '
+    stan == 2 && /^```/ { print n, rodzaj, nazwa, sciezka, od, NR - 1; close(plik); if (kom) close(kom); stan = 0; next }
+    stan == 2 { print > plik; if (kom) print > kom; next }
+    stan == 1 { if ($0 !~ /^```/) { printf "%s:%d: a marker must stand before a code block\n", FILENAME, NR > "/dev/stderr"; exit 3 }
+                stan = 2; od = NR + 1; plik = kat "/" n ".blok"; printf "" > plik
+                kom = (rodzaj == "run" || rodzaj == "setup") ? kat "/" n ".cmd" : ""; if (kom) printf "" > kom; next }
+    /^<!-- (setup|run: [^ ]+|output: [^ ]+|file: [^ ]+ [^ ]+) -->$/ {
+      split(substr($0, 6, length($0) - 9), s, /:? /)
+      n++; rodzaj = s[1]; nazwa = (rodzaj == "setup") ? "-" : s[2]; sciezka = (rodzaj == "file") ? s[3] : "-"
+      stan = 1
+    }
+    END { if (stan) { printf "%s: the last marker has no closed code block\n", FILENAME > "/dev/stderr"; exit 3 } }
+  ' "$1"
+}
+
+# Starts the examples of one document, each in a shell of its own (they meet
+# nowhere, so they run side by side); each output and file marker leaves what
+# it saw in $kat/index.got.
+uruchom() {
+  local dok=$1 kat=$2 manifest=$3 n rodzaj nazwa sciezka od do
+  local -a wpisy=() nazwy=()
+  mapfile -t wpisy <"$manifest"
+  for w in "${wpisy[@]}"; do
+    read -r n rodzaj nazwa sciezka od do <<<"$w"
+    [ "$rodzaj" = run ] && [[ " ${nazwy[*]} " != *" $nazwa "* ]] && nazwy+=("$nazwa")
+  done
+  compgen -G "$kat/*.cmd" >/dev/null && przygotuj -i "$kat"/*.cmd
+  for przyklad in "${nazwy[@]}"; do
+    local skrypt="$kat/$przyklad.sh" ostatni="" pomin=0
+    {
+      echo "export KARVO_GUIDE_TMP='$kat' PATH='$build:$build/sim:$build/tools:'\"\$PATH\""
+      echo "source '$tmp/pomocnicy.sh'"
+      echo "mkdir '$kat/$przyklad.dir' && cd '$kat/$przyklad.dir'"
+      for w in "${wpisy[@]}"; do
+        read -r n rodzaj nazwa sciezka od do <<<"$w"
+        [ "$rodzaj" = setup ] || [ "$nazwa" = "$przyklad" ] || continue
+        case "$rodzaj" in
+          setup) echo "{ source '$kat/$n.cmd'; } >/dev/null" ;;
+          run) [[ "$(<"$kat/$n.blok")" == *"/usr/sbin/ser2net "* && ! -x /usr/sbin/ser2net ]] && pomin=1
+               echo "{ source '$kat/$n.cmd'; } >'$kat/$n.out'"; ostatni=$n ;;
+          output) echo "cp '$kat/$ostatni.out' '$kat/$n.got'" ;;
+          file) echo "cp -- '$sciezka' '$kat/$n.got' 2>/dev/null || echo '(no file $sciezka)' >'$kat/$n.got'" ;;
+        esac
+      done
+      echo "karvo_koniec"
+    } >"$skrypt"
+    if [ $pomin = 1 ]; then
+      echo "guide.sh: $(basename "$dok") example $przyklad skipped: ser2net is not installed (scripts/setup.sh installs it)"
+      echo "$przyklad" >>"$kat/pominiete"
+      continue
+    fi
+    bash "$skrypt" </dev/null 2>"$kat/$przyklad.err" &
+  done
+}
+
+# Every produced block against the document; with --update a block that
+# differs in more than its dates and times is written into the document.
+porownaj() {
+  local dok=$1 kat=$2 manifest=$3 zle=0 n rodzaj nazwa sciezka od do
+  local -a bloki=() pliki=() pominiete=() formy=()
+  [ -f "$kat/pominiete" ] && mapfile -t pominiete <"$kat/pominiete"
+  while read -r n rodzaj nazwa sciezka od do; do
+    [ "$rodzaj" = output ] || [ "$rodzaj" = file ] || continue
+    [[ " ${pominiete[*]} " == *" $nazwa "* ]] && continue
+    bloki+=("$n $rodzaj $nazwa $sciezka $od $do")
+    pliki+=("$kat/$n.got")
+  done <"$manifest"
+  [ ${#pliki[@]} -gt 0 ] || return 0
+  oczysc -i "${pliki[@]}"
+  for b in "${bloki[@]}"; do
+    n=${b%% *}
+    printf '%s\n' "$(<"$kat/$n.blok")" >"$kat/$n.blok.forma"
+    printf '%s\n' "$(<"$kat/$n.got")" >"$kat/$n.got.forma"
+    formy+=("$kat/$n.blok.forma" "$kat/$n.got.forma")
+  done
+  forma -i "${formy[@]}"
+  : >"$kat/zamiany"
+  for b in "${bloki[@]}"; do
+    read -r n rodzaj nazwa sciezka od do <<<"$b"
+    [[ "$(<"$kat/$n.blok.forma")" == "$(<"$kat/$n.got.forma")" ]] && continue
+    if [ $aktualizacja = 1 ]; then
+      echo "$od $do $kat/$n.got" >>"$kat/zamiany"
+      continue
+    fi
+    zle=1
+    diff -u --label "$(basename "$dok"):$od ($rodzaj $nazwa $sciezka)" --label produced \
+      "$kat/$n.blok.forma" "$kat/$n.got.forma"
+    [ -s "$kat/$nazwa.err" ] && sed 's/^/  stderr: /' "$kat/$nazwa.err"
+  done
+  if [ -s "$kat/zamiany" ]; then
+    # getline also yields a last line without its line break, and print adds one.
+    awk 'FNR == NR { od[FNR] = $1; do_[FNR] = $2; plik[FNR] = $3; ile = FNR; next }
+         { for (i = 1; i <= ile; i++) if (FNR == od[i]) { while ((getline l < plik[i]) > 0) print l; close(plik[i]) }
+           for (i = 1; i <= ile; i++) if (FNR >= od[i] && FNR <= do_[i]) next
+           print }' "$kat/zamiany" "$dok" >"$kat/nowy.md" && cp "$kat/nowy.md" "$dok"
+  fi
+  return $zle
+}
+
+# The Polish texts of the ResultCode table against share/KOMENT.TXT.
+koment() {
+  awk -v dok="$(basename "$1")" '
+    FNR == NR { sub(/\r$/, ""); split($0, p, "\t"); tekst[FNR] = p[2]; next }
+    /^<!-- resultcodes -->$/ { w = 1; next }
+    /^<!-- \/resultcodes -->$/ { w = 0; next }
+    w && split($0, k, "|") > 3 && k[2] ~ /^ *[0-9]+ *$/ {
+      kod = k[2] + 0; t = k[3]; gsub(/^ +| +$/, "", t)
+      if (kod > 0 && t != tekst[kod]) { printf "%s:%d: ResultCode %d: \"%s\", KOMENT.TXT says \"%s\"\n", dok, FNR, kod, t, tekst[kod]; zle = 1 }
+    }
+    END { exit zle }
+  ' "$zrodla/share/KOMENT.TXT" "$1"
+}
+
+for dok in "${dokumenty[@]}"; do
+  kat="$tmp/$(basename "$dok" .md)"
+  mkdir -p "$kat"
+  przeczytaj "$dok" "$kat" >"$kat/manifest" && uruchom "$dok" "$kat" "$kat/manifest" || bledy=1
+done
+wait
+for dok in "${dokumenty[@]}"; do
+  kat="$tmp/$(basename "$dok" .md)"
+  [ -s "$kat/manifest" ] || continue
+  porownaj "$dok" "$kat" "$kat/manifest" || bledy=1
+  koment "$dok" || bledy=1
+done
+if [ $bledy = 0 ]; then
+  [ $aktualizacja = 1 ] && echo "guide.sh: the documents now show what the programs produced" || echo "guide.sh: every example matches"
+fi
+exit $bledy

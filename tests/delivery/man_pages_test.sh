@@ -1,0 +1,25 @@
+#!/usr/bin/env bash
+# The manual pages format without a warning, and each names every option that
+# its program's --help lists:  man_pages_test.sh MANDIR KARVO_SIM KARVO_SERVER
+# Exit code 77 (skipped) where groff is missing.
+set -uo pipefail
+man=$1 sim=$2 server=$3
+command -v groff >/dev/null || { echo "groff is missing: the manual pages are not formatted"; exit 77; }
+zle=0
+for strona in "$man"/karvo.1 "$man"/karvo-sim.1 "$man"/karvo-server.1; do
+  ostrzezenia=$(groff -man -Tutf8 -ww -z "$strona" 2>&1)
+  [ -z "$ostrzezenia" ] || { echo "$strona: $ostrzezenia"; zle=1; }
+done
+# The page's text as a reader sees it: roff's "\-" is a "-".
+tekst() { sed 's/\\-/-/g; s/\\f[BIRP]//g' "$1"; }
+strona=$(tekst "$man/karvo-sim.1")
+for opcja in $("$sim" --help | grep -oE -- '--[a-z0-9-]+' | sort -u); do
+  [[ "$strona" == *"$opcja"* ]] || { echo "karvo-sim.1 does not name $opcja"; zle=1; }
+done
+strona=$(tekst "$man/karvo-server.1")
+pomoc=$("$server" --help)
+for slowo in listen send -n -t; do
+  [[ "$pomoc" == *"$slowo"* ]] || { echo "karvo-server --help does not name $slowo"; zle=1; }
+  [[ "$strona" == *"$slowo"* ]] || { echo "karvo-server.1 does not name $slowo"; zle=1; }
+done
+exit $zle
