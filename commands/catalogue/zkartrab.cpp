@@ -20,9 +20,8 @@ bool PolaKarty(const char* linia) {
 
 // The register sends no second answer to this write.
 void ZapisKarty() {
-  ZapisLiniami zapis{{ZapisKartyRabatowej, 1, DLUGOSC_KARTY, 0}, PolaKarty};
-  zapis.TylkoPierwszaLinia = true;
-  CialoZapisuLiniami(zapis);
+  CialoZapisuLiniami(
+      {.rozkaz = {ZapisKartyRabatowej, 1, DLUGOSC_KARTY, 0}, .Pola = PolaKarty, .TylkoPierwszaLinia = true});
 }
 
 }  // namespace

@@ -42,9 +42,9 @@ void ZapisNaglowka() {
     CialoZapisuLiniami({{}, PolaLinii, WyslanieLinii});
     return;
   }
-  ZapisLiniami zapis{{ZapisLiniiNaglowka, 1, 2 * SZEROKOSC_TEKSTU_NAGLOWKA, 1}, PolaDwochTekstow};
-  zapis.TylkoPierwszaLinia = true;
-  CialoZapisuLiniami(zapis);
+  CialoZapisuLiniami({.rozkaz = {ZapisLiniiNaglowka, 1, 2 * SZEROKOSC_TEKSTU_NAGLOWKA, 1},
+                      .Pola = PolaDwochTekstow,
+                      .TylkoPierwszaLinia = true});
 }
 
 }  // namespace

@@ -11,9 +11,7 @@ bool PoleRabatu(const char* linia) {
 }
 
 void ZapisRabatu_() {
-  ZapisLiniami zapis{{ZapisRabatu, 1, 1, 1}, PoleRabatu};
-  zapis.TylkoPierwszaLinia = true;
-  CialoZapisuLiniami(zapis);
+  CialoZapisuLiniami({.rozkaz = {ZapisRabatu, 1, 1, 1}, .Pola = PoleRabatu, .TylkoPierwszaLinia = true});
 }
 
 }  // namespace

@@ -15,9 +15,7 @@ bool PoleLiczbyWierszy(const char* linia) {
 
 // The register sends no second answer to this write.
 void ZapisLiczbyWierszy_() {
-  ZapisLiniami zapis{{ZapisLiczbyWierszy, 1, 1, 0}, PoleLiczbyWierszy};
-  zapis.TylkoPierwszaLinia = true;
-  CialoZapisuLiniami(zapis);
+  CialoZapisuLiniami({.rozkaz = {ZapisLiczbyWierszy, 1, 1, 0}, .Pola = PoleLiczbyWierszy, .TylkoPierwszaLinia = true});
 }
 
 }  // namespace

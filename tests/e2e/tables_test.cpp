@@ -159,7 +159,8 @@ TEST(TabeleNowejKasy, NameTablesWrittenAreReadBack) {
   EXPECT_EQ(k.IleRazy(0xC9), 0);
 
   const std::string stan = k.Stan();
-  for (const char* s : {"$jednostka\t2\tszt.\r\n", "$grupa\t12\tOSTATNIA GRUPA 12\r\n", "$platnosc\t8\tBON TOWAROWY\r\n"})
+  for (const char* s :
+       {"$jednostka\t2\tszt.\r\n", "$grupa\t12\tOSTATNIA GRUPA 12\r\n", "$platnosc\t8\tBON TOWAROWY\r\n"})
     EXPECT_NE(stan.find(s), std::string::npos) << s << stan;
 }
 
@@ -356,7 +357,7 @@ TEST(TabeleGranice, ReadoutsStopAfterRecord255OnARegisterThatAnswersEveryNumber)
   Kasa op(RodzinaZPliku("op-o.txt"), ZEGAR + "$grupy\t255\r\n$linie\t255\r\n", {grupa0, linia0});
   ASSERT_TRUE(op.Gotowa());
   op.Odczyt(17, "OGrupa", Kolejne(255, [](size_t n) {
-              return (n < 10 ? "0" : "") + std::to_string(n) + "\t" + (n == 1 ? "CHLEB" + Spacje(14) : Spacje(19));
+              return DwieCyfry(static_cast<int>(n)) + "\t" + (n == 1 ? "CHLEB" + Spacje(14) : Spacje(19));
             }));
   EXPECT_EQ(op.IleRazy(0xC7), 255);
   std::vector<std::string> linie = {"01\tPIEKARNIA \"KLOS\"    \t0",
@@ -379,7 +380,7 @@ TEST(TabeleGranice, ReadoutsStopAfterRecord255OnARegisterThatAnswersEveryNumber)
 TEST(TabeleGranice, AGroupReadoutEndsAtTheRegistersEndOfRecords) {
   Kasa k(RodzinaZPliku("pelto-103.txt"), ZEGAR, {"0xC7:eor=13"});
   ASSERT_TRUE(k.Gotowa());
-  k.Odczyt(17, "OGrupa", Kolejne(12, [](size_t n) { return (n < 10 ? "0" : "") + std::to_string(n) + "\t" + Spacje(19); }));
+  k.Odczyt(17, "OGrupa", Kolejne(12, [](size_t n) { return DwieCyfry(static_cast<int>(n)) + "\t" + Spacje(19); }));
   Kasa pusta(RodzinaZPliku("ubo-pct.txt"), ZEGAR + "$grupy\t0\r\n");
   ASSERT_TRUE(pusta.Gotowa());
   pusta.Odczyt(17, "OGrupa", {});
