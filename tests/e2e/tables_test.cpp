@@ -26,16 +26,26 @@ std::string Dane(const std::vector<std::string>& linie) {
 
 std::string Spacje(size_t n) { return std::string(n, ' '); }
 
-// One ready-made register (with further state keys) behind a pty, and the
-// driver run against it; every run's report and output are checked whole.
+// One ready-made register (with further state keys) behind a pty or behind
+// the network module, and the driver run against it; every run's report and
+// output are checked whole. The module's link opens without the serial
+// port's settling pauses, so the cases that test the commands' own checks use it.
 class Kasa {
  public:
-  explicit Kasa(const Rodzina& r, const std::string& dodatki = ZEGAR, std::vector<std::string> usterki = {})
+  explicit Kasa(const Rodzina& r, const std::string& dodatki = ZEGAR, std::vector<std::string> usterki = {},
+                e2e::Lacze lacze = e2e::Lacze::Pty)
       : r_(r) {
     const std::string stan = env_.Sciezka(r.plik);
     ZapiszPlik(stan, CzytajPlik(Urzadzenie(r.plik)) + dodatki);
-    sim_ = std::make_unique<Symulator>(env_.Katalog(), OpcjeSymulatora{.urzadzenia = {stan}, .usterki = usterki});
-    env_.PolaczZSymulatorem(*sim_, r.numer);
+    sim_ = std::make_unique<Symulator>(env_.Katalog(),
+                                       OpcjeSymulatora{.urzadzenia = {stan}, .lacze = lacze, .usterki = usterki});
+    if (lacze == e2e::Lacze::ModulTcp) {
+      lacze_ = env_.PolaczZModulem(*sim_, r.numer);
+      ogon_ = "\t" + env_.Pole5();
+    } else {
+      env_.PolaczZSymulatorem(*sim_, r.numer);
+    }
+    zrodlo_ = std::string(r_.nazwa) + ZRODLO + ogon_;
   }
 
   bool Gotowa() const { return sim_->Gotowy(); }
@@ -46,7 +56,7 @@ class Kasa {
     env_.Plik("WE.TXT", Srodowisko::Wejscie(r_.numer));
     const std::string zrodlo = zrodlo_;
     const WynikKarvo w = Uruchom(kod, funkcja, "WY.TXT", wynik, opis);
-    EXPECT_EQ(BezCzasu(w.wyjscie), Linie({Naglowek0(r_.numer, Lacze, funkcja, "WY.TXT"), "", zrodlo}) + Dane(dane))
+    EXPECT_EQ(BezCzasu(w.wyjscie), Linie({Naglowek0(r_.numer, lacze_, funkcja, "WY.TXT"), "", zrodlo}) + Dane(dane))
         << funkcja;
     ostatnie_ = w.wyjscie;
   }
@@ -67,8 +77,6 @@ class Kasa {
   const std::string& Wyjscie() const { return ostatnie_; }
 
  private:
-  static constexpr const char* Lacze = "COM1:9600:MUX0:1";
-
   bool Cenometr() const {
     const std::string plik = r_.plik;
     return plik.starts_with("cenometr") || plik.starts_with("ubo");
@@ -79,19 +87,21 @@ class Kasa {
     const WynikKarvo w = env_.Karvo(kod, "WE.TXT", wyjscie);
     EXPECT_FALSE(w.przekroczonyCzas) << funkcja;
     const std::string linia = wynik == 0 ? DOBRZE : Opis(wynik, opis);
-    EXPECT_EQ(BezCzasu(w.raport), Linie({Naglowek0(r_.numer, Lacze, funkcja, wyjscie), linia, zrodlo_})) << funkcja;
+    EXPECT_EQ(BezCzasu(w.raport), Linie({Naglowek0(r_.numer, lacze_, funkcja, wyjscie), linia, zrodlo_})) << funkcja;
     // karvo.log keeps every run's report, this one last.
     EXPECT_TRUE(w.log.ends_with(w.raport + std::string(80, '-') + "\r\n")) << w.log;
     // From the second run on the driver finds the register in ECRTBUF.TXT;
     // price checkers are never written there.
-    if (!Cenometr()) zrodlo_ = std::string(r_.nazwa) + Z_BUFORA;
+    if (!Cenometr()) zrodlo_ = std::string(r_.nazwa) + Z_BUFORA + ogon_;
     return w;
   }
 
   Stanowisko env_;
   Rodzina r_;
   std::unique_ptr<Symulator> sim_;
-  std::string zrodlo_ = std::string(r_.nazwa) + ZRODLO;
+  std::string lacze_ = "COM1:9600:MUX0:1";
+  std::string ogon_;  // the module's field 5 after the device name
+  std::string zrodlo_;
   std::string ostatnie_;
 };
 
@@ -277,7 +287,7 @@ TEST(TabeleRodzin, AFirstGenerationRegisterHasTwoOptionSetsAndAPaymentTableOfThr
 // ---- what the commands check themselves, and the failures they report ----
 
 TEST(TabeleGranice, TheLineCountLiesInOneToThirty) {
-  Kasa k(RodzinaZPliku("typ-0x24.txt"));
+  Kasa k(RodzinaZPliku("typ-0x24.txt"), ZEGAR, {}, Lacze::ModulTcp);
   ASSERT_TRUE(k.Gotowa());
   k.Zapis(116, "ZWiersz", {"0"}, 210, "kasa zglosila blad o statusie 110");
   k.Zapis(116, "ZWiersz", {"31"}, 210, "kasa zglosila blad o statusie 110");
@@ -290,7 +300,7 @@ TEST(TabeleGranice, TheLineCountLiesInOneToThirty) {
 }
 
 TEST(TabeleGranice, ABadLineEndsAWriteAndTheLinesBeforeItStay) {
-  Kasa k(RodzinaZPliku("typ-27.txt"));
+  Kasa k(RodzinaZPliku("typ-27.txt"), ZEGAR, {}, Lacze::ModulTcp);
   ASSERT_TRUE(k.Gotowa());
   k.Zapis(16, "ZJednost", {"1\tszt ", "2\tkg ", "3\tl   "}, 11,
           "bledna linia lub bledne pole w pliku wejsciowym (WE.TXT)");
@@ -303,7 +313,7 @@ TEST(TabeleGranice, ABadLineEndsAWriteAndTheLinesBeforeItStay) {
 }
 
 TEST(TabeleGranice, TheDiscountCardCodeMustHoldItsLength) {
-  Kasa k(RodzinaZPliku("vin-t.txt"));
+  Kasa k(RodzinaZPliku("vin-t.txt"), ZEGAR, {}, Lacze::ModulTcp);
   ASSERT_TRUE(k.Gotowa());
   const std::string reszta = "\t1\t2\t3\t0\t0\t0\t0\t0\t0\t0\t0\t0\t0\t0\t0\t0\t0\t0\t9";
   const std::string zla = "bledna linia lub bledne pole w pliku wejsciowym (WE.TXT)";
@@ -318,7 +328,7 @@ TEST(TabeleGranice, TheDiscountCardCodeMustHoldItsLength) {
 }
 
 TEST(TabeleGranice, AnOptionWriteWithABadBitChangesNothing) {
-  Kasa k(RodzinaZPliku("vin-t.txt"));
+  Kasa k(RodzinaZPliku("vin-t.txt"), ZEGAR, {}, Lacze::ModulTcp);
   ASSERT_TRUE(k.Gotowa());
   const std::string zla = "bledna linia lub bledne pole w pliku wejsciowym (WE.TXT)";
   k.Zapis(12, "ZBajty", {"1\t1", "0\t1"}, 11, zla);
@@ -332,7 +342,7 @@ TEST(TabeleGranice, AnOptionWriteWithABadBitChangesNothing) {
 // The register refuses the indexed write after it answered the indexed read:
 // the command reports the refusal and sends no other write.
 TEST(TabeleGranice, ARefusedIndexedWriteEndsWith24) {
-  Kasa k(RodzinaZPliku("vin-t.txt"), ZEGAR, {"0xDE:refuse"});
+  Kasa k(RodzinaZPliku("vin-t.txt"), ZEGAR, {"0xDE:refuse"}, Lacze::ModulTcp);
   ASSERT_TRUE(k.Gotowa());
   k.Zapis(14, "ZDBajty", {"1\t1"}, 24, "kasa odrzucila rozkaz");
   EXPECT_EQ(k.IleRazy(0xB3), 0);
@@ -354,7 +364,7 @@ TEST(TabeleGranice, ReadoutsStopAfterRecord255OnARegisterThatAnswersEveryNumber)
   for (int i = 0; i < 19; ++i) grupa0 += ",0x41";
   std::string linia0 = "0xCF,p0=0:raw2=0,0";
   for (int i = 0; i < 40; ++i) linia0 += ",0x41";
-  Kasa op(RodzinaZPliku("op-o.txt"), ZEGAR + "$grupy\t255\r\n$linie\t255\r\n", {grupa0, linia0});
+  Kasa op(RodzinaZPliku("op-o.txt"), ZEGAR + "$grupy\t255\r\n$linie\t255\r\n", {grupa0, linia0}, Lacze::ModulTcp);
   ASSERT_TRUE(op.Gotowa());
   op.Odczyt(17, "OGrupa", Kolejne(255, [](size_t n) {
               return DwieCyfry(static_cast<int>(n)) + "\t" + (n == 1 ? "CHLEB" + Spacje(14) : Spacje(19));
@@ -368,7 +378,7 @@ TEST(TabeleGranice, ReadoutsStopAfterRecord255OnARegisterThatAnswersEveryNumber)
 
   std::string platnosc0 = "0xD7,p0=0:raw2=0";
   for (int i = 0; i < 13; ++i) platnosc0 += ",0x41";
-  Kasa t(RodzinaZPliku("vin-t.txt"), ZEGAR + "$platnosci\t255\r\n", {platnosc0});
+  Kasa t(RodzinaZPliku("vin-t.txt"), ZEGAR + "$platnosci\t255\r\n", {platnosc0}, Lacze::ModulTcp);
   ASSERT_TRUE(t.Gotowa());
   t.Odczyt(19, "OPlat", Kolejne(255, [](size_t n) {
              return std::to_string(n) + "\t" +
@@ -378,10 +388,28 @@ TEST(TabeleGranice, ReadoutsStopAfterRecord255OnARegisterThatAnswersEveryNumber)
 }
 
 TEST(TabeleGranice, AGroupReadoutEndsAtTheRegistersEndOfRecords) {
-  Kasa k(RodzinaZPliku("pelto-103.txt"), ZEGAR, {"0xC7:eor=13"});
+  Kasa k(RodzinaZPliku("pelto-103.txt"), ZEGAR, {"0xC7:eor=13"}, Lacze::ModulTcp);
   ASSERT_TRUE(k.Gotowa());
   k.Odczyt(17, "OGrupa", Kolejne(12, [](size_t n) { return DwieCyfry(static_cast<int>(n)) + "\t" + Spacje(19); }));
-  Kasa pusta(RodzinaZPliku("ubo-pct.txt"), ZEGAR + "$grupy\t0\r\n");
+  Kasa pusta(RodzinaZPliku("ubo-pct.txt"), ZEGAR + "$grupy\t0\r\n", {}, Lacze::ModulTcp);
   ASSERT_TRUE(pusta.Gotowa());
   pusta.Odczyt(17, "OGrupa", {});
+}
+
+// Through the communication module (the network kind) the header line write
+// of type 'o' takes as many parameter bytes as its attribute says.
+TEST(TabeleZaModulem, HeaderLinesOfTypeOOverTheNetworkModule) {
+  Stanowisko env;
+  Symulator sim(env.Katalog(), {.urzadzenia = {"op-o.txt"}, .lacze = Lacze::ModulTcp});
+  ASSERT_TRUE(sim.Gotowy());
+  env.PolaczZModulem(sim, 6);
+  const std::string dlugi = "ADRES: UL. MLYNSKA 3, 00-950 WARSZAWA   ";
+  env.Plik("WE.TXT", Srodowisko::Wejscie(6, {"1\tPIEKARNIA \"KLOS\" SA.\t1", "2\t" + dlugi + "\t0"}));
+  WynikKarvo w = env.Karvo(118, "WE.TXT");
+  EXPECT_NE(w.raport.find("\r\n#" + DOBRZE + "\r\n"), std::string::npos) << w.raport;
+  env.Plik("WE.TXT", Srodowisko::Wejscie(6));
+  w = env.Karvo(117, "WE.TXT", "WY.TXT");
+  EXPECT_NE(w.raport.find("\r\n#" + DOBRZE + "\r\n"), std::string::npos) << w.raport;
+  EXPECT_NE(w.wyjscie.find("\r\n$01\tPIEKARNIA \"KLOS\" SA.\t1\r\n$02\t" + dlugi + "\t0\r\n$03\t"), std::string::npos)
+      << w.wyjscie;
 }
