@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "bench_support.h"
 #include "harness.h"
 #include "protocol/engine.h"
 #include "protocol/identification.h"
@@ -130,27 +131,6 @@ void KosztSilnikaWPamieci(int n, int serie) {
   std::printf("    write 0xC4 (5 out, status):    %7.1f ns\n", zapis);
   std::printf("    list 0xE7 (end marker, 6 back): %6.1f ns\n", lista);
 }
-
-// Bytes that crossed the line in both directions, from the simulator's wire log.
-long BajtyWDzienniku(const std::string& dziennik) {
-  long n = 0;
-  std::istringstream linie(dziennik);
-  std::string linia;
-  while (std::getline(linie, linia)) {
-    auto p = linia.find("driver -> ");
-    if (p == std::string::npos) p = linia.find("driver <- ");
-    if (p == std::string::npos || linia.size() < p + 20) continue;
-    std::istringstream hex(linia.substr(p + 20, linia.find("  |", p + 20) - (p + 20)));
-    std::string bajt;
-    while (hex >> bajt) n += bajt.size() == 2;
-  }
-  return n;
-}
-
-// The pauses the port layer makes on every run of a directly connected
-// register: 100 ms after opening the device and 100 ms after creating its
-// close event, 2 x 50 ms around the parity change, 1 ms for the line switch.
-constexpr double PAUZY_S = 0.301;
 
 void CalySeans(uint32_t baud, int przebiegi) {
   e2e::Srodowisko env;

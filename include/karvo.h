@@ -105,6 +105,28 @@ KARVO_API uint8_t OdczytanieTypuUrzadzenia(void) KARVO_AS("OdczytanieTypuUrzadze
 /* ---- command entry points ------------------------------------------------ */
 KARVO_API uint8_t Karvo_ONrKasy(const char* wejscie, const char* wyjscie) KARVO_AS("_ONrKasy");
 KARVO_API uint8_t Karvo_ZNrKasy(const char* wejscie) KARVO_AS("_ZNrKasy");
+/* goods */
+KARVO_API uint8_t Karvo_TowarMax(const char* wejscie, const char* wyjscie) KARVO_AS("_TowarMax");
+KARVO_API uint8_t Karvo_OTowar(const char* wejscie, const char* wyjscie) KARVO_AS("_OTowar");
+KARVO_API uint8_t Karvo_ZTowar(const char* wejscie) KARVO_AS("_ZTowar");
+KARVO_API uint8_t Karvo_ZBPTowar(const char* wejscie, const char* wyjscie) KARVO_AS("_ZBPTowar");
+KARVO_API uint8_t Karvo_ZCTowar(const char* wejscie) KARVO_AS("_ZCTowar");
+KARVO_API uint8_t Karvo_KTowar(const char* wejscie) KARVO_AS("_KTowar");
+KARVO_API uint8_t Karvo_ZBlok(const char* wejscie) KARVO_AS("_ZBlok");
+KARVO_API uint8_t Karvo_ONNazwa(const char* wejscie, const char* wyjscie) KARVO_AS("_ONNazwa");
+KARVO_API uint8_t Karvo_KTowMax(const char* wejscie) KARVO_AS("_KTowMax");
+/* sales */
+KARVO_API uint8_t Karvo_OSprzed(const char* wejscie, const char* wyjscie) KARVO_AS("_OSprzed");
+KARVO_API uint8_t Karvo_Sorter(const char* wejscie) KARVO_AS("_Sorter");
+KARVO_API uint8_t Karvo_Paker(const char* wejscie, const char* wyjscie) KARVO_AS("_Paker");
+KARVO_API uint8_t Karvo_SortPak(const char* wejscie, const char* wyjscie) KARVO_AS("_SortPak");
+KARVO_API uint8_t Karvo_OOpak(const char* wejscie, const char* wyjscie) KARVO_AS("_OOpak");
+KARVO_API uint8_t Karvo_OTSprzed(const char* wejscie, const char* wyjscie) KARVO_AS("_OTSprzed");
+KARVO_API uint8_t Karvo_OTSpMax(const char* wejscie, const char* wyjscie) KARVO_AS("_OTSpMax");
+KARVO_API uint8_t Karvo_OObrRab(const char* wejscie, const char* wyjscie) KARVO_AS("_OObrRab");
+KARVO_API uint8_t Karvo_KSprOp(const char* wejscie) KARVO_AS("_KSprOp");
+KARVO_API uint8_t Karvo_OPSprzed(const char* wejscie, const char* wyjscie) KARVO_AS("_OPSprzed");
+KARVO_API uint8_t Karvo_OPSpRoz(const char* wejscie, const char* wyjscie) KARVO_AS("_OPSpRoz");
 /* register tables and settings, option bits */
 KARVO_API uint8_t Karvo_OBajty(const char* wejscie, const char* wyjscie) KARVO_AS("_OBajty");
 KARVO_API uint8_t Karvo_ZBajty(const char* wejscie) KARVO_AS("_ZBajty");

@@ -42,3 +42,7 @@ bool KasaZPojemnikami();
 bool KasaNowa();
 bool KasaRozszerzona();
 bool KasaT();
+// 'm' or 'n' (the price checkers of the M goods layout; KasaMN also holds the apostrophe and '9').
+bool KasaMLubN();
+// Type codes 24 and 27: registers without the goods name byte (request 0xE6).
+bool KasaBezBajtuNazwy();

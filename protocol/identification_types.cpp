@@ -37,6 +37,8 @@ bool KasaRozszerzona() {
   return (KasaDrugiejGeneracji() && KasaPelto() && Sesja.Urzadzenie.PodwersjaTypu > 1) || Kod() > 115;
 }
 bool KasaT() { return Kod() == 116 || Kod() > 120; }
+bool KasaMLubN() { return KodJednymZ({'m', 'n'}); }
+bool KasaBezBajtuNazwy() { return KodJednymZ({24, 27}); }
 
 // Price checkers have no register number of their own.
 bool KasaPodajeNumer() { return !KasaCenometr() && !KasaUbo(); }

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# Shows the driver and the simulated register together: starts karvo-sim with a
-# copy of a ready-made register in a temporary directory and runs the driver's
-# register number readout (/K113) against it, then prints the output file, the
-# report, the log entry and the simulator's wire log.
+# Shows the driver and the simulated register together on a goods catalogue:
+# starts karvo-sim with a copy of a ready-made register that holds a few goods
+# (towary-t.txt) in a temporary directory, writes a price change with _ZTowar
+# (/K23), reads the catalogue back with _TowarMax (/K21), then prints the
+# output file, the report, the log and the simulator's wire log.
 #
 #   scripts/demo.sh [BUILD]           in the source tree (BUILD defaults to build)
 #   /usr/share/karvo/demo.sh          where the programs are installed
@@ -24,7 +25,7 @@ sim=
 stop() { [ -n "$sim" ] && kill "$sim" 2>/dev/null && wait "$sim" 2>/dev/null; sim=; }
 trap 'stop; rm -rf "$dir"' EXIT
 
-cp "$devices/vin-t.txt" "$dir/register.txt"
+cp "$devices/towary-t.txt" "$dir/register.txt"
 "$sim_program" --pty "$dir/COM1" --state "$dir/register.txt" --log "$dir/wire.log" >"$dir/ready" &
 sim=$!
 for _ in $(seq 50); do grep -q ready "$dir/ready" 2>/dev/null && break; sleep 0.1; done
@@ -32,12 +33,17 @@ grep -q ready "$dir/ready" || { echo "karvo-sim did not start" >&2; exit 1; }
 
 printf '$7\tCOM1:9600:MUX0:1\t1\tSimulator\r\n' >"$dir/KONFIG.TXT"
 printf 'COM1\t%s\n' "$dir/COM1" >"$dir/ports.conf"
-printf '#7\r\n#\r\n#\r\n' >"$dir/WE.TXT"
 cp "$koment" "$dir/KOMENT.TXT"
-echo "\$ karvo /K113 /FWE.TXT /WWY.TXT /Q2"
-(cd "$dir" && KARVO_PLATFORM_DIR="$dir" timeout 30 "$karvo" /K113 /FWE.TXT /WWY.TXT /Q2)
-echo
-echo "== WY.TXT (output file) =="; cat "$dir/WY.TXT" 2>/dev/null || echo "(none)"
+printf '#7\r\n#\r\n#\r\n' >"$dir/WE.TXT"
+# Goods 2 at a new price, 2.99 instead of 2.89 (fields: number, name of 19
+# characters, tax rate, group, attribute, unit, flag 1, barcode, price, flag 2).
+{ printf '#7\r\n#\r\n#\r\n'; printf '$2\tMleko 2%% 1l        \t2\t3\t0\t7\t1\t5900000000024\t299\t1\r\n'; } >"$dir/CENY.TXT"
+
+run() { echo "\$ karvo $*"; (cd "$dir" && KARVO_PLATFORM_DIR="$dir" timeout 30 "$karvo" "$@"); echo; }
+echo "== CENY.TXT (the price change) =="; cat "$dir/CENY.TXT"
+run /K23 /FCENY.TXT /Q2
+run /K21 /FWE.TXT /WWY.TXT /Q2
+echo "== WY.TXT (the catalogue read back) =="; cat "$dir/WY.TXT" 2>/dev/null || echo "(none)"
 echo "== RAPORT.TXT =="; cat "$dir/RAPORT.TXT" 2>/dev/null || echo "(none)"
 echo "== karvo.log =="; cat "$dir/karvo.log" 2>/dev/null || echo "(none)"
 stop

@@ -34,7 +34,7 @@ wersja=$("$root/usr/bin/karvo" /V)
 grep -q "Biblioteka KARVO wer. WIN 8.55" <<<"$wersja" || zle "karvo /V printed: $wersja"
 
 demo=$(bash "$root/usr/share/karvo/demo.sh" 2>&1) || zle "the demonstration failed: $demo"
-for oczekiwane in "Funkcja _ONrKasy zakonczyla sie wynikiem 0." '$07' 'program zakonczony bezblednie'; do
+for oczekiwane in "Funkcja _ZTowar zakonczyla sie wynikiem 0." "Funkcja _TowarMax zakonczyla sie wynikiem 0." '$00002	Mleko 2% 1l' 'program zakonczony bezblednie'; do
   grep -qF "$oczekiwane" <<<"$demo" || zle "the demonstration did not print \"$oczekiwane\": $demo"
 done
 echo "package: $(basename "$deb") unpacks and runs"

@@ -1,0 +1,47 @@
+// What the sales commands share: the sales record of goods and its output
+// line, the choice between the plain and the check-byte readouts, the output
+// file appended to record by record, and the register's refusals of a readout.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+class LiniaWyniku;
+
+// The sales record of goods: number (2 bytes, most significant first),
+// quantity (4), its decimal places (1), amount (4); the record of 0xCB
+// answers is the same without the number.
+constexpr std::size_t DlugoscRekorduSprzedazy = 11;
+constexpr std::size_t DlugoscSprzedazyTowaru = 9;
+constexpr uint8_t KoniecRekordow = 0xFF;  // the first byte of a record that is not there
+
+// The register hands out its sales with check bytes (request 0xA1): type
+// code above 115, or 103 and 104 from version 2 on.
+bool SprzedazZSumaKontrolna();
+// Type codes 24 and 27: signed sales, and neither packaging blocks nor discount totals.
+bool KasaStaraSprzedaz();
+
+// The sales output line: the goods number (at least 4 digits), the quantity
+// with its decimal places and the amount, from the 9 bytes at `dane`
+// (quantity, decimals, amount). Signed: a set top bit makes a value negative.
+// False and ResultCode 23 when the decimals byte would make the quantity
+// longer than a field holds (the register cannot mean it).
+bool LiniaSprzedazy(uint16_t numer, const uint8_t* dane, bool zeZnakiem, LiniaWyniku& linia);
+
+// The records of one answer: how many whole records of `dlugosc` bytes the
+// answer of `bajtyDanych` data bytes holds.
+constexpr std::size_t RekordyOdpowiedzi(std::size_t bajtyDanych, std::size_t dlugosc) { return bajtyDanych / dlugosc; }
+
+// Readouts that append: the output file is closed after the session opens and
+// opened for each record, so every line is on the disk before the next request.
+void ZamknieciePlikuWyniku();
+// Opens the output file for appending (8 when it cannot), writes the line
+// (17 when it cannot) and closes it again.
+bool DopisanieDoWyniku(const LiniaWyniku& linia);
+// The same for the several lines of one record: open, write each, close.
+bool OtwarcieDoDopisania();
+bool DopisanieLinii(const LiniaWyniku& linia);
+void ZamkniecieDopisania();
+
+// A readout the register refuses (24) or does not serve (208) is reported as 25.
+void OdmowaJakoNieobslugiwany();

@@ -1,0 +1,29 @@
+// _SortPak: _Sorter on the input file, then _Paker from it to the output file;
+// each runs as its own command with its own report.
+#include "commands/command.h"
+#include "session/configuration.h"
+
+namespace {
+
+constexpr OpisFunkcji OpisSortPak = UzupelnienieOpisu({.Kod = 34, .PolaczenieZKasa = 0}, "_SortPak", 1);
+
+}  // namespace
+
+// Its own session opens and closes first (the file checks and its report);
+// in Server mode the Server file travels on with the names to the inner commands.
+uint8_t Karvo_SortPak(const char* wejscie, const char* wyjscie) {
+  const uint8_t wynik = WykonanieFunkcji(OpisSortPak, wejscie, wyjscie);
+  if (wynik != KodBledu(BezBledu)) return wynik;
+  Napis sorter{}, pusta{};
+  KopiujDoNapisu(sorter, wejscie);
+  DolaczenieNazwySerwera(sorter, pusta);
+  const uint8_t posortowano = Karvo_Sorter(sorter);
+  if (posortowano != KodBledu(BezBledu)) return posortowano;
+  Napis paker{}, drugi{};
+  KopiujDoNapisu(paker, wejscie);
+  KopiujDoNapisu(drugi, wyjscie ? wyjscie : "");
+  DolaczenieNazwySerwera(paker, drugi);
+  return Karvo_Paker(paker, drugi);
+}
+
+static const RejestracjaFunkcji RejestracjaSortPak(OpisSortPak, Karvo_SortPak);
