@@ -127,6 +127,32 @@ KARVO_API uint8_t Karvo_OObrRab(const char* wejscie, const char* wyjscie) KARVO_
 KARVO_API uint8_t Karvo_KSprOp(const char* wejscie) KARVO_AS("_KSprOp");
 KARVO_API uint8_t Karvo_OPSprzed(const char* wejscie, const char* wyjscie) KARVO_AS("_OPSprzed");
 KARVO_API uint8_t Karvo_OPSpRoz(const char* wejscie, const char* wyjscie) KARVO_AS("_OPSpRoz");
+/* register tables and settings, option bits */
+KARVO_API uint8_t Karvo_OBajty(const char* wejscie, const char* wyjscie) KARVO_AS("_OBajty");
+KARVO_API uint8_t Karvo_ZBajty(const char* wejscie) KARVO_AS("_ZBajty");
+KARVO_API uint8_t Karvo_ODBajty(const char* wejscie, const char* wyjscie) KARVO_AS("_ODBajty");
+KARVO_API uint8_t Karvo_ZDBajty(const char* wejscie) KARVO_AS("_ZDBajty");
+KARVO_API uint8_t Karvo_OJednost(const char* wejscie, const char* wyjscie) KARVO_AS("_OJednost");
+KARVO_API uint8_t Karvo_ZJednost(const char* wejscie) KARVO_AS("_ZJednost");
+KARVO_API uint8_t Karvo_OGrupa(const char* wejscie, const char* wyjscie) KARVO_AS("_OGrupa");
+KARVO_API uint8_t Karvo_ZGrupa(const char* wejscie) KARVO_AS("_ZGrupa");
+KARVO_API uint8_t Karvo_OPlat(const char* wejscie, const char* wyjscie) KARVO_AS("_OPlat");
+KARVO_API uint8_t Karvo_ZPlat(const char* wejscie) KARVO_AS("_ZPlat");
+KARVO_API uint8_t Karvo_ORabat(const char* wejscie, const char* wyjscie) KARVO_AS("_ORabat");
+KARVO_API uint8_t Karvo_ZRabat(const char* wejscie) KARVO_AS("_ZRabat");
+KARVO_API uint8_t Karvo_OWiersz(const char* wejscie, const char* wyjscie) KARVO_AS("_OWiersz");
+KARVO_API uint8_t Karvo_ZWiersz(const char* wejscie) KARVO_AS("_ZWiersz");
+KARVO_API uint8_t Karvo_OLinia(const char* wejscie, const char* wyjscie) KARVO_AS("_OLinia");
+KARVO_API uint8_t Karvo_ZLinia(const char* wejscie) KARVO_AS("_ZLinia");
+KARVO_API uint8_t Karvo_OStatus(const char* wejscie, const char* wyjscie) KARVO_AS("_OStatus");
+KARVO_API uint8_t Karvo_OZegar(const char* wejscie, const char* wyjscie) KARVO_AS("_OZegar");
+KARVO_API uint8_t Karvo_ONrUnik(const char* wejscie, const char* wyjscie) KARVO_AS("_ONrUnik");
+KARVO_API uint8_t Karvo_OKartRab(const char* wejscie, const char* wyjscie) KARVO_AS("_OKartRab");
+KARVO_API uint8_t Karvo_ZKartRab(const char* wejscie) KARVO_AS("_ZKartRab");
+KARVO_API uint8_t Karvo_ODKBajty(const char* wejscie, const char* wyjscie) KARVO_AS("_ODKBajty");
+KARVO_API uint8_t Karvo_ZDKBajty(const char* wejscie) KARVO_AS("_ZDKBajty");
+KARVO_API uint8_t Karvo_ODNBajty(const char* wejscie, const char* wyjscie) KARVO_AS("_ODNBajty");
+KARVO_API uint8_t Karvo_ZDNBajty(const char* wejscie) KARVO_AS("_ZDNBajty");
 
 #ifdef __cplusplus
 }

@@ -23,6 +23,7 @@ void ZerowanieDanychSesji() {
   Sesja.Urzadzenie = DaneUrzadzenia{};
   Sesja.Wymiana = DaneWymiany{};
   Sesja.Ramki = DaneRamek{};
+  Sesja.Opcje = DaneOpcji{};
   Sesja.Lacze = UstawieniaLacza{};
   Sesja.NumerKasyZadany = 0;
   Sesja.IdentyfikatorSterownika = 0;

@@ -9,6 +9,7 @@
 #include "state/device_data.h"
 #include "state/engine_data.h"
 #include "state/framing_data.h"
+#include "state/option_data.h"
 
 constexpr std::size_t DLUGOSC_NAPISU = 256;  // text buffers: at most 255 bytes and the terminator
 using Napis = char[DLUGOSC_NAPISU];
@@ -88,6 +89,7 @@ struct DaneSesji {
   DaneUrzadzenia Urzadzenie{};
   DaneWymiany Wymiana{};
   DaneRamek Ramki{};
+  DaneOpcji Opcje{};
 };
 
 // Process-wide items that the reset leaves alone.

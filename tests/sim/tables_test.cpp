@@ -115,7 +115,7 @@ TEST(Tabele, NumbersTheTableDoesNotHoldGetTheirOwnStatus) {
       {"vin-t.txt", 0xC4, Polacz({17}, Tekst("abcd")), 0x0A},
       {"vin-t.txt", 0xC4, Polacz({0}, Tekst("abcd")), 0x0A},
       {"vin-t.txt", 0xC7, {0}, 0x0A},
-      {"vin-t.txt", 0xC7, {100}, 0x0A},  // 99 groups
+      {"vin-t.txt", 0xC7, {13}, 0x0A},  // 12 groups
       {"vin-t.txt", 0xC6, Polacz({100}, Bajty(19, 'x')), 0x0A},
       {"vin-t.txt", 0xD7, {9}, 0x0F},  // 8 forms of payment
       {"vin-t.txt", 0xC8, Polacz({9}, Bajty(13, 'x')), 0x0F},
