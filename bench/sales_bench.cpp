@@ -24,12 +24,18 @@ size_t LinieDanych(const std::string& tekst) {
   return n;
 }
 
-void Pomiar(const char* nazwa, const std::string& urzadzenie, int numer, int kod, const std::vector<std::string>& dane,
-            int przebiegi) {
+// pojemnosc: the register's goods capacity, when the bench sets it (0: as the ready register has it).
+void Pomiar(const char* nazwa, const std::string& urzadzenie, int numer, int kod, const std::string& towary,
+            int przebiegi, const std::string& pojemnosc = "") {
   e2e::Srodowisko env;
-  std::string konsola;
+  std::string konsola, baza = e2e::CzytajPlik(e2e::Urzadzenie(urzadzenie));
+  if (!pojemnosc.empty()) {
+    const size_t p = baza.find("$pojemnosc\t");
+    baza.replace(p, baza.find('\r', p) - p, "$pojemnosc\t" + pojemnosc);
+  }
+  e2e::ZapiszPlik(env.Sciezka("baza.txt"), baza);
   const std::string stan = env.Sciezka("dzien.txt");
-  if (e2e::Uruchom({KARVO_SIM_DAY_BINARY, e2e::Urzadzenie(urzadzenie), stan, "--goods", dane[0], "--records", "0"},
+  if (e2e::Uruchom({KARVO_SIM_DAY_BINARY, env.Sciezka("baza.txt"), stan, "--goods", towary, "--records", "0"},
                    "", {}, std::chrono::seconds(60), konsola) != 0) {
     std::fprintf(stderr, "karvo-sim-day failed: %s\n", konsola.c_str());
     std::exit(1);
@@ -78,8 +84,11 @@ void Pomiar(const char* nazwa, const std::string& urzadzenie, int numer, int kod
 int main(int argc, char** argv) {
   const std::string towary = argc > 1 ? argv[1] : "10000";
   const int przebiegi = argc > 2 ? std::atoi(argv[2]) : 3;
-  Pomiar("_OSprzed, check-byte form (vin-t)", "vin-t.txt", 7, 31, {towary}, przebiegi);
+  Pomiar("_OSprzed, check-byte form (vin-t)", "vin-t.txt", 7, 31, towary, przebiegi);
   // The generator keeps to the register's capacity: 4000 goods here.
-  Pomiar("_OSprzed, plain form (typ-0x24)", "typ-0x24.txt", 3, 31, {towary}, przebiegi);
+  Pomiar("_OSprzed, plain form (typ-0x24)", "typ-0x24.txt", 3, 31, towary, przebiegi);
+  // Every number of 1 to 65535 asked for (the register keeps no highest number of its own).
+  if (argc > 3 && std::string(argv[3]) == "otspmax")
+    Pomiar("_OTSpMax, 65535 numbers (typ-0x24)", "typ-0x24.txt", 3, 37, towary, 1, "65535");
   return 0;
 }

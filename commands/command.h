@@ -7,13 +7,13 @@
 #pragma once
 
 #include "commands/command_entry.h"
-#include "commands/fields.h"
 #include "commands/output_line.h"
 #include "commands/parameters.h"
+#include "datafiles/field_readers.h"
 #include "include/karvo.h"
-#include "protocol/codecs.h"
 #include "protocol/engine.h"
 #include "protocol/identification.h"
 #include "protocol/requests.h"
-#include "session/result_codes.h"
-#include "session/session_state.h"
+#include "state/result_codes.h"
+#include "state/session_state.h"
+#include "text/codecs.h"

@@ -5,15 +5,16 @@
 #include "protocol/engine.h"
 #include "protocol/identification_text.h"
 #include "session/configuration.h"
-#include "session/result_codes.h"
 #include "session/session_open.h"
-#include "session/session_state.h"
+#include "state/result_codes.h"
+#include "state/session_state.h"
+#include "text/codecs.h"
 
 uint8_t WykonanieFunkcji(const OpisFunkcji& opis, const char* wejscie, const char* wyjscie) {
   ZerowanieDanychSesji();
-  DopisanieDoNapisu(Sesja.NazwyPlikowSesji[NazwaFunkcji], opis.Nazwa + 1);  // without the underscore
-  if (wejscie) DopisanieDoNapisu(Sesja.NazwyPlikowSesji[NazwaPlikuWejsciowego], wejscie);
-  if (wyjscie) DopisanieDoNapisu(Sesja.NazwyPlikowSesji[NazwaPlikuWyjsciowego], wyjscie);
+  DopisanieNapisu(Sesja.NazwyPlikowSesji[NazwaFunkcji], opis.Nazwa + 1);  // without the underscore
+  if (wejscie) DopisanieNapisu(Sesja.NazwyPlikowSesji[NazwaPlikuWejsciowego], wejscie);
+  if (wyjscie) DopisanieNapisu(Sesja.NazwyPlikowSesji[NazwaPlikuWyjsciowego], wyjscie);
   Sesja.JestPlikWynikowy = opis.JestPlikWynikowy;
   Sesja.NowyPlikWynikowy = opis.NowyPlikWynikowy;
   Sesja.OdczytacNumerKasy = opis.OdczytacNumerKasy;

@@ -98,7 +98,7 @@ void CialoOdczytuRekordow(const OdczytRekordow& odczyt);
 
 // Body kind 3: each data line of the input file is checked and sent. `Pola`
 // is called with ResultCode 11 in force; it takes and checks the fields (the
-// field readers of commands/fields.h) and fills the parameters, answering
+// field readers of datafiles/field_readers.h) and fills the parameters, answering
 // true when the request is to be sent (it may set 19 itself for a value out
 // of range). `Wyslanie`, when given, replaces the one request `rozkaz`.
 struct ZapisLiniami {

@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "commands/command_entry.h"
-#include "protocol/codecs.h"
+#include "text/codecs.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #include "commands/parameters.h"
 
-#include "protocol/codecs.h"
-#include "session/session_state.h"
+#include "state/session_state.h"
+#include "text/codecs.h"
 
 namespace {
 

@@ -20,8 +20,8 @@ constexpr char SeparatorNazw = ';';
 // file, at an empty line and at a line longer than 255 bytes.
 uint8_t OdczytanieLinii(int32_t uchwyt, char* linia);
 uint8_t OdczytanoZPlikuLinieNaglowka(int32_t uchwyt, char* linia, uint8_t* zlaLinia);
-// Writes "#" and each of the three report header lines; yes when all three were written.
-uint8_t ZapisanieNaglowka(int32_t uchwyt);
+// Writes one header line: "#", the text (at most 255 bytes) and the terminator.
+uint8_t ZapisanoDoPlikuLinieNaglowka(int32_t uchwyt, const char* tekst);
 
 // Field numer (from 1) of the text split at the separator; an empty field is missing.
 uint8_t PobranieDanej(const char* tekst, uint8_t numer, char separator, char* pole);

@@ -2,7 +2,7 @@
 #include <string_view>
 
 #include "datafiles/data_files.h"
-#include "protocol/codecs.h"
+#include "text/codecs.h"
 
 uint8_t PobranieDanej(const char* tekst, uint8_t numer, char separator, char* pole) {
   if (!pole) return 0;

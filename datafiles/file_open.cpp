@@ -3,8 +3,8 @@
 
 #include "datafiles/data_files.h"
 #include "platform/files.h"
-#include "protocol/codecs.h"
-#include "session/session_state.h"
+#include "state/session_state.h"
+#include "text/codecs.h"
 
 namespace {
 

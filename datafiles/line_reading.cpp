@@ -4,9 +4,9 @@
 
 #include "datafiles/data_files.h"
 #include "platform/files.h"
-#include "protocol/codecs.h"
-#include "session/server_channel.h"
-#include "session/session_state.h"
+#include "state/server_channel.h"
+#include "state/session_state.h"
+#include "text/codecs.h"
 
 namespace {
 

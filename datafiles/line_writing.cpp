@@ -4,9 +4,9 @@
 
 #include "datafiles/data_files.h"
 #include "platform/files.h"
-#include "protocol/codecs.h"
-#include "session/server_channel.h"
-#include "session/session_state.h"
+#include "state/server_channel.h"
+#include "state/session_state.h"
+#include "text/codecs.h"
 
 namespace {
 
@@ -44,8 +44,6 @@ uint8_t ZapisanoDoPlikuLinieDanych(int32_t uchwyt, const char* tekst) {
   return 1;
 }
 
-uint8_t ZapisanieNaglowka(int32_t uchwyt) {
-  for (const char* wiersz : Sesja.WierszeNaglowka)
-    if (!ZapisanieLinii(uchwyt, std::string_view(&ZnakNaglowka, 1), WidokNapisu(wiersz))) return 0;
-  return 1;
+uint8_t ZapisanoDoPlikuLinieNaglowka(int32_t uchwyt, const char* tekst) {
+  return ZapisanieLinii(uchwyt, std::string_view(&ZnakNaglowka, 1), WidokNapisu(tekst));
 }

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <string_view>
 
-#include "protocol/codecs.h"
+#include "text/codecs.h"
 
 namespace {
 

@@ -8,14 +8,12 @@
 #include "driver/command_table.h"
 #include "platform/files.h"
 #include "platform/process.h"
-#include "session/session_state.h"
-
-const char* const WersjaBiblioteki = "WIN 8.55";
+#include "state/session_state.h"
+#include "state/versions.h"
 
 namespace {
 
 constexpr std::size_t DlugoscOpcji = 80;
-constexpr double WersjaSterownika = 2.14;
 
 struct Opcje {
   std::string Wejscie, Wyjscie;

@@ -14,5 +14,3 @@ uint8_t DopisanieRaportuDoLogu(const char* raport = "raport.txt");
 // Prints the result message (format with %s for the name and %d for the code)
 // when the print selector is the digit 2.
 void WypisanieWyniku(char selektor, const char* nazwa, uint8_t wynik);
-
-extern const char* const WersjaBiblioteki;  // "WIN 8.55"

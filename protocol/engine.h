@@ -9,6 +9,9 @@
 // included), sends the parameters from Sesja.Wymiana.ObszarParametrow and
 // reads the second answer (status included); answer data land in
 // Sesja.Wymiana.ObszarOdpowiedzi from byte 0. The outcome is the current ResultCode.
-void WykonanieRozkazu(uint8_t kodRozkazu, uint8_t dlugoscPierwszej, uint8_t liczbaParametrow,
-                      uint8_t dlugoscDrugiej);
 void WykonanieRozkazu(const Rozkaz& rozkaz);
+
+// The ResultCode of a status byte of the second answer that is not success.
+uint8_t WynikStatusu(uint8_t status);
+// The ResultCode of a refused acknowledgement byte of the first answer.
+uint8_t WynikPotwierdzenia(uint8_t bajt);

@@ -5,8 +5,8 @@
 
 #include "protocol/framing_codec.h"
 #include "protocol/line_modes.h"
-#include "session/result_codes.h"
-#include "session/session_state.h"
+#include "state/result_codes.h"
+#include "state/session_state.h"
 
 namespace {
 
@@ -27,10 +27,8 @@ DaneRamek& R() { return Sesja.Ramki; }
 
 // Address and line-speed bits that every frame's control byte carries.
 uint8_t BajtSterujacyAdresu() {
-  const UstawieniaLacza& l = Sesja.Lacze;
-  const uint8_t adres = (l.RodzajLacza == 2 || l.RodzajLacza == 5) ? l.KanalZadany : l.Kanal;
-  uint8_t bajt = static_cast<uint8_t>((adres - 1) & 0x07);
-  if (l.PredkoscZadana == 19200) bajt |= 0x08;
+  uint8_t bajt = static_cast<uint8_t>((BiezacyTrybLacza().AdresWRamce() - 1) & 0x07);
+  if (Sesja.Lacze.PredkoscZadana == 19200) bajt |= 0x08;
   return bajt;
 }
 
@@ -118,17 +116,18 @@ void ZapisanieOdpowiedzi(const uint8_t* dane, std::size_t dlugosc, std::size_t o
 }  // namespace
 
 void WyslanieRamkiRozkazu(const ZadanieRamki& z) {
+  const Rozkaz& r = z.rozkaz;
   uint8_t bajt = BajtSterujacyAdresu() | 0x20;
-  if (z.DlugoscPierwszejOdpowiedzi != 0 && z.LiczbaParametrow != 0) bajt |= 0x10;
+  if (r.DlugoscPierwszej != 0 && r.LiczbaParametrow != 0) bajt |= 0x10;
   if (z.StatusJestDana) bajt |= 0x40;
   uint8_t tresc[5 + 256];
-  tresc[0] = z.DlugoscPierwszejOdpowiedzi;
-  tresc[1] = z.DlugoscDrugiejOdpowiedzi;
+  tresc[0] = r.DlugoscPierwszej;
+  tresc[1] = r.DlugoscDrugiej;
   tresc[2] = z.DlugoscRekordu;
   tresc[3] = 0x1B;
-  tresc[4] = z.KodRozkazu;
-  std::memcpy(tresc + 5, Sesja.Wymiana.ObszarParametrow, z.LiczbaParametrow);
-  WyslanieRamki(bajt, tresc, 5u + z.LiczbaParametrow);
+  tresc[4] = r.Kod;
+  std::memcpy(tresc + 5, Sesja.Wymiana.ObszarParametrow, r.LiczbaParametrow);
+  WyslanieRamki(bajt, tresc, 5u + r.LiczbaParametrow);
 }
 
 void OdebranieRamki() {
@@ -247,7 +246,6 @@ void ObslugaBleduRamki() {
 }
 
 void WymianaRamki(const ZadanieRamki& zadanie) {
-  if (!TrybRamkowy()) return;
   ZerowanieStanuOdtwarzania();
   for (;;) {
     WyslanieRamkiRozkazu(zadanie);

@@ -19,6 +19,10 @@ enum TypRamkiSterujacej : uint8_t {
   RamkaDalszejCzesci = 8,
 };
 
+// The whole exchange of one request in frames: sends the request frame and
+// receives the answer with the recovery procedure, re-sending the request as
+// the recovery requires; the outcome is the current ResultCode.
+void WymianaRamki(const ZadanieRamki& zadanie);
 // Builds the request frame of the exchange and sends it (no carrier: 30;
 // serial write failure: 32; TCP: 63 or 65).
 void WyslanieRamkiRozkazu(const ZadanieRamki& zadanie);

@@ -11,8 +11,9 @@
 #include "protocol/engine.h"
 #include "protocol/identification_text.h"
 #include "protocol/requests.h"
-#include "session/result_codes.h"
-#include "session/session_state.h"
+#include "state/result_codes.h"
+#include "state/session_state.h"
+#include "text/codecs.h"
 
 namespace {
 
@@ -20,12 +21,15 @@ constexpr uint32_t POJEMNOSC_NIEZNANA = 0xFFFF;
 constexpr uint8_t WYNIK_POZA_ZAKRESEM = WynikStatusuKasy(0x05);  // goods number beyond the capacity
 constexpr uint8_t WYNIK_BRAK_TOWARU = WynikStatusuKasy(0x66);    // goods number within the capacity, not programmed
 
+// Lasts between commands: an exported setting changes it.
+uint8_t WeryfikacjaNumeru = 1;
+
 DaneUrzadzenia& U() { return Sesja.Urzadzenie; }
 const uint8_t* Odpowiedz() { return Sesja.Wymiana.ObszarOdpowiedzi; }
 
 // Type code and version: request 0xFE, or the older pair 0xFF and 0x5B on a register that refuses it.
 bool OdczytanieKoduTypu() {
-  WykonanieRozkazu(OdczytTypuKasy, 4, 0, 0);
+  WykonanieRozkazu({OdczytTypuKasy, 4, 0, 0});
   if (BrakBledu()) {
     U().KodTypuKasy = Odpowiedz()[0];
     U().PodwersjaTypu = Odpowiedz()[1];
@@ -34,10 +38,10 @@ bool OdczytanieKoduTypu() {
   }
   if (!JestBlad(OdmowaRozkazu)) return false;
   UstawBlad(BezBledu);
-  WykonanieRozkazu(OdczytTypuKasyStary, 2, 0, 0);
+  WykonanieRozkazu({OdczytTypuKasyStary, 2, 0, 0});
   if (!BrakBledu()) return false;
   U().KodTypuKasy = Odpowiedz()[0];
-  WykonanieRozkazu(OdczytStatusu0, 2, 0, 0);
+  WykonanieRozkazu({OdczytStatusu0, 2, 0, 0});
   if (!BrakBledu()) return false;
   U().PodwersjaTypu = static_cast<uint8_t>(Odpowiedz()[0] >> 4);
   U().ZnakWersji = 0;
@@ -57,7 +61,7 @@ bool OdczytanieIdentyfikatora() {
     else
       spacja = kod != 'r';
   }
-  WykonanieRozkazu(OdczytIdentyfikatora, static_cast<uint8_t>(dlugosc + 1), 0, 0);
+  WykonanieRozkazu({OdczytIdentyfikatora, static_cast<uint8_t>(dlugosc + 1), 0, 0});
   if (!BrakBledu()) return false;
   const uint8_t uzyte = KasaNorda() ? 9 : dlugosc;
   char* tekst = U().IdentyfikatorUrzadzenia;
@@ -77,8 +81,8 @@ void UstawienieTekstowTypu() {
   U().ZnakWersjiTekst[1] = 0;
   const bool druga = KasaDrugiejGeneracji();
   U().Generacja = druga ? 2 : 1;
-  UstawienieNapisu(U().GeneracjaTekst, druga ? "II" : "I");
-  UstawienieNapisu(U().ModelUrzadzenia, SlowoModelu());
+  KopiowanieNapisu(U().GeneracjaTekst, druga ? "II" : "I");
+  KopiowanieNapisu(U().ModelUrzadzenia, SlowoModelu());
 }
 
 // Whether goods number n lies within the capacity; false also when the probe failed.
@@ -86,9 +90,9 @@ bool TowarWZakresie(uint32_t n, bool& wZakresie) {
   Sesja.Wymiana.ObszarParametrow[0] = static_cast<uint8_t>(n & 0xFF);
   Sesja.Wymiana.ObszarParametrow[1] = static_cast<uint8_t>(n >> 8);
   if (KasaCenometr() || KasaUbo())
-    WykonanieRozkazu(OdczytTowaru, 1, 2, 36);
+    WykonanieRozkazu({OdczytTowaru, 1, 2, 36});
   else
-    WykonanieRozkazu(OdczytBajtuTowaru, 1, 2, 2);
+    WykonanieRozkazu({OdczytBajtuTowaru, 1, 2, 2});
   const uint8_t wynik = Sesja.BiezacyWynik;
   if (wynik != KodBledu(BezBledu) && wynik != WYNIK_BRAK_TOWARU && wynik != WYNIK_POZA_ZAKRESEM) return false;
   wZakresie = wynik != WYNIK_POZA_ZAKRESEM;
@@ -125,7 +129,7 @@ void OdczytaniePojemnosciPLU() {
     return;
   }
   if (KasaNowa()) {
-    WykonanieRozkazu(OdczytPojemnosciPLU, 3, 0, 0);
+    WykonanieRozkazu({OdczytPojemnosciPLU, 3, 0, 0});
     if (BrakBledu()) {
       U().PojemnoscPLU = static_cast<uint32_t>(Odpowiedz()[0] | (Odpowiedz()[1] << 8));
       return;
@@ -140,7 +144,7 @@ void UstawieniePojemnosciTekst() {
   if (Sesja.OdczytacPojemnoscPLU || U().ZnalezionoWBuforze)
     std::snprintf(U().PojemnoscTekst, DLUGOSC_NAPISU, "%u", unsigned{U().PojemnoscPLU});
   else
-    UstawienieNapisu(U().PojemnoscTekst, "?????");
+    KopiowanieNapisu(U().PojemnoscTekst, "?????");
 }
 
 // The third header line: the composed name, its source, then field 2 of the line it replaces.
@@ -148,22 +152,22 @@ void PrzebudowaNaglowkaUrzadzenia() {
   char* wiersz = Sesja.WierszeNaglowka[NaglowekUrzadzenia];
   Napis zachowane{};
   NapisZawieraDana(wiersz, 2, zachowane);
-  UstawienieNapisu(wiersz, U().NazwaUrzadzenia);
+  KopiowanieNapisu(wiersz, U().NazwaUrzadzenia);
   if (U().ZrodloIdentyfikatora[0]) {
-    DopisanieDoNapisu(wiersz, " (");
-    DopisanieDoNapisu(wiersz, U().ZrodloIdentyfikatora);
-    DopisanieDoNapisu(wiersz, ")");
+    DopisanieNapisu(wiersz, " (");
+    DopisanieNapisu(wiersz, U().ZrodloIdentyfikatora);
+    DopisanieNapisu(wiersz, ")");
   }
   if (zachowane[0]) {
-    DopisanieDoNapisu(wiersz, "\t");
-    DopisanieDoNapisu(wiersz, zachowane);
+    DopisanieNapisu(wiersz, "\t");
+    DopisanieNapisu(wiersz, zachowane);
   }
 }
 
 }  // namespace
 
 uint8_t OdczytanieNumeruUrzadzenia() {
-  WykonanieRozkazu(OdczytNumeruKasy, 3, 0, 0);
+  WykonanieRozkazu({OdczytNumeruKasy, 3, 0, 0});
   if (!BrakBledu()) return 0;
   char* tekst = U().NumerKasyTekst;
   std::memset(tekst, 0, DLUGOSC_NAPISU);
@@ -178,10 +182,10 @@ uint8_t OdczytanieTypuUrzadzenia() {
   U().ZnalezionoWBuforze = WyszukanieWBuforze();
   if (!BrakBledu()) return 0;
   if (U().ZnalezionoWBuforze) {
-    UstawienieNapisu(U().ZrodloIdentyfikatora, "identyfikator odczytany z urzadzenia i pliku ");
-    DopisanieDoNapisu(U().ZrodloIdentyfikatora, Sesja.PlikiSterownika[PlikEcrtbuf]);
+    KopiowanieNapisu(U().ZrodloIdentyfikatora, "identyfikator odczytany z urzadzenia i pliku ");
+    DopisanieNapisu(U().ZrodloIdentyfikatora, Sesja.PlikiSterownika[PlikEcrtbuf]);
   } else {
-    UstawienieNapisu(U().ZrodloIdentyfikatora, "identyfikator odczytany z urzadzenia");
+    KopiowanieNapisu(U().ZrodloIdentyfikatora, "identyfikator odczytany z urzadzenia");
     OdczytaniePojemnosciPLU();
     if (!BrakBledu()) return 0;
   }
@@ -191,10 +195,6 @@ uint8_t OdczytanieTypuUrzadzenia() {
   U().TypOdczytany = 1;
   if (!Sesja.OdczytacNumerKasy && UrzadzenieDoDopisania() && !DopisanieDoPlikuIdentyfikatorow()) return 0;
   PrzebudowaNaglowkaUrzadzenia();
-  if (Sesja.JestPlikWynikowy && !ZapisanieNaglowka(Sesja.UchwytWyjscia)) {
-    UstawBlad(BladZapisuWyjscia);
-    return 0;
-  }
   return 1;
 }
 
@@ -205,3 +205,7 @@ bool UrzadzenieDoDopisania() {
   return U().TypOdczytany && !U().ZnalezionoWBuforze && !KasaCenometr() && !KasaUbo() &&
          U().PojemnoscTekst[0] != '?';
 }
+
+bool WeryfikacjaNumeruUrzadzenia() { return WeryfikacjaNumeru != 0; }
+
+void SygnalizowanieBleduWeryfikacjiNumeruUrzadzenia(uint8_t flaga) { WeryfikacjaNumeru = flaga; }

@@ -1,13 +1,11 @@
-// Opening and closing the line to the register, and identifying the device.
+// Identifying the device, and the register families: every test on the type
+// code lives here, so the commands ask a test and never compare type codes.
 #pragma once
 
 #include <cstdint>
 
 #include "include/karvo.h"
 
-void OtwarcieLacza();     // outcome in the current ResultCode; LaczeOtwarte() tells whether it opened
-void ZamkniecieLacza();   // unless the line is kept open between commands
-bool LaczeOtwarte();
 // The exported OdczytanieNumeruUrzadzenia (request 0xC0) and OdczytanieTypuUrzadzenia
 // (type, identification text, ECRTBUF.TXT, third header line) are declared in karvo.h.
 bool DopisanieDoPlikuIdentyfikatorow();
@@ -44,5 +42,7 @@ bool KasaRozszerzona();
 bool KasaT();
 // 'm' or 'n' (the price checkers of the M goods layout; KasaMN also holds the apostrophe and '9').
 bool KasaMLubN();
-// Type codes 24 and 27: registers without the goods name byte (request 0xE6).
-bool KasaBezBajtuNazwy();
+// Type code below 0x74 ('t'): the older registers that acknowledge request 0xA0 with 0x06.
+bool KasaStarszaNizT();
+// Type codes 24 and 27.
+bool KasaTypu24Lub27();

@@ -7,8 +7,9 @@
 #include "platform/files.h"
 #include "protocol/identification.h"
 #include "protocol/identification_text.h"
-#include "session/result_codes.h"
-#include "session/session_state.h"
+#include "state/result_codes.h"
+#include "state/session_state.h"
+#include "text/codecs.h"
 
 namespace {
 
@@ -51,32 +52,21 @@ bool OstatniaLiniaBezZakonczenia(const char* sciezka) {
 
 }  // namespace
 
-void DopisanieDoNapisu(char* cel, const char* tekst) {
-  std::size_t n = strnlen(cel, DLUGOSC_NAPISU - 1);
-  while (*tekst && n < DLUGOSC_NAPISU - 1) cel[n++] = *tekst++;
-  cel[n] = 0;
-}
-
-void UstawienieNapisu(char* cel, const char* tekst) {
-  cel[0] = 0;
-  DopisanieDoNapisu(cel, tekst);
-}
-
 void SkladanieNazwyUrzadzenia(char* nazwa, const char* model, const char* pojemnosc, const char* generacja,
                               const char* wersja) {
   Napis wynik{};
   auto czesc = [&wynik](const char* przed, const char* tekst, const char* po) {
     if (!tekst[0]) return;
-    if (wynik[0]) DopisanieDoNapisu(wynik, " ");
-    DopisanieDoNapisu(wynik, przed);
-    DopisanieDoNapisu(wynik, tekst);
-    DopisanieDoNapisu(wynik, po);
+    if (wynik[0]) DopisanieNapisu(wynik, " ");
+    DopisanieNapisu(wynik, przed);
+    DopisanieNapisu(wynik, tekst);
+    DopisanieNapisu(wynik, po);
   };
   czesc("", model, "");
   if (Sesja.OdczytacPojemnoscPLU) czesc("", pojemnosc, " PLU");
   if (!KasaCenometr() && !KasaUbo() && !KasaNorda()) czesc("", generacja, " gen.");
   czesc("ver. ", wersja, "");
-  UstawienieNapisu(nazwa, wynik);
+  KopiowanieNapisu(nazwa, wynik);
 }
 
 bool WyszukanieWBuforze() {
@@ -120,8 +110,8 @@ bool DopisanieDoPlikuIdentyfikatorow() {
                         u.PojemnoscTekst,          u.GeneracjaTekst, u.WersjaTekst,  u.NazwaUrzadzenia};
   Napis linia{};
   for (const char* pole : pola) {
-    if (pole != pola[0]) DopisanieDoNapisu(linia, "\t");
-    DopisanieDoNapisu(linia, pole);
+    if (pole != pola[0]) DopisanieNapisu(linia, "\t");
+    DopisanieNapisu(linia, pole);
   }
   if (!OtwartoPlik(&Sesja.UchwytBufora, sciezka, 2)) {
     UstawBlad(BladOtwarciaEcrtbuf);

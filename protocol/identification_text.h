@@ -1,13 +1,8 @@
-// Small helpers of the identification modules: bounded texts and the device name.
+// Helpers shared by the identification modules: the device name and the ECRTBUF.TXT lookup.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
-
-// Appends a text to a 256-byte buffer, cutting it at 255 characters.
-void DopisanieDoNapisu(char* cel, const char* tekst);
-// Replaces a 256-byte buffer with a text, cut at 255 characters.
-void UstawienieNapisu(char* cel, const char* tekst);
 
 // The device name: model, capacity with " PLU" (when the capacity is read),
 // generation with " gen." (not for price checkers and the Norda family),

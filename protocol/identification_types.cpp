@@ -4,7 +4,7 @@
 #include <initializer_list>
 
 #include "protocol/identification.h"
-#include "session/session_state.h"
+#include "state/session_state.h"
 
 namespace {
 
@@ -38,7 +38,8 @@ bool KasaRozszerzona() {
 }
 bool KasaT() { return Kod() == 116 || Kod() > 120; }
 bool KasaMLubN() { return KodJednymZ({'m', 'n'}); }
-bool KasaBezBajtuNazwy() { return KodJednymZ({24, 27}); }
+bool KasaStarszaNizT() { return Kod() < 't'; }
+bool KasaTypu24Lub27() { return Kod() == 24 || Kod() == 27; }
 
 // Price checkers have no register number of their own.
 bool KasaPodajeNumer() { return !KasaCenometr() && !KasaUbo(); }

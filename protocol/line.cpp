@@ -1,16 +1,20 @@
+// The byte operations of the line modes: the direct mode's single bytes on
+// the serial port and the framed modes' bytes inside the frames.
 #include "protocol/line.h"
 
 #include "include/karvo.h"
-#include "protocol/framing.h"
-#include "protocol/line_modes.h"
-#include "session/result_codes.h"
-#include "session/session_state.h"
-#include "transport/tcp_transport.h"
+#include "protocol/line_ops.h"
+#include "state/result_codes.h"
+#include "state/session_state.h"
 
 namespace {
 
 const PortSzeregowyLacza PORT_RZECZYWISTY = {WriteByte, ReadByte, ModemStatus, ClearPort, CharSent};
 const PortSzeregowyLacza* Port = &PORT_RZECZYWISTY;
+
+}  // namespace
+
+namespace tryby {
 
 // ---- direct mode: the request is a plain byte stream on the serial port ----
 
@@ -32,13 +36,17 @@ uint8_t OdebranieBajtuBezposrednie() {
   return bajt;
 }
 
+void BezZadania(const ZadanieRamki&) {}
 bool WyslanoWszystkoBezposrednio() { return Port->WyslanoZnaki() != 0; }
+uint8_t AdresKanalu() { return Sesja.Lacze.Kanal; }
 
 // ---- framed modes: the engine's bytes travel inside the frames ----
 
 void CzyszczenieTcp() { Sesja.Wymiana.LicznikOdebranychBajtow = 0; }
 void WyslanieBajtuRamkowe(uint8_t) {}
 bool WyslanoWszystkoRamkowo() { return true; }
+// The configuration keeps the register's own address for the frames.
+uint8_t AdresZadany() { return Sesja.Lacze.KanalZadany; }
 
 bool NosnaSzeregowa() { return (Port->StatusModemu() & 0x80) != 0; }
 bool NosnaTcp() { return true; }
@@ -59,31 +67,6 @@ bool OdbiorBajtuRamkiSzeregowo(uint8_t* bajt) {
   return false;
 }
 
-const TrybLacza BEZPOSREDNI = {false, CzyszczenieSzeregowe, WyslanieBajtuBezposrednie, OdebranieBajtuBezposrednie,
-                               WyslanoWszystkoBezposrednio, NosnaSzeregowa, WyslanieRamkiSzeregowo,
-                               OdbiorBajtuRamkiSzeregowo};
-const TrybLacza RAMKI_SZEREGOWE = {true, CzyszczenieSzeregowe, WyslanieBajtuRamkowe, OdebranieBajtuOdpowiedzi,
-                                   WyslanoWszystkoRamkowo, NosnaSzeregowa, WyslanieRamkiSzeregowo,
-                                   OdbiorBajtuRamkiSzeregowo};
-const TrybLacza RAMKI_TCP = {true, CzyszczenieTcp, WyslanieBajtuRamkowe, OdebranieBajtuOdpowiedzi,
-                             WyslanoWszystkoRamkowo, NosnaTcp, WyslanieDanych, OdbiorBajtu};
-
-}  // namespace
-
-const TrybLacza& BiezacyTrybLacza() {
-  if (Sesja.Ramki.BezRamek) return BEZPOSREDNI;
-  switch (Sesja.Lacze.RodzajLacza) {
-    case 2: return RAMKI_SZEREGOWE;
-    case 5: return RAMKI_TCP;
-    default: return BEZPOSREDNI;
-  }
-}
+}  // namespace tryby
 
 void PodstawieniePortuSzeregowego(const PortSzeregowyLacza* port) { Port = port ? port : &PORT_RZECZYWISTY; }
-
-void CzyszczenieLacza() { BiezacyTrybLacza().Czyszczenie(); }
-void WyslanieBajtu(uint8_t bajt) { BiezacyTrybLacza().WyslanieBajtu(bajt); }
-uint8_t OdebranieBajtu() { return BiezacyTrybLacza().OdebranieBajtu(); }
-bool TrybRamkowy() { return BiezacyTrybLacza().Ramkowy; }
-bool JestNosna() { return BiezacyTrybLacza().JestNosna(); }
-bool WyslanoWszystko() { return BiezacyTrybLacza().WyslanoWszystko(); }

@@ -1,19 +1,34 @@
-// The byte primitives of the register link. Direct mode moves single bytes over
-// the serial port; the modem-frame modes (over the serial line, MUX2, and over
+// The line to the register as the engine and the session see it: opening and
+// closing it, and its byte primitives. Direct mode moves single bytes over the
+// serial port; the modem-frame modes (over the serial line, MUX2, and over
 // TCP, MUX5) carry a whole exchange in one frame and hand the answer bytes out
-// of it. The engine calls these and never asks which mode is in use.
+// of it. Which mode is in use is the line's own affair (protocol/line_modes.h):
+// nothing here tells it.
 #pragma once
 
 #include <cstdint>
 
+#include "protocol/requests.h"
+
+// One request as the frame of the modem-frame modes carries it.
 struct ZadanieRamki {
-  uint8_t KodRozkazu;
-  uint8_t DlugoscPierwszejOdpowiedzi;  // acknowledgement included
-  uint8_t LiczbaParametrow;
-  uint8_t DlugoscDrugiejOdpowiedzi;    // status byte included
-  uint8_t DlugoscRekordu;              // end-marker record length, 0 when none
+  Rozkaz rozkaz;
+  uint8_t DlugoscRekordu;  // end-marker record length, 0 when none
   bool StatusJestDana;
 };
+
+// ---- opening and closing ----
+
+// Opens the line in the mode of the configured link kind and keeps that mode
+// with it; a line kept open (UstawieniePozostawiacOtwartyPortSzeregowy) stays
+// as it is, in the mode it was opened in. The outcome is the current
+// ResultCode; LaczeOtwarte() tells whether it opened.
+void OtwarcieLacza();
+// Closes the line unless it is kept open between commands.
+void ZamkniecieLacza();
+bool LaczeOtwarte();
+
+// ---- byte primitives ----
 
 // Before a request: zero the received-byte counter and, on a serial line, ClearPort.
 void CzyszczenieLacza();
@@ -22,16 +37,17 @@ void WyslanieBajtu(uint8_t bajt);
 // Direct mode: ReadByte (failure: BladBajtu and ResultCode 21); framed modes:
 // the next answer byte of the answer frame (none left: ResultCode 45, 0).
 uint8_t OdebranieBajtu();
-// Framed modes: sends the request frame and receives the answer with the
-// recovery procedure, re-sending the request as the recovery requires; the
-// outcome is the current ResultCode. Direct mode: does nothing.
-void WymianaRamki(const ZadanieRamki& zadanie);
-// True in the modem-frame modes (MUX2 and MUX5).
-bool TrybRamkowy();
-// Carrier detect of the serial line; the TCP link always counts as connected.
-bool JestNosna();
+// Framed modes: the whole exchange as a request frame and its answer, with the
+// recovery; the outcome is the current ResultCode. Direct mode: nothing (the
+// bytes go one by one).
+void WyslanieZadania(const ZadanieRamki& zadanie);
 // Direct mode: waits until the port has sent every byte (CharSent); true in the framed modes.
 bool WyslanoWszystko();
+// Carrier detect of the serial line; the TCP link always counts as connected.
+bool JestNosna();
+// Whether bytes the register adds beyond the request's lengths reach the
+// engine: on a direct line they do; the module relays only what the frame asked for.
+bool BajtySpozaDlugosciDochodza();
 
 // The serial port functions the line modes go through. The real port is the
 // default; a test or a fuzzer puts its own byte source and sink in its place.

@@ -156,3 +156,52 @@ enum KodRozkazu : uint8_t {
   RozkazDanych96 = 0x96,
   RozkazDanych9B = 0x9B,
 };
+
+// ---- the answer rules: what the engine must know of a request ----
+
+// How the engine takes the status byte that opens the second answer.
+enum class StatusOdpowiedzi : uint8_t {
+  Sprawdzany,         // 0 is success, anything else an error (100 + status and the others)
+  Zglaszany,          // copied to StatusRozkazu, never an error; answer byte 0 becomes 0
+  ZglaszanyZDlugoscia,  // as Zglaszany, and the status says how many bytes follow (0xE5)
+  Dana,               // a data byte like the rest, not checked
+  PotwierdzenieJakoSukces,  // as Sprawdzany, but 0x06 counts as success
+};
+
+// Where the end-marker record length of a request comes from.
+enum class RekordZnacznika : uint8_t {
+  Brak,
+  Staly,              // always DlugoscRekordu
+  PelnaLista,         // DlugoscRekordu only for the whole-list read (110, 0, 0)
+  WedlugListy,        // 0xA1: parameter byte 0 selects the record list and so its length
+};
+
+struct RegulyRozkazu {
+  uint8_t Kod;
+  RekordZnacznika Rekord = RekordZnacznika::Brak;
+  uint8_t DlugoscRekordu = 0;
+  bool DanePierwszej = false;  // the first answer carries data from its first byte, no acknowledgement
+  StatusOdpowiedzi Status = StatusOdpowiedzi::Sprawdzany;
+  bool StatusDanaWRamce = false;  // the frame tells the module that the status byte is data
+  // The status rules above hold only on registers whose type code is below
+  // 0x74; on the others the request has the default rules.
+  bool TylkoStarszeKasy = false;
+};
+
+// The rules of a request code (the default rules for a code without a row).
+const RegulyRozkazu& RegulyDla(uint8_t kod);
+
+// The rules of one request as they apply now: the conditions on its lengths,
+// its first parameter byte and the register's type code resolved.
+struct ZasadyWymiany {
+  uint8_t DlugoscRekordu;  // 0: the answer has no end marker
+  bool DanePierwszej;
+  StatusOdpowiedzi Status;
+  bool StatusJestDana;     // the frame's flag
+};
+ZasadyWymiany ZasadyDla(const Rozkaz& rozkaz);
+
+// The end-marker record length of a request, 0 when its answer has none.
+uint8_t DlugoscRekorduZnacznika(const Rozkaz& rozkaz);
+// Whether the register's status byte of this request is data (the frame's flag).
+bool StatusJestDana(uint8_t kod);

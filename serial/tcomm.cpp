@@ -292,8 +292,12 @@ void TComm::ObsluzZdarzeniaPortu(uint32_t maska) {
   if (!linia) return;
   // Clearing the error condition is what lets transfers go on after a line error.
   linia->WyczyscBledy(FlagiBledow, StanKolejek);
-  for (uint32_t zdarzenie : {platforma::ZDARZENIE_ZNAK, platforma::ZDARZENIE_ZNAK_SPECJALNY,
-                             platforma::ZDARZENIE_PUSTE_WYJSCIE})
+  // The line-error event is passed too: the port layers detect break, framing,
+  // parity and overrun, and a user of the exported port functions then learns
+  // from IsError that the line itself (a wrong speed or parity) was at fault.
+  // The driver never reads that record, so no outcome of a command changes.
+  for (uint32_t zdarzenie : {platforma::ZDARZENIE_BLAD_LINII, platforma::ZDARZENIE_ZNAK,
+                             platforma::ZDARZENIE_ZNAK_SPECJALNY, platforma::ZDARZENIE_PUSTE_WYJSCIE})
     if (maska & zdarzenie) ObsluzZdarzenieComm(zdarzenie);
 }
 

@@ -6,8 +6,10 @@
 
 #include "datafiles/data_files.h"
 #include "include/karvo.h"
-#include "session/result_codes.h"
-#include "session/session_state.h"
+#include "protocol/line_modes.h"
+#include "state/result_codes.h"
+#include "state/session_state.h"
+#include "text/codecs.h"
 
 namespace {
 
@@ -16,16 +18,16 @@ constexpr uint32_t MaksymalnyOkres = 16777215;  // the Server's counters are 24-
 
 void UstawienieSciezekSterownika(const std::string& katalog) {
   for (int i = 0; i < 5; ++i)
-    KopiujDoNapisu(Sesja.PlikiSterownika[i], (katalog + NazwyPlikowSterownika[i]).c_str());
+    KopiowanieNapisu(Sesja.PlikiSterownika[i], (katalog + NazwyPlikowSterownika[i]).c_str());
 }
 
 // Name n of the /F list (semicolon-separated) into slot n, when it is there.
 void RozdzielenieListyNazw() {
   Napis lista{};
-  KopiujDoNapisu(lista, Sesja.NazwyPlikowSesji[NazwaPlikuWejsciowego]);
+  KopiowanieNapisu(lista, Sesja.NazwyPlikowSesji[NazwaPlikuWejsciowego]);
   for (int n = Sesja.JestPlikWynikowy ? 3 : 2; n >= 1; --n) {
     Napis nazwa{};
-    if (NapisZawieraDanaPoSredniku(lista, static_cast<uint8_t>(n), nazwa)) KopiujDoNapisu(Sesja.NazwyPlikowSesji[n], nazwa);
+    if (NapisZawieraDanaPoSredniku(lista, static_cast<uint8_t>(n), nazwa)) KopiowanieNapisu(Sesja.NazwyPlikowSesji[n], nazwa);
   }
 }
 
@@ -81,7 +83,7 @@ bool OdczytanieUstawienSerwera() {
   Napis pole{};
   for (int i = 0; i < 5; ++i) {
     if (!PoleLiniiSerwera(pole)) return false;
-    KopiujDoNapisu(Sesja.PlikiSterownika[i], pole);
+    KopiowanieNapisu(Sesja.PlikiSterownika[i], pole);
   }
   if (!PoleLiniiSerwera(pole) || !OdczytanieNumeruKomunikatu(pole)) return false;
   uint8_t* flagi[3] = {&Sesja.ZapisKomunikatow, &Sesja.Wstrzymany, &Sesja.PokazPlikWRaporcie};
@@ -115,7 +117,7 @@ void OdczytaniePlikuSerwera(const char* nazwa) {
   }
   if (!OdczytanieUstawienSerwera() || !OdczytanieUdostepniania()) return;
   UstawBlad(BezBledu);
-  KopiujDoNapisu(Proces.ZnakiKoncaLinii, terminator.c_str());
+  KopiowanieNapisu(Proces.ZnakiKoncaLinii, terminator.c_str());
 }
 
 // ---- the register's KONFIG.TXT line -------------------------------------
@@ -164,9 +166,9 @@ bool OdczytanieOpisuLacza(const char* linia) {
   if (!CzescZPrefiksem(czesci[2], "MUX", &reszta) || std::strlen(reszta) != 1 || reszta[0] < '0' || reszta[0] > '5')
     return false;
   rodzaj = static_cast<uint32_t>(reszta[0] - '0');
-  const uint8_t maksymalnyKanal = rodzaj == 0 ? 1 : rodzaj == 1 ? 4 : 8;
+  const TrybLacza& tryb = TrybDlaRodzaju(static_cast<uint8_t>(rodzaj));
   uint8_t kanal = 0;
-  if (!PoprawnaLiczbaTypuByte(czesci[3], &kanal) || kanal < 1 || kanal > maksymalnyKanal) return false;
+  if (!PoprawnaLiczbaTypuByte(czesci[3], &kanal) || kanal < 1 || kanal > tryb.NajwyzszyKanal) return false;
   UstawieniaLacza& l = Sesja.Lacze;
   l.NumerPortu = static_cast<uint8_t>(port);
   l.Predkosc = predkosc;
@@ -174,7 +176,7 @@ bool OdczytanieOpisuLacza(const char* linia) {
   l.Kanal = kanal;
   l.PredkoscZadana = predkosc;
   l.KanalZadany = kanal;
-  if (rodzaj == 2 || rodzaj == 5) {  // the module is reached at 19200 on channel 2
+  if (tryb.Modul != UstawieniaModulu::Brak) {  // the module is reached at 19200 on channel 2
     l.Predkosc = 19200;
     l.Kanal = 2;
   }
@@ -208,8 +210,8 @@ bool OdczytanieParametrowModemu(const char* pole) {
     return false;
   UstawieniaLacza& l = Sesja.Lacze;
   l.TrybWybierania = tryb;
-  KopiujDoNapisu(l.NumerTelefonu, c[0] + 1);
-  KopiujDoNapisu(l.HasloModulu, c[1]);
+  KopiowanieNapisu(l.NumerTelefonu, c[0] + 1);
+  KopiowanieNapisu(l.HasloModulu, c[1]);
   l.CzasPolaczenia = czasPolaczenia;
   l.CzasOczekiwaniaRamki = czas;
   l.LimitPowtorzen = limit;
@@ -226,17 +228,17 @@ bool OdczytanieParametrowSieci(const char* pole) {
       !TekstOsmioznakowy(c[4]) || !PoprawnaLiczbaTypuWord(c[5], &czas) || !PoprawnaLiczbaTypuByte(c[6], &limit))
     return false;
   UstawieniaLacza& l = Sesja.Lacze;
-  KopiujDoNapisu(l.AdresModulu, c[0]);
+  KopiowanieNapisu(l.AdresModulu, c[0]);
   l.PortModulu = port;
-  KopiujDoNapisu(l.TekstDodatkowy, c[2]);
+  KopiowanieNapisu(l.TekstDodatkowy, c[2]);
   l.SlowoDodatkowe = slowo;
-  KopiujDoNapisu(l.HasloModulu, c[4]);
+  KopiowanieNapisu(l.HasloModulu, c[4]);
   l.CzasOczekiwaniaRamki = czas;
   l.LimitPowtorzen = limit;
   return true;
 }
 
-bool RodzajModemowyLubSieciowy() { return Sesja.Lacze.RodzajLacza == 2 || Sesja.Lacze.RodzajLacza == 5; }
+UstawieniaModulu UstawieniaZPola5() { return TrybDlaRodzaju(Sesja.Lacze.RodzajLacza).Modul; }
 
 }  // namespace
 
@@ -267,14 +269,17 @@ bool OdczytanieLiniiKonfiguracji(const char* linia) {
   if (NapisZawieraDana(linia, 4, pole)) {
     const std::string tekst =
         std::string(pole) + " (identyfikator z pliku " + Sesja.PlikiSterownika[PlikKonfig] + ")";
-    KopiujDoNapisu(l.TekstIdentyfikacji, tekst.c_str());
+    KopiowanieNapisu(l.TekstIdentyfikacji, tekst.c_str());
   } else {
-    KopiujDoNapisu(l.TekstIdentyfikacji, "Karvo (identyfikator domyslny)");
-    if (RodzajModemowyLubSieciowy()) return false;
+    KopiowanieNapisu(l.TekstIdentyfikacji, "Karvo (identyfikator domyslny)");
+    if (UstawieniaZPola5() != UstawieniaModulu::Brak) return false;
   }
-  if (!RodzajModemowyLubSieciowy()) return true;
-  if (!NapisZawieraDana(linia, 5, l.Pole5)) return false;
-  return l.RodzajLacza == 2 ? OdczytanieParametrowModemu(l.Pole5) : OdczytanieParametrowSieci(l.Pole5);
+  switch (UstawieniaZPola5()) {
+    case UstawieniaModulu::Brak: return true;
+    case UstawieniaModulu::Modem: return NapisZawieraDana(linia, 5, l.Pole5) && OdczytanieParametrowModemu(l.Pole5);
+    case UstawieniaModulu::Siec: return NapisZawieraDana(linia, 5, l.Pole5) && OdczytanieParametrowSieci(l.Pole5);
+  }
+  return false;
 }
 
 void DolaczenieNazwySerwera(char* listaNazw, char* dodatkowaNazwa) {
@@ -288,5 +293,5 @@ void DolaczenieNazwySerwera(char* listaNazw, char* dodatkowaNazwa) {
   }
   lista += ';';
   lista += serwer;
-  KopiujDoNapisu(listaNazw, lista.c_str());
+  KopiowanieNapisu(listaNazw, lista.c_str());
 }

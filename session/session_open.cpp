@@ -6,15 +6,18 @@
 #include <string>
 
 #include "datafiles/data_files.h"
-#include "driver/program.h"
+#include "datafiles/field_readers.h"
 #include "include/karvo.h"
 #include "platform/files.h"
-#include "protocol/codecs.h"
 #include "protocol/identification.h"
+#include "protocol/line.h"
+#include "protocol/line_modes.h"
 #include "session/configuration.h"
-#include "session/result_codes.h"
-#include "session/server_channel.h"
-#include "session/session_state.h"
+#include "state/result_codes.h"
+#include "state/server_channel.h"
+#include "state/session_state.h"
+#include "state/versions.h"
+#include "text/codecs.h"
 
 namespace {
 
@@ -87,14 +90,15 @@ void BudowaNaglowkaKonfiguracji() {
                        chwila.Czas + '\t' + Sesja.NazwyPlikowSesji[NazwaFunkcji] + '\t' + WersjaBiblioteki + '\t' +
                        Sesja.NazwyPlikowSesji[NazwaPlikuWejsciowego];
   if (Sesja.JestPlikWynikowy) wiersz += std::string("\t") + Sesja.NazwyPlikowSesji[NazwaPlikuWyjsciowego];
-  KopiujDoNapisu(Sesja.WierszeNaglowka[NaglowekKonfiguracji], wiersz.c_str());
+  KopiowanieNapisu(Sesja.WierszeNaglowka[NaglowekKonfiguracji], wiersz.c_str());
 }
 
 // Header line 2: the identification text, and field 5 for the modem and network kinds.
 void BudowaNaglowkaUrzadzenia() {
   std::string wiersz = Sesja.Lacze.TekstIdentyfikacji;
-  if (Sesja.Lacze.RodzajLacza == 2 || Sesja.Lacze.RodzajLacza == 5) wiersz += std::string("\t") + Sesja.Lacze.Pole5;
-  KopiujDoNapisu(Sesja.WierszeNaglowka[NaglowekUrzadzenia], wiersz.c_str());
+  if (TrybDlaRodzaju(Sesja.Lacze.RodzajLacza).Modul != UstawieniaModulu::Brak)
+    wiersz += std::string("\t") + Sesja.Lacze.Pole5;
+  KopiowanieNapisu(Sesja.WierszeNaglowka[NaglowekUrzadzenia], wiersz.c_str());
 }
 
 void ZastosowanieLiniiKasy(const char* linia) {
@@ -128,13 +132,12 @@ void PominiecieLiniiNaglowka() {
 }
 
 void OdczytanieNaglowkaWejscia() {
-  Napis linia{}, pole{};
+  Napis linia{};
   uint8_t zla = 0;
   if (!OdczytanoZPlikuLinieNaglowka(Sesja.UchwytWejscia, linia, &zla)) return UstawBlad(zla ? BladLiniiWejscia : BrakLiniiWejscia);
   OczyszczenieNapisu(linia);
   uint8_t numer = 0;
-  if (!NapisZawieraDana(linia, 1, pole) || !PoprawnaLiczbaTypuByte(pole, &numer)) return UstawBlad(BladLiniiWejscia);
-  if (numer < 1 || numer > 99) return UstawBlad(WartoscPozaZakresem);
+  if (!PoleByte(linia, 1, numer) || !WZakresie(numer, 1, 99)) return;
   Sesja.NumerKasyZadany = numer;
   WyszukanieKasyWKonfiguracji();
   if (BrakBledu()) PominiecieLiniiNaglowka();
@@ -193,7 +196,7 @@ void BudowaWierszaWyniku() {
   if (!opis.empty() || PlikDotyczacyKodu(kod)[0]) wiersz += "\t;";
   if (!opis.empty()) wiersz += " " + opis;
   if (!plik.empty()) wiersz += " (" + plik + ")";
-  KopiujDoNapisu(Sesja.WierszeNaglowka[WierszWyniku], wiersz.c_str());
+  KopiowanieNapisu(Sesja.WierszeNaglowka[WierszWyniku], wiersz.c_str());
 }
 
 void ZapisanieRaportu() {
@@ -202,7 +205,7 @@ void ZapisanieRaportu() {
     if (!ZapisanieNaglowka(Sesja.UchwytRaportu) && BrakBledu()) UstawBlad(BladZapisuRaportu);
     ZamknieciePliku(&Sesja.UchwytRaportu);
     if (Sesja.BiezacyWynik == KodBledu(BladZapisuRaportu)) platforma::UsunPlik(sciezka);
-    else KopiujDoNapisu(Sesja.ZapisanyRaport, sciezka);
+    else KopiowanieNapisu(Sesja.ZapisanyRaport, sciezka);
     return;
   }
   if (Sesja.BiezacyWynik == KodBledu(BladUtworzeniaRaportu)) return;
@@ -215,7 +218,7 @@ void ZapisanieRaportu() {
   ZamknieciePliku(&uchwyt);
   // Only the file written here goes: the configured one may be another run's report.
   if (!zapisano) platforma::UsunPlik(sciezka);
-  else KopiujDoNapisu(Sesja.ZapisanyRaport, sciezka);
+  else KopiowanieNapisu(Sesja.ZapisanyRaport, sciezka);
 }
 
 // ---- the "$$$" archive -------------------------------------------------------
@@ -224,7 +227,7 @@ std::string NazwaBazowaArchiwum() {
   const char* wejscie = NazwaPlikuWejsciowegoLubNic();
   if (!wejscie) return "$$$";
   Napis sciezka{}, dysk{}, katalog{}, nazwa{}, rozszerzenie{};
-  KopiujDoNapisu(sciezka, wejscie);
+  KopiowanieNapisu(sciezka, wejscie);
   RozbiorSciezki(sciezka, dysk, katalog, nazwa, rozszerzenie);
   return nazwa;
 }
@@ -259,6 +262,12 @@ void Archiwizacja() {
 
 }  // namespace
 
+uint8_t ZapisanieNaglowka(int32_t uchwyt) {
+  for (const char* wiersz : Sesja.WierszeNaglowka)
+    if (!ZapisanoDoPlikuLinieNaglowka(uchwyt, wiersz)) return 0;
+  return 1;
+}
+
 void RozpoczecieSesji() {
   SprawdzenieNazwPlikow();
   if (BrakBledu()) OtwarciePlikowSesji();
@@ -267,11 +276,10 @@ void RozpoczecieSesji() {
   OdczytanieNaglowkaWejscia();
   if (!BrakBledu() || !Sesja.PolaczenieZKasa) return;
   if (Sesja.OdczytacTypKasy && Sesja.PelnaSesja) OdczytanieTypuUrzadzenia();
-  // The header is still pending only when the lookup left it to the device
-  // identification; writing it twice would repeat the header lines.
-  const bool naglowekCzeka = Sesja.OdczytacTypKasy && Sesja.JestPlikWynikowy && Sesja.BiezacyWynik != KodBledu(BladZapisuWyjscia);
-  if ((!BrakBledu() || !Sesja.PelnaSesja) && naglowekCzeka && !ZapisanieNaglowka(Sesja.UchwytWyjscia) && BrakBledu())
-    UstawBlad(BladZapisuWyjscia);
+  // The lookup in KONFIG.TXT left the output file's header to this point, so
+  // that it carries the device the identification found (or failed to find).
+  const bool naglowekCzeka = Sesja.OdczytacTypKasy && Sesja.JestPlikWynikowy && !JestBlad(BladZapisuWyjscia);
+  if (naglowekCzeka && !ZapisanieNaglowka(Sesja.UchwytWyjscia) && BrakBledu()) UstawBlad(BladZapisuWyjscia);
   if (BrakBledu() && Sesja.OdczytacNumerKasy && Sesja.PelnaSesja) OdczytanieNumeruIWeryfikacja();
 }
 

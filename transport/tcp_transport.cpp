@@ -6,8 +6,8 @@
 #include "include/karvo.h"
 #include "platform/clock.h"
 #include "platform/sockets.h"
-#include "session/result_codes.h"
-#include "session/session_state.h"
+#include "state/result_codes.h"
+#include "state/session_state.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <cstdint>
 
 #include "commands/catalogue/goods_record.h"
-#include "session/result_codes.h"
+#include "state/result_codes.h"
 
 // The goods numbers a register holds: 1 to 65535 unless it says otherwise.
 struct ZakresTowarow {

@@ -19,7 +19,7 @@ void Odczyt() {
 }
 
 void OdczytBajtow() {
-  if (KasaBezBajtuNazwy()) {
+  if (KasaTypu24Lub27()) {
     UstawBlad(RozkazNieobslugiwany);
     return;
   }

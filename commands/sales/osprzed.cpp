@@ -13,7 +13,7 @@ constexpr Rozkaz DalszaCzescBezSum{OdczytDalszejSprzedazy, 57, 0, 0};
 constexpr Rozkaz CzescZSumami{OdczytRekordowZSuma, 1, 1, 62};
 
 // Appends the records of one answer; their count, or -1 when a record failed.
-int ZapisanieRekordow(std::size_t dlugosc, std::size_t bajtyDanych, bool zSuma) {
+int DopisanieRekordow(std::size_t dlugosc, std::size_t bajtyDanych, bool zSuma) {
   const bool zeZnakiem = KasaStaraSprzedaz();
   int ile = 0;
   for (std::size_t i = 0; i < RekordyOdpowiedzi(bajtyDanych, dlugosc); ++i) {
@@ -24,7 +24,7 @@ int ZapisanieRekordow(std::size_t dlugosc, std::size_t bajtyDanych, bool zSuma) 
       return -1;
     }
     LiniaWyniku linia;
-    if (!LiniaSprzedazy(OdpowiedzWordOdStarszego(p), Odpowiedz(p + 2), zeZnakiem, linia) || !DopisanieDoWyniku(linia))
+    if (!LiniaSprzedazy(OdpowiedzWordOdStarszego(p), Odpowiedz(p + 2), zeZnakiem, linia) || !DopisanieLinii(linia))
       return -1;
     ++ile;
   }
@@ -44,7 +44,8 @@ void OdczytSprzedazyTowarow() {
     if (!BrakBledu()) break;
     const std::size_t dlugosc = DlugoscRekorduSprzedazy + (zSuma ? 1 : 0);
     const std::size_t bajtyDanych = (zSuma ? rozkaz.DlugoscDrugiej : rozkaz.DlugoscPierwszej) - 1u;
-    if (ZapisanieRekordow(dlugosc, bajtyDanych, zSuma) <= 0) break;
+    const int ile = DopisanieRekordow(dlugosc, bajtyDanych, zSuma);
+    if (!ZakonczenieDopisania() || ile <= 0) break;
   }
   OdmowaJakoNieobslugiwany();
 }

@@ -76,13 +76,11 @@ std::size_t PobranieRekordowOkresowych(bool otwarcie, TrybOkresowy tryb) {
       UstawBlad(NiezgodnoscDanych);
       break;
     }
-    if (!OtwarcieDoDopisania()) break;
-    const bool zapisano = ZapisanieRekorduOkresowego(tryb, Odpowiedz(p), r, dane);
-    ZamkniecieDopisania();
-    if (!zapisano) break;
+    if (!ZapisanieRekorduOkresowego(tryb, Odpowiedz(p), r, dane)) break;
     ++ile;
     ++pozycja_;
   }
+  if (!ZakonczenieDopisania()) return 0;
   return ile;
 }
 

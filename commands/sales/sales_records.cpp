@@ -1,6 +1,7 @@
 #include "commands/sales/sales_records.h"
 
 #include "commands/command.h"
+#include "platform/files.h"
 
 namespace {
 
@@ -32,23 +33,28 @@ bool LiniaSprzedazy(uint16_t numer, const uint8_t* dane, bool zeZnakiem, LiniaWy
 
 void ZamknieciePlikuWyniku() { ZamknieciePliku(&Sesja.UchwytWyjscia); }
 
-bool OtwarcieDoDopisania() {
-  if (OtwartoPlik(&Sesja.UchwytWyjscia, Sesja.NazwyPlikowSesji[NazwaPlikuWyjsciowego], 2)) return true;
-  UstawBlad(BladOtwarciaWyjscia);
-  return false;
+bool DopisanieLinii(const LiniaWyniku& linia) {
+  if (Sesja.UchwytWyjscia < 0 &&
+      !OtwartoPlik(&Sesja.UchwytWyjscia, Sesja.NazwyPlikowSesji[NazwaPlikuWyjsciowego], 2)) {
+    UstawBlad(BladOtwarciaWyjscia);
+    return false;
+  }
+  // The appended output file is the output file while it is open, so the line
+  // is counted; its flush to the disk waits for the answer's last line.
+  const uint8_t dopisywany = Sesja.NowyPlikWynikowy;
+  Sesja.NowyPlikWynikowy = 1;
+  const bool zapisano = linia.Zapisanie();
+  Sesja.NowyPlikWynikowy = dopisywany;
+  return zapisano;
 }
 
-// The appended file is the output file while it is open, so each line is
-// counted and flushed to the disk as it is written.
-bool DopisanieLinii(const LiniaWyniku& linia) { return linia.Zapisanie(); }
-
-void ZamkniecieDopisania() { ZamknieciePlikuWyniku(); }
-
-bool DopisanieDoWyniku(const LiniaWyniku& linia) {
-  if (!OtwarcieDoDopisania()) return false;
-  const bool zapisano = DopisanieLinii(linia);
-  ZamkniecieDopisania();
-  return zapisano;
+bool ZakonczenieDopisania() {
+  if (Sesja.UchwytWyjscia < 0) return true;
+  const bool naDysku = platforma::SynchronizujPlik(Sesja.UchwytWyjscia);
+  ZamknieciePlikuWyniku();
+  if (naDysku) return true;
+  if (BrakBledu()) UstawBlad(BladZapisuWyjscia);
+  return false;
 }
 
 void OdmowaJakoNieobslugiwany() {

@@ -33,15 +33,15 @@ bool LiniaSprzedazy(uint16_t numer, const uint8_t* dane, bool zeZnakiem, LiniaWy
 constexpr std::size_t RekordyOdpowiedzi(std::size_t bajtyDanych, std::size_t dlugosc) { return bajtyDanych / dlugosc; }
 
 // Readouts that append: the output file is closed after the session opens and
-// opened for each record, so every line is on the disk before the next request.
+// opened again for the records of each answer. Every line goes out whole in one
+// write, and the lines of an answer are flushed to the disk together before
+// the register is asked for more.
 void ZamknieciePlikuWyniku();
-// Opens the output file for appending (8 when it cannot), writes the line
-// (17 when it cannot) and closes it again.
-bool DopisanieDoWyniku(const LiniaWyniku& linia);
-// The same for the several lines of one record: open, write each, close.
-bool OtwarcieDoDopisania();
+// Opens the output file for appending at the first line of an answer (8 when
+// it cannot) and writes the line (17 when it cannot).
 bool DopisanieLinii(const LiniaWyniku& linia);
-void ZamkniecieDopisania();
+// Flushes the lines of the answer to the disk (17 when that fails) and closes the file.
+bool ZakonczenieDopisania();
 
 // A readout the register refuses (24) or does not serve (208) is reported as 25.
 void OdmowaJakoNieobslugiwany();

@@ -15,13 +15,13 @@ uint8_t Karvo_SortPak(const char* wejscie, const char* wyjscie) {
   const uint8_t wynik = WykonanieFunkcji(OpisSortPak, wejscie, wyjscie);
   if (wynik != KodBledu(BezBledu)) return wynik;
   Napis sorter{}, pusta{};
-  KopiujDoNapisu(sorter, wejscie);
+  KopiowanieNapisu(sorter, wejscie);
   DolaczenieNazwySerwera(sorter, pusta);
   const uint8_t posortowano = Karvo_Sorter(sorter);
   if (posortowano != KodBledu(BezBledu)) return posortowano;
   Napis paker{}, drugi{};
-  KopiujDoNapisu(paker, wejscie);
-  KopiujDoNapisu(drugi, wyjscie ? wyjscie : "");
+  KopiowanieNapisu(paker, wejscie);
+  KopiowanieNapisu(drugi, wyjscie ? wyjscie : "");
   DolaczenieNazwySerwera(paker, drugi);
   return Karvo_Paker(paker, drugi);
 }

@@ -199,6 +199,43 @@ TEST(OTSprzed, ReadsTheListedNumbersUntilOneIsRefused) {
   EXPECT_EQ(LinieDanych(w.wyjscie), (std::vector<std::string>{"0005\t1.500\t4500", "0006\t0\t0"}));
 }
 
+TEST(OTSpMax, WritesTheNumbersThatSoldUntilTheCapacityEnds) {
+  Stanowisko env;
+  std::string stan = CzytajPlik(Urzadzenie("pelto-103.txt"));
+  const std::string pojemnosc = "$pojemnosc\t8000";
+  stan.replace(stan.find(pojemnosc), pojemnosc.size(), "$pojemnosc\t120");
+  env.Plik("pelto.txt", stan + "$sprzedaz\t5\t1\t0\t10\r\n$sprzedaz\t6\t0\t3\t0\r\n$sprzedaz\t119\t0\t0\t1\r\n"
+                                "$sprzedaz\t120\t2\t1\t0\r\n");
+  Symulator sim(env.Katalog(), {.urzadzenia = {env.Sciezka("pelto.txt")}});
+  ASSERT_TRUE(sim.Gotowy());
+  env.PolaczZSymulatorem(sim, 5);
+  env.Plik("WE.TXT", Srodowisko::Wejscie(5));
+  const WynikKarvo w = env.Karvo(37, "WE.TXT", "WY.TXT");
+  EXPECT_EQ(Kod(w), 0) << w.raport;  // 121 lies beyond the capacity: the end, not a failure
+  EXPECT_EQ(LinieDanych(w.wyjscie), (std::vector<std::string>{"0005\t1\t10", "0119\t0\t1", "0120\t0.2\t0"}));
+  sim.Zatrzymaj();
+  EXPECT_EQ(IleRazy(sim.Dziennik(), 0xCB), 121);
+}
+
+TEST(OTSpMax, ARangeEndingAt65535Ends) {
+  Stanowisko env;
+  std::string stan = CzytajPlik(Urzadzenie("norda-u.txt"));
+  const std::string pojemnosc = "$pojemnosc\t5000";
+  stan.replace(stan.find(pojemnosc), pojemnosc.size(), "$pojemnosc\t65535");
+  env.Plik("norda.txt", stan + "$towar\t65530\tA\t1\t1\t3\t1\t0\t0\t1\t0\r\n$towar\t65535\tB\t1\t1\t3\t1\t0\t0\t1\t0\r\n"
+                                "$sprzedaz\t65535\t3\t0\t9\r\n");
+  Symulator sim(env.Katalog(), {.urzadzenia = {env.Sciezka("norda.txt")}});
+  ASSERT_TRUE(sim.Gotowy());
+  env.PolaczZSymulatorem(sim, 8);
+  env.Plik("WE.TXT", Srodowisko::Wejscie(8));
+  const WynikKarvo w = env.Karvo(37, "WE.TXT", "WY.TXT");
+  ASSERT_FALSE(w.przekroczonyCzas);
+  EXPECT_EQ(Kod(w), 0) << w.raport;
+  EXPECT_EQ(LinieDanych(w.wyjscie), std::vector<std::string>{"65535\t3\t9"});
+  sim.Zatrzymaj();
+  EXPECT_EQ(IleRazy(sim.Dziennik(), 0xCB), 6);
+}
+
 TEST(OPSprzed, ReadsThePeriodicRecordsInTheRegistersForm) {
   const std::string s16 = "$okresAD\t0539300700D204000097 3C860100 0200";
   const struct {

@@ -9,7 +9,8 @@
 
 #include "protocol/framing.h"
 #include "protocol/line.h"
-#include "session/session_state.h"
+#include "protocol/line_modes.h"
+#include "state/session_state.h"
 
 namespace {
 
@@ -38,7 +39,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* dane, std::size_t rozmiar) 
   const uint8_t wybor = dane[0];
   Dane = dane + 1;
   Pozostalo = rozmiar - 1;
-  Sesja.Lacze.RodzajLacza = 2;
+  WybranieTrybuLacza(2);
   Sesja.Lacze.KanalZadany = 1;
   Sesja.Lacze.LimitPowtorzen = wybor & 0x07;
   Sesja.Ramki.Kontynuacja = (wybor >> 3) & 1;

@@ -1,4 +1,4 @@
-#include "protocol/codecs.h"
+#include "text/codecs.h"
 
 #include <gtest/gtest.h>
 

@@ -11,8 +11,8 @@
 #include "commands/command.h"
 #include "include/karvo.h"
 #include "scripted_register.h"
-#include "session/result_codes.h"
-#include "session/session_state.h"
+#include "state/result_codes.h"
+#include "state/session_state.h"
 
 namespace {
 

@@ -8,13 +8,14 @@
 
 #include "include/karvo.h"
 #include "session/configuration.h"
-#include "session/session_state.h"
+#include "state/session_state.h"
+#include "text/codecs.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-void Nazwa(int slot, const char* tekst) { KopiujDoNapisu(Sesja.NazwyPlikowSesji[slot], tekst); }
+void Nazwa(int slot, const char* tekst) { KopiowanieNapisu(Sesja.NazwyPlikowSesji[slot], tekst); }
 
 class Konfiguracja : public ::testing::Test {
  protected:
@@ -25,12 +26,12 @@ class Konfiguracja : public ::testing::Test {
     poprzedni = fs::current_path();
     fs::current_path(dir);
     ZerowanieDanychSesji();
-    KopiujDoNapisu(Proces.ZnakiKoncaLinii, "\r\n");
+    KopiowanieNapisu(Proces.ZnakiKoncaLinii, "\r\n");
   }
   void TearDown() override {
     ZamknieciePliku(&Sesja.UchwytSerwera);
     ZerowanieDanychSesji();
-    KopiujDoNapisu(Proces.ZnakiKoncaLinii, "\r\n");
+    KopiowanieNapisu(Proces.ZnakiKoncaLinii, "\r\n");
     Proces.UdostepnianieWyjscia = 0;
     fs::current_path(poprzedni);
     fs::remove_all(dir);
@@ -49,7 +50,7 @@ struct PrzypadekLinii {
 class LiniaKonfiguracji : public Konfiguracja, public ::testing::WithParamInterface<PrzypadekLinii> {};
 
 TEST_P(LiniaKonfiguracji, IsCheckedFieldByField) {
-  KopiujDoNapisu(Sesja.PlikiSterownika[PlikKonfig], "KONFIG.TXT");
+  KopiowanieNapisu(Sesja.PlikiSterownika[PlikKonfig], "KONFIG.TXT");
   EXPECT_EQ(OdczytanieLiniiKonfiguracji(GetParam().linia), GetParam().poprawna) << GetParam().linia;
 }
 
@@ -91,7 +92,7 @@ INSTANTIATE_TEST_SUITE_P(
         PrzypadekLinii{"1\tCOM1:19200:MUX5:1\t5\tSklep\tkasa.local:4001:x:0:haslo123:10:3", false}));
 
 TEST_F(Konfiguracja, SerialLineKeepsItsSettingsAndTheDefaultIdentifier) {
-  KopiujDoNapisu(Sesja.PlikiSterownika[PlikKonfig], "/dane/KONFIG.TXT");
+  KopiowanieNapisu(Sesja.PlikiSterownika[PlikKonfig], "/dane/KONFIG.TXT");
   ASSERT_TRUE(OdczytanieLiniiKonfiguracji("7\tcom3:19200:mux1:4\t12"));
   EXPECT_EQ(Sesja.Lacze.NumerPortu, 3);
   EXPECT_EQ(Sesja.Lacze.Predkosc, 19200u);
@@ -232,7 +233,7 @@ TEST_F(Konfiguracja, ServerFileVariants) {
   for (const auto& p : przypadki) {
     ZamknieciePliku(&Sesja.UchwytSerwera);  // the session close would release it
     ZerowanieDanychSesji();
-    KopiujDoNapisu(Proces.ZnakiKoncaLinii, "\r\n");
+    KopiowanieNapisu(Proces.ZnakiKoncaLinii, "\r\n");
     Plik(dir / "srv.txt", p.tresc);
     Nazwa(1, "in.txt;srv.txt");
     OdczytanieKonfiguracji();
@@ -248,15 +249,15 @@ TEST_F(Konfiguracja, InnerCommandsInheritTheServerFile) {
   Sesja.JestPlikWynikowy = 1;
   Nazwa(3, "srv.txt");
   Napis lista{}, dodatkowa{};
-  KopiujDoNapisu(lista, "in.txt");
-  KopiujDoNapisu(dodatkowa, "out.txt");
+  KopiowanieNapisu(lista, "in.txt");
+  KopiowanieNapisu(dodatkowa, "out.txt");
   DolaczenieNazwySerwera(lista, dodatkowa);
   EXPECT_STREQ(lista, "in.txt;out.txt;srv.txt");
   EXPECT_STREQ(dodatkowa, "");
 
   Nazwa(3, "");
-  KopiujDoNapisu(lista, "in.txt");
-  KopiujDoNapisu(dodatkowa, "out.txt");
+  KopiowanieNapisu(lista, "in.txt");
+  KopiowanieNapisu(dodatkowa, "out.txt");
   DolaczenieNazwySerwera(lista, dodatkowa);  // not in Server mode: nothing changes
   EXPECT_STREQ(lista, "in.txt");
   EXPECT_STREQ(dodatkowa, "out.txt");

@@ -1,4 +1,5 @@
 #include "datafiles/data_files.h"
+#include "session/session_open.h"
 
 #include <gtest/gtest.h>
 
@@ -7,7 +8,7 @@
 #include <vector>
 
 #include "platform/files.h"
-#include "session/session_state.h"
+#include "state/session_state.h"
 #include "temp_dir.h"
 
 namespace {

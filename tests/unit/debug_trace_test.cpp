@@ -9,8 +9,8 @@
 
 #include <unistd.h>
 
-#include "protocol/debug_trace.h"
 #include "tests/unit/platform_dir.h"
+#include "text/debug_trace.h"
 
 namespace fs = std::filesystem;
 

@@ -12,7 +12,7 @@
 #include <thread>
 
 #include "datafiles/data_files.h"
-#include "session/session_state.h"
+#include "state/session_state.h"
 #include "temp_dir.h"
 
 namespace {

@@ -7,7 +7,8 @@
 #include "link_fakes.h"
 #include "protocol/framing.h"
 #include "protocol/line.h"
-#include "session/session_state.h"
+#include "protocol/line_modes.h"
+#include "state/session_state.h"
 
 using testy::Bajty;
 using testy::Ramka;
@@ -19,7 +20,7 @@ class Ramki : public ::testing::Test {
  protected:
   void SetUp() override {
     ZerowanieDanychSesji();
-    Sesja.Lacze.RodzajLacza = 2;
+    WybranieTrybuLacza(2);
     Sesja.Lacze.KanalZadany = 3;
     Sesja.Lacze.Kanal = 2;  // the port's own channel; the frames carry KanalZadany
     Sesja.Lacze.PredkoscZadana = 19200;
@@ -101,7 +102,7 @@ TEST_F(Ramki, ControlByteOfTheRequest) {
       {2, 4, 1, 115200, 2, 1, true, 0x73},
   };
   for (const auto& p : przypadki) {
-    Sesja.Lacze.RodzajLacza = p.rodzaj;
+    WybranieTrybuLacza(p.rodzaj);
     Sesja.Lacze.KanalZadany = p.kanalZadany;
     Sesja.Lacze.Kanal = p.kanal;
     Sesja.Lacze.PredkoscZadana = p.predkosc;

@@ -11,7 +11,7 @@
 #include "include/karvo.h"
 #include "protocol/identification.h"
 #include "scripted_register.h"
-#include "session/session_state.h"
+#include "state/session_state.h"
 
 namespace {
 

@@ -7,8 +7,9 @@
 #include "include/karvo.h"
 #include "link_fakes.h"
 #include "protocol/identification.h"
-#include "session/result_codes.h"
-#include "session/session_state.h"
+#include "protocol/line.h"
+#include "state/result_codes.h"
+#include "state/session_state.h"
 
 using testy::Bajty;
 using testy::RamkaOdpowiedzi;
@@ -94,6 +95,30 @@ TEST_F(LaczeSieciowe, AKeptLineOutlivesTheCloseAndTheNextOpen) {
   EXPECT_EQ(Sesja.BiezacyWynik, 0);
 
   // Clearing the setting closes the line left open.
+  UstawieniePozostawiacOtwartyPortSzeregowy(0);
+  EXPECT_FALSE(LaczeOtwarte());
+}
+
+TEST_F(LaczeSieciowe, AKeptLineIsUsedInTheModeItWasOpenedIn) {
+  testy::ModulTcp modul({RamkaOdpowiedzi({0x06, '0', '3'})});
+  UstawienieLacza(modul.Port());
+  UstawieniePozostawiacOtwartyPortSzeregowy(1);
+  OtwarcieLacza();
+  ASSERT_TRUE(LaczeOtwarte());
+
+  // The next command's configuration names a direct serial line; the line
+  // kept open is still the module's, and its requests travel in frames.
+  ZerowanieDanychSesji();
+  UstawienieLacza(modul.Port());
+  Sesja.Lacze.RodzajLacza = 0;
+  Sesja.Lacze.NumerPortu = 250;
+  OtwarcieLacza();
+  EXPECT_TRUE(LaczeOtwarte());
+  EXPECT_EQ(OdczytanieNumeruUrzadzenia(), 1);
+  EXPECT_EQ(Sesja.BiezacyWynik, 0);
+  EXPECT_EQ(modul.Otrzymane().size(), 1u);
+
+  // Closing it closes the socket it was opened as.
   UstawieniePozostawiacOtwartyPortSzeregowy(0);
   EXPECT_FALSE(LaczeOtwarte());
 }

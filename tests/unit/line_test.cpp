@@ -3,13 +3,17 @@
 
 #include "link_fakes.h"
 #include "protocol/line.h"
-#include "session/session_state.h"
+#include "protocol/line_modes.h"
+#include "state/session_state.h"
 
 namespace {
 
 class Lacze : public ::testing::Test {
  protected:
-  void SetUp() override { ZerowanieDanychSesji(); }
+  void SetUp() override {
+    ZerowanieDanychSesji();
+    WybranieTrybuLacza(0);
+  }
   testy::PortTestowy port;
 };
 
@@ -44,7 +48,7 @@ TEST_F(Lacze, ModesAndWhatEachDoesBeforeARequest) {
       {4, 0, false, 1}, {5, 0, true, 0},  {2, 1, false, 1}, {5, 1, false, 1},
   };
   for (const auto& p : przypadki) {
-    Sesja.Lacze.RodzajLacza = p.rodzaj;
+    WybranieTrybuLacza(p.rodzaj);
     Sesja.Ramki.BezRamek = p.bezRamek;
     Sesja.Wymiana.LicznikOdebranychBajtow = 7;
     port.Czyszczenia = 0;
@@ -57,7 +61,7 @@ TEST_F(Lacze, ModesAndWhatEachDoesBeforeARequest) {
 
 TEST_F(Lacze, FramedModesSendNoSingleBytes) {
   for (uint8_t rodzaj : {2, 5}) {
-    Sesja.Lacze.RodzajLacza = rodzaj;
+    WybranieTrybuLacza(rodzaj);
     port.ZapisUdany = false;
     Sesja.Wymiana.BladBajtu = 0;
     WyslanieBajtu(0x1B);
@@ -80,12 +84,12 @@ TEST_F(Lacze, DirectModeAsksThePortWhetherAllWasSent) {
 
 TEST_F(Lacze, CarrierComesFromTheSerialLineExceptOverTcp) {
   port.Nosna = false;
-  Sesja.Lacze.RodzajLacza = 2;
+  WybranieTrybuLacza(2);
   EXPECT_FALSE(JestNosna());
-  Sesja.Lacze.RodzajLacza = 5;
+  WybranieTrybuLacza(5);
   EXPECT_TRUE(JestNosna());
   port.Nosna = true;
-  Sesja.Lacze.RodzajLacza = 2;
+  WybranieTrybuLacza(2);
   EXPECT_TRUE(JestNosna());
 }
 

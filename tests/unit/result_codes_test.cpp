@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "session/result_codes.h"
+#include "state/result_codes.h"
 
 TEST(KodBledu, MapsIndicesToResultCodes) {
   const struct { uint8_t indeks, kod; } przypadki[] = {

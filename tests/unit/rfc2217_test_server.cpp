@@ -250,6 +250,11 @@ void SerwerRfc2217Testowy::UstawStanModemu(uint8_t stan) {
   PowiadomOModemie(poprzedni);
 }
 
+void SerwerRfc2217Testowy::PowiadomOStanieLinii(uint8_t stan) {
+  std::lock_guard<std::mutex> b(m_);
+  Wyslij({IAC, SB, COM_PORT, 106, stan, IAC, SE});
+}
+
 void SerwerRfc2217Testowy::Zerwij() {
   std::unique_lock<std::mutex> b(m_);
   zerwac_ = true;

@@ -46,6 +46,8 @@ class SerwerRfc2217Testowy {
 
   // Modem lines (0x10 CTS, 0x20 DSR, 0x40 RI, 0x80 DCD), notified within the client's mask.
   void UstawStanModemu(uint8_t stan);
+  // Line errors (0x10 break, 0x08 framing, 0x04 parity, 0x02 overrun) as one NOTIFY-LINESTATE.
+  void PowiadomOStanieLinii(uint8_t stan);
   void Zerwij();
   bool CzekajNaKlienta(std::chrono::milliseconds limit = std::chrono::seconds(3));
 

@@ -10,7 +10,8 @@
 #include <vector>
 
 #include "protocol/line.h"
-#include "session/session_state.h"
+#include "protocol/line_modes.h"
+#include "state/session_state.h"
 
 using Bajty = std::vector<uint8_t>;
 
@@ -121,5 +122,5 @@ class SkryptowanaKasa {
 // A clean session in direct mode.
 inline void CzystaSesja() {
   ZerowanieDanychSesji();
-  Sesja.Lacze.RodzajLacza = 0;
+  WybranieTrybuLacza(0);
 }

@@ -124,6 +124,18 @@ TEST_F(PortRfc2217, ModemStatusFollowsTheServersNotifications) {
   }
 }
 
+TEST_F(PortRfc2217, ALineErrorTheServerReportsReachesIsError) {
+  Otworz();
+  serwer_.PowiadomOStanieLinii(0x08);
+  Blad blad{};
+  for (int i = 0; i < 300 && !(blad = PobierzBlad()).jest; ++i) {
+    ModemStatus();  // the port handles the events its watcher handed over
+    std::this_thread::sleep_for(2ms);
+  }
+  EXPECT_EQ(blad.kod, 0x08);
+  EXPECT_EQ(blad.komunikat, komunikaty::BLEDY_LINII[1].komunikat);  // the framing error
+}
+
 TEST_F(PortRfc2217, ClearPortDiscardsEverythingTheServerSentBefore) {
   Otworz(0);
   serwer_.WyslijDane({1, 2, 3});

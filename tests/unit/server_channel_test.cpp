@@ -19,9 +19,9 @@
 
 #include "platform/bus.h"
 #include "platform/process.h"
-#include "session/result_codes.h"
-#include "session/server_channel.h"
-#include "session/session_state.h"
+#include "state/result_codes.h"
+#include "state/server_channel.h"
+#include "state/session_state.h"
 #include "tests/unit/platform_dir.h"
 
 namespace fs = std::filesystem;

@@ -13,9 +13,9 @@
 #include <string>
 #include <thread>
 
-#include "session/result_codes.h"
-#include "session/server_channel.h"
-#include "session/session_state.h"
+#include "state/result_codes.h"
+#include "state/server_channel.h"
+#include "state/session_state.h"
 #include "tests/unit/platform_dir.h"
 
 #ifdef KARVO_SERVER_BINARY

@@ -9,7 +9,8 @@
 
 #include "session/configuration.h"
 #include "session/session_open.h"
-#include "session/session_state.h"
+#include "state/session_state.h"
+#include "text/codecs.h"
 
 namespace fs = std::filesystem;
 
@@ -42,9 +43,9 @@ class Sesje : public ::testing::Test {
   // A command on files only, with the prologue every entry point runs.
   uint8_t Polecenie(const char* wejscie, const char* wyjscie = nullptr) {
     ZerowanieDanychSesji();
-    KopiujDoNapisu(Sesja.NazwyPlikowSesji[NazwaFunkcji], "Sorter");
-    KopiujDoNapisu(Sesja.NazwyPlikowSesji[NazwaPlikuWejsciowego], wejscie);
-    if (wyjscie) KopiujDoNapisu(Sesja.NazwyPlikowSesji[NazwaPlikuWyjsciowego], wyjscie);
+    KopiowanieNapisu(Sesja.NazwyPlikowSesji[NazwaFunkcji], "Sorter");
+    KopiowanieNapisu(Sesja.NazwyPlikowSesji[NazwaPlikuWejsciowego], wejscie);
+    if (wyjscie) KopiowanieNapisu(Sesja.NazwyPlikowSesji[NazwaPlikuWyjsciowego], wyjscie);
     Sesja.JestPlikWynikowy = wyjscie != nullptr;
     Sesja.NowyPlikWynikowy = 1;
     OdczytanieKonfiguracji();

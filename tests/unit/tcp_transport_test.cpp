@@ -11,12 +11,13 @@
 #include <chrono>
 #include <cstring>
 
+#include "include/karvo.h"
 #include "link_fakes.h"
-#include "serial_test_support.h"
 #include "protocol/framing.h"
 #include "protocol/line.h"
-#include "include/karvo.h"
-#include "session/session_state.h"
+#include "protocol/line_modes.h"
+#include "serial_test_support.h"
+#include "state/session_state.h"
 #include "transport/tcp_transport.h"
 
 using testy::Bajty;
@@ -141,7 +142,7 @@ class RamkiTcp : public Transport {
  protected:
   void SetUp() override {
     Transport::SetUp();
-    Sesja.Lacze.RodzajLacza = 5;
+    WybranieTrybuLacza(5);
     Sesja.Lacze.KanalZadany = 1;
     Sesja.Lacze.PredkoscZadana = 9600;
     Sesja.Lacze.LimitPowtorzen = 3;

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <string>
 
-#include "protocol/codecs.h"
+#include "text/codecs.h"
 
 namespace {
 

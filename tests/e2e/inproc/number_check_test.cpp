@@ -11,7 +11,7 @@
 #include "commands/command_entry.h"
 #include "driver/program.h"
 #include "harness.h"
-#include "session/session_state.h"
+#include "state/session_state.h"
 
 using namespace e2e;
 

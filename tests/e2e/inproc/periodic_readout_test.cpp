@@ -14,7 +14,7 @@
 #include "commands/sales/periodic_readout.h"
 #include "driver/program.h"
 #include "harness.h"
-#include "session/session_state.h"
+#include "state/session_state.h"
 
 using namespace e2e;
 
@@ -118,7 +118,12 @@ const Przypadek Przypadki[] = {
       "5\t05\t300\t3\t2\t4\t12345\t23.06.15\t08:30", "6\t02\t3\t1\t2\t1\t12345" + R_4, "6\t02\t3\t3\t0\t1\t7" + R_4}},
     {"NewZeroNumbers", "vin-t.txt", 7, TrybAD_Suma, Rekordy("okresAD", {Pierwsze(S_ZERA, 16)}),
      {"0\t0\t5\t1\t0007\t1.234\t99900"}},
-    {"NewSales", "vin-t.txt", 7, TrybSprzedazy, {"$sprzedaz\t258\t1000\t2\t5000"}, {"0\t59394\t1\t0\t0003\t327680512\t0"}},
+    // Mode 7 reads three records an answer: a register set to answer so.
+    {"NewSales", "vin-t.txt", 7, TrybSprzedazy,
+     {"$sprzedaz_porcja\t3", "$sprzedaz\t258\t1000\t2\t5000", "$sprzedaz\t259\t1000\t2\t5000",
+      "$sprzedaz\t260\t1000\t2\t5000", "$sprzedaz\t261\t1000\t2\t5000"},
+     {"0\t59394\t1\t0\t0003\t327680512\t0", "0\t59395\t1\t0\t0003\t327680512\t0", "0\t59396\t1\t0\t0003\t327680512\t0",
+      "0\t59397\t1\t0\t0003\t327680512\t0"}},
     {"NordaCheckLong", "norda-u.txt", 8, TrybD6_Suma, Rekordy("okresD6", {Pierwsze(S, 32), S_8A, S_V, P_NORDA, Z}),
      {"1\t" + NORDA_S + DLUGA + "\t1000\t21474836482000", "5\t2\t12345\t10\t0\t0007\t1.234\t99900" + DLUGA + "\t1000\t21474836482000",
       "1\t2\t12345\t5\t1\t0077\t1.234\t99900" + DLUGA + "\t1000\t21474836482000", "2\t32\t16\t2\t1\t1\t123.45\t678",

@@ -1,9 +1,10 @@
-#include "session/session_state.h"
+#include "state/session_state.h"
 
 #include <cstring>
 
-#include "session/result_codes.h"
-#include "session/server_channel.h"
+#include "state/result_codes.h"
+#include "state/server_channel.h"
+#include "text/codecs.h"
 
 DaneSesji Sesja;
 DaneProcesu Proces;
@@ -15,7 +16,7 @@ void ZerowanieDanychSesji() {
   for (int i = 0; i < wiersze; ++i) std::memset(Sesja.WierszeNaglowka[i], 0, DLUGOSC_NAPISU);
   Sesja.UchwytWejscia = Sesja.UchwytWyjscia = Sesja.UchwytKonfig = -1;
   Sesja.UchwytRaportu = Sesja.UchwytBufora = Sesja.UchwytSerwera = -1;
-  Sesja.BiezacyWynik = KodBledu(0);
+  Sesja.BiezacyWynik = KodBledu(BezBledu);
   Sesja.OtwieranieSesji = 0;
   Sesja.PierwszyRozkaz = 0;
   Sesja.LiniaZakonczona = 1;
@@ -40,12 +41,6 @@ void ZerowanieDanychSesji() {
   Sesja.SprawdzacNumerKasy = Sesja.OdczytacTypKasy = Sesja.PolaczenieZKasa = 0;
   Sesja.OdczytacPojemnoscPLU = 0;
   std::memset(Sesja.PlikiSterownika, 0, sizeof Sesja.PlikiSterownika);
-}
-
-void KopiujDoNapisu(char* cel, const char* zrodlo) {
-  const std::size_t n = strnlen(zrodlo, DLUGOSC_NAPISU - 1);
-  std::memmove(cel, zrodlo, n);
-  cel[n] = 0;
 }
 
 static const char* TekstLubNic(const char* t) { return t[0] ? t : nullptr; }

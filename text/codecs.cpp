@@ -1,4 +1,4 @@
-#include "protocol/codecs.h"
+#include "text/codecs.h"
 
 #include <cstring>
 
@@ -90,6 +90,9 @@ void DopisanieNapisu(char* tekst, std::string_view dopisek) {
   if (ile) std::memmove(tekst + dlugosc, dopisek.data(), ile);
   tekst[dlugosc + ile] = 0;
 }
+
+void KopiowanieNapisu(char* cel, const char* zrodlo) { KopiowanieNapisu(cel, WidokNapisu(zrodlo)); }
+void DopisanieNapisu(char* tekst, const char* dopisek) { DopisanieNapisu(tekst, WidokNapisu(dopisek)); }
 
 void DopisanieZnaku(char* tekst, char znak) {
   if (znak) DopisanieNapisu(tekst, std::string_view(&znak, 1));

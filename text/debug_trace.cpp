@@ -1,4 +1,4 @@
-#include "protocol/debug_trace.h"
+#include "text/debug_trace.h"
 
 #include <algorithm>
 #include <cstdarg>

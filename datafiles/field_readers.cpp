@@ -1,10 +1,10 @@
-#include "commands/fields.h"
+#include "datafiles/field_readers.h"
 
 #include <cstring>
 
 #include "include/karvo.h"
-#include "session/result_codes.h"
-#include "session/session_state.h"
+#include "state/result_codes.h"
+#include "state/session_state.h"
 
 namespace {
 

@@ -3,6 +3,8 @@
 
 #include <cstdint>
 
+#include "state/session_state.h"
+
 // The internal error indices. Up to 65 the index and its ResultCode are the
 // same number; the register's own error statuses have ResultCode 100 +
 // status (see WynikStatusuKasy) and are set with UstawWynik.
@@ -70,16 +72,28 @@ enum IndeksBledu : uint8_t {
 };
 
 // KodBledu turns an internal error index into the ResultCode byte.
-uint8_t KodBledu(uint8_t indeks);
+constexpr uint8_t KodBledu(uint8_t indeks) {
+  // The codes above 65 are grouped as the register's own error statuses (100 + status).
+  if (indeks >= 66 && indeks <= 70) return static_cast<uint8_t>(indeks + 35);
+  if (indeks >= 71 && indeks <= 82) return static_cast<uint8_t>(indeks + 36);
+  if (indeks >= 83 && indeks <= 95) return static_cast<uint8_t>(indeks + 117);
+  if (indeks == 96) return 215;
+  if (indeks == 97) return 217;
+  if (indeks >= 98 && indeks <= 110) return static_cast<uint8_t>(indeks + 122);
+  return indeks;
+}
 // The ResultCode of the register's own error status.
 constexpr uint8_t WynikStatusuKasy(uint8_t status) { return static_cast<uint8_t>(100 + status); }
 
+// Every step tests and sets the current ResultCode, so these are inline: the
+// engine does so several times for every byte of an answer.
+
 // True while no step of the command has failed.
-bool BrakBledu();
+inline bool BrakBledu() { return Sesja.BiezacyWynik == KodBledu(BezBledu); }
 // Sets the current ResultCode from an error index (every failing step uses it).
-void UstawBlad(IndeksBledu indeks);
+inline void UstawBlad(IndeksBledu indeks) { Sesja.BiezacyWynik = KodBledu(indeks); }
 // Sets the ResultCode itself, for the register's statuses (100 + status) that
 // have no error index of their own, and for a ResultCode kept from before.
-void UstawWynik(uint8_t kod);
+inline void UstawWynik(uint8_t kod) { Sesja.BiezacyWynik = kod; }
 // Whether the current ResultCode is the one of this index.
-bool JestBlad(IndeksBledu indeks);
+inline bool JestBlad(IndeksBledu indeks) { return Sesja.BiezacyWynik == KodBledu(indeks); }

@@ -1,5 +1,5 @@
-// Field readers of the commands: field k (from 1) of a data line, checked
-// with the validator of its type. Each answers false and sets ResultCode 11
+// Field readers: field k (from 1) of a data line, checked with the validator
+// of its type, for the commands and the session's input header. Each answers false and sets ResultCode 11
 // when the field is missing (an empty field counts as missing) or does not
 // pass its validator. Ranges that a command checks itself go through
 // WZakresie after every field of the line has been read, so that a bad field

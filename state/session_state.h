@@ -6,9 +6,9 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "protocol/device_data.h"
-#include "protocol/engine_data.h"
-#include "protocol/framing_data.h"
+#include "state/device_data.h"
+#include "state/engine_data.h"
+#include "state/framing_data.h"
 
 constexpr std::size_t DLUGOSC_NAPISU = 256;  // text buffers: at most 255 bytes and the terminator
 using Napis = char[DLUGOSC_NAPISU];
@@ -95,9 +95,6 @@ struct DaneProcesu {
   Napis ZnakiKoncaLinii{"\r\n"};  // line terminator; the Server file may replace it
   uint8_t UdostepnianieWyjscia = 0;  // sharing of the output file: 0 deny all, 1 deny write, 2 deny none
 };
-
-// Copies a text into a 256-byte buffer, cut to 255 bytes.
-void KopiujDoNapisu(char* cel, const char* zrodlo);
 
 extern DaneSesji Sesja;
 extern DaneProcesu Proces;

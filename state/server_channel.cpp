@@ -1,14 +1,14 @@
 // The driver's side of the Server channel. Its hidden top-level window is an
 // endpoint on the message bus of the Server's message number.
-#include "session/server_channel.h"
+#include "state/server_channel.h"
 
 #include <cstring>
 
 #include "platform/bus.h"
 #include "platform/process.h"
-#include "protocol/debug_trace.h"
-#include "session/result_codes.h"
-#include "session/session_state.h"
+#include "state/result_codes.h"
+#include "state/session_state.h"
+#include "text/debug_trace.h"
 
 ObslugaLaczaSerwera LaczeSerwera;
 

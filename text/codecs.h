@@ -45,8 +45,10 @@ std::size_t DlugoscNapisu(const char* tekst);
 std::string_view WidokNapisu(const char* tekst);
 // Copies the text (its first 255 bytes) into cel.
 void KopiowanieNapisu(char* cel, std::string_view zrodlo);
+void KopiowanieNapisu(char* cel, const char* zrodlo);
 // Appends as much of the text as fits.
 void DopisanieNapisu(char* tekst, std::string_view dopisek);
+void DopisanieNapisu(char* tekst, const char* dopisek);
 void DopisanieZnaku(char* tekst, char znak);
 // Puts the character in front; a full text (255 bytes) stays as it is.
 void WstawienieZnakuNaPoczatek(char znak, char* tekst);

@@ -1,0 +1,63 @@
+// The table of the line modes, one entry per link kind, the mode kept with
+// the open line, and the byte primitives that go through it (here, so that
+// the choice of the entry costs no call of its own on every byte).
+#include "protocol/line_modes.h"
+
+#include <iterator>
+
+#include "protocol/framing.h"
+#include "protocol/line_ops.h"
+#include "state/session_state.h"
+#include "transport/tcp_transport.h"
+
+namespace {
+
+using namespace tryby;
+using enum UstawieniaModulu;
+
+// A direct line: the register on the serial port (or a virtual port), with its channel chosen by the kind.
+constexpr TrybLacza Bezposredni(uint8_t najwyzszyKanal, void (*wyborKanalu)()) {
+  return {najwyzszyKanal,          Brak,           2,
+          OtwarcieSzeregowe,       wyborKanalu,    ZamkniecieSzeregowe,
+          false,                   CzyszczenieSzeregowe, WyslanieBajtuBezposrednie,
+          OdebranieBajtuBezposrednie, BezZadania,  WyslanoWszystkoBezposrednio,
+          true,                    NosnaSzeregowa, WyslanieRamkiSzeregowo,
+          OdbiorBajtuRamkiSzeregowo, AdresKanalu};
+}
+
+// Indexed by the link kind: MUX0 to MUX5.
+const TrybLacza TRYBY[] = {
+    Bezposredni(1, KanalZerowy),    // MUX0: one register on the port
+    Bezposredni(4, KanalAdresu),    // MUX1: a line switch, the channel is the register's address
+    {8, Modem, 0, OtwarcieModemowe, KanalModemu, ZamkniecieSzeregowe, true, CzyszczenieSzeregowe,
+     WyslanieBajtuRamkowe, OdebranieBajtuOdpowiedzi, WymianaRamki, WyslanoWszystkoRamkowo, false, NosnaSzeregowa,
+     WyslanieRamkiSzeregowo, OdbiorBajtuRamkiSzeregowo, AdresZadany},  // MUX2: the module behind a dialled modem
+    Bezposredni(8, KanalRozkazem),  // MUX3: a multiplexer addressed by a request
+    Bezposredni(8, KanalBajtami),   // MUX4: a multiplexer addressed by two raw bytes
+    {8, Siec, 2, OtwarcieTcp, BezKanalu, ZamkniecieTcp, true, CzyszczenieTcp, WyslanieBajtuRamkowe,
+     OdebranieBajtuOdpowiedzi, WymianaRamki, WyslanoWszystkoRamkowo, false, NosnaTcp, WyslanieDanych, OdbiorBajtu,
+     AdresZadany},  // MUX5: the module over TCP
+};
+
+// The modem commands talk to the modem itself, byte by byte on the serial port.
+const TrybLacza& BEZ_RAMEK = TRYBY[0];
+
+const TrybLacza* Wybrany = &TRYBY[0];
+
+}  // namespace
+
+const TrybLacza& TrybDlaRodzaju(uint8_t rodzaj) { return rodzaj < std::size(TRYBY) ? TRYBY[rodzaj] : TRYBY[0]; }
+
+void WybranieTrybuLacza(uint8_t rodzaj) { Wybrany = &TrybDlaRodzaju(rodzaj); }
+
+const TrybLacza& BiezacyTrybLacza() { return Sesja.Ramki.BezRamek ? BEZ_RAMEK : *Wybrany; }
+
+bool TrybRamkowy() { return BiezacyTrybLacza().Ramkowy; }
+
+void CzyszczenieLacza() { BiezacyTrybLacza().Czyszczenie(); }
+void WyslanieBajtu(uint8_t bajt) { BiezacyTrybLacza().WyslanieBajtu(bajt); }
+uint8_t OdebranieBajtu() { return BiezacyTrybLacza().OdebranieBajtu(); }
+void WyslanieZadania(const ZadanieRamki& zadanie) { BiezacyTrybLacza().WyslanieZadania(zadanie); }
+bool WyslanoWszystko() { return BiezacyTrybLacza().WyslanoWszystko(); }
+bool JestNosna() { return BiezacyTrybLacza().JestNosna(); }
+bool BajtySpozaDlugosciDochodza() { return BiezacyTrybLacza().BajtySpozaDlugosci; }

@@ -1,0 +1,119 @@
+// Opening and closing the line to the register: the serial port, the TCP link
+// to a communication module, and the channel of a line switch or multiplexer.
+// The mode of the configured link kind is chosen here, once, and kept with
+// the open line.
+#include <cstdint>
+
+#include "include/karvo.h"
+#include "protocol/engine.h"
+#include "protocol/line.h"
+#include "protocol/line_modes.h"
+#include "protocol/line_ops.h"
+#include "state/result_codes.h"
+#include "state/server_channel.h"
+#include "state/session_state.h"
+#include "transport/tcp_transport.h"
+
+namespace {
+
+// Line state that outlives one command: an exported setting may keep the line open.
+uint8_t PortOtwarty = 0;
+uint8_t PozostawiacOtwartyPort = 0;
+
+constexpr uint32_t PREDKOSC_MODULU = 19200;    // the local port to a modem line always runs at this speed
+constexpr uint32_t PREDKOSC_MULTIPLEKSERA = 9600;  // the multiplexer of MUX3 listens at this speed
+constexpr uint8_t ADRES_MULTIPLEKSERA = 0xFE;  // first of the two raw bytes of MUX4
+constexpr uint8_t KANAL_MODEMU = 2;            // the channel of the port a modem line uses
+
+uint8_t SelektorParzystosci(const TrybLacza& tryb) {
+  if (Sesja.Lacze.Predkosc == 9600) return 0;
+  if (Sesja.Lacze.Predkosc == 19200) return 2;
+  return tryb.ParzystoscDomyslna;
+}
+
+bool OtwarciePortu(uint32_t predkosc, uint32_t czas, uint8_t parzystosc) {
+  const auto czasy = static_cast<uint16_t>(czas);
+  if (InitializePort(Sesja.Lacze.NumerPortu, static_cast<int32_t>(predkosc), czasy, czasy) != 0) return false;
+  ChangeParity(parzystosc);
+  return true;
+}
+
+// The Server's RESUME reopens the line; a line that stays closed is a failure.
+bool OtwarcieLaczaNaRozkazSerwera() {
+  OtwarcieLacza();
+  if (BrakBledu() && !PortOtwarty) UstawBlad(BladOtwarciaLacza);
+  return BrakBledu();
+}
+
+}  // namespace
+
+namespace tryby {
+
+bool OtwarcieSzeregowe(uint8_t parzystosc) {
+  return OtwarciePortu(Sesja.Lacze.Predkosc, Sesja.Lacze.CzasOczekiwania, parzystosc);
+}
+
+bool OtwarcieModemowe(uint8_t parzystosc) {
+  return OtwarciePortu(PREDKOSC_MODULU, Sesja.Lacze.CzasOczekiwaniaRamki, parzystosc);
+}
+
+bool OtwarcieTcp(uint8_t) {
+  const UstawieniaLacza& l = Sesja.Lacze;
+  return PolaczenieGniazda(0, l.AdresModulu, static_cast<uint16_t>(l.PortModulu),
+                           static_cast<int32_t>(l.CzasOczekiwaniaRamki));
+}
+
+void ZamkniecieSzeregowe() { UnInitializePort(); }
+void ZamkniecieTcp() { ZamkniecieGniazda(); }
+
+void KanalZerowy() { UstawienieKanalu(0); }
+void KanalAdresu() { UstawienieKanalu(Sesja.Lacze.Kanal); }
+void KanalModemu() { UstawienieKanalu(KANAL_MODEMU); }
+void BezKanalu() {}
+
+// MUX3: the multiplexer takes the channel as a request at 9600 with RTS raised.
+void KanalRozkazem() {
+  const bool wybrany = [] {
+    if (!CharSent() || !UstawieniePredkosci(PREDKOSC_MULTIPLEKSERA) || !SetRTSLine()) return false;
+    Sesja.Wymiana.ObszarParametrow[0] = Sesja.Lacze.Kanal;
+    WykonanieRozkazu({WyborKanaluMultipleksera, 0, 1, 0});
+    if (!BrakBledu()) return false;
+    return CharSent() && ClearRTSLine() && UstawieniePredkosci(Sesja.Lacze.Predkosc);
+  }();
+  if (!wybrany) UstawBlad(BladUstawieniaLacza);
+}
+
+// MUX4: the multiplexer takes 0xFE and the channel as two raw bytes with RTS raised.
+void KanalBajtami() {
+  const bool wybrany = CharSent() && SetRTSLine() && WriteByte(ADRES_MULTIPLEKSERA) == 1 &&
+                       WriteByte(Sesja.Lacze.Kanal) == 1 && CharSent() && ClearRTSLine();
+  if (!wybrany) UstawBlad(BladUstawieniaLacza);
+}
+
+}  // namespace tryby
+
+void OtwarcieLacza() {
+  LaczeSerwera.Zamkniecie = ZamkniecieLacza;
+  LaczeSerwera.Otwarcie = OtwarcieLaczaNaRozkazSerwera;
+  if (PortOtwarty && PozostawiacOtwartyPort) return;
+  ZamkniecieLacza();
+  UstawCTS(0);
+  WybranieTrybuLacza(Sesja.Lacze.RodzajLacza);
+  const TrybLacza& tryb = BiezacyTrybLacza();
+  PortOtwarty = tryb.OtwarciePortu(SelektorParzystosci(tryb));
+  if (PortOtwarty) tryb.WyborKanalu();
+}
+
+void ZamkniecieLacza() {
+  if (!PortOtwarty || PozostawiacOtwartyPort) return;
+  CzyszczenieLacza();
+  BiezacyTrybLacza().ZamknieciePortu();
+  PortOtwarty = 0;
+}
+
+bool LaczeOtwarte() { return PortOtwarty != 0; }
+
+void UstawieniePozostawiacOtwartyPortSzeregowy(uint8_t flaga) {
+  PozostawiacOtwartyPort = flaga;
+  ZamkniecieLacza();
+}

@@ -1,0 +1,41 @@
+// The operations the line-mode table is made of (protocol/line_modes.cpp);
+// nothing but the table calls them.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "protocol/line.h"
+
+namespace tryby {
+
+// ---- bytes (line.cpp) ----
+void CzyszczenieSzeregowe();
+void CzyszczenieTcp();
+void WyslanieBajtuBezposrednie(uint8_t bajt);
+void WyslanieBajtuRamkowe(uint8_t bajt);
+uint8_t OdebranieBajtuBezposrednie();
+void BezZadania(const ZadanieRamki& zadanie);
+bool WyslanoWszystkoBezposrednio();
+bool WyslanoWszystkoRamkowo();
+bool NosnaSzeregowa();
+bool NosnaTcp();
+bool WyslanieRamkiSzeregowo(const uint8_t* bufor, std::size_t dlugosc);
+bool OdbiorBajtuRamkiSzeregowo(uint8_t* bajt);
+uint8_t AdresKanalu();
+uint8_t AdresZadany();
+
+// ---- opening, channels and closing (line_open.cpp) ----
+bool OtwarcieSzeregowe(uint8_t parzystosc);
+bool OtwarcieModemowe(uint8_t parzystosc);
+bool OtwarcieTcp(uint8_t parzystosc);
+void ZamkniecieSzeregowe();
+void ZamkniecieTcp();
+void KanalZerowy();
+void KanalAdresu();
+void KanalModemu();
+void KanalRozkazem();
+void KanalBajtami();
+void BezKanalu();
+
+}  // namespace tryby
