@@ -10,42 +10,17 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <sstream>
 #include <string>
 
+#include "bench_support.h"
 #include "harness.h"
 
 namespace {
 
 using Zegar = std::chrono::steady_clock;
 
-// Bytes that crossed the line in both directions, from the simulator's wire log.
-long BajtyWDzienniku(const std::string& dziennik) {
-  long n = 0;
-  std::istringstream linie(dziennik);
-  std::string linia;
-  while (std::getline(linie, linia)) {
-    auto p = linia.find("driver -> ");
-    if (p == std::string::npos) p = linia.find("driver <- ");
-    if (p == std::string::npos || linia.size() < p + 20) continue;
-    std::istringstream hex(linia.substr(p + 20, linia.find("  |", p + 20) - (p + 20)));
-    std::string bajt;
-    while (hex >> bajt) n += bajt.size() == 2;
-  }
-  return n;
-}
-
-// The pauses the port layer makes on every run of a directly connected
-// register: 100 ms after opening the device and 100 ms after creating its
-// close event, 2 x 50 ms around the parity change, 1 ms for the line switch.
-constexpr double PAUZY_S = 0.301;
-
-double ProcesorDzieci() {
-  rusage r{};
-  getrusage(RUSAGE_CHILDREN, &r);
-  return double(r.ru_utime.tv_sec + r.ru_stime.tv_sec) + double(r.ru_utime.tv_usec + r.ru_stime.tv_usec) / 1e6;
-}
-
+// Peak resident memory of the children ended so far: the driver's runs (the
+// simulator ends only after the figures are taken).
 long PamiecDzieciKB() {
   rusage r{};
   getrusage(RUSAGE_CHILDREN, &r);
@@ -61,11 +36,11 @@ void Pomiar(const char* opis, const std::string& stan, int numer, uint32_t baud)
   // The first run identifies the register into ECRTBUF.TXT, as every later one finds it.
   env.Karvo(113, "WE.TXT", "WY.TXT");
   const long przed = BajtyWDzienniku(sim.Dziennik());
-  const double procesor0 = ProcesorDzieci();
+  const double procesor0 = CzasProcesoraDzieci();
   const auto t0 = Zegar::now();
   const e2e::WynikKarvo w = env.Karvo(21, "WE.TXT", "WY.TXT", std::chrono::hours(2));
   const double sciana = std::chrono::duration<double>(Zegar::now() - t0).count();
-  const double procesor = ProcesorDzieci() - procesor0;
+  const double procesor = CzasProcesoraDzieci() - procesor0;
   if (w.raport.find("#0\t;") == std::string::npos) {
     std::fprintf(stderr, "the run failed:\n%s\n", w.raport.c_str());
     std::exit(1);
