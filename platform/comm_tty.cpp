@@ -7,6 +7,7 @@
 #include <sys/file.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -45,6 +46,9 @@ std::optional<Zegar::time_point> Wczesniejszy(std::optional<Zegar::time_point> a
   return *a < *b ? a : b;
 }
 
+// The device numbers of the pseudo-terminal slaves (/dev/pts/N).
+constexpr unsigned PIERWSZY_PTS = 136, OSTATNI_PTS = 143;
+
 uint8_t BityModemu(int linie) {
   uint8_t stan = 0;
   if (linie & TIOCM_CTS) stan |= LINIA_CTS;
@@ -57,6 +61,9 @@ uint8_t BityModemu(int linie) {
 class LiniaTty final : public Linia {
  public:
   LiniaTty(int uchwyt, int budzik) : uchwyt_(uchwyt), budzik_(budzik) {
+    struct stat st {};
+    pseudoterminal_ = fstat(uchwyt_, &st) == 0 && S_ISCHR(st.st_mode) && major(st.st_rdev) >= PIERWSZY_PTS &&
+                      major(st.st_rdev) <= OSTATNI_PTS;
     int linie = 0;
     if (ioctl(uchwyt_, TIOCMGET, &linie) == 0) {
       liniModemu_ = true;
@@ -81,7 +88,10 @@ class LiniaTty final : public Linia {
   int UstawKolejki(uint32_t, uint32_t) override { return 0; }
 
   int Czysc(bool wyjscie, bool wejscie) override {
-    if (wyjscie && tcflush(uchwyt_, TCOFLUSH) != 0) return errno;
+    // A pseudo-terminal has no transmit queue: what was written has reached
+    // its peer, and flushing the output would take it back out of the peer's
+    // input (a write sent just before the line closes would be lost).
+    if (wyjscie && !pseudoterminal_ && tcflush(uchwyt_, TCOFLUSH) != 0) return errno;
     if (wejscie && tcflush(uchwyt_, TCIFLUSH) != 0) return errno;
     return 0;
   }
@@ -270,6 +280,7 @@ class LiniaTty final : public Linia {
   const int budzik_;
   int epoll_ = -1;
   std::atomic<bool> przerwano_{false};
+  bool pseudoterminal_ = false;
   bool liniModemu_ = false;
   uint8_t ostatnieLinie_ = 0;
   bool licznikiBledow_ = false;

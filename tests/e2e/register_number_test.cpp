@@ -49,6 +49,12 @@ TEST_P(KazdaKasa, TakesANewNumber) {
   ASSERT_FALSE(w.przekroczonyCzas);
   EXPECT_EQ(BezCzasu(w.raport), Linie({Naglowek0(r.numer, "COM1:9600:MUX0:1", "ZNrKasy"), DOBRZE, r.nazwa + ZRODLO}));
   SprawdzLog(w);
+  // The write has no second answer: the driver may end before the register
+  // has taken the parameters in, so the test waits for them in the wire log.
+  const auto termin = std::chrono::steady_clock::now() + 2s;
+  while (sim.Dziennik().find("30 37  |07|  parameters") == std::string::npos &&
+         std::chrono::steady_clock::now() < termin)
+    std::this_thread::sleep_for(10ms);
   sim.Zatrzymaj();
   EXPECT_NE(sim.Stan().find("$numer\t07"), std::string::npos) << sim.Stan();
   EXPECT_EQ(IleRazy(sim.Dziennik(), 0x43), 1);

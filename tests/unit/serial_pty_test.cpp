@@ -224,6 +224,19 @@ TEST_F(PortPty, ClearPortDiscardsWhatWasReceived) {
   EXPECT_EQ(BajtyWKolejceWejscia(), 0u) << "a closed port";
 }
 
+// A pseudo-terminal has no transmit queue: purging the output must not take
+// back bytes already written (the driver purges before it closes the line).
+TEST_F(PortPty, ClearPortKeepsWhatWasAlreadyWritten) {
+  Otworz(0);
+  // The loss is a race with the kernel's delivery: many tries catch it.
+  for (int i = 0; i < 1000; ++i) {
+    ASSERT_EQ(WriteByte(0x5A), 1);
+    ASSERT_EQ(WriteByte(static_cast<uint8_t>(i)), 1);
+    ASSERT_EQ(ClearPort(), 0);
+    ASSERT_EQ(pty_.Czytaj(2), (std::vector<uint8_t>{0x5A, static_cast<uint8_t>(i)})) << "write " << i;
+  }
+}
+
 TEST_F(PortPty, SetsEverySpeedOfTheTablesIncludingTheOddOnes) {
   Otworz();
   for (uint32_t predkosc : {300u, 600u, 1200u, 2400u, 4800u, 9600u, 14400u, 19200u, 28800u, 38400u, 57600u,
