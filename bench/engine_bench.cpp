@@ -91,6 +91,8 @@ uint8_t OdczytWPamieci(uint8_t* bajt) {
 uint8_t StatusWPamieci() { return 0x80; }
 int32_t CzyszczenieWPamieci() { return 1; }
 uint8_t WyslanoWPamieci() { return 1; }
+// Every answer is read whole, so nothing ever waits before a request.
+uint32_t CzekaWPamieci() { return 0; }
 
 // Nanoseconds of processor time per request, the best of `serie` series of n.
 double SeriaWPamieci(uint8_t kod, uint8_t d1, uint8_t lp, uint8_t d2, std::initializer_list<uint8_t> odpowiedz, int n,
@@ -115,8 +117,8 @@ double SeriaWPamieci(uint8_t kod, uint8_t d1, uint8_t lp, uint8_t d2, std::initi
 }
 
 void KosztSilnikaWPamieci(int n, int serie) {
-  static const PortSzeregowyLacza PORT = {ZapisWPamieci, OdczytWPamieci, StatusWPamieci, CzyszczenieWPamieci,
-                                          WyslanoWPamieci};
+  static const PortSzeregowyLacza PORT = {ZapisWPamieci,   OdczytWPamieci, StatusWPamieci, CzyszczenieWPamieci,
+                                          WyslanoWPamieci, CzekaWPamieci};
   ZerowanieDanychSesji();
   PodstawieniePortuSzeregowego(&PORT);
   const double odczyt = SeriaWPamieci(0xC0, 3, 0, 0, {0x06, '0', '7'}, n, serie);

@@ -117,7 +117,8 @@ bool WyslanieBajtow(const uint8_t* bajty, unsigned ile) {
 void WymianaZKasa(const Rozkaz& r) {
   const ZasadyWymiany zasady = ZasadyDla(r);
   Sesja.Wymiana.BladBajtu = 0;
-  CzyszczenieLacza();
+  PrzygotowanieLaczaDoRozkazu();
+  if (!BrakBledu()) return;
   const uint8_t poczatek[] = {ESC, r.Kod};
   if (!WyslanieBajtow(poczatek, 2)) return;
   WyslanieZadania({r, zasady.DlugoscRekordu, zasady.StatusJestDana});
@@ -133,10 +134,19 @@ void WymianaZKasa(const Rozkaz& r) {
   DrugaOdpowiedz(r.DlugoscDrugiej, zasady);
 }
 
+// The exchange ended without its whole answer: a byte could not be written,
+// none came in time, or one came that no answer begins or ends with.
+bool WymianaPrzerwana() {
+  return JestBlad(BladWyslania) || JestBlad(BrakOdpowiedzi) || JestBlad(NieoczekiwanaOdpowiedz) ||
+         JestBlad(BrakBajtuOdpowiedzi);
+}
+
 void ProbaWykonaniaRozkazu(const Rozkaz& rozkaz) {
   ObslugaSerweraPrzedRozkazem();
   if (!BrakBledu()) return;
   WymianaZKasa(rozkaz);
+  if (WymianaPrzerwana()) NiedokonczonaWymiana();
+  else Sesja.Wymiana.OdpowiedzPrzyjeta = 1;
   ZliczenieRozkazu();
 }
 

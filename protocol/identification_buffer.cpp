@@ -7,6 +7,7 @@
 #include "platform/files.h"
 #include "protocol/identification.h"
 #include "protocol/identification_text.h"
+#include "protocol/line.h"
 #include "state/result_codes.h"
 #include "state/session_state.h"
 #include "text/codecs.h"
@@ -101,6 +102,10 @@ bool WyszukanieWBuforze() {
 }
 
 bool DopisanieDoPlikuIdentyfikatorow() {
+  // Only an identification read in clean exchanges is kept: with stray bytes
+  // about, an answer may have been another request's.
+  if (!CiszaPoOdpowiedzi()) return false;
+  if (Sesja.Wymiana.WymianaNiepewna) return true;
   const DaneUrzadzenia& u = Sesja.Urzadzenie;
   const char* sciezka = Sesja.PlikiSterownika[PlikEcrtbuf];
   const bool dokonczyc = OstatniaLiniaBezZakonczenia(sciezka);

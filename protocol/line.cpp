@@ -3,14 +3,42 @@
 #include "protocol/line.h"
 
 #include "include/karvo.h"
+#include "platform/clock.h"
+#include "protocol/line_modes.h"
 #include "protocol/line_ops.h"
+#include "serial/kolejka_wejscia.h"
 #include "state/result_codes.h"
 #include "state/session_state.h"
 
 namespace {
 
-const PortSzeregowyLacza PORT_RZECZYWISTY = {WriteByte, ReadByte, ModemStatus, ClearPort, CharSent};
+const PortSzeregowyLacza PORT_RZECZYWISTY = {WriteByte,  ReadByte, ModemStatus,
+                                             ClearPort, CharSent, BajtyWKolejceWejscia};
 const PortSzeregowyLacza* Port = &PORT_RZECZYWISTY;
+
+// The register may still be sending after an exchange that ended early.
+bool LiniaNiespokojna = false;
+
+// Lets go whatever comes until nothing has come for the port's read time-out
+// (a late answer then has had as long again as the request had), for at most
+// three of those, so that a line that never falls silent cannot hold the run.
+void Uspokojenie() {
+  const uint32_t limitMs = 3000 * (Sesja.Lacze.CzasOczekiwania ? Sesja.Lacze.CzasOczekiwania : 1);
+  const uint32_t poczatek = platforma::LicznikMs();
+  uint8_t bajt = 0;
+  bool przyszedl = true;
+  while (przyszedl && platforma::LicznikMs() - poczatek < limitMs) przyszedl = Port->OdczytBajtu(&bajt) == 1;
+  LiniaNiespokojna = false;
+}
+
+// Stray bytes after a taken answer make it suspect; they are let go before
+// the line carries anything more.
+bool PodejrzanaOdpowiedz() {
+  LiniaNiespokojna = true;
+  Sesja.Wymiana.WymianaNiepewna = 1;
+  UstawBlad(NieoczekiwanaOdpowiedz);
+  return false;
+}
 
 }  // namespace
 
@@ -22,6 +50,15 @@ void CzyszczenieSzeregowe() {
   Sesja.Wymiana.LicznikOdebranychBajtow = 0;
   Port->Czyszczenie();
 }
+
+void CzyszczenieBezposrednie() {
+  if (LiniaNiespokojna) Uspokojenie();
+  CzyszczenieSzeregowe();
+}
+
+uint32_t BajtyCzekajaceSzeregowo() { return Port->BajtyWKolejce ? Port->BajtyWKolejce() : 0; }
+uint32_t BezBajtowCzekajacych() { return 0; }
+void NowaLinia() { LiniaNiespokojna = false; }
 
 void WyslanieBajtuBezposrednie(uint8_t bajt) { Sesja.Wymiana.BladBajtu = Port->ZapisBajtu(bajt) != 1; }
 
@@ -68,5 +105,26 @@ bool OdbiorBajtuRamkiSzeregowo(uint8_t* bajt) {
 }
 
 }  // namespace tryby
+
+void PrzygotowanieLaczaDoRozkazu() {
+  if (BiezacyTrybLacza().BajtyCzekajace() != 0) {
+    if (Sesja.Wymiana.OdpowiedzPrzyjeta) {
+      PodejrzanaOdpowiedz();
+      return;
+    }
+    LiniaNiespokojna = true;
+  }
+  CzyszczenieLacza();
+}
+
+void NiedokonczonaWymiana() {
+  LiniaNiespokojna = true;
+  Sesja.Wymiana.WymianaNiepewna = 1;
+}
+
+bool CiszaPoOdpowiedzi() {
+  if (!Sesja.Wymiana.OdpowiedzPrzyjeta || BiezacyTrybLacza().BajtyCzekajace() == 0) return true;
+  return PodejrzanaOdpowiedz();
+}
 
 void PodstawieniePortuSzeregowego(const PortSzeregowyLacza* port) { Port = port ? port : &PORT_RZECZYWISTY; }

@@ -30,8 +30,22 @@ bool LaczeOtwarte();
 
 // ---- byte primitives ----
 
-// Before a request: zero the received-byte counter and, on a serial line, ClearPort.
+// Zero the received-byte counter and, on a serial line, ClearPort; in direct
+// mode a line left unsettled (NiedokonczonaWymiana) is first let go quiet.
 void CzyszczenieLacza();
+// Before a request: CzyszczenieLacza, and in direct mode no byte may wait.
+// Bytes that wait although this session has taken an answer came after it and
+// make it suspect: the request is not sent and the ResultCode is 23. Bytes
+// before the session's first answer were left by someone else: they are let
+// go with whatever follows them until the line is quiet.
+void PrzygotowanieLaczaDoRozkazu();
+// After an exchange that ended without its whole answer: the register may
+// still be sending, so in direct mode the line is let go quiet before it
+// carries anything else (a retry, the next request, the next run after the close).
+void NiedokonczonaWymiana();
+// Whether nothing has come since the last answer was taken (direct mode: no
+// byte waits); false with ResultCode 23 when something has.
+bool CiszaPoOdpowiedzi();
 // Direct mode: WriteByte, setting Sesja.Wymiana.BladBajtu; framed modes: nothing.
 void WyslanieBajtu(uint8_t bajt);
 // Direct mode: ReadByte (failure: BladBajtu and ResultCode 21); framed modes:
@@ -57,6 +71,7 @@ struct PortSzeregowyLacza {
   uint8_t (*StatusModemu)();               // 0x80 carrier detect
   int32_t (*Czyszczenie)();                // discard both queues
   uint8_t (*WyslanoZnaki)();               // every byte sent
+  uint32_t (*BajtyWKolejce)();             // bytes waiting to be read; nullptr: the port cannot tell
 };
 // nullptr puts the real serial port back.
 void PodstawieniePortuSzeregowego(const PortSzeregowyLacza* port);

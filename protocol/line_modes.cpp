@@ -19,7 +19,7 @@ using enum UstawieniaModulu;
 constexpr TrybLacza Bezposredni(uint8_t najwyzszyKanal, void (*wyborKanalu)()) {
   return {najwyzszyKanal,          Brak,           2,
           OtwarcieSzeregowe,       wyborKanalu,    ZamkniecieSzeregowe,
-          false,                   CzyszczenieSzeregowe, WyslanieBajtuBezposrednie,
+          false,                   CzyszczenieBezposrednie, BajtyCzekajaceSzeregowo, WyslanieBajtuBezposrednie,
           OdebranieBajtuBezposrednie, BezZadania,  WyslanoWszystkoBezposrednio,
           true,                    NosnaSzeregowa, WyslanieRamkiSzeregowo,
           OdbiorBajtuRamkiSzeregowo, AdresKanalu};
@@ -30,11 +30,12 @@ const TrybLacza TRYBY[] = {
     Bezposredni(1, KanalZerowy),    // MUX0: one register on the port
     Bezposredni(4, KanalAdresu),    // MUX1: a line switch, the channel is the register's address
     {8, Modem, 0, OtwarcieModemowe, KanalModemu, ZamkniecieSzeregowe, true, CzyszczenieSzeregowe,
-     WyslanieBajtuRamkowe, OdebranieBajtuOdpowiedzi, WymianaRamki, WyslanoWszystkoRamkowo, false, NosnaSzeregowa,
+     BezBajtowCzekajacych, WyslanieBajtuRamkowe, OdebranieBajtuOdpowiedzi, WymianaRamki, WyslanoWszystkoRamkowo, false, NosnaSzeregowa,
      WyslanieRamkiSzeregowo, OdbiorBajtuRamkiSzeregowo, AdresZadany},  // MUX2: the module behind a dialled modem
     Bezposredni(8, KanalRozkazem),  // MUX3: a multiplexer addressed by a request
     Bezposredni(8, KanalBajtami),   // MUX4: a multiplexer addressed by two raw bytes
-    {8, Siec, 2, OtwarcieTcp, BezKanalu, ZamkniecieTcp, true, CzyszczenieTcp, WyslanieBajtuRamkowe,
+    {8, Siec, 2, OtwarcieTcp, BezKanalu, ZamkniecieTcp, true, CzyszczenieTcp, BezBajtowCzekajacych,
+     WyslanieBajtuRamkowe,
      OdebranieBajtuOdpowiedzi, WymianaRamki, WyslanoWszystkoRamkowo, false, NosnaTcp, WyslanieDanych, OdbiorBajtu,
      AdresZadany},  // MUX5: the module over TCP
 };
@@ -48,7 +49,10 @@ const TrybLacza* Wybrany = &TRYBY[0];
 
 const TrybLacza& TrybDlaRodzaju(uint8_t rodzaj) { return rodzaj < std::size(TRYBY) ? TRYBY[rodzaj] : TRYBY[0]; }
 
-void WybranieTrybuLacza(uint8_t rodzaj) { Wybrany = &TrybDlaRodzaju(rodzaj); }
+void WybranieTrybuLacza(uint8_t rodzaj) {
+  Wybrany = &TrybDlaRodzaju(rodzaj);
+  NowaLinia();
+}
 
 const TrybLacza& BiezacyTrybLacza() { return Sesja.Ramki.BezRamek ? BEZ_RAMEK : *Wybrany; }
 

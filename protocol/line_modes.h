@@ -26,6 +26,7 @@ struct TrybLacza {
   // ---- what the engine sees ----
   bool Ramkowy;
   void (*Czyszczenie)();
+  uint32_t (*BajtyCzekajace)();  // bytes on the line no request has asked for yet; 0 where none can reach the engine
   void (*WyslanieBajtu)(uint8_t bajt);
   uint8_t (*OdebranieBajtu)();
   void (*WyslanieZadania)(const ZadanieRamki& zadanie);

@@ -11,6 +11,11 @@ namespace tryby {
 
 // ---- bytes (line.cpp) ----
 void CzyszczenieSzeregowe();
+void CzyszczenieBezposrednie();
+uint32_t BajtyCzekajaceSzeregowo();
+uint32_t BezBajtowCzekajacych();
+// The line has just been opened or chosen: nothing is owed on it yet.
+void NowaLinia();
 void CzyszczenieTcp();
 void WyslanieBajtuBezposrednie(uint8_t bajt);
 void WyslanieBajtuRamkowe(uint8_t bajt);

@@ -12,4 +12,9 @@ struct DaneWymiany {
   uint8_t StatusRozkazu = 0;            // the register's status byte for the codes that report it as data
   uint8_t BladBajtu = 0;                // byte-error flag of the last direct-mode byte transfer
   uint32_t LicznikOdebranychBajtow = 0;  // bytes received in this exchange (direct mode)
+  // This session has taken an answer, so a byte that waits before a request came after it.
+  uint8_t OdpowiedzPrzyjeta = 0;
+  // An exchange of this session ended without its whole answer or was followed
+  // by stray bytes: what the session read is not kept in ECRTBUF.TXT.
+  uint8_t WymianaNiepewna = 0;
 };

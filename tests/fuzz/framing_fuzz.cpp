@@ -28,7 +28,7 @@ uint8_t Status() { return 0x80; }
 int32_t Czyszczenie() { return 0; }
 uint8_t Wyslano() { return 1; }
 
-const PortSzeregowyLacza PORT = {Zapis, Odczyt, Status, Czyszczenie, Wyslano};
+const PortSzeregowyLacza PORT = {Zapis, Odczyt, Status, Czyszczenie, Wyslano, nullptr};
 
 }  // namespace
 

@@ -152,6 +152,68 @@ TEST_F(Silnik, ARegisterThatWakesUpOnTheSecondTry) {
   EXPECT_EQ(odp[0], '1');
 }
 
+// Bytes that wait after a complete answer came after it: it may have been
+// another request's, so the next request is not sent and fails with 23.
+TEST_F(Silnik, BytesLeftAfterAnAnswerFailTheNextRequestBeforeItIsSent) {
+  kasa.MowiIleCzeka = true;
+  kasa.NaRozkaz = [](uint8_t) { return Potwierdzenie({'0', '7', 0x55, 0x55}); };
+  WykonanieRozkazu({0xC0, 3, 0, 0});
+  ASSERT_EQ(Sesja.BiezacyWynik, 0);
+  EXPECT_EQ(Sesja.Wymiana.WymianaNiepewna, 0);
+  EXPECT_FALSE(CiszaPoOdpowiedzi());
+  kasa.Wyslane.clear();
+  UstawBlad(BezBledu);
+  WykonanieRozkazu({0x71, 12, 0, 0});
+  EXPECT_EQ(Sesja.BiezacyWynik, 23);
+  EXPECT_TRUE(kasa.Wyslane.empty());
+  EXPECT_EQ(Sesja.Wymiana.WymianaNiepewna, 1);
+
+  // The next session on the same line (kept open) lets them go and goes on.
+  ZerowanieDanychSesji();
+  kasa.NaRozkaz = [](uint8_t) { return Potwierdzenie({'0', '7'}); };
+  WykonanieRozkazu({0xC0, 3, 0, 0});
+  EXPECT_EQ(Sesja.BiezacyWynik, 0);
+  EXPECT_EQ(odp[0], '0');
+  EXPECT_EQ(Sesja.Wymiana.WymianaNiepewna, 0);
+  EXPECT_TRUE(CiszaPoOdpowiedzi());
+}
+
+// After an attempt that got no answer the register may still send one: it is
+// read and let go until the line is quiet, and only then is the retry sent.
+TEST_F(Silnik, ALateAnswerIsLetGoBeforeTheRetry) {
+  Sesja.OtwieranieSesji = 1;
+  Sesja.PierwszyRozkaz = 1;
+  int rozkazy = 0, odczyty = 0;
+  kasa.NaRozkaz = [&](uint8_t) { return ++rozkazy == 1 ? Cisza() : Potwierdzenie({'0', '7'}); };
+  kasa.NaOdczyt = [&] { return ++odczyty == 2 ? Bajty{0x06, '9', '9'} : Bajty{}; };
+  WykonanieRozkazu({0xC0, 3, 0, 0});
+  EXPECT_EQ(Sesja.BiezacyWynik, 0);
+  EXPECT_EQ(odp[0], '0');
+  EXPECT_EQ(kasa.Odczytane, 6) << "the late answer, then the retry's";
+  EXPECT_EQ(Sesja.Wymiana.WymianaNiepewna, 1);
+}
+
+// A cut answer leaves the line unsettled whichever way it ended; a clean
+// exchange leaves it settled and reads nothing more than its answer.
+TEST_F(Silnik, OnlyAnIncompleteExchangeUnsettlesTheLine) {
+  const struct { const char* nazwa; OdpowiedzKasy odpowiedz; uint8_t wynik, niepewna; } przypadki[] = {
+      {"clean", Potwierdzenie({'0', '7'}), 0, 0},
+      {"cut", Potwierdzenie({'0'}), 21, 1},
+      {"silent", Cisza(), 21, 1},
+      {"unexpected", {Bajty{0x42}, nullptr}, 23, 1},
+      {"refused", Odmowa(), 24, 0},
+  };
+  for (const auto& p : przypadki) {
+    SCOPED_TRACE(p.nazwa);
+    CzystaSesja();
+    kasa.NaRozkaz = [&](uint8_t) { return p.odpowiedz; };
+    WykonanieRozkazu({0xC0, 3, 0, 0});
+    EXPECT_EQ(Sesja.BiezacyWynik, p.wynik);
+    EXPECT_EQ(Sesja.Wymiana.WymianaNiepewna, p.niepewna);
+    EXPECT_EQ(Sesja.Wymiana.OdpowiedzPrzyjeta, 1 - p.niepewna);
+  }
+}
+
 TEST_F(Silnik, EndMarkerStopsARecordListEarly) {
   Bajty dane(13 * 10, 0x20);
   dane[13] = 0xFF;  // the second record is not there

@@ -133,8 +133,8 @@ int32_t CzyszczenieTestowe() {
 }
 uint8_t WyslanoTestowo() { return PortTestowy::Biezacy->WynikWyslania; }
 
-const PortSzeregowyLacza PORT_TESTOWY = {ZapisTestowy, OdczytTestowy, StatusTestowy, CzyszczenieTestowe,
-                                         WyslanoTestowo};
+const PortSzeregowyLacza PORT_TESTOWY = {ZapisTestowy,   OdczytTestowy, StatusTestowy, CzyszczenieTestowe,
+                                         WyslanoTestowo, nullptr};
 
 // Waits up to 50 ms for the socket; true when it is readable.
 bool Gotowe(int gniazdo) {

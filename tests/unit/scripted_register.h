@@ -45,6 +45,7 @@ class SkryptowanaKasa {
   int Odczytane = 0;                  // bytes the driver read
   int WyslanoZnakiWywolan = 0;
   bool ZapisZawodzi = false, WyslanoZnakiZawodzi = false;
+  bool MowiIleCzeka = false;  // the port tells the bytes not read (BajtyWKolejce)
   uint8_t StatusModemu = 0x80;
 
   SkryptowanaKasa() {
@@ -116,7 +117,10 @@ class SkryptowanaKasa {
     ++Biezaca->WyslanoZnakiWywolan;
     return Biezaca->WyslanoZnakiZawodzi ? 0 : 1;
   }
-  static inline const PortSzeregowyLacza Port = {Zapis, Odczyt, Modem, Czyszczenie, WyslanoZnaki};
+  // Bytes of the current answer that the driver has not read, when the test
+  // asks the port to tell them (many scripts answer more than is read).
+  static uint32_t WKolejce() { return Biezaca->MowiIleCzeka ? static_cast<uint32_t>(Biezaca->Kolejka.size()) : 0; }
+  static inline const PortSzeregowyLacza Port = {Zapis, Odczyt, Modem, Czyszczenie, WyslanoZnaki, WKolejce};
 };
 
 // A clean session in direct mode.
