@@ -5,8 +5,13 @@
 
 #include <sys/resource.h>
 
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
 #include <sstream>
 #include <string>
+
+#include "harness.h"
 
 namespace {
 
@@ -36,6 +41,33 @@ inline double CzasProcesoraDzieci() {
   rusage r{};
   getrusage(RUSAGE_CHILDREN, &r);
   return double(r.ru_utime.tv_sec + r.ru_stime.tv_sec) + double(r.ru_utime.tv_usec + r.ru_stime.tv_usec) / 1e6;
+}
+
+// One whole run of a command that must end with ResultCode 0 (the benchmark
+// stops otherwise): its files, its wall and processor seconds, and the bytes
+// it put on the line, counted from `przed`, which moves on to the log's end.
+struct PomiarPrzebiegu {
+  e2e::WynikKarvo wynik;
+  double sciana = 0, procesor = 0;
+  long bajty = 0;
+};
+
+inline PomiarPrzebiegu ZmierzonyPrzebieg(const e2e::Srodowisko& env, const e2e::Symulator& sim, int kod,
+                                         long& przed, std::chrono::milliseconds limit) {
+  PomiarPrzebiegu p;
+  const double procesor0 = CzasProcesoraDzieci();
+  const auto t0 = std::chrono::steady_clock::now();
+  p.wynik = env.Karvo(kod, "WE.TXT", "WY.TXT", limit);
+  p.sciana = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+  p.procesor = CzasProcesoraDzieci() - procesor0;
+  if (p.wynik.raport.find("#0\t;") == std::string::npos) {
+    std::fprintf(stderr, "the run failed:\n%s\n", p.wynik.raport.c_str());
+    std::exit(1);
+  }
+  const long po = BajtyWDzienniku(sim.Dziennik());
+  p.bajty = po - przed;
+  przed = po;
+  return p;
 }
 
 }  // namespace

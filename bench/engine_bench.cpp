@@ -145,19 +145,11 @@ void CalySeans(uint32_t baud, int przebiegi) {
   std::vector<double> stosunki, czasy;
   long bajty = 0;
   for (int i = 0; i < przebiegi; ++i) {
-    const auto t0 = Zegar::now();
-    const e2e::WynikKarvo w = env.Karvo(113, "WE.TXT", "WY.TXT");
-    const double sciana = Sekundy(Zegar::now() - t0);
-    if (w.raport.find("#0\t;") == std::string::npos) {
-      std::fprintf(stderr, "the run failed:\n%s\n", w.raport.c_str());
-      std::exit(1);
-    }
-    const long po = BajtyWDzienniku(sim.Dziennik());
-    bajty = po - przed;
-    przed = po;
+    const PomiarPrzebiegu p = ZmierzonyPrzebieg(env, sim, 113, przed, std::chrono::seconds(20));
+    bajty = p.bajty;
     const double linia = double(bajty) * 11 / baud;
-    czasy.push_back(sciana);
-    stosunki.push_back(sciana / (linia + PAUZY_S));
+    czasy.push_back(p.sciana);
+    stosunki.push_back(p.sciana / (linia + PAUZY_S));
   }
   std::sort(stosunki.begin(), stosunki.end());
   std::sort(czasy.begin(), czasy.end());

@@ -17,7 +17,6 @@
 
 namespace {
 
-using Zegar = std::chrono::steady_clock;
 
 // Peak resident memory of the children ended so far: the driver's runs (the
 // simulator ends only after the figures are taken).
@@ -35,18 +34,11 @@ void Pomiar(const char* opis, const std::string& stan, int numer, uint32_t baud)
   env.Plik("WE.TXT", e2e::Srodowisko::Wejscie(numer));
   // The first run identifies the register into ECRTBUF.TXT, as every later one finds it.
   env.Karvo(113, "WE.TXT", "WY.TXT");
-  const long przed = BajtyWDzienniku(sim.Dziennik());
-  const double procesor0 = CzasProcesoraDzieci();
-  const auto t0 = Zegar::now();
-  const e2e::WynikKarvo w = env.Karvo(21, "WE.TXT", "WY.TXT", std::chrono::hours(2));
-  const double sciana = std::chrono::duration<double>(Zegar::now() - t0).count();
-  const double procesor = CzasProcesoraDzieci() - procesor0;
-  if (w.raport.find("#0\t;") == std::string::npos) {
-    std::fprintf(stderr, "the run failed:\n%s\n", w.raport.c_str());
-    std::exit(1);
-  }
-  const long rekordy = std::count(w.wyjscie.begin(), w.wyjscie.end(), '$');
-  const long bajty = BajtyWDzienniku(sim.Dziennik()) - przed;
+  long przed = BajtyWDzienniku(sim.Dziennik());
+  const PomiarPrzebiegu p = ZmierzonyPrzebieg(env, sim, 21, przed, std::chrono::hours(2));
+  const double sciana = p.sciana, procesor = p.procesor;
+  const long rekordy = std::count(p.wynik.wyjscie.begin(), p.wynik.wyjscie.end(), '$');
+  const long bajty = p.bajty;
   const double linia = double(bajty) * 11 / baud;
   std::printf("%-28s %6u bit/s: %5ld goods, %8ld bytes, line %8.2f s + %.3f s; wall %8.2f s, ratio %.4f;"
               " processor %.1f us a goods (%.2f %% of wall), peak %ld KiB\n",

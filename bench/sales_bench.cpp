@@ -15,7 +15,6 @@
 
 namespace {
 
-using Zegar = std::chrono::steady_clock;
 constexpr uint32_t BAUD = 115200;
 
 size_t LinieDanych(const std::string& tekst) {
@@ -51,23 +50,13 @@ void Pomiar(const char* nazwa, const std::string& urzadzenie, int numer, int kod
   size_t rekordy = 0;
   for (int i = 0; i < przebiegi; ++i) {
     std::remove(env.Sciezka("WY.TXT").c_str());
-    const double cpu0 = CzasProcesoraDzieci();
-    const auto t0 = Zegar::now();
-    const e2e::WynikKarvo w = env.Karvo(kod, "WE.TXT", "WY.TXT", std::chrono::minutes(10));
-    const double sciana = std::chrono::duration<double>(Zegar::now() - t0).count();
-    const double cpu = CzasProcesoraDzieci() - cpu0;
-    if (w.raport.find("#0\t;") == std::string::npos) {
-      std::fprintf(stderr, "the run failed:\n%s\n", w.raport.c_str());
-      std::exit(1);
-    }
-    const long po = BajtyWDzienniku(sim.Dziennik());
-    bajty = po - przed;
-    przed = po;
-    rekordy = LinieDanych(w.wyjscie);
+    const PomiarPrzebiegu p = ZmierzonyPrzebieg(env, sim, kod, przed, std::chrono::minutes(10));
+    bajty = p.bajty;
+    rekordy = LinieDanych(p.wynik.wyjscie);
     const double linia = double(bajty) * 11 / BAUD;
-    czasy.push_back(sciana);
-    stosunki.push_back(sciana / (linia + PAUZY_S));
-    procesor.push_back(cpu / double(rekordy ? rekordy : 1));
+    czasy.push_back(p.sciana);
+    stosunki.push_back(p.sciana / (linia + PAUZY_S));
+    procesor.push_back(p.procesor / double(rekordy ? rekordy : 1));
   }
   std::sort(stosunki.begin(), stosunki.end());
   std::sort(czasy.begin(), czasy.end());

@@ -137,8 +137,11 @@ void DataWN(Robocza& N, const Rekord& r, std::size_t od) {
   N[4] = r[od + 4];
 }
 
-void PoleDaty(LiniaWyniku& linia, const Robocza& N) { linia.Pole(Dwie(N.n[0]), ".", Dwie(N.n[1]), ".", Dwie(N.n[2])); }
-void PoleCzasu(LiniaWyniku& linia, const Robocza& N) { linia.Pole(Dwie(N.n[3]), ":", Dwie(N.n[4])); }
+// The date and the time of a record as two fields.
+void PolaDatyICzasu(LiniaWyniku& linia, const Robocza& N) {
+  linia.Pole(Dwie(N.n[0]), ".", Dwie(N.n[1]), ".", Dwie(N.n[2]));
+  linia.Pole(Dwie(N.n[3]), ":", Dwie(N.n[4]));
+}
 
 bool LiniaZdarzenia(const Rekord& r) {
   Robocza N;
@@ -146,8 +149,7 @@ bool LiniaZdarzenia(const Rekord& r) {
   for (std::size_t i = 6; i <= 20; ++i) N[i] = r[i];
   LiniaWyniku linia;
   linia.Pole("9");
-  PoleDaty(linia, N);
-  PoleCzasu(linia, N);
+  PolaDatyICzasu(linia, N);
   linia.Pole(Dwie(N[5])).Pole(N.Dziesietnie(6, 10)).Pole(N.Dziesietnie(11, 12)).Pole(Liczba(N[13]));
   linia.Pole(N.Dziesietnie(14, 16)).Pole(N.Dziesietnie(17, 20));
   return DopisanieLinii(linia);
@@ -162,8 +164,7 @@ bool LiniaWplaty(const Rekord& r) {
   linia.Pole(KasaNowa() ? "5" : "3").Pole(Dwie(N[5])).Pole(N.Dziesietnie(7, 8));
   linia.Pole(Liczba(N[9] & 7)).Pole(Liczba(N[9] >> 4)).Pole(Liczba(N[6]));
   linia.Pole(N.Dziesietnie(10, 13, N[9] < 16 || KasaNowa() ? 0 : 2));
-  PoleDaty(linia, N);
-  PoleCzasu(linia, N);
+  PolaDatyICzasu(linia, N);
   return DopisanieLinii(linia);
 }
 
@@ -176,12 +177,17 @@ Robocza RoboczaRaportu(const Rekord& r) {
   return N;
 }
 
+// The fields kinds 7 and 8 begin with: the kind, the flag, the number, the date and the time.
+LiniaWyniku PoczatekRaportu(const char* rodzaj, const Robocza& N) {
+  LiniaWyniku linia;
+  linia.Pole(rodzaj).Pole(Dwie(N.n[5])).Pole(N.Dziesietnie(7, 8));
+  PolaDatyICzasu(linia, N);
+  return linia;
+}
+
 bool LiniaObrotow(const Rekord& r) {
   const Robocza N = RoboczaRaportu(r);
-  LiniaWyniku linia;
-  linia.Pole("7").Pole(Dwie(N.n[5])).Pole(N.Dziesietnie(7, 8));
-  PoleDaty(linia, N);
-  PoleCzasu(linia, N);
+  LiniaWyniku linia = PoczatekRaportu("7", N);
   linia.Pole(N.Dziesietnie(9, 10)).Pole(N.ZeZnakiem(11, 14)).Pole(N.Dziesietnie(15, 16)).Pole(N.Dziesietnie(17, 20));
   linia.Pole(N.Dziesietnie(21, 22)).Pole(N.Dziesietnie(23, 26)).Pole(N.Dziesietnie(27, 28));
   return DopisanieLinii(linia);
@@ -189,10 +195,7 @@ bool LiniaObrotow(const Rekord& r) {
 
 bool LiniaSum(const Rekord& r) {
   const Robocza N = RoboczaRaportu(r);
-  LiniaWyniku linia;
-  linia.Pole("8").Pole(Dwie(N.n[5])).Pole(N.Dziesietnie(7, 8));
-  PoleDaty(linia, N);
-  PoleCzasu(linia, N);
+  LiniaWyniku linia = PoczatekRaportu("8", N);
   for (std::size_t od = 9; od <= 29; od += 4) linia.Pole(N.Dziesietnie(od, od + 3));
   return DopisanieLinii(linia);
 }
@@ -214,8 +217,7 @@ bool LinieRaportu(const Rekord& r) {
     linia.Pole(Liczba(N[p] & 7)).Pole(Liczba(N[p] >> 4)).Pole("1");
     linia.Pole(N.Dziesietnie(p + 1, p + 4, N[p] < 16 || KasaNowa() ? 0 : 2));
     linia.Pole(Dwie(N[9]), ".", Dwie(N[10]), ".", Dwie(N[11])).Pole(Dwie(N[12]), ":", Dwie(N[13]));
-    PoleDaty(linia, N);
-    PoleCzasu(linia, N);
+    PolaDatyICzasu(linia, N);
     if (!DopisanieLinii(linia)) return false;
   }
   return true;

@@ -47,16 +47,21 @@ void SprawdzPoprawnyAlboBlad(const WynikKarvo& w) {
   EXPECT_NE(w.wyjscie.find("\r\n$07\r\n"), std::string::npos) << w.wyjscie;
 }
 
+// Runs _ONrKasy and checks its ResultCode and what ECRTBUF.TXT holds after it.
+void ONrKasy(Stanowisko7& s, int wynik, const std::string& bufor) {
+  const WynikKarvo w = s.env.Karvo(113, "WE.TXT", "WY.TXT");
+  EXPECT_EQ(Wynik(w), wynik) << w.raport;
+  SprawdzPoprawnyAlboBlad(w);
+  EXPECT_EQ(s.Bufor(), bufor);
+}
+
 // Every request of the session opening is answered 1.5 s late: a retry's
 // answer would be the first attempt's, shifted. The late answers are let
 // pass before each retry, so the command ends with no answer.
 TEST(PozneOdpowiedzi, AnswersLateForEveryAttemptEndTheCommandWithNoAnswer) {
   Stanowisko7 s({"0xFE:late=1500", "0x71:late=1500", "0x6F:late=1500", "0xC0:late=1500"});
   ASSERT_TRUE(s.sim.Gotowy());
-  const WynikKarvo w = s.env.Karvo(113, "WE.TXT", "WY.TXT");
-  EXPECT_EQ(Wynik(w), 21) << w.raport;
-  SprawdzPoprawnyAlboBlad(w);
-  EXPECT_EQ(s.Bufor(), "");
+  ONrKasy(s, 21, "");
   EXPECT_EQ(IleRazy(s.sim.Dziennik(), 0x71), 0);
 }
 
@@ -90,10 +95,7 @@ TEST(PozneOdpowiedzi, AnAnswerLeftByAKilledRunIsNotTheNextRunsAnswer) {
   const WynikKarvo w = s.env.Karvo(113, "WE.TXT", "WY.TXT");
   SprawdzPoprawnyAlboBlad(w);
   EXPECT_EQ(s.Bufor(), "") << "nothing read in clean exchanges";
-  const WynikKarvo potem = s.env.Karvo(113, "WE.TXT", "WY.TXT");
-  EXPECT_EQ(Wynik(potem), 0) << potem.raport;
-  SprawdzPoprawnyAlboBlad(potem);
-  EXPECT_EQ(s.Bufor(), BUFOR_VIN);
+  ONrKasy(s, 0, BUFOR_VIN);
 }
 
 // Bytes that follow a complete answer make it suspect: the exchange after it
@@ -101,10 +103,7 @@ TEST(PozneOdpowiedzi, AnAnswerLeftByAKilledRunIsNotTheNextRunsAnswer) {
 TEST(PozneOdpowiedzi, BytesLeftOverAfterACompleteAnswerFailTheCommand) {
   Stanowisko7 s({"0x71:raw=0x06,'V','I','N','1','1','6','C','0','0','4','2',0x55,0x55"});
   ASSERT_TRUE(s.sim.Gotowy());
-  const WynikKarvo w = s.env.Karvo(113, "WE.TXT", "WY.TXT");
-  EXPECT_EQ(Wynik(w), 23) << w.raport;
-  SprawdzPoprawnyAlboBlad(w);
-  EXPECT_EQ(s.Bufor(), "");
+  ONrKasy(s, 23, "");
 }
 
 // Bytes that wait on the line before the session's first request were left by
@@ -123,10 +122,7 @@ TEST(PozneOdpowiedzi, BytesWaitingBeforeTheFirstRequestAreLetGo) {
     }
     ASSERT_EQ(czeka, 3) << "the answer waits on the line";
   }
-  const WynikKarvo w = s.env.Karvo(113, "WE.TXT", "WY.TXT");
-  EXPECT_EQ(Wynik(w), 0) << w.raport;
-  SprawdzPoprawnyAlboBlad(w);
-  EXPECT_EQ(s.Bufor(), BUFOR_VIN);
+  ONrKasy(s, 0, BUFOR_VIN);
 }
 
 // A write whose acknowledgement comes after the time-out: the register then
