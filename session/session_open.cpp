@@ -284,6 +284,9 @@ void RozpoczecieSesji() {
 }
 
 void ZakonczenieSesji() {
+  // Bytes that wait after the command's last answer make that answer suspect:
+  // the command does not end as a success, and the line falls quiet before it closes.
+  if (BrakBledu() && LaczeOtwarte()) CiszaPoOdpowiedzi();
   ZamknieciePliku(&Sesja.UchwytWejscia);
   ZamknieciePliku(&Sesja.UchwytWyjscia);
   ZamknieciePliku(&Sesja.UchwytKonfig);

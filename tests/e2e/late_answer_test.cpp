@@ -106,6 +106,14 @@ TEST(PozneOdpowiedzi, BytesLeftOverAfterACompleteAnswerFailTheCommand) {
   ONrKasy(s, 23, "");
 }
 
+// A byte after the command's last answer makes that answer suspect too: the
+// command ends with 23, and the register (kept only after its number is read) is not kept.
+TEST(PozneOdpowiedzi, BytesAfterTheLastAnswerFailTheCommand) {
+  Stanowisko7 s({"0xC0:raw=0x06,'0','7',0x55"});
+  ASSERT_TRUE(s.sim.Gotowy());
+  ONrKasy(s, 23, "");
+}
+
 // Bytes that wait on the line before the session's first request were left by
 // someone else: they are let go and the run reads the register as usual.
 TEST(PozneOdpowiedzi, BytesWaitingBeforeTheFirstRequestAreLetGo) {
