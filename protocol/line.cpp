@@ -118,7 +118,8 @@ void PrzygotowanieLaczaDoRozkazu() {
 }
 
 void NiedokonczonaWymiana() {
-  LiniaNiespokojna = true;
+  // Only where stray bytes reach the engine can a late answer be taken for another.
+  if (BiezacyTrybLacza().BajtySpozaDlugosci) LiniaNiespokojna = true;
   Sesja.Wymiana.WymianaNiepewna = 1;
 }
 
