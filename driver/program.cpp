@@ -8,6 +8,7 @@
 #include "driver/command_table.h"
 #include "platform/files.h"
 #include "platform/process.h"
+#include "protocol/wire_capture.h"
 #include "state/session_state.h"
 #include "state/versions.h"
 
@@ -61,11 +62,13 @@ int ProgramGlowny(int argc, const char* const* argv) {
   const PozycjaRozkazu* pozycja = ZnajdzRozkaz(o.KodRozkazu);
   if (!RozkazWybiera(pozycja)) return 0;
   platforma::PrzechwytywanieSygnalowKonca();
+  RozpoczeciePodsluchu(argc, argv);
   const uint8_t wynik = pozycja->ZPlikiemWynikowym ? pozycja->WejscieIWyjscie(o.Wejscie.c_str(), o.Wyjscie.c_str())
                                                    : pozycja->Wejscie(o.Wejscie.c_str());
   // Only the report this run wrote goes to the log: one left by another run
   // would give it a block that is not this run's.
   DopisanieRaportuDoLogu(Sesja.ZapisanyRaport[0] ? Sesja.ZapisanyRaport : nullptr);
+  ZakonczeniePodsluchu();
   WypisanieWyniku(o.Selektor, pozycja->NazwaWydruku ? pozycja->NazwaWydruku : pozycja->Nazwa, wynik);
   return 0;
 }

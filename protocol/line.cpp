@@ -129,3 +129,4 @@ bool CiszaPoOdpowiedzi() {
 }
 
 void PodstawieniePortuSzeregowego(const PortSzeregowyLacza* port) { Port = port ? port : &PORT_RZECZYWISTY; }
+const PortSzeregowyLacza& PortSzeregowyWUzyciu() { return *Port; }

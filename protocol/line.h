@@ -75,3 +75,5 @@ struct PortSzeregowyLacza {
 };
 // nullptr puts the real serial port back.
 void PodstawieniePortuSzeregowego(const PortSzeregowyLacza* port);
+// The port the primitives use now (the wire capture puts itself around it).
+const PortSzeregowyLacza& PortSzeregowyWUzyciu();

@@ -8,7 +8,6 @@
 #include "protocol/framing.h"
 #include "protocol/line_ops.h"
 #include "state/session_state.h"
-#include "transport/tcp_transport.h"
 
 namespace {
 
@@ -36,7 +35,7 @@ const TrybLacza TRYBY[] = {
     Bezposredni(8, KanalBajtami),   // MUX4: a multiplexer addressed by two raw bytes
     {8, Siec, 2, OtwarcieTcp, BezKanalu, ZamkniecieTcp, true, CzyszczenieTcp, BezBajtowCzekajacych,
      WyslanieBajtuRamkowe,
-     OdebranieBajtuOdpowiedzi, WymianaRamki, WyslanoWszystkoRamkowo, false, NosnaTcp, WyslanieDanych, OdbiorBajtu,
+     OdebranieBajtuOdpowiedzi, WymianaRamki, WyslanoWszystkoRamkowo, false, NosnaTcp, WyslanieRamkiTcp, OdbiorBajtuRamkiTcp,
      AdresZadany},  // MUX5: the module over TCP
 };
 

@@ -3,12 +3,14 @@
 // The mode of the configured link kind is chosen here, once, and kept with
 // the open line.
 #include <cstdint>
+#include <string>
 
 #include "include/karvo.h"
 #include "protocol/engine.h"
 #include "protocol/line.h"
 #include "protocol/line_modes.h"
 #include "protocol/line_ops.h"
+#include "protocol/wire_capture.h"
 #include "state/result_codes.h"
 #include "state/server_channel.h"
 #include "state/session_state.h"
@@ -35,7 +37,40 @@ bool OtwarciePortu(uint32_t predkosc, uint32_t czas, uint8_t parzystosc) {
   const auto czasy = static_cast<uint16_t>(czas);
   if (InitializePort(Sesja.Lacze.NumerPortu, static_cast<int32_t>(predkosc), czasy, czasy) != 0) return false;
   ChangeParity(parzystosc);
+  if (PodsluchWlaczony())
+    PodsluchZdarzenia(NazwaPortuPodsluchu().c_str(), "open at " + std::to_string(predkosc) + " bit/s, parity " +
+                                                         std::to_string(parzystosc) + ", time-out " +
+                                                         std::to_string(czas));
   return true;
+}
+
+// The channel of a line switch is set by DTR and RTS.
+void UstawienieKanaluZPodsluchem(uint8_t kanal) {
+  UstawienieKanalu(kanal);
+  if (PodsluchWlaczony())
+    PodsluchZdarzenia(NazwaPortuPodsluchu().c_str(), "channel " + std::to_string(kanal) + " (DTR and RTS)");
+}
+
+// The raw bytes of a multiplexer's selection, written past the line primitives.
+uint8_t ZapisBajtuWyboru(uint8_t bajt) {
+  const uint8_t wynik = WriteByte(bajt);
+  if (wynik == 1 && PodsluchWlaczony()) PodsluchBajtow(StronaPodsluchu::Wyslane, NazwaPortuPodsluchu().c_str(), &bajt, 1);
+  return wynik;
+}
+
+// A speed change of the open port (the multiplexer of MUX3 listens at its own).
+bool PredkoscZPodsluchem(uint32_t predkosc) {
+  const bool zmieniono = UstawieniePredkosci(predkosc);
+  if (zmieniono && PodsluchWlaczony())
+    PodsluchZdarzenia(NazwaPortuPodsluchu().c_str(), "speed " + std::to_string(predkosc) + " bit/s");
+  return zmieniono;
+}
+
+bool RtsZPodsluchem(bool wlaczony) {
+  const bool zmieniono = wlaczony ? SetRTSLine() : ClearRTSLine();
+  if (zmieniono && PodsluchWlaczony())
+    PodsluchZdarzenia(NazwaPortuPodsluchu().c_str(), wlaczony ? "RTS on" : "RTS off");
+  return zmieniono;
 }
 
 // The Server's RESUME reopens the line; a line that stays closed is a failure.
@@ -59,34 +94,44 @@ bool OtwarcieModemowe(uint8_t parzystosc) {
 
 bool OtwarcieTcp(uint8_t) {
   const UstawieniaLacza& l = Sesja.Lacze;
-  return PolaczenieGniazda(0, l.AdresModulu, static_cast<uint16_t>(l.PortModulu),
-                           static_cast<int32_t>(l.CzasOczekiwaniaRamki));
+  const bool polaczono = PolaczenieGniazda(0, l.AdresModulu, static_cast<uint16_t>(l.PortModulu),
+                                          static_cast<int32_t>(l.CzasOczekiwaniaRamki));
+  if (polaczono && PodsluchWlaczony())
+    PodsluchZdarzenia("tcp", std::string("connected to ") + l.AdresModulu + ":" + std::to_string(l.PortModulu));
+  return polaczono;
 }
 
-void ZamkniecieSzeregowe() { UnInitializePort(); }
-void ZamkniecieTcp() { ZamkniecieGniazda(); }
+void ZamkniecieSzeregowe() {
+  UnInitializePort();
+  if (PodsluchWlaczony()) PodsluchZdarzenia(NazwaPortuPodsluchu().c_str(), "closed");
+}
 
-void KanalZerowy() { UstawienieKanalu(0); }
-void KanalAdresu() { UstawienieKanalu(Sesja.Lacze.Kanal); }
-void KanalModemu() { UstawienieKanalu(KANAL_MODEMU); }
+void ZamkniecieTcp() {
+  ZamkniecieGniazda();
+  if (PodsluchWlaczony()) PodsluchZdarzenia("tcp", "closed");
+}
+
+void KanalZerowy() { UstawienieKanaluZPodsluchem(0); }
+void KanalAdresu() { UstawienieKanaluZPodsluchem(Sesja.Lacze.Kanal); }
+void KanalModemu() { UstawienieKanaluZPodsluchem(KANAL_MODEMU); }
 void BezKanalu() {}
 
 // MUX3: the multiplexer takes the channel as a request at 9600 with RTS raised.
 void KanalRozkazem() {
   const bool wybrany = [] {
-    if (!CharSent() || !UstawieniePredkosci(PREDKOSC_MULTIPLEKSERA) || !SetRTSLine()) return false;
+    if (!CharSent() || !PredkoscZPodsluchem(PREDKOSC_MULTIPLEKSERA) || !RtsZPodsluchem(true)) return false;
     Sesja.Wymiana.ObszarParametrow[0] = Sesja.Lacze.Kanal;
     WykonanieRozkazu({WyborKanaluMultipleksera, 0, 1, 0});
     if (!BrakBledu()) return false;
-    return CharSent() && ClearRTSLine() && UstawieniePredkosci(Sesja.Lacze.Predkosc);
+    return CharSent() && RtsZPodsluchem(false) && PredkoscZPodsluchem(Sesja.Lacze.Predkosc);
   }();
   if (!wybrany) UstawBlad(BladUstawieniaLacza);
 }
 
 // MUX4: the multiplexer takes 0xFE and the channel as two raw bytes with RTS raised.
 void KanalBajtami() {
-  const bool wybrany = CharSent() && SetRTSLine() && WriteByte(ADRES_MULTIPLEKSERA) == 1 &&
-                       WriteByte(Sesja.Lacze.Kanal) == 1 && CharSent() && ClearRTSLine();
+  const bool wybrany = CharSent() && RtsZPodsluchem(true) && ZapisBajtuWyboru(ADRES_MULTIPLEKSERA) == 1 &&
+                       ZapisBajtuWyboru(Sesja.Lacze.Kanal) == 1 && CharSent() && RtsZPodsluchem(false);
   if (!wybrany) UstawBlad(BladUstawieniaLacza);
 }
 
@@ -99,6 +144,7 @@ void OtwarcieLacza() {
   ZamkniecieLacza();
   UstawCTS(0);
   WybranieTrybuLacza(Sesja.Lacze.RodzajLacza);
+  PodsluchPortuSzeregowego();
   const TrybLacza& tryb = BiezacyTrybLacza();
   PortOtwarty = tryb.OtwarciePortu(SelektorParzystosci(tryb));
   if (PortOtwarty) tryb.WyborKanalu();

@@ -27,6 +27,9 @@ bool NosnaSzeregowa();
 bool NosnaTcp();
 bool WyslanieRamkiSzeregowo(const uint8_t* bufor, std::size_t dlugosc);
 bool OdbiorBajtuRamkiSzeregowo(uint8_t* bajt);
+// The TCP link's frames (line_tcp.cpp).
+bool WyslanieRamkiTcp(const uint8_t* bufor, std::size_t dlugosc);
+bool OdbiorBajtuRamkiTcp(uint8_t* bajt);
 uint8_t AdresKanalu();
 uint8_t AdresZadany();
 

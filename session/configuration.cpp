@@ -7,6 +7,7 @@
 #include "datafiles/data_files.h"
 #include "include/karvo.h"
 #include "protocol/line_modes.h"
+#include "protocol/wire_capture.h"
 #include "state/result_codes.h"
 #include "state/session_state.h"
 #include "text/codecs.h"
@@ -258,6 +259,7 @@ void OdczytanieKonfiguracji() {
 }
 
 bool OdczytanieLiniiKonfiguracji(const char* linia) {
+  PodsluchLiniiKonfiguracji(linia);
   UstawieniaLacza& l = Sesja.Lacze;
   for (uint8_t n = 1; n <= 3; ++n) {
     Napis* pola[3] = {&l.Pole1, &l.Pole2, &l.Pole3};

@@ -16,6 +16,7 @@
 #include "module/module_tcp.h"
 #include "options.h"
 #include "portserver/port_server.h"
+#include "replay/replay.h"
 
 namespace {
 
@@ -94,6 +95,39 @@ int UruchomModul(const sim::Opcje& opcje, std::vector<std::unique_ptr<sim::Kasa>
   return ZapiszStany(zrodla, modul.Kasy(), opcje, dziennik);
 }
 
+// The far end of a capture on the line the options name.
+int UruchomOdtwarzanie(const sim::Opcje& opcje, sim::Dziennik& dziennik) {
+  std::string blad;
+  auto wpisy = sim::WczytajNagranie(opcje.nagranie, blad);
+  if (!wpisy) return Blad(blad, 2);
+  sim::Odtwarzanie odtwarzanie(std::move(*wpisy), dziennik, {.szybko = opcje.szybko});
+  if (opcje.modul == sim::Opcje::Modul::Tcp) {
+    sim::LaczeModuluTcp tcp;
+    if (!tcp.Otworz(opcje.host, opcje.port, blad)) return Blad(blad, 1);
+    Gotowy("replay tcp " + opcje.host + ":" + std::to_string(tcp.Port()));
+    tcp.Dzialaj(odtwarzanie, dziennik);
+  } else if (opcje.polaczenie == sim::RodzajPolaczenia::Pty) {
+    sim::LaczePty pty;
+    if (!pty.Otworz(opcje.dowiazanie, blad)) return Blad(blad, 1);
+    Gotowy("replay pty " + opcje.dowiazanie + " " + pty.Slave());
+    pty.Dzialaj(odtwarzanie, dziennik, opcje.baud);
+  } else {
+    // Behind an RFC 2217 port the module shows carrier detect, as a connected modem does.
+    sim::LaczeRfc2217 rfc;
+    if (!rfc.Otworz(opcje.host, opcje.port, blad)) return Blad(blad, 1);
+    const uint8_t nosna = 0x80;
+    const bool modul = opcje.modul == sim::Opcje::Modul::Rfc2217;
+    rfc.UstawStanModemu(modul && opcje.nosna ? static_cast<uint8_t>(opcje.stanModemu | nosna) : opcje.stanModemu);
+    Gotowy(std::string(modul ? "replay module rfc2217 " : "replay rfc2217 ") + opcje.host + ":" +
+           std::to_string(rfc.Port()));
+    rfc.Dzialaj(odtwarzanie, dziennik, opcje.baud);
+  }
+  if (!odtwarzanie.Skonczone()) return Blad("replay: stopped before the capture was played", 1);
+  if (odtwarzanie.Wynik() != 0) return Blad("replay: " + odtwarzanie.Raport(), odtwarzanie.Wynik());
+  std::fprintf(stderr, "karvo-sim: replay: %s\n", odtwarzanie.Raport().c_str());
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -108,6 +142,8 @@ int main(int argc, char** argv) {
   sim::Dziennik dziennik;
   if (!opcje->dziennik.empty() && !dziennik.Otworz(opcje->dziennik))
     return Blad("cannot open the log " + opcje->dziennik, 1);
+
+  if (!opcje->nagranie.empty()) return UruchomOdtwarzanie(*opcje, dziennik);
 
   // The port server's control is taken before the ready line, so no command is lost.
   sim::SerwerPortow serwer(opcje->usterkiSerwera, dziennik);

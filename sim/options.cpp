@@ -21,6 +21,11 @@ const char* const Pomoc =
     "                        the communication module of the modem-frame mode, over TCP\n"
     "                        or behind an RFC 2217 port; the registers behind it are told\n"
     "                        apart by \"$adres\" (1 to 8)\n"
+    "  --replay FILE         play the far end of a capture (the driver's KARVO_WIRE file or\n"
+    "                        this program's --log) on the LINK instead of registers: the\n"
+    "                        driver's bytes must be those captured; the first that differs\n"
+    "                        ends the replay with a report and exit code 1 (0: all played)\n"
+    "  --fast                with --replay: answer at once, not after the captured pauses\n"
     "\n"
     "Options:\n"
     "  --state FILE          a register's state file (\"$key<TAB>value\" lines); written back\n"
@@ -73,7 +78,7 @@ namespace {
 constexpr std::string_view OpcjeZWartoscia[] = {
     "--pty",   "--rfc2217", "--module", "--module-fault", "--carrier",      "--state",       "--mux",
     "--select", "--fault",  "--faults", "--baud",         "--log",          "--modem-status", "--byte-timeout",
-    "--port-server", "--port-server-fault"};
+    "--port-server", "--port-server-fault", "--replay"};
 
 bool OpcjaZWartoscia(std::string_view nazwa) {
   return std::find(std::begin(OpcjeZWartoscia), std::end(OpcjeZWartoscia), nazwa) != std::end(OpcjeZWartoscia);
@@ -116,6 +121,10 @@ std::optional<Opcje> CzytajOpcje(int argc, const char* const* argv, std::string&
     }
     if (nazwa == "--write-back") {
       o.zapisZwrotny = true;
+      continue;
+    }
+    if (nazwa == "--fast") {
+      o.szybko = true;
       continue;
     }
     if (!OpcjaZWartoscia(nazwa)) {
@@ -173,6 +182,8 @@ std::optional<Opcje> CzytajOpcje(int argc, const char* const* argv, std::string&
       if (!WczytajUsterki(wartosc, o.usterki, blad)) return std::nullopt;
     } else if (nazwa == "--baud") {
       if (!liczba(4'000'000, o.baud)) return std::nullopt;
+    } else if (nazwa == "--replay") {
+      o.nagranie = wartosc;
     } else if (nazwa == "--log") {
       o.dziennik = wartosc;
     } else if (nazwa == "--modem-status") {
@@ -203,6 +214,15 @@ std::optional<Opcje> CzytajOpcje(int argc, const char* const* argv, std::string&
   if (bezLinii && !o.serwerPortow.empty() && o.stany.empty()) return o;
   if ((o.polaczenie == RodzajPolaczenia::Brak) == (o.modul == Opcje::Modul::Brak)) {
     blad = "give one of --pty, --rfc2217 and --module";
+    return std::nullopt;
+  }
+  if (!o.nagranie.empty()) {
+    if (!o.stany.empty()) blad = "--replay plays the capture, not a register: give no --state";
+    if (!blad.empty()) return std::nullopt;
+    return o;
+  }
+  if (o.szybko) {
+    blad = "--fast goes with --replay";
     return std::nullopt;
   }
   if (o.stany.empty()) {

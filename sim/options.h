@@ -42,6 +42,10 @@ struct Opcje {
   enum class Modul { Brak, Tcp, Rfc2217 } modul = Modul::Brak;
   std::vector<UsterkaModulu> usterkiModulu;
   bool nosna = true;
+
+  // --replay: the far end of a capture instead of registers; --fast answers at once.
+  std::string nagranie;
+  bool szybko = false;
 };
 
 // Nothing, with the reason, on a bad command line.

@@ -103,7 +103,7 @@ bool LaczePty::Otworz(const std::string& dowiazanie, std::string& blad) {
   return true;
 }
 
-void LaczePty::Dzialaj(Linia& linia, Dziennik& dziennik, uint32_t baud) {
+void LaczePty::Dzialaj(UrzadzenieLinii& linia, Dziennik& dziennik, uint32_t baud) {
   NadajnikPty wyjscie(master_, baud, dziennik);
   dziennik.Zdarzenie("pty", "serving " + slave_ + " as " + dowiazanie_);
   uint8_t bufor[512];

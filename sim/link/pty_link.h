@@ -20,7 +20,7 @@ class LaczePty {
 
   bool Otworz(const std::string& dowiazanie, std::string& blad);
   // Serves the line until the simulator is asked to stop.
-  void Dzialaj(Linia& linia, Dziennik& dziennik, uint32_t baud);
+  void Dzialaj(UrzadzenieLinii& linia, Dziennik& dziennik, uint32_t baud);
   const std::string& Slave() const { return slave_; }
 
  private:

@@ -193,6 +193,14 @@ int Symulator::Zatrzymaj() {
   return kodWyjscia_;
 }
 
+int Symulator::KoniecSam(std::chrono::milliseconds limit) {
+  if (pid_ > 0) {
+    kodWyjscia_ = CzekajNaKoniec(pid_, limit);
+    if (kodWyjscia_ != -1) pid_ = -1;
+  }
+  return pid_ > 0 ? Zatrzymaj(), -1 : kodWyjscia_;
+}
+
 std::string Symulator::Stan(size_t i) const { return CzytajPlik(stany_.at(i)); }
 std::string Symulator::Dziennik() const { return CzytajPlik(dziennik_); }
 std::string Symulator::Bledy() const { return CzytajPlik(bledy_); }

@@ -75,6 +75,9 @@ class Symulator {
   // SIGTERM, at most 3 s for the write-back, then SIGKILL. Answers the exit
   // code (-1 when it had to be killed). Safe to call twice.
   int Zatrzymaj();
+  // Waits at most limit for the simulator to end by itself (a replay does);
+  // answers its exit code, -1 when it still runs (it is then stopped).
+  int KoniecSam(std::chrono::milliseconds limit);
   std::string Stan(size_t i = 0) const;
   std::string SciezkaStanu(size_t i = 0) const { return stany_.at(i); }
   std::string Dziennik() const;
