@@ -38,7 +38,7 @@ bool OtwarciePortu(uint32_t predkosc, uint32_t czas, uint8_t parzystosc) {
   if (InitializePort(Sesja.Lacze.NumerPortu, static_cast<int32_t>(predkosc), czasy, czasy) != 0) return false;
   ChangeParity(parzystosc);
   if (PodsluchWlaczony())
-    PodsluchZdarzenia(NazwaPortuPodsluchu().c_str(), "open at " + std::to_string(predkosc) + " bit/s, parity " +
+    PodsluchZdarzenia(NazwaPortuPodsluchu(), "open at " + std::to_string(predkosc) + " bit/s, parity " +
                                                          std::to_string(parzystosc) + ", time-out " +
                                                          std::to_string(czas));
   return true;
@@ -48,13 +48,13 @@ bool OtwarciePortu(uint32_t predkosc, uint32_t czas, uint8_t parzystosc) {
 void UstawienieKanaluZPodsluchem(uint8_t kanal) {
   UstawienieKanalu(kanal);
   if (PodsluchWlaczony())
-    PodsluchZdarzenia(NazwaPortuPodsluchu().c_str(), "channel " + std::to_string(kanal) + " (DTR and RTS)");
+    PodsluchZdarzenia(NazwaPortuPodsluchu(), "channel " + std::to_string(kanal) + " (DTR and RTS)");
 }
 
 // The raw bytes of a multiplexer's selection, written past the line primitives.
 uint8_t ZapisBajtuWyboru(uint8_t bajt) {
   const uint8_t wynik = WriteByte(bajt);
-  if (wynik == 1 && PodsluchWlaczony()) PodsluchBajtow(StronaPodsluchu::Wyslane, NazwaPortuPodsluchu().c_str(), &bajt, 1);
+  if (wynik == 1 && PodsluchWlaczony()) PodsluchBajtow(StronaPodsluchu::Wyslane, NazwaPortuPodsluchu(), &bajt, 1);
   return wynik;
 }
 
@@ -62,14 +62,14 @@ uint8_t ZapisBajtuWyboru(uint8_t bajt) {
 bool PredkoscZPodsluchem(uint32_t predkosc) {
   const bool zmieniono = UstawieniePredkosci(predkosc);
   if (zmieniono && PodsluchWlaczony())
-    PodsluchZdarzenia(NazwaPortuPodsluchu().c_str(), "speed " + std::to_string(predkosc) + " bit/s");
+    PodsluchZdarzenia(NazwaPortuPodsluchu(), "speed " + std::to_string(predkosc) + " bit/s");
   return zmieniono;
 }
 
 bool RtsZPodsluchem(bool wlaczony) {
   const bool zmieniono = wlaczony ? SetRTSLine() : ClearRTSLine();
   if (zmieniono && PodsluchWlaczony())
-    PodsluchZdarzenia(NazwaPortuPodsluchu().c_str(), wlaczony ? "RTS on" : "RTS off");
+    PodsluchZdarzenia(NazwaPortuPodsluchu(), wlaczony ? "RTS on" : "RTS off");
   return zmieniono;
 }
 
@@ -103,7 +103,7 @@ bool OtwarcieTcp(uint8_t) {
 
 void ZamkniecieSzeregowe() {
   UnInitializePort();
-  if (PodsluchWlaczony()) PodsluchZdarzenia(NazwaPortuPodsluchu().c_str(), "closed");
+  if (PodsluchWlaczony()) PodsluchZdarzenia(NazwaPortuPodsluchu(), "closed");
 }
 
 void ZamkniecieTcp() {

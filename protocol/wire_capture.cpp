@@ -25,6 +25,12 @@ using Zegar = std::chrono::steady_clock;
 // starts a new line, so a replay keeps the register's own pauses.
 constexpr auto PRZERWA_W_LINII = std::chrono::milliseconds(20);
 constexpr std::size_t SZEROKOSC_KOLUMNY = 20;  // "driver -> COM1" padded, as in the simulator's log
+// Lines are written out together, so that a readout does not pay a write a
+// line: with the next line once the oldest waits this long, at once with an
+// event (a time-out, the line opened or closed) and at the run's end. A run
+// killed outright loses at most the lines of its last moments.
+constexpr auto NAJDLUZEJ_W_BUFORZE = std::chrono::milliseconds(200);
+constexpr std::size_t NAJWIECEJ_W_BUFORZE = 64 * 1024;
 
 struct Podsluch {
   std::FILE* plik = nullptr;
@@ -35,6 +41,9 @@ struct Podsluch {
   std::string kto;
   std::vector<uint8_t> bajty;
   Zegar::time_point czasPierwszego, czasOstatniego;
+  // Lines not yet written to the file, and since when.
+  std::string bufor;
+  Zegar::time_point buforOd;
 };
 
 Podsluch P;
@@ -57,13 +66,25 @@ void Wylaczenie(const char* powod) {
   podsluch::Wlaczony = false;
 }
 
-void ZapisLinii(const std::string& tekst) {
-  if (!P.plik) return;
-  if (std::fputs(tekst.c_str(), P.plik) < 0 || std::fputc('\n', P.plik) == EOF || std::fflush(P.plik) != 0)
+void Wypchniecie() {
+  if (!P.plik || P.bufor.empty()) return;
+  if (std::fwrite(P.bufor.data(), 1, P.bufor.size(), P.plik) != P.bufor.size() || std::fflush(P.plik) != 0)
     Wylaczenie(std::strerror(errno));
+  P.bufor.clear();
 }
 
-void LiniaZCzasem(Zegar::time_point chwila, const std::string& tekst) { ZapisLinii(CzasOdPoczatku(chwila) + "  " + tekst); }
+void ZapisLinii(const std::string& tekst, bool odRazu = true) {
+  if (!P.plik) return;
+  const Zegar::time_point teraz = Zegar::now();
+  if (P.bufor.empty()) P.buforOd = teraz;
+  P.bufor += tekst;
+  P.bufor += '\n';
+  if (odRazu || P.bufor.size() >= NAJWIECEJ_W_BUFORZE || teraz - P.buforOd >= NAJDLUZEJ_W_BUFORZE) Wypchniecie();
+}
+
+void LiniaZCzasem(Zegar::time_point chwila, const std::string& tekst, bool odRazu = true) {
+  ZapisLinii(CzasOdPoczatku(chwila) + "  " + tekst, odRazu);
+}
 
 std::string Szesnastkowo(const std::vector<uint8_t>& bajty) {
   std::string wynik;
@@ -88,7 +109,7 @@ void WypisanieZebranych() {
   tekst += P.kto;
   tekst.resize(std::max(tekst.size() + 2, SZEROKOSC_KOLUMNY), ' ');
   tekst += Szesnastkowo(P.bajty) + "  |" + Czytelnie(P.bajty) + "|";
-  LiniaZCzasem(P.czasPierwszego, tekst);
+  LiniaZCzasem(P.czasPierwszego, tekst, false);
   P.bajty.clear();
 }
 
@@ -138,7 +159,7 @@ void ZakonczeniePodsluchu() {
 void PodsluchBajtow(StronaPodsluchu strona, const char* kto, const uint8_t* bajty, std::size_t ile) {
   if (!P.plik || ile == 0) return;
   const Zegar::time_point teraz = Zegar::now();
-  if (!P.bajty.empty() && (strona != P.strona || P.kto != kto || teraz - P.czasOstatniego > PRZERWA_W_LINII))
+  if (!P.bajty.empty() && (strona != P.strona || P.kto.compare(kto) != 0 || teraz - P.czasOstatniego > PRZERWA_W_LINII))
     WypisanieZebranych();
   if (P.bajty.empty()) {
     P.strona = strona;
@@ -152,6 +173,8 @@ void PodsluchBajtow(StronaPodsluchu strona, const char* kto, const uint8_t* bajt
 void PodsluchPrzedOczekiwaniem() {
   if (P.plik && P.strona == StronaPodsluchu::Wyslane) WypisanieZebranych();
 }
+
+void PodsluchWypchniecie() { Wypchniecie(); }
 
 void PodsluchZdarzenia(const char* kto, const std::string& tekst) {
   if (!P.plik) return;
@@ -168,7 +191,15 @@ void PodsluchLiniiKonfiguracji(const char* linia) {
   ZapisLinii(std::string("# KONFIG.TXT: ") + linia);
 }
 
-std::string NazwaPortuPodsluchu() { return "COM" + std::to_string(Sesja.Lacze.NumerPortu); }
+const char* NazwaPortuPodsluchu() {
+  static uint8_t numer = 0;
+  static char nazwa[8] = "";
+  if (numer != Sesja.Lacze.NumerPortu || !nazwa[0]) {
+    numer = Sesja.Lacze.NumerPortu;
+    std::snprintf(nazwa, sizeof nazwa, "COM%u", numer);
+  }
+  return nazwa;
+}
 
 // ---- the serial port as the line primitives see it, with the capture around it ----
 
@@ -180,15 +211,15 @@ bool StatusZnany = false;
 
 uint8_t ZapisBajtuZPodsluchem(uint8_t bajt) {
   const uint8_t wynik = Podsluchiwany->ZapisBajtu(bajt);
-  if (wynik == 1) PodsluchBajtow(StronaPodsluchu::Wyslane, NazwaPortuPodsluchu().c_str(), &bajt, 1);
+  if (wynik == 1) PodsluchBajtow(StronaPodsluchu::Wyslane, NazwaPortuPodsluchu(), &bajt, 1);
   return wynik;
 }
 
 uint8_t OdczytBajtuZPodsluchem(uint8_t* bajt) {
   PodsluchPrzedOczekiwaniem();
   const uint8_t wynik = Podsluchiwany->OdczytBajtu(bajt);
-  if (wynik == 1) PodsluchBajtow(StronaPodsluchu::Odebrane, NazwaPortuPodsluchu().c_str(), bajt, 1);
-  else PodsluchZdarzenia(NazwaPortuPodsluchu().c_str(), "no byte within the time-out");
+  if (wynik == 1) PodsluchBajtow(StronaPodsluchu::Odebrane, NazwaPortuPodsluchu(), bajt, 1);
+  else PodsluchZdarzenia(NazwaPortuPodsluchu(), "no byte within the time-out");
   return wynik;
 }
 
@@ -200,7 +231,7 @@ std::string OpisStatusuModemu(uint8_t s) {
 
 uint8_t StatusModemuZPodsluchem() {
   const uint8_t s = Podsluchiwany->StatusModemu();
-  if (!StatusZnany || s != OstatniStatusModemu) PodsluchZdarzenia(NazwaPortuPodsluchu().c_str(), OpisStatusuModemu(s));
+  if (!StatusZnany || s != OstatniStatusModemu) PodsluchZdarzenia(NazwaPortuPodsluchu(), OpisStatusuModemu(s));
   StatusZnany = true;
   OstatniStatusModemu = s;
   return s;

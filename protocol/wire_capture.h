@@ -42,4 +42,4 @@ void PodsluchZdarzenia(const char* kto, const std::string& tekst);
 // The KONFIG.TXT line the run uses, as a header line.
 void PodsluchLiniiKonfiguracji(const char* linia);
 // The name of the serial port in use, for the bytes' lines ("COM1").
-std::string NazwaPortuPodsluchu();
+const char* NazwaPortuPodsluchu();
