@@ -102,13 +102,15 @@ std::string Kody(int od, int ile) {
   for (int n = od; n < od + ile; ++n) t += "$kod_dodatkowy\t" + std::to_string(n) + "\t" + std::to_string(5900000000000 + n) + "\r\n";
   return t;
 }
+// A goods number as the lines give it: at least 4 digits.
+std::string Cztery(int n) {
+  char towar[8];
+  std::snprintf(towar, sizeof towar, "%04d", n);
+  return towar;
+}
 std::vector<std::string> LinieKodow(int od, int ile) {
   std::vector<std::string> linie;
-  for (int n = od; n < od + ile; ++n) {
-    char towar[8];
-    std::snprintf(towar, sizeof towar, "%04d", n);
-    linie.push_back(std::string(towar) + "\t" + std::to_string(5900000000000 + n));
-  }
+  for (int n = od; n < od + ile; ++n) linie.push_back(Cztery(n) + "\t" + std::to_string(5900000000000 + n));
   return linie;
 }
 
@@ -168,6 +170,18 @@ TEST(DodatkoweKody, ARecordOfAGoodsNumberFrom65280OnEndsTheReadoutWith25) {
     // The next run finds a quiet line.
     k.Odczyt(221, {"20\t21\t22\t23\t24\t25"});
   }
+}
+
+// Only an all-zero record right before the marker ends the table; a part that
+// ends early without it has lost records.
+TEST(DodatkoweKody, OnlyTheAllZeroRecordBeforeTheMarkerEndsTheTable) {
+  const std::string rekord1 = "0,1,0x0F,0,0,0,0,0", rekord2 = "0,2,0x10,0,0,0,0,0", zero = "0,0,0,0,0,0,0,0";
+  Kasa k(RodzinaZPliku("vin-t.txt"), "", Lacze::ModulTcp,
+         {"0xEA,n=1:raw2=0," + rekord1 + "," + zero + "," + rekord2 + "," + zero + ",0xFF",
+          "0xEA,n=2:raw2=0," + rekord1 + ",0xFF"});
+  ASSERT_TRUE(k.Gotowa());
+  k.Odczyt(215, {"0001\t0000000000015", "0000\t0000000000000", "0002\t0000000000016"});
+  k.Odczyt(215, {"0001\t0000000000015"}, 25, BLAD_BLOKU);
 }
 
 // ---- the barcode codes ----
@@ -251,12 +265,8 @@ TEST(Wiazania, BlocksTheRegisterDoesNotHaveAreSkipped) {
   Kasa t(RodzinaZPliku("vin-t.txt"), stan, Lacze::ModulTcp, {"0xE7,p0=9:status=0x6C"});
   ASSERT_TRUE(t.Gotowa());
   std::vector<std::string> linie;
-  for (int n = 1; n <= 16 * 11; ++n) {
-    if (n > 16 * 9 && n <= 16 * 10) continue;
-    char towar[8];
-    std::snprintf(towar, sizeof towar, "%04d", n);
-    linie.push_back(std::string(towar) + "\t0001");
-  }
+  for (int n = 1; n <= 16 * 11; ++n)
+    if (n <= 16 * 9 || n > 16 * 10) linie.push_back(Cztery(n) + "\t0001");
   t.Odczyt(29, linie);
   Kasa z(RodzinaZPliku("vin-t.txt"), stan, Lacze::ModulTcp, {"0xE7,p0=3:status=0x6C"});
   ASSERT_TRUE(z.Gotowa());
