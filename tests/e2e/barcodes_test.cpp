@@ -149,10 +149,12 @@ TEST(DodatkoweKody, WrittenDeletedAndReadBackPartByPart) {
 }
 
 TEST(DodatkoweKody, AnEmptyTableWritesNoLineAndALongOneTakesSeveralParts) {
-  Kasa pusta(RodzinaZPliku("pelto-103.txt"), "", Lacze::ModulTcp);
-  ASSERT_TRUE(pusta.Gotowa());
-  pusta.Odczyt(215, {});
-  EXPECT_EQ(pusta.IleRazy(0xEA), 1);
+  {
+    Kasa pusta(RodzinaZPliku("pelto-103.txt"), "", Lacze::ModulTcp);
+    ASSERT_TRUE(pusta.Gotowa());
+    pusta.Odczyt(215, {});
+    EXPECT_EQ(pusta.IleRazy(0xEA), 1);
+  }
   Kasa k(RodzinaZPliku("typ-27.txt"), Kody(100, 20));
   ASSERT_TRUE(k.Gotowa());
   k.Odczyt(215, LinieKodow(100, 20));
@@ -254,20 +256,24 @@ TEST(Wiazania, WrittenDeletedAndReadBackInSixteenBlocks) {
 }
 
 TEST(Wiazania, BlocksTheRegisterDoesNotHaveAreSkipped) {
-  Kasa k(RodzinaZPliku("typ-27.txt"), "$wiazanie\t1\t2\r\n", Lacze::ModulTcp);
-  ASSERT_TRUE(k.Gotowa());
-  k.Odczyt(29, {"0001\t0002"});
-  EXPECT_EQ(k.IleRazy(0xE7), 16);
+  {
+    Kasa k(RodzinaZPliku("typ-27.txt"), "$wiazanie\t1\t2\r\n", Lacze::ModulTcp);
+    ASSERT_TRUE(k.Gotowa());
+    k.Odczyt(29, {"0001\t0002"});
+    EXPECT_EQ(k.IleRazy(0xE7), 16);
+  }
   // A register that refuses block 9 with 208 still gives blocks 10 to 15;
   // the same refusal of block 3 ends the readout.
   std::string stan;
   for (int n = 1; n <= 16 * 11; ++n) stan += "$wiazanie\t" + std::to_string(n) + "\t1\r\n";
-  Kasa t(RodzinaZPliku("vin-t.txt"), stan, Lacze::ModulTcp, {"0xE7,p0=9:status=0x6C"});
-  ASSERT_TRUE(t.Gotowa());
   std::vector<std::string> linie;
   for (int n = 1; n <= 16 * 11; ++n)
     if (n <= 16 * 9 || n > 16 * 10) linie.push_back(Cztery(n) + "\t0001");
-  t.Odczyt(29, linie);
+  {
+    Kasa t(RodzinaZPliku("vin-t.txt"), stan, Lacze::ModulTcp, {"0xE7,p0=9:status=0x6C"});
+    ASSERT_TRUE(t.Gotowa());
+    t.Odczyt(29, linie);
+  }
   Kasa z(RodzinaZPliku("vin-t.txt"), stan, Lacze::ModulTcp, {"0xE7,p0=3:status=0x6C"});
   ASSERT_TRUE(z.Gotowa());
   linie.resize(16 * 3);
