@@ -153,6 +153,19 @@ KARVO_API uint8_t Karvo_ODKBajty(const char* wejscie, const char* wyjscie) KARVO
 KARVO_API uint8_t Karvo_ZDKBajty(const char* wejscie) KARVO_AS("_ZDKBajty");
 KARVO_API uint8_t Karvo_ODNBajty(const char* wejscie, const char* wyjscie) KARVO_AS("_ODNBajty");
 KARVO_API uint8_t Karvo_ZDNBajty(const char* wejscie) KARVO_AS("_ZDNBajty");
+/* additional barcodes, barcode codes, keys and goods links */
+KARVO_API uint8_t Karvo_ODBarkod(const char* wejscie, const char* wyjscie) KARVO_AS("_ODBarkod");
+KARVO_API uint8_t Karvo_ZDBarkod(const char* wejscie) KARVO_AS("_ZDBarkod");
+KARVO_API uint8_t Karvo_KDBarkod(const char* wejscie) KARVO_AS("_KDBarkod");
+KARVO_API uint8_t Karvo_KTBarkod(const char* wejscie) KARVO_AS("_KTBarkod");
+KARVO_API uint8_t Karvo_OPBarkod(const char* wejscie, const char* wyjscie) KARVO_AS("_OPBarkod");
+KARVO_API uint8_t Karvo_ZPBarkod(const char* wejscie) KARVO_AS("_ZPBarkod");
+KARVO_API uint8_t Karvo_OKlawisz(const char* wejscie, const char* wyjscie) KARVO_AS("_OKlawisz");
+KARVO_API uint8_t Karvo_ZKlawisz(const char* wejscie) KARVO_AS("_ZKlawisz");
+KARVO_API uint8_t Karvo_KKlawisz(const char* wejscie) KARVO_AS("_KKlawisz");
+KARVO_API uint8_t Karvo_OWiaz(const char* wejscie, const char* wyjscie) KARVO_AS("_OWiaz");
+KARVO_API uint8_t Karvo_ZWiaz(const char* wejscie) KARVO_AS("_ZWiaz");
+KARVO_API uint8_t Karvo_KWiaz(const char* wejscie) KARVO_AS("_KWiaz");
 
 #ifdef __cplusplus
 }
