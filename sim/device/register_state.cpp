@@ -102,6 +102,8 @@ std::optional<StanKasy> StanZPliku(const PlikDanych& plik, std::string& blad) {
   stan.tabele = std::move(*tabele);
   if (!SprzedazZPliku(plik, stan.sprzedaz, blad)) return std::nullopt;
   if (!TowaryZPliku(plik, stan.pojemnosc, stan.towary, blad)) return std::nullopt;
+  if (!KasjerzyZPliku(plik, stan.kasjerzy, blad)) return std::nullopt;
+  if (!PojemnikiZPliku(plik, stan.pojemniki, blad)) return std::nullopt;
   return stan;
 }
 
@@ -113,6 +115,8 @@ void StanDoPliku(const StanKasy& stan, const StanKasy& wczytany, PlikDanych& pli
   TabeleDoPliku(stan.tabele, wczytany.tabele, plik);
   SprzedazDoPliku(stan.sprzedaz, wczytany.sprzedaz, plik);
   TowaryDoPliku(stan.towary, wczytany.towary, plik);
+  KasjerzyDoPliku(stan.kasjerzy, wczytany.kasjerzy, plik);
+  PojemnikiDoPliku(stan.pojemniki, wczytany.pojemniki, plik);
 }
 
 }  // namespace sim

@@ -13,6 +13,8 @@
 #include "device/state_tables.h"
 #include "device/state_sales.h"
 #include "device/state_goods.h"
+#include "device/state_cashiers.h"
+#include "device/state_containers.h"
 
 namespace sim {
 
@@ -28,6 +30,8 @@ struct StanKasy {
   StanTabel tabele;           // units, groups, payments, header, status, clock, card, options
   StanSprzedazy sprzedaz;     // sales counters and periodic records (state_sales.h)
   Towary towary;              // the goods catalogue ("$towar" lines)
+  StanKasjerow kasjerzy;      // cashiers, their rights and shifts (state_cashiers.h)
+  StanPojemnikow pojemniki;   // containers and goods links (state_containers.h)
 };
 
 // Reads the records of a state file; nothing (with the reason) on a missing
