@@ -23,9 +23,7 @@ constexpr std::size_t WSTAWKA_OD = 19;
 constexpr std::size_t DLUGOSC_WSTAWKI = DALSZA_ZMIANA_PELTO - DALSZA_ZMIANA;
 constexpr uint8_t LICZNIKI_ZMIANY = 5, SUMY_DALSZE = 5;
 
-bool DluzszaDalszaZmiana() {
-  return KasaDrugiejGeneracji() && KasaPelto() && Sesja.Urzadzenie.PodwersjaTypu <= 2;
-}
+bool DluzszaDalszaZmiana() { return KasaDrugiejGeneracji() && KasaPelto() && Sesja.Urzadzenie.PodwersjaTypu <= 2; }
 
 void PolaPierwszejCzesci(LiniaWyniku& linia) {
   linia.Pole(Liczba(OdpowiedzByte(0), 2));
@@ -36,9 +34,7 @@ void PolaPierwszejCzesci(LiniaWyniku& linia) {
 }
 
 // The bytes of the second part as the 52-byte answer places them.
-const uint8_t* BajtDalszej(std::size_t j, std::size_t wstawka) {
-  return Odpowiedz(j < WSTAWKA_OD ? j : j + wstawka);
-}
+const uint8_t* BajtDalszej(std::size_t j, std::size_t wstawka) { return Odpowiedz(j < WSTAWKA_OD ? j : j + wstawka); }
 
 void PolaDalszejCzesci(LiniaWyniku& linia, std::size_t wstawka) {
   const auto b = [wstawka](std::size_t j) { return Liczba(*BajtDalszej(j, wstawka)); };

@@ -13,9 +13,9 @@ namespace sim {
 namespace {
 
 constexpr uint8_t Wykonano = 0x00;
-constexpr uint8_t KoniecTablicy = 0x67;  // the number lies beyond the cashier table
-constexpr uint8_t BrakKasjera = 0x68;    // no cashier has this number
-constexpr uint8_t KasjerZalogowany = 0x6A;  // not while the cashier is logged in
+constexpr uint8_t KoniecTablicy = 0x67;      // the number lies beyond the cashier table
+constexpr uint8_t BrakKasjera = 0x68;        // no cashier has this number
+constexpr uint8_t KasjerZalogowany = 0x6A;   // not while the cashier is logged in
 constexpr uint8_t PrzepelnienieSumy = 0x0E;  // the total would not fit five bytes
 
 StanKasjerow& Kasjerzy(Wymiana& w) { return w.stan.kasjerzy; }
@@ -97,7 +97,9 @@ const Rozkaz Rozkazy[] = {
     {.kod = 0xB5, .opis = "cashier's shift, first part", .parametry = 1,
      .wykonanie =
          [](Wymiana& w) {
-           return NaKasjerze(w, [](Kasjer& k, uint8_t numer) { return Z(Wykonano, PierwszaCzescZmiany(numer, k.zmiana)); });
+           return NaKasjerze(w, [](Kasjer& k, uint8_t numer) {
+             return Z(Wykonano, PierwszaCzescZmiany(numer, k.zmiana));
+           });
          },
      .zna = MaKasjerow},
     {.kod = 0xB6, .opis = "cashier's shift, second part", .parametry = 1,

@@ -125,7 +125,8 @@ const KluczKasjerow Klucze[] = {
        return true;
      },
      [](const StanKasjerow& s) { return Rekordy{{std::to_string(s.kasjerzy.size())}}; }},
-    {"kasjer", "a cashier number within $kasjerow, a name of at most 19 and a password of at most 4 characters, a flag byte",
+    {"kasjer",
+     "a cashier number within $kasjerow, a name of at most 19 and a password of at most 4 characters, a flag byte",
      CzytajKasjera,
      [](const StanKasjerow& s) {
        Rekordy w;
@@ -147,7 +148,8 @@ const KluczKasjerow Klucze[] = {
      [](const StanKasjerow& s) {
        Rekordy w;
        for (size_t i = 0; i < s.kasjerzy.size(); ++i)
-         if (s.kasjerzy[i] && s.kasjerzy[i]->zmiana != ZmianaKasjera{}) w.push_back(PiszZmiane(i + 1, s.kasjerzy[i]->zmiana));
+         if (s.kasjerzy[i] && s.kasjerzy[i]->zmiana != ZmianaKasjera{})
+           w.push_back(PiszZmiane(i + 1, s.kasjerzy[i]->zmiana));
        return w;
      }},
 };

@@ -30,7 +30,7 @@ constexpr size_t SumaWyplat = 13;  // T14: the payouts
 constexpr uint64_t GranicaSumy = uint64_t{1} << 40;
 
 struct ZmianaKasjera {
-  std::array<uint8_t, 6> data{};    // DDMMYY, one digit a byte
+  std::array<uint8_t, 6> data{};     // DDMMYY, one digit a byte
   std::array<uint8_t, 4> godzina{};  // HHMM
   std::array<int64_t, SumyZmiany> sumy{};
   std::array<uint16_t, LicznikiZmiany> liczniki{};

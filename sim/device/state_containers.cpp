@@ -51,10 +51,9 @@ struct KluczPojemnikow {
 };
 
 const KluczPojemnikow Klucze[] = {
-    {"pojemnik", "a container number 1 to 64, a name of at most 19 characters and a value 0 to 65535",
-     CzytajPojemnik, PiszPojemniki},
-    {"pojemnik_towaru", "a goods number 1 to 65535 and a container number 1 to 64", CzytajPowiazanie,
-     PiszPowiazania},
+    {"pojemnik", "a container number 1 to 64, a name of at most 19 characters and a value 0 to 65535", CzytajPojemnik,
+     PiszPojemniki},
+    {"pojemnik_towaru", "a goods number 1 to 65535 and a container number 1 to 64", CzytajPowiazanie, PiszPowiazania},
 };
 
 }  // namespace
