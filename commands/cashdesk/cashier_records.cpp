@@ -133,6 +133,21 @@ void RaportKasjera(uint8_t numer, RodzajRaportu rodzaj) {
   WykonanieRozkazu(ZEROWANIE_ZMIANY);
 }
 
+namespace {
+
+uint8_t numerZWejscia = 0;
+RodzajRaportu rodzajZWejscia = RodzajRaportu::Kazdy;
+
+bool NumerKasjera(const char* linia) { return PoleByte(linia, 1, numerZWejscia); }
+void RaportZWejscia() { RaportKasjera(numerZWejscia, rodzajZWejscia); }
+
+}  // namespace
+
+void RaportyKasjerowZWejscia(RodzajRaportu rodzaj) {
+  rodzajZWejscia = rodzaj;
+  CialoZapisuLiniami({{}, NumerKasjera, RaportZWejscia});
+}
+
 void RaportyKasjerow(RodzajRaportu rodzaj) {
   for (unsigned n = 1; n <= NAJWYZSZY_KASJER && BrakBledu(); ++n) RaportKasjera(static_cast<uint8_t>(n), rodzaj);
   if (Sesja.BiezacyWynik == KONIEC_KASJEROW) UstawBlad(BezBledu);

@@ -47,6 +47,9 @@ enum class RodzajRaportu : uint8_t { Kazdy, Otwarci, Zamknieci, ZZerowaniem };
 // RaportKasjera: the shift line of cashier `numer` when the cashier fits the
 // kind (a cashier the register does not know is skipped with ResultCode 0).
 void RaportKasjera(uint8_t numer, RodzajRaportu rodzaj);
+// Body kind 3 on cashier numbers: RaportKasjera(number, rodzaj) for the
+// number in field 1 of each input line.
+void RaportyKasjerowZWejscia(RodzajRaportu rodzaj);
 // RaportKasjera for cashiers 1 to 255 while the ResultCode stays 0; the end
 // of the cashier table counts as success.
 void RaportyKasjerow(RodzajRaportu rodzaj);

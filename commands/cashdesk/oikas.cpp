@@ -4,13 +4,7 @@
 
 namespace {
 
-uint8_t numer = 0;
-
-bool NumerKasjera(const char* linia) { return PoleByte(linia, 1, numer); }
-
-void Raport() { RaportKasjera(numer, RodzajRaportu::Kazdy); }
-
-void RaportyZWejscia() { CialoZapisuLiniami({{}, NumerKasjera, Raport}); }
+void RaportyZWejscia() { RaportyKasjerowZWejscia(RodzajRaportu::Kazdy); }
 
 }  // namespace
 

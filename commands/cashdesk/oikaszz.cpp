@@ -6,14 +6,8 @@
 
 namespace {
 
-uint8_t numer = 0;
-
-bool NumerKasjera(const char* linia) { return PoleByte(linia, 1, numer); }
-
-void RaportIZerowanie() { RaportKasjera(numer, RodzajRaportu::ZZerowaniem); }
-
-void RaportyZWejscia() { CialoZapisuLiniami({{}, NumerKasjera, RaportIZerowanie}); }
+void RaportyIZerowanie() { RaportyKasjerowZWejscia(RodzajRaportu::ZZerowaniem); }
 
 }  // namespace
 
-KARVO_FUNKCJA_Z_WYJSCIEM(OIKasZZ, .Kod = 47, .Cialo = RaportyZWejscia);
+KARVO_FUNKCJA_Z_WYJSCIEM(OIKasZZ, .Kod = 47, .Cialo = RaportyIZerowanie);

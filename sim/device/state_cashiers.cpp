@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "device/state_keys.h"
 #include "device/state_tables.h"
 
 namespace sim {
@@ -108,15 +109,8 @@ bool CzytajKasjera(const Rekord& r, StanKasjerow& s) {
   return true;
 }
 
-struct KluczKasjerow {
-  const char* klucz;
-  const char* oczekiwane;
-  bool (*czytaj)(const Rekord&, StanKasjerow&);
-  Rekordy (*pisz)(const StanKasjerow&);
-};
-
 // Counts come before the records they size, cashiers before their shifts.
-const KluczKasjerow Klucze[] = {
+const KluczStanu<StanKasjerow> Klucze[] = {
     {"kasjerow", "a number 1 to 255",
      [](const Rekord& r, StanKasjerow& s) {
        const auto w = r.empty() ? std::nullopt : Liczba(r[0], 0xFF);
@@ -172,21 +166,11 @@ Kasjer* StanKasjerow::Znajdz(size_t numer) {
 }
 
 bool KasjerzyZPliku(const PlikDanych& plik, StanKasjerow& stan, std::string& blad) {
-  for (const KluczKasjerow& k : Klucze) {
-    for (const Rekord& r : plik.Wszystkie(k.klucz)) {
-      if (k.czytaj(r, stan)) continue;
-      blad = std::string("\"$") + k.klucz + "\" must hold " + k.oczekiwane;
-      return false;
-    }
-  }
-  return true;
+  return CzytajKlucze(Klucze, plik, stan, blad);
 }
 
 void KasjerzyDoPliku(const StanKasjerow& stan, const StanKasjerow& wczytany, PlikDanych& plik) {
-  for (const KluczKasjerow& k : Klucze) {
-    const Rekordy nowe = k.pisz(stan);
-    if (nowe != k.pisz(wczytany)) plik.UstawWszystkie(k.klucz, nowe);
-  }
+  PiszKlucze(Klucze, stan, wczytany, plik);
 }
 
 Bajty PierwszaCzescZmiany(uint8_t numer, const ZmianaKasjera& z) {

@@ -1,5 +1,6 @@
 #include "device/state_containers.h"
 
+#include "device/state_keys.h"
 #include "device/state_tables.h"
 
 namespace sim {
@@ -43,14 +44,7 @@ Rekordy PiszPowiazania(const StanPojemnikow& s) {
   return w;
 }
 
-struct KluczPojemnikow {
-  const char* klucz;
-  const char* oczekiwane;
-  bool (*czytaj)(const Rekord&, StanPojemnikow&);
-  Rekordy (*pisz)(const StanPojemnikow&);
-};
-
-const KluczPojemnikow Klucze[] = {
+const KluczStanu<StanPojemnikow> Klucze[] = {
     {"pojemnik", "a container number 1 to 64, a name of at most 19 characters and a value 0 to 65535", CzytajPojemnik,
      PiszPojemniki},
     {"pojemnik_towaru", "a goods number 1 to 65535 and a container number 1 to 64", CzytajPowiazanie, PiszPowiazania},
@@ -59,21 +53,11 @@ const KluczPojemnikow Klucze[] = {
 }  // namespace
 
 bool PojemnikiZPliku(const PlikDanych& plik, StanPojemnikow& stan, std::string& blad) {
-  for (const KluczPojemnikow& k : Klucze) {
-    for (const Rekord& r : plik.Wszystkie(k.klucz)) {
-      if (k.czytaj(r, stan)) continue;
-      blad = std::string("\"$") + k.klucz + "\" must hold " + k.oczekiwane;
-      return false;
-    }
-  }
-  return true;
+  return CzytajKlucze(Klucze, plik, stan, blad);
 }
 
 void PojemnikiDoPliku(const StanPojemnikow& stan, const StanPojemnikow& wczytany, PlikDanych& plik) {
-  for (const KluczPojemnikow& k : Klucze) {
-    const Rekordy nowe = k.pisz(stan);
-    if (nowe != k.pisz(wczytany)) plik.UstawWszystkie(k.klucz, nowe);
-  }
+  PiszKlucze(Klucze, stan, wczytany, plik);
 }
 
 }  // namespace sim
