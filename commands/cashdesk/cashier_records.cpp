@@ -1,5 +1,7 @@
 #include "commands/cashdesk/cashier_records.h"
 
+#include <string_view>
+
 #include "platform/files.h"
 
 namespace {
@@ -25,7 +27,33 @@ constexpr uint8_t LICZNIKI_ZMIANY = 5, SUMY_DALSZE = 5;
 
 bool DluzszaDalszaZmiana() { return KasaDrugiejGeneracji() && KasaPelto() && Sesja.Urzadzenie.PodwersjaTypu <= 2; }
 
-void PolaPierwszejCzesci(LiniaWyniku& linia) {
+// The shift line and the length its fields need. With the widest values the
+// 27 fields need more than the 255 characters a data line holds; a line cut
+// short would lose totals (and _OIKasZZ would then zero them), so such a
+// line is refused whole with 17 and its cashier is not zeroed.
+constexpr std::size_t NAJDLUZSZA_LINIA = 255;
+
+class LiniaZmiany {
+ public:
+  template <typename... Czesci>
+  LiniaZmiany& Pole(const Czesci&... czesci) {
+    potrzebne_ += (linia_.Pusta() ? 0 : 1) + (std::string_view(czesci).size() + ...);
+    linia_.Pole(czesci...);
+    return *this;
+  }
+  // Writes the line; false and 17 when it does not fit or cannot be written.
+  bool Zapisanie() const {
+    if (potrzebne_ <= NAJDLUZSZA_LINIA) return linia_.Zapisanie();
+    UstawBlad(BladZapisuWyjscia);
+    return false;
+  }
+
+ private:
+  LiniaWyniku linia_;
+  std::size_t potrzebne_ = 0;
+};
+
+void PolaPierwszejCzesci(LiniaZmiany& linia) {
   linia.Pole(Liczba(OdpowiedzByte(0), 2));
   for (uint8_t i = 0; i < SUMY_ZMIANY; ++i) {
     const auto od = static_cast<uint8_t>(1 + 5 * i);
@@ -36,7 +64,7 @@ void PolaPierwszejCzesci(LiniaWyniku& linia) {
 // The bytes of the second part as the 52-byte answer places them.
 const uint8_t* BajtDalszej(std::size_t j, std::size_t wstawka) { return Odpowiedz(j < WSTAWKA_OD ? j : j + wstawka); }
 
-void PolaDalszejCzesci(LiniaWyniku& linia, std::size_t wstawka) {
+void PolaDalszejCzesci(LiniaZmiany& linia, std::size_t wstawka) {
   const auto b = [wstawka](std::size_t j) { return Liczba(*BajtDalszej(j, wstawka)); };
   linia.Pole(b(1), b(2), ".", b(3), b(4), ".", b(5), b(6));
   linia.Pole(b(7), b(8), ":", b(9), b(10));
@@ -59,7 +87,7 @@ bool Pasuje(RodzajRaportu rodzaj, bool otwarta) {
 }
 
 // Both parts of the shift data of cashier `numer` as its line.
-bool OdczytanieZmiany(uint8_t numer, LiniaWyniku& linia) {
+bool OdczytanieZmiany(uint8_t numer, LiniaZmiany& linia) {
   Parametry().Bajt(numer);
   WykonanieRozkazu(ODCZYT_ZMIANY);
   if (!BrakBledu()) return false;
@@ -76,7 +104,7 @@ bool OdczytanieZmiany(uint8_t numer, LiniaWyniku& linia) {
 // holds: a zeroing after a write that failed, or before a crash, would lose
 // the shift. A zeroing that then fails leaves the line in the file (the
 // register may have zeroed without its answer arriving) and ends the command.
-bool ZapisanieNaDysk(const LiniaWyniku& linia) {
+bool ZapisanieNaDysk(const LiniaZmiany& linia) {
   if (!linia.Zapisanie()) return false;
   if (platforma::SynchronizujPlik(Sesja.UchwytWyjscia)) return true;
   UstawBlad(BladZapisuWyjscia);
@@ -122,7 +150,7 @@ void RaportKasjera(uint8_t numer, RodzajRaportu rodzaj) {
   if (!OdczytanieZalogowanego(zalogowany)) return;
   const bool zerowanie = rodzaj == RodzajRaportu::ZZerowaniem;
   if (zerowanie && zalogowany == numer) return;
-  LiniaWyniku linia;
+  LiniaZmiany linia;
   if (!OdczytanieZmiany(numer, linia)) return;
   if (!zerowanie) {
     linia.Zapisanie();

@@ -305,6 +305,20 @@ TEST(Zmiany, NoZeroingAfterALineThatDidNotReachTheFile) {
   EXPECT_EQ(k.Stan("zmiana").back(), szeroka.Stan(5).substr(8));
 }
 
+// With the widest values the 27 fields need more than a data line holds: the
+// line is refused with 17, not cut short, and its cashier is not zeroed.
+TEST(Zmiany, ALineTooWideForADataLineIsRefusedWhole) {
+  Zmiana z{"31.12.26", "23:59", std::vector<std::string>(24, "1099511627775")};
+  z.liczby[1] = "-549755813888";
+  for (size_t i = 14; i < 19; ++i) z.liczby[i] = "65535";
+  Kasa k("vin-t.txt", {"$kasjer\t1\tA\t1\t2", "$kasjer\t2\tB\t2\t2", z.Stan(1), DRUGA.Stan(2)});
+  ASSERT_TRUE(k.Gotowa());
+  ASSERT_GT(z.Linia(1).size(), 255u);
+  k.Odczyt(47, "OIKasZZ", {"2", "1"}, {DRUGA.Linia(2)}, 17, "blad zapisu do pliku wyjsciowego");
+  EXPECT_EQ(k.Parametry(0xB8), std::vector<std::string>{"02"});
+  EXPECT_EQ(k.Stan("zmiana").front(), z.Stan(1).substr(8));
+}
+
 // Payouts are booked for their cashier; an amount beyond five bytes and a
 // cashier number beyond a byte are refused before anything is sent.
 TEST(Wyplaty, PayoutsBookedAndWideAmountsRefused) {
