@@ -166,6 +166,23 @@ KARVO_API uint8_t Karvo_KKlawisz(const char* wejscie) KARVO_AS("_KKlawisz");
 KARVO_API uint8_t Karvo_OWiaz(const char* wejscie, const char* wyjscie) KARVO_AS("_OWiaz");
 KARVO_API uint8_t Karvo_ZWiaz(const char* wejscie) KARVO_AS("_ZWiaz");
 KARVO_API uint8_t Karvo_KWiaz(const char* wejscie) KARVO_AS("_KWiaz");
+/* cashiers, shift reports and payouts, containers */
+KARVO_API uint8_t Karvo_OKasjer(const char* wejscie, const char* wyjscie) KARVO_AS("_OKasjer");
+KARVO_API uint8_t Karvo_ZKasjer(const char* wejscie) KARVO_AS("_ZKasjer");
+KARVO_API uint8_t Karvo_KKasjer(const char* wejscie) KARVO_AS("_KKasjer");
+KARVO_API uint8_t Karvo_OUprKas(const char* wejscie, const char* wyjscie) KARVO_AS("_OUprKas");
+KARVO_API uint8_t Karvo_ZUprKas(const char* wejscie) KARVO_AS("_ZUprKas");
+KARVO_API uint8_t Karvo_OIKas(const char* wejscie, const char* wyjscie) KARVO_AS("_OIKas");
+KARVO_API uint8_t Karvo_OIKasZZ(const char* wejscie, const char* wyjscie) KARVO_AS("_OIKasZZ");
+KARVO_API uint8_t Karvo_OIKasOtw(const char* wejscie, const char* wyjscie) KARVO_AS("_OIKasOtw");
+KARVO_API uint8_t Karvo_OIKasZam(const char* wejscie, const char* wyjscie) KARVO_AS("_OIKasZam");
+KARVO_API uint8_t Karvo_OIKasWla(const char* wejscie, const char* wyjscie) KARVO_AS("_OIKasWla");
+KARVO_API uint8_t Karvo_ONKasWla(const char* wejscie, const char* wyjscie) KARVO_AS("_ONKasWla");
+KARVO_API uint8_t Karvo_WyplGot(const char* wejscie) KARVO_AS("_WyplGot");
+KARVO_API uint8_t Karvo_OPojemn(const char* wejscie, const char* wyjscie) KARVO_AS("_OPojemn");
+KARVO_API uint8_t Karvo_ZPojemn(const char* wejscie) KARVO_AS("_ZPojemn");
+KARVO_API uint8_t Karvo_OTPojemn(const char* wejscie, const char* wyjscie) KARVO_AS("_OTPojemn");
+KARVO_API uint8_t Karvo_ZTPojemn(const char* wejscie) KARVO_AS("_ZTPojemn");
 
 #ifdef __cplusplus
 }

@@ -103,6 +103,8 @@ std::optional<StanKasy> StanZPliku(const PlikDanych& plik, std::string& blad) {
   if (!SprzedazZPliku(plik, stan.sprzedaz, blad)) return std::nullopt;
   if (!TowaryZPliku(plik, stan.pojemnosc, stan.towary, blad)) return std::nullopt;
   if (!KodyZPliku(plik, stan.typ, stan.kody, blad)) return std::nullopt;
+  if (!KasjerzyZPliku(plik, stan.kasjerzy, blad)) return std::nullopt;
+  if (!PojemnikiZPliku(plik, stan.pojemniki, blad)) return std::nullopt;
   return stan;
 }
 
@@ -115,6 +117,8 @@ void StanDoPliku(const StanKasy& stan, const StanKasy& wczytany, PlikDanych& pli
   SprzedazDoPliku(stan.sprzedaz, wczytany.sprzedaz, plik);
   TowaryDoPliku(stan.towary, wczytany.towary, plik);
   KodyDoPliku(stan.kody, wczytany.kody, plik);
+  KasjerzyDoPliku(stan.kasjerzy, wczytany.kasjerzy, plik);
+  PojemnikiDoPliku(stan.pojemniki, wczytany.pojemniki, plik);
 }
 
 }  // namespace sim

@@ -14,6 +14,8 @@
 #include "device/state_sales.h"
 #include "device/state_goods.h"
 #include "device/state_barcodes.h"
+#include "device/state_cashiers.h"
+#include "device/state_containers.h"
 
 namespace sim {
 
@@ -30,6 +32,8 @@ struct StanKasy {
   StanSprzedazy sprzedaz;     // sales counters and periodic records (state_sales.h)
   Towary towary;              // the goods catalogue ("$towar" lines)
   StanKodow kody;             // additional barcodes, barcode codes, keys, goods links
+  StanKasjerow kasjerzy;      // cashiers, their rights and shifts (state_cashiers.h)
+  StanPojemnikow pojemniki;   // containers and goods links (state_containers.h)
 };
 
 // Reads the records of a state file; nothing (with the reason) on a missing

@@ -9,8 +9,12 @@ namespace sim {
 namespace {
 
 // Every group of requests; a new requests_*.cpp adds its group here.
-const std::span<const Rozkaz>* const Grupy[] = {&RozkazySesji, &RozkazyTabel, &RozkazyOpcji, &RozkazySprzedazy,
-                                                    &RozkazyTowarow, &RozkazyKodow};
+const std::span<const Rozkaz>* const Grupy[] = {
+    &RozkazySesji,   &RozkazyTabel, &RozkazyOpcji, &RozkazySprzedazy, &RozkazyTowarow,
+    &RozkazyKodow,     // barcodes, keys and links
+    &RozkazyKasjerow,  // cashiers and shifts
+    &RozkazyPojemnikow,
+};
 
 struct Tablica {
   std::array<const Rozkaz*, 256> wedlugKodu{};

@@ -68,5 +68,7 @@ extern const std::span<const Rozkaz> RozkazyOpcji;
 extern const std::span<const Rozkaz> RozkazySprzedazy;
 extern const std::span<const Rozkaz> RozkazyTowarow;
 extern const std::span<const Rozkaz> RozkazyKodow;
+extern const std::span<const Rozkaz> RozkazyKasjerow;
+extern const std::span<const Rozkaz> RozkazyPojemnikow;
 
 }  // namespace sim

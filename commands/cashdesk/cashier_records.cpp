@@ -1,0 +1,182 @@
+#include "commands/cashdesk/cashier_records.h"
+
+#include <string_view>
+
+#include "platform/files.h"
+
+namespace {
+
+constexpr unsigned NAJWYZSZY_KASJER = 255;  // the number is one parameter byte
+
+constexpr Rozkaz ODCZYT_ZALOGOWANEGO{OdczytZalogowanegoKasjera, 2, 0, 0};
+constexpr Rozkaz ZEROWANIE_ZMIANY{ZerowanieZmianyKasjera, 1, 1, 1};
+
+// The shift data come in two parts. The first: the cashier's number and 14
+// five-byte totals, the second of them signed.
+constexpr Rozkaz ODCZYT_ZMIANY{OdczytZmianyKasjera, 1, 1, 72};
+constexpr uint8_t SUMY_ZMIANY = 14;
+constexpr uint8_t SUMA_ZE_ZNAKIEM = 1;
+// The second: date and time the shift opened, five two-byte counters and
+// five five-byte totals. The older second-generation Pelto registers send
+// three bytes more in the middle of the counters, which the line leaves out.
+constexpr uint8_t DALSZA_ZMIANA = 52;
+constexpr uint8_t DALSZA_ZMIANA_PELTO = 55;
+constexpr std::size_t WSTAWKA_OD = 19;
+constexpr std::size_t DLUGOSC_WSTAWKI = DALSZA_ZMIANA_PELTO - DALSZA_ZMIANA;
+constexpr uint8_t LICZNIKI_ZMIANY = 5, SUMY_DALSZE = 5;
+
+bool DluzszaDalszaZmiana() { return KasaDrugiejGeneracji() && KasaPelto() && Sesja.Urzadzenie.PodwersjaTypu <= 2; }
+
+// The shift line and the length its fields need. With the widest values the
+// 27 fields need more than the 255 characters a data line holds; a line cut
+// short would lose totals (and _OIKasZZ would then zero them), so such a
+// line is refused whole with 17 and its cashier is not zeroed.
+constexpr std::size_t NAJDLUZSZA_LINIA = 255;
+
+class LiniaZmiany {
+ public:
+  template <typename... Czesci>
+  LiniaZmiany& Pole(const Czesci&... czesci) {
+    potrzebne_ += (linia_.Pusta() ? 0 : 1) + (std::string_view(czesci).size() + ...);
+    linia_.Pole(czesci...);
+    return *this;
+  }
+  // Writes the line; false and 17 when it does not fit or cannot be written.
+  bool Zapisanie() const {
+    if (potrzebne_ <= NAJDLUZSZA_LINIA) return linia_.Zapisanie();
+    UstawBlad(BladZapisuWyjscia);
+    return false;
+  }
+
+ private:
+  LiniaWyniku linia_;
+  std::size_t potrzebne_ = 0;
+};
+
+void PolaPierwszejCzesci(LiniaZmiany& linia) {
+  linia.Pole(Liczba(OdpowiedzByte(0), 2));
+  for (uint8_t i = 0; i < SUMY_ZMIANY; ++i) {
+    const auto od = static_cast<uint8_t>(1 + 5 * i);
+    linia.Pole(LiczbaBajtowNaTekst(Odpowiedz(0), od, od + 4, 0, i == SUMA_ZE_ZNAKIEM));
+  }
+}
+
+// The bytes of the second part as the 52-byte answer places them.
+const uint8_t* BajtDalszej(std::size_t j, std::size_t wstawka) { return Odpowiedz(j < WSTAWKA_OD ? j : j + wstawka); }
+
+void PolaDalszejCzesci(LiniaZmiany& linia, std::size_t wstawka) {
+  const auto b = [wstawka](std::size_t j) { return Liczba(*BajtDalszej(j, wstawka)); };
+  linia.Pole(b(1), b(2), ".", b(3), b(4), ".", b(5), b(6));
+  linia.Pole(b(7), b(8), ":", b(9), b(10));
+  for (uint8_t i = 0; i < LICZNIKI_ZMIANY; ++i) {
+    const uint8_t* licznik = BajtDalszej(11 + 2 * i, wstawka);
+    linia.Pole(Liczba(licznik[0] | licznik[1] << 8));
+  }
+  for (uint8_t i = 0; i < SUMY_DALSZE; ++i)
+    linia.Pole(LiczbaBajtowNaTekst(BajtDalszej(21 + 5 * i, wstawka), 0, 4, 0, false));
+}
+
+bool Pasuje(RodzajRaportu rodzaj, bool otwarta) {
+  switch (rodzaj) {
+    case RodzajRaportu::Kazdy: return true;
+    case RodzajRaportu::Otwarci:
+    case RodzajRaportu::ZZerowaniem: return otwarta;
+    case RodzajRaportu::Zamknieci: return !otwarta;
+  }
+  return false;
+}
+
+// Both parts of the shift data of cashier `numer` as its line.
+bool OdczytanieZmiany(uint8_t numer, LiniaZmiany& linia) {
+  Parametry().Bajt(numer);
+  WykonanieRozkazu(ODCZYT_ZMIANY);
+  if (!BrakBledu()) return false;
+  PolaPierwszejCzesci(linia);
+  const bool dluzsza = DluzszaDalszaZmiana();
+  Parametry().Bajt(numer);
+  WykonanieRozkazu({OdczytDalszejZmianyKasjera, 1, 1, dluzsza ? DALSZA_ZMIANA_PELTO : DALSZA_ZMIANA});
+  if (!BrakBledu()) return false;
+  PolaDalszejCzesci(linia, dluzsza ? DLUGOSC_WSTAWKI : 0);
+  return true;
+}
+
+// The line is on the disk before the register is asked to zero the data it
+// holds: a zeroing after a write that failed, or before a crash, would lose
+// the shift. A zeroing that then fails leaves the line in the file (the
+// register may have zeroed without its answer arriving) and ends the command.
+bool ZapisanieNaDysk(const LiniaZmiany& linia) {
+  if (!linia.Zapisanie()) return false;
+  if (platforma::SynchronizujPlik(Sesja.UchwytWyjscia)) return true;
+  UstawBlad(BladZapisuWyjscia);
+  return false;
+}
+
+}  // namespace
+
+bool OdczytanieKasjera(uint8_t numer) {
+  Parametry().Bajt(numer);
+  WykonanieRozkazu(ODCZYT_KASJERA);
+  return BrakBledu();
+}
+
+bool OdczytanieZalogowanego(uint8_t& numer) {
+  WykonanieRozkazu(ODCZYT_ZALOGOWANEGO);
+  numer = OdpowiedzByte(0);
+  return BrakBledu();
+}
+
+void OdczytTablicyKasjerow(void (*Linia)(uint8_t numer, LiniaWyniku& linia)) {
+  for (unsigned n = 1; n <= NAJWYZSZY_KASJER; ++n) {
+    const auto numer = static_cast<uint8_t>(n);
+    if (!OdczytanieKasjera(numer)) {
+      const bool dalej = Sesja.BiezacyWynik == BRAK_KASJERA;
+      if (dalej || Sesja.BiezacyWynik == KONIEC_KASJEROW) UstawBlad(BezBledu);
+      if (dalej) continue;
+      return;
+    }
+    LiniaWyniku linia;
+    Linia(numer, linia);
+    if (!linia.Zapisanie()) return;
+  }
+}
+
+void RaportKasjera(uint8_t numer, RodzajRaportu rodzaj) {
+  if (!OdczytanieKasjera(numer)) {
+    if (Sesja.BiezacyWynik == BRAK_KASJERA) UstawBlad(BezBledu);
+    return;
+  }
+  if (!Pasuje(rodzaj, BitFlag(FlagiKasjera(), BIT_ZMIANY))) return;
+  uint8_t zalogowany = 0;
+  if (!OdczytanieZalogowanego(zalogowany)) return;
+  const bool zerowanie = rodzaj == RodzajRaportu::ZZerowaniem;
+  if (zerowanie && zalogowany == numer) return;
+  LiniaZmiany linia;
+  if (!OdczytanieZmiany(numer, linia)) return;
+  if (!zerowanie) {
+    linia.Zapisanie();
+    return;
+  }
+  if (!ZapisanieNaDysk(linia)) return;
+  Parametry().Bajt(numer);
+  WykonanieRozkazu(ZEROWANIE_ZMIANY);
+}
+
+namespace {
+
+uint8_t numerZWejscia = 0;
+RodzajRaportu rodzajZWejscia = RodzajRaportu::Kazdy;
+
+bool NumerKasjera(const char* linia) { return PoleByte(linia, 1, numerZWejscia); }
+void RaportZWejscia() { RaportKasjera(numerZWejscia, rodzajZWejscia); }
+
+}  // namespace
+
+void RaportyKasjerowZWejscia(RodzajRaportu rodzaj) {
+  rodzajZWejscia = rodzaj;
+  CialoZapisuLiniami({{}, NumerKasjera, RaportZWejscia});
+}
+
+void RaportyKasjerow(RodzajRaportu rodzaj) {
+  for (unsigned n = 1; n <= NAJWYZSZY_KASJER && BrakBledu(); ++n) RaportKasjera(static_cast<uint8_t>(n), rodzaj);
+  if (Sesja.BiezacyWynik == KONIEC_KASJEROW) UstawBlad(BezBledu);
+}

@@ -1,0 +1,26 @@
+// _OPojemn: containers 2 to 64, one line each: number (at least two digits),
+// name (zero bytes left out), deposit value. Container 1 is not read; the
+// table has no end-of-records answer, so the first refusal ends the command
+// with its ResultCode.
+#include "commands/cashdesk/container_records.h"
+
+namespace {
+
+constexpr uint8_t PIERWSZY = 2, OSTATNI = 64;
+constexpr Rozkaz ODCZYT{OdczytPojemnika, 1, 1, 1 + SZEROKOSC_NAZWY_POJEMNIKA + 2};
+
+void OdczytPojemnikow() {
+  if (!KasaMaPojemniki()) return;
+  for (uint8_t numer = PIERWSZY; numer <= OSTATNI; ++numer) {
+    Parametry().Bajt(numer);
+    WykonanieRozkazu(ODCZYT);
+    if (!BrakBledu()) return;
+    LiniaWyniku linia;
+    linia.Pole(Liczba(numer, 2)).PoleBezZer(Odpowiedz(0), SZEROKOSC_NAZWY_POJEMNIKA);
+    if (!linia.Pole(Liczba(OdpowiedzWord(SZEROKOSC_NAZWY_POJEMNIKA))).Zapisanie()) return;
+  }
+}
+
+}  // namespace
+
+KARVO_FUNKCJA_Z_WYJSCIEM(OPojemn, .Kod = 51, .Cialo = OdczytPojemnikow);
