@@ -153,6 +153,12 @@ KARVO_API uint8_t Karvo_ODKBajty(const char* wejscie, const char* wyjscie) KARVO
 KARVO_API uint8_t Karvo_ZDKBajty(const char* wejscie) KARVO_AS("_ZDKBajty");
 KARVO_API uint8_t Karvo_ODNBajty(const char* wejscie, const char* wyjscie) KARVO_AS("_ODNBajty");
 KARVO_API uint8_t Karvo_ZDNBajty(const char* wejscie) KARVO_AS("_ZDNBajty");
+/* the dial-up modem and the communication module */
+KARVO_API uint8_t Karvo_ModStart(const char* wejscie) KARVO_AS("_ModStart");
+KARVO_API uint8_t Karvo_ModStop(const char* wejscie) KARVO_AS("_ModStop");
+KARVO_API uint8_t Karvo_ModHaslo(const char* wejscie) KARVO_AS("_ModHaslo");
+KARVO_API uint8_t Karvo_ModNrWer(const char* wejscie, const char* wyjscie) KARVO_AS("_ModNrWer");
+KARVO_API uint8_t Karvo_ModIlDzw(const char* wejscie) KARVO_AS("_ModIlDzw");
 
 #ifdef __cplusplus
 }

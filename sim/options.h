@@ -10,6 +10,7 @@
 #include "link/line.h"
 #include "portserver/faults.h"
 #include "module/module_faults.h"
+#include "modem/modem.h"
 
 namespace sim {
 
@@ -42,6 +43,12 @@ struct Opcje {
   enum class Modul { Brak, Tcp, Rfc2217 } modul = Modul::Brak;
   std::vector<UsterkaModulu> usterkiModulu;
   bool nosna = true;
+
+  // --modem: a Hayes-style modem in front of the module behind RFC 2217; it
+  // starts without carrier unless --carrier on is given.
+  bool modem = false;
+  bool nosnaPodana = false;
+  UstawieniaModemu ustawieniaModemu;
 };
 
 // Nothing, with the reason, on a bad command line.

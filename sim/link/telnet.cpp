@@ -124,11 +124,21 @@ void Serwer::Podnegocjacja(Zdarzenia& z) {
       port_.maskaLinii = wartosc;
       Odpowiedz(polecenie, {&wartosc, 1}, z.doKlienta);
       break;
-    case SET_MODEMSTATE_MASK:
+    case SET_MODEMSTATE_MASK: {
       port_.maskaModemu = wartosc;
-      modem_ = -1;  // the next state goes out under the new mask
       Odpowiedz(polecenie, {&wartosc, 1}, z.doKlienta);
+      modem_ = -1;  // the state goes out under the new mask
+      const Bajty stan = StanModemu(linie_);
+      z.doKlienta.insert(z.doKlienta.end(), stan.begin(), stan.end());
       break;
+    }
+    case NOTIFY_MODEMSTATE: {
+      // The client asks for the lines (RFC 2217 clients poll this way).
+      modem_ = -1;
+      const Bajty stan = StanModemu(linie_);
+      z.doKlienta.insert(z.doKlienta.end(), stan.begin(), stan.end());
+      break;
+    }
     case PURGE_DATA:
       z.czyszczenie = true;
       Odpowiedz(polecenie, {&wartosc, 1}, z.doKlienta);

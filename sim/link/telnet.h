@@ -51,6 +51,10 @@ class Serwer {
   // A NOTIFY-MODEMSTATE when the masked state changed (or was never sent),
   // once the client speaks COM-PORT-OPTION; empty otherwise.
   Bajty StanModemu(uint8_t stan);
+  // The modem lines as they are now: a client that asks for them (its own
+  // NOTIFY-MODEMSTATE, or a new mask) gets them at once, in order with the
+  // answers to its other commands.
+  void Linie(uint8_t stan) { linie_ = stan; }
 
   const UstawieniaPortu& Port() const { return port_; }
   bool ComPort() const { return jego_.test(COM_PORT); }
@@ -68,6 +72,7 @@ class Serwer {
   std::bitset<256> jego_, moje_, zadaneJego_, zadaneMoje_;
   UstawieniaPortu port_;
   int modem_ = -1;  // last state sent, -1: none yet
+  uint8_t linie_ = 0;
 };
 
 }  // namespace sim::telnet
