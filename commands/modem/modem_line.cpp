@@ -76,3 +76,12 @@ void CzekanieNaNosna(bool wlaczona) {
   // A carrier that held on the last of the allowed looks has held long enough.
   if (stabilnych < PROBEK_STABILNYCH) UstawBlad(NosnaNieUstalona);
 }
+
+std::size_t WersjaModulu(char* tekst) {
+  const std::size_t dostepne = Sesja.Ramki.LiczbaBajtowOdpowiedzi;
+  std::size_t dlugosc = 0;
+  for (std::size_t i = 0; i < DLUGOSC_WERSJI_MODULU && i < dostepne; ++i)
+    if (const uint8_t bajt = Sesja.Wymiana.ObszarOdpowiedzi[i]; bajt != 0) tekst[dlugosc++] = static_cast<char>(bajt);
+  tekst[dlugosc] = 0;
+  return dlugosc;
+}

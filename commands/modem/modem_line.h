@@ -14,6 +14,7 @@ constexpr uint32_t PAUZA_PIN_MS = 4000;        // after a line that gives the SI
 constexpr uint32_t PAUZA_ESKAPE_MS = 2000;     // the silence on either side of "+++"
 
 constexpr std::size_t DLUGOSC_HASLA_MODULU = 8;
+constexpr std::size_t DLUGOSC_WERSJI_MODULU = 12;
 
 // The modem's command texts.
 inline constexpr const char* KOMENDA_ESKAPE = "+++";   // sent without a carriage return
@@ -34,5 +35,9 @@ void WymianaSterujaca(TypRamkiSterujacej typ);
 void CzekanieNaNosna(bool wlaczona);
 // Carrier detect now (a TCP link always counts as connected).
 bool JestNosnaModemu();
+// The module's version text from the last answer into tekst (room for
+// DLUGOSC_WERSJI_MODULU + 1): at most 12 characters, only bytes the answer
+// brought, zero bytes left out. Answers its length.
+std::size_t WersjaModulu(char* tekst);
 // Sleeps for the modem's pauses.
 void PauzaModemu(uint32_t ms);

@@ -64,6 +64,8 @@ class Serwer {
   void Opcja(uint8_t polecenie, uint8_t opcja, Bajty& wyjscie);
   void Podnegocjacja(Zdarzenia& z);
   void Odpowiedz(uint8_t polecenie, std::span<const uint8_t> dane, Bajty& wyjscie) const;
+  // A NOTIFY-MODEMSTATE of these lines, with the deltas since the last one.
+  Bajty Zawiadomienie(uint8_t stan);
 
   Tryb tryb_ = Tryb::Dane;
   uint8_t polecenie_ = 0;
