@@ -197,11 +197,14 @@ void Modem::KoniecWybierania(Zegar::time_point teraz) {
 }
 
 void Modem::Dane(std::span<const uint8_t> bajty, Nadajnik& wyjscie, Zegar::time_point teraz) {
-  // "+++" counts only after a silence of the guard time, and only when
-  // another guard time of silence follows it (Sprawdz); until then the
-  // pluses are data like any other bytes.
+  // "+++" counts only after a silence of the guard time, with its pluses
+  // less than a guard time apart, and only when another guard time of
+  // silence follows it (Sprawdz); until then the pluses are data like any
+  // other bytes.
   for (uint8_t b : bajty) {
-    const bool plus = b == '+' && plusy_ < 3 && (plusy_ > 0 || teraz - ostatniBajt_ >= ustawienia_.czasOchronny);
+    const auto cisza = teraz - ostatniBajt_;
+    const bool plus = b == '+' && plusy_ < 3 &&
+                      (plusy_ == 0 ? cisza >= ustawienia_.czasOchronny : cisza < ustawienia_.czasOchronny);
     plusy_ = plus ? plusy_ + 1 : 0;
     ostatniBajt_ = teraz;
   }

@@ -114,19 +114,23 @@ TEST(Modem, EscapesOnlyWithTheGuardTimeAndHangsUp) {
   // Data reaches the module, pluses too; "+++" too soon after data is data.
   EXPECT_EQ(s.Wyslij("KARVO+++", 100ms), "");
   EXPECT_EQ(s.Sprawdz(2000ms), "");
-  // "+++" after a silence, then data within the guard time: still data.
+  // "+++" after a silence, then data within the guard time: still data; and
+  // pluses too far apart are data too.
   s.Wyslij("+++", 3000ms);
   s.Wyslij("A", 3500ms);
   EXPECT_EQ(s.Sprawdz(4600ms), "");
-  EXPECT_EQ(s.za.dane, "KARVO++++++A");
-  // The real escape: silence, "+++", silence. The carrier stays.
-  s.Wyslij("+++", 6000ms);
-  EXPECT_EQ(s.Sprawdz(6500ms), "");
-  EXPECT_EQ(s.Sprawdz(7000ms), "\r\nOK\r\n");
-  EXPECT_TRUE(s.Nosna());
-  EXPECT_EQ(s.Wyslij("ATH0\r", 7100ms), "\r\nOK\r\n");
-  EXPECT_FALSE(s.Nosna());
+  s.Wyslij("+", 6000ms);
+  s.Wyslij("++", 7100ms);
+  EXPECT_EQ(s.Sprawdz(8200ms), "");
   EXPECT_EQ(s.za.dane, "KARVO++++++A+++");
+  // The real escape: silence, "+++", silence. The carrier stays.
+  s.Wyslij("+++", 10000ms);
+  EXPECT_EQ(s.Sprawdz(10500ms), "");
+  EXPECT_EQ(s.Sprawdz(11000ms), "\r\nOK\r\n");
+  EXPECT_TRUE(s.Nosna());
+  EXPECT_EQ(s.Wyslij("ATH0\r", 11100ms), "\r\nOK\r\n");
+  EXPECT_FALSE(s.Nosna());
+  EXPECT_EQ(s.za.dane, "KARVO++++++A++++++");
 }
 
 TEST(Modem, StartsConnectedWhenAsked) {
