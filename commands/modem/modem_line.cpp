@@ -6,6 +6,7 @@
 #include "protocol/framing.h"
 #include "protocol/line.h"
 #include "state/result_codes.h"
+#include "state/server_channel.h"
 #include "state/session_state.h"
 
 namespace {
@@ -19,9 +20,25 @@ constexpr uint32_t PROBEK_STABILNYCH = 100;
 // own counters bound each reason, this bounds them all.
 constexpr uint32_t NAJWIECEJ_PONOWIEN = 16;
 
+// Pauses are slept in slices, so that a break is seen within one.
+constexpr uint32_t KAWALEK_PAUZY_MS = 50;
+
+// The Server (or a signal that asks the process to end) may break the
+// command between any two steps, as it may between requests.
+bool MoznaDalej() {
+  ObslugaSerweraPrzedRozkazem();
+  return BrakBledu();
+}
+
 }  // namespace
 
-void PauzaModemu(uint32_t ms) { platforma::Uspienie(ms); }
+void PauzaModemu(uint32_t ms) {
+  while (ms > 0 && MoznaDalej()) {
+    const uint32_t kawalek = ms < KAWALEK_PAUZY_MS ? ms : KAWALEK_PAUZY_MS;
+    platforma::Uspienie(kawalek);
+    ms -= kawalek;
+  }
+}
 
 bool JestNosnaModemu() { return JestNosna(); }
 
@@ -30,10 +47,11 @@ bool WyslanieKomendyModemu(const char* tekst) {
   std::size_t dlugosc = strnlen(tekst, sizeof Sesja.Wymiana.ObszarParametrow - 1);
   std::memcpy(bajty, tekst, dlugosc);
   if (dlugosc > 0 && std::strcmp(tekst, KOMENDA_ESKAPE) != 0) bajty[dlugosc++] = ZNAK_KONCA_KOMENDY;
+  PauzaModemu(PAUZA_KOMENDY_MS);
+  if (!BrakBledu()) return false;
   // The modem is spoken to directly, also on a line that otherwise carries frames.
   const uint8_t bezRamek = Sesja.Ramki.BezRamek;
   Sesja.Ramki.BezRamek = 1;
-  PauzaModemu(PAUZA_KOMENDY_MS);
   for (std::size_t i = 0; i < dlugosc; ++i) {
     WyslanieBajtu(bajty[i]);
     if (Sesja.Wymiana.BladBajtu) {
@@ -41,14 +59,15 @@ bool WyslanieKomendyModemu(const char* tekst) {
       break;
     }
   }
-  if (BrakBledu()) PauzaModemu(PAUZA_KOMENDY_MS);
   Sesja.Ramki.BezRamek = bezRamek;
+  if (BrakBledu()) PauzaModemu(PAUZA_KOMENDY_MS);
   return BrakBledu();
 }
 
 void WymianaSterujaca(TypRamkiSterujacej typ) {
   ZerowanieStanuOdtwarzania();
   for (uint32_t ponowienia = 0;; ++ponowienia) {
+    if (!MoznaDalej()) return;
     WyslanieRamkiSterujacej(typ);
     if (BrakBledu()) return;
     const uint8_t zapamietany = Sesja.BiezacyWynik;
@@ -70,6 +89,7 @@ void CzekanieNaNosna(bool wlaczona) {
   uint32_t stabilnych = 0;
   while (stabilnych < PROBEK_STABILNYCH && pozostalo > 0) {
     PauzaModemu(OKRES_PROBKI_MS);
+    if (!BrakBledu()) return;
     --pozostalo;
     stabilnych = JestNosna() == wlaczona ? stabilnych + 1 : 0;
   }

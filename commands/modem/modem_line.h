@@ -22,6 +22,9 @@ inline constexpr const char* KOMENDA_ROZLACZENIA = "ATH0";
 inline constexpr const char* KOMENDA_WYBIERANIA = "ATD";
 inline constexpr const char* ZNACZNIK_PIN = "PIN";
 
+// Every step below first lets the Server (or a signal) break the command,
+// which then ends with 56.
+//
 // Sends one command to the modem itself, byte by byte on the serial port,
 // whatever the line's mode; a carriage return follows unless the text is
 // empty or the escape "+++". Replies are not read. False and ResultCode 32
@@ -39,5 +42,6 @@ bool JestNosnaModemu();
 // DLUGOSC_WERSJI_MODULU + 1): at most 12 characters, only bytes the answer
 // brought, zero bytes left out. Answers its length.
 std::size_t WersjaModulu(char* tekst);
-// Sleeps for the modem's pauses.
+// Sleeps for the modem's pauses; a break by the Server or a signal ends the
+// pause early with ResultCode 56.
 void PauzaModemu(uint32_t ms);
