@@ -111,6 +111,7 @@ bool Modem::Polecenie(const std::string& t, size_t& i, Zegar::time_point teraz, 
       PominCyfry(t, i);
       if (!nosna_) return false;
       stan_ = Stan::Polaczony;
+      ostatniBajt_ = teraz;
       odpowiedziano = true;
       Odpowiedz("CONNECT 19200", CONNECT);
       return true;
