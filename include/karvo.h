@@ -183,6 +183,12 @@ KARVO_API uint8_t Karvo_OPojemn(const char* wejscie, const char* wyjscie) KARVO_
 KARVO_API uint8_t Karvo_ZPojemn(const char* wejscie) KARVO_AS("_ZPojemn");
 KARVO_API uint8_t Karvo_OTPojemn(const char* wejscie, const char* wyjscie) KARVO_AS("_OTPojemn");
 KARVO_API uint8_t Karvo_ZTPojemn(const char* wejscie) KARVO_AS("_ZTPojemn");
+/* the dial-up modem and the communication module */
+KARVO_API uint8_t Karvo_ModStart(const char* wejscie) KARVO_AS("_ModStart");
+KARVO_API uint8_t Karvo_ModStop(const char* wejscie) KARVO_AS("_ModStop");
+KARVO_API uint8_t Karvo_ModHaslo(const char* wejscie) KARVO_AS("_ModHaslo");
+KARVO_API uint8_t Karvo_ModNrWer(const char* wejscie, const char* wyjscie) KARVO_AS("_ModNrWer");
+KARVO_API uint8_t Karvo_ModIlDzw(const char* wejscie) KARVO_AS("_ModIlDzw");
 
 #ifdef __cplusplus
 }

@@ -14,6 +14,7 @@
 #include "link/rfc2217_link.h"
 #include "module/module.h"
 #include "module/module_tcp.h"
+#include "modem/modem.h"
 #include "options.h"
 #include "portserver/port_server.h"
 #include "replay/replay.h"
@@ -82,6 +83,14 @@ int UruchomModul(const sim::Opcje& opcje, std::vector<std::unique_ptr<sim::Kasa>
     if (!tcp.Otworz(opcje.host, opcje.port, blad)) return Blad(blad, 1);
     Gotowy("module tcp " + opcje.host + ":" + std::to_string(tcp.Port()));
     tcp.Dzialaj(modul, dziennik);
+  } else if (opcje.modem) {
+    // The modem drives the carrier; the port shows CTS and DSR as given.
+    sim::Modem modem(modul, dziennik, opcje.ustawieniaModemu);
+    sim::LaczeRfc2217 rfc;
+    if (!rfc.Otworz(opcje.host, opcje.port, blad)) return Blad(blad, 1);
+    rfc.UstawStanModemu(opcje.stanModemu);
+    Gotowy("modem rfc2217 " + opcje.host + ":" + std::to_string(rfc.Port()));
+    rfc.Dzialaj(modem, dziennik, opcje.baud);
   } else {
     sim::LaczeRfc2217 rfc;
     if (!rfc.Otworz(opcje.host, opcje.port, blad)) return Blad(blad, 1);

@@ -52,7 +52,14 @@ const char* const Pomoc =
     "  --module-fault FAULT  inject a module fault: FRAME[,n=N|N-M|N+][,reg=A]:KIND[=ARG]\n"
     "                        FRAME: * (request frames), a request code, ctlT or ctl*\n"
     "                        KIND: silent crc garbage[=N] cut=N late=MS control=B split=K\n"
-    "  --carrier on|off      carrier detect of the module behind RFC 2217 (default on)\n"
+    "  --carrier on|off      carrier detect of the module behind RFC 2217 (default on;\n"
+    "                        with --modem: off, on means already connected)\n"
+    "  --modem               a Hayes-style modem in front of the module behind RFC 2217:\n"
+    "                        AT commands (E0/E1 echo, OK/ERROR), AT+CPIN, ATD, +++ and ATH\n"
+    "  --modem-dial connect|busy|no-carrier|never  what dialling gives (connect)\n"
+    "  --modem-delay MS      from ATD to the carrier, BUSY or NO CARRIER (1000)\n"
+    "  --modem-guard MS      the escape's guard time around \"+++\" (1000)\n"
+    "  --modem-pin PIN       the SIM card asks for this PIN before it dials\n"
     "\n"
     "The module keeps in the first state file: $modul_haslo (8 characters, default\n"
     "00000000), $modul_dzwonki (rings), $modul_wersja (12 characters), $modul_czas1 and\n"
@@ -78,7 +85,8 @@ namespace {
 constexpr std::string_view OpcjeZWartoscia[] = {
     "--pty",   "--rfc2217", "--module", "--module-fault", "--carrier",      "--state",       "--mux",
     "--select", "--fault",  "--faults", "--baud",         "--log",          "--modem-status", "--byte-timeout",
-    "--port-server", "--port-server-fault", "--replay"};
+    "--port-server", "--port-server-fault", "--replay",
+    "--modem-dial", "--modem-delay", "--modem-guard", "--modem-pin"};
 
 bool OpcjaZWartoscia(std::string_view nazwa) {
   return std::find(std::begin(OpcjeZWartoscia), std::end(OpcjeZWartoscia), nazwa) != std::end(OpcjeZWartoscia);
@@ -102,6 +110,33 @@ bool OpcjaModulu(std::string_view nazwa, const std::string& wartosc, Opcje& o, s
   } else if (nazwa == "--carrier") {
     if (wartosc == "on" || wartosc == "off") o.nosna = wartosc == "on";
     else blad = "--carrier takes on or off";
+    o.nosnaPodana = true;
+  } else {
+    return false;
+  }
+  return true;
+}
+
+// The options of the modem in front of the module; false when nazwa is none of them.
+bool OpcjaModemu(std::string_view nazwa, const std::string& wartosc, UstawieniaModemu& m, std::string& blad) {
+  using W = UstawieniaModemu::Wybieranie;
+  const auto czas = [&](std::chrono::milliseconds& cel) {
+    const auto w = Liczba(wartosc, 600'000);
+    if (w) cel = std::chrono::milliseconds(*w);
+    else blad = std::string(nazwa) + ": bad number " + wartosc;
+  };
+  if (nazwa == "--modem-dial") {
+    if (wartosc == "connect") m.wybieranie = W::Polaczenie;
+    else if (wartosc == "busy") m.wybieranie = W::Zajete;
+    else if (wartosc == "no-carrier") m.wybieranie = W::BrakNosnej;
+    else if (wartosc == "never") m.wybieranie = W::Nigdy;
+    else blad = "--modem-dial takes connect, busy, no-carrier or never";
+  } else if (nazwa == "--modem-delay") {
+    czas(m.czasWybierania);
+  } else if (nazwa == "--modem-guard") {
+    czas(m.czasOchronny);
+  } else if (nazwa == "--modem-pin") {
+    m.pin = wartosc;
   } else {
     return false;
   }
@@ -125,6 +160,10 @@ std::optional<Opcje> CzytajOpcje(int argc, const char* const* argv, std::string&
     }
     if (nazwa == "--fast") {
       o.szybko = true;
+      continue;
+    }
+    if (nazwa == "--modem") {
+      o.modem = true;
       continue;
     }
     if (!OpcjaZWartoscia(nazwa)) {
@@ -191,6 +230,8 @@ std::optional<Opcje> CzytajOpcje(int argc, const char* const* argv, std::string&
       o.stanModemu = static_cast<uint8_t>(n);
     } else if (nazwa == "--byte-timeout") {
       if (!liczba(600'000, o.czasBajtuMs)) return std::nullopt;
+    } else if (OpcjaModemu(nazwa, wartosc, o.ustawieniaModemu, blad)) {
+      if (!blad.empty()) return std::nullopt;
     } else if (nazwa == "--port-server") {
       o.serwerPortow = wartosc;
     } else if (nazwa == "--port-server-fault") {
@@ -225,6 +266,11 @@ std::optional<Opcje> CzytajOpcje(int argc, const char* const* argv, std::string&
     blad = "--fast goes with --replay";
     return std::nullopt;
   }
+  if (o.modem && o.modul != Opcje::Modul::Rfc2217) {
+    blad = "--modem needs --module rfc2217:HOST:PORT";
+    return std::nullopt;
+  }
+  o.ustawieniaModemu.nosna = o.nosnaPodana && o.nosna;
   if (o.stany.empty()) {
     blad = "give at least one --state FILE";
     return std::nullopt;

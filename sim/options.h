@@ -10,6 +10,7 @@
 #include "link/line.h"
 #include "portserver/faults.h"
 #include "module/module_faults.h"
+#include "modem/modem.h"
 
 namespace sim {
 
@@ -46,6 +47,11 @@ struct Opcje {
   // --replay: the far end of a capture instead of registers; --fast answers at once.
   std::string nagranie;
   bool szybko = false;
+  // --modem: a Hayes-style modem in front of the module behind RFC 2217; it
+  // starts without carrier unless --carrier on is given.
+  bool modem = false;
+  bool nosnaPodana = false;
+  UstawieniaModemu ustawieniaModemu;
 };
 
 // Nothing, with the reason, on a bad command line.

@@ -21,6 +21,9 @@ class UrzadzenieLinii {
   virtual void Sprawdz(Zegar::time_point teraz) = 0;
   // The line was broken (client gone): forget what was started.
   virtual void Przerwij() = 0;
+  // The modem lines the attachment shows (0x10 CTS, 0x20 DSR, 0x40 ring,
+  // 0x80 carrier): the attachment's own unless the device drives them.
+  virtual uint8_t LinieModemu(uint8_t spoczynkowe) const { return spoczynkowe; }
 };
 
 }  // namespace sim

@@ -50,12 +50,14 @@ void LaczeRfc2217::Dzialaj(UrzadzenieLinii& linia, Dziennik& dziennik, uint32_t 
     Klient(UrzadzenieLinii& linia, Dziennik& dziennik, uint32_t baud, uint8_t modem)
         : linia_(linia), dziennik_(dziennik), baud_(baud), modem_(modem) {}
     bool Polaczono(int fd) override {
+      fd_ = fd;
       serwer_.emplace();
       wyjscie_.emplace(fd, *serwer_, baud_);
       return WyslijWszystko(fd, serwer_->Powitanie());
     }
     bool Odebrano(int fd, std::span<const uint8_t> bajty) override {
       telnet::Zdarzenia z;
+      serwer_->Linie(linia_.LinieModemu(modem_));
       serwer_->Odebrano(bajty, z);
       const telnet::UstawieniaPortu& port = serwer_->Port();
       if (z.zmianaPredkosci) linia_.Predkosc(port.predkosc);
@@ -65,10 +67,16 @@ void LaczeRfc2217::Dzialaj(UrzadzenieLinii& linia, Dziennik& dziennik, uint32_t 
       if (z.zmianaLinii) linia_.LinieSterujace(port.dtr, port.rts);
       if (z.czyszczenie) dziennik_.Zdarzenie(Kto, "purge");
       bool polaczony = z.doKlienta.empty() || WyslijWszystko(fd, z.doKlienta);
-      const Bajty modem = serwer_->StanModemu(modem_);
-      if (!modem.empty()) polaczony = polaczony && WyslijWszystko(fd, modem);
       if (!z.dane.empty()) linia_.Odebrano(z.dane, *wyjscie_, Zegar::now());
-      return polaczony;
+      return polaczony && ZmianaLinii();
+    }
+    // A device that drives the modem lines (a modem's carrier) changes them on its own.
+    void Sprawdzono() override {
+      if (serwer_) ZmianaLinii();
+    }
+    bool ZmianaLinii() {
+      const Bajty modem = serwer_->StanModemu(linia_.LinieModemu(modem_));
+      return modem.empty() || WyslijWszystko(fd_, modem);
     }
     std::optional<Zegar::time_point> Termin() const override { return wyjscie_ ? wyjscie_->Termin() : std::nullopt; }
     void Wypchnij(Zegar::time_point teraz) override {
@@ -87,6 +95,7 @@ void LaczeRfc2217::Dzialaj(UrzadzenieLinii& linia, Dziennik& dziennik, uint32_t 
     Dziennik& dziennik_;
     uint32_t baud_;
     uint8_t modem_;
+    int fd_ = -1;
     std::optional<telnet::Serwer> serwer_;
     std::optional<NadajnikRfc2217> wyjscie_;
   } klient(linia, dziennik, baud, modem_);

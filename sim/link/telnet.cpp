@@ -124,11 +124,20 @@ void Serwer::Podnegocjacja(Zdarzenia& z) {
       port_.maskaLinii = wartosc;
       Odpowiedz(polecenie, {&wartosc, 1}, z.doKlienta);
       break;
-    case SET_MODEMSTATE_MASK:
+    case SET_MODEMSTATE_MASK: {
       port_.maskaModemu = wartosc;
-      modem_ = -1;  // the next state goes out under the new mask
       Odpowiedz(polecenie, {&wartosc, 1}, z.doKlienta);
+      modem_ = -1;  // the state goes out under the new mask
+      const Bajty stan = StanModemu(linie_);
+      z.doKlienta.insert(z.doKlienta.end(), stan.begin(), stan.end());
       break;
+    }
+    case NOTIFY_MODEMSTATE: {
+      // The client asks for the lines (RFC 2217 clients poll this way).
+      const Bajty stan = Zawiadomienie(linie_);
+      z.doKlienta.insert(z.doKlienta.end(), stan.begin(), stan.end());
+      break;
+    }
     case PURGE_DATA:
       z.czyszczenie = true;
       Odpowiedz(polecenie, {&wartosc, 1}, z.doKlienta);
@@ -201,9 +210,12 @@ Bajty Serwer::Dane(std::span<const uint8_t> dane) const {
 }
 
 Bajty Serwer::StanModemu(uint8_t stan) {
-  if (!ComPort()) return {};
+  if (!ComPort() || modem_ == (stan & 0xF0)) return {};
+  return Zawiadomienie(stan);
+}
+
+Bajty Serwer::Zawiadomienie(uint8_t stan) {
   const uint8_t linie = stan & 0xF0;
-  if (modem_ == linie) return {};
   // The delta bits tell which lines changed since the last notice.
   const uint8_t poprzednie = modem_ < 0 ? 0 : static_cast<uint8_t>(modem_);
   const uint8_t zmiany = poprzednie ^ linie;

@@ -51,6 +51,10 @@ class Serwer {
   // A NOTIFY-MODEMSTATE when the masked state changed (or was never sent),
   // once the client speaks COM-PORT-OPTION; empty otherwise.
   Bajty StanModemu(uint8_t stan);
+  // The modem lines as they are now: a client that asks for them (its own
+  // NOTIFY-MODEMSTATE, or a new mask) gets them at once, in order with the
+  // answers to its other commands.
+  void Linie(uint8_t stan) { linie_ = stan; }
 
   const UstawieniaPortu& Port() const { return port_; }
   bool ComPort() const { return jego_.test(COM_PORT); }
@@ -60,6 +64,8 @@ class Serwer {
   void Opcja(uint8_t polecenie, uint8_t opcja, Bajty& wyjscie);
   void Podnegocjacja(Zdarzenia& z);
   void Odpowiedz(uint8_t polecenie, std::span<const uint8_t> dane, Bajty& wyjscie) const;
+  // A NOTIFY-MODEMSTATE of these lines, with the deltas since the last one.
+  Bajty Zawiadomienie(uint8_t stan);
 
   Tryb tryb_ = Tryb::Dane;
   uint8_t polecenie_ = 0;
@@ -68,6 +74,7 @@ class Serwer {
   std::bitset<256> jego_, moje_, zadaneJego_, zadaneMoje_;
   UstawieniaPortu port_;
   int modem_ = -1;  // last state sent, -1: none yet
+  uint8_t linie_ = 0;
 };
 
 }  // namespace sim::telnet

@@ -100,3 +100,37 @@ TEST(Opcje, TellsAnUnknownOptionFromAMissingValue) {
   EXPECT_TRUE(o->zapisZwrotny);
   EXPECT_EQ(o->stany.size(), 1u);
 }
+
+TEST(Opcje, ReadsTheModemInFrontOfTheModule) {
+  using W = sim::UstawieniaModemu::Wybieranie;
+  const struct { std::vector<const char*> argumenty; W wybieranie; long opoznienie, ochrona; const char* pin; bool nosna; } dobre[] = {
+      {{"--module", "rfc2217:127.0.0.1:0", "--modem", "--state", "a"}, W::Polaczenie, 1000, 1000, "", false},
+      {{"--modem", "--module", "rfc2217:127.0.0.1:0", "--state", "a", "--carrier", "on", "--modem-dial", "busy",
+        "--modem-delay", "5", "--modem-guard", "300", "--modem-pin", "1234"},
+       W::Zajete, 5, 300, "1234", true},
+      {{"--module", "rfc2217:127.0.0.1:0", "--modem", "--state", "a", "--modem-dial", "never"}, W::Nigdy, 1000, 1000, "", false},
+  };
+  for (const auto& d : dobre) {
+    std::string blad;
+    const auto o = Czytaj(d.argumenty, blad);
+    ASSERT_TRUE(o) << blad;
+    EXPECT_TRUE(o->modem);
+    const sim::UstawieniaModemu& m = o->ustawieniaModemu;
+    EXPECT_EQ(m.wybieranie, d.wybieranie);
+    EXPECT_EQ(m.czasWybierania.count(), d.opoznienie);
+    EXPECT_EQ(m.czasOchronny.count(), d.ochrona);
+    EXPECT_EQ(m.pin, d.pin);
+    EXPECT_EQ(m.nosna, d.nosna);
+  }
+  const std::vector<std::vector<const char*>> zle = {
+      {"--modem", "--module", "tcp:127.0.0.1:0", "--state", "a"},  // a modem needs the serial line
+      {"--modem", "--rfc2217", "127.0.0.1:0", "--state", "a"},
+      {"--modem", "--module", "rfc2217:127.0.0.1:0", "--state", "a", "--modem-dial", "maybe"},
+      {"--modem", "--module", "rfc2217:127.0.0.1:0", "--state", "a", "--modem-delay", "x"},
+  };
+  for (const auto& argumenty : zle) {
+    std::string blad;
+    EXPECT_FALSE(Czytaj(argumenty, blad)) << argumenty[1];
+    EXPECT_FALSE(blad.empty());
+  }
+}

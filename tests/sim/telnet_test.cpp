@@ -103,3 +103,23 @@ TEST(Telnet, NotifiesTheModemStateWithItsDeltasOnceComPortIsOn) {
   Odbierz(s, Sb(SET_MODEMSTATE_MASK, {0x80}));
   EXPECT_EQ(s.StanModemu(0xB0), Sb(NOTIFY_MODEMSTATE + 100, {0x80}));
 }
+
+TEST(Telnet, AnswersARequestForTheModemStateAtOnce) {
+  Serwer s;
+  s.Powitanie();
+  Odbierz(s, {IAC, WILL, COM_PORT});
+  s.Linie(0xB0);
+  EXPECT_EQ(s.StanModemu(0xB0), Sb(NOTIFY_MODEMSTATE + 100, {0xBB}));
+  // Unchanged lines go out again when the client asks (a polling client), and
+  // a new mask is followed by the lines under it, before any later answer.
+  EXPECT_EQ(Odbierz(s, Sb(NOTIFY_MODEMSTATE, {})).doKlienta, Sb(NOTIFY_MODEMSTATE + 100, {0xB0}));
+  Bajty oczekiwane = Sb(SET_MODEMSTATE_MASK + 100, {0x80});
+  const Bajty stan = Sb(NOTIFY_MODEMSTATE + 100, {0x80});
+  oczekiwane.insert(oczekiwane.end(), stan.begin(), stan.end());
+  const Bajty czysc = Sb(PURGE_DATA + 100, {3});
+  oczekiwane.insert(oczekiwane.end(), czysc.begin(), czysc.end());
+  Bajty wejscie = Sb(SET_MODEMSTATE_MASK, {0x80});
+  const Bajty purge = Sb(PURGE_DATA, {3});
+  wejscie.insert(wejscie.end(), purge.begin(), purge.end());
+  EXPECT_EQ(Odbierz(s, wejscie).doKlienta, oczekiwane);
+}
