@@ -153,6 +153,15 @@ KARVO_API uint8_t Karvo_ODKBajty(const char* wejscie, const char* wyjscie) KARVO
 KARVO_API uint8_t Karvo_ZDKBajty(const char* wejscie) KARVO_AS("_ZDKBajty");
 KARVO_API uint8_t Karvo_ODNBajty(const char* wejscie, const char* wyjscie) KARVO_AS("_ODNBajty");
 KARVO_API uint8_t Karvo_ZDNBajty(const char* wejscie) KARVO_AS("_ZDNBajty");
+/* fiscal memory records and the periodic data sets */
+KARVO_API uint8_t Karvo_ODaneARG(const char* wejscie, const char* wyjscie) KARVO_AS("_ODaneARG");
+KARVO_API uint8_t Karvo_ODanePRG(const char* wejscie, const char* wyjscie) KARVO_AS("_ODanePRG");
+KARVO_API uint8_t Karvo_ODataARG(const char* wejscie, const char* wyjscie) KARVO_AS("_ODataARG");
+KARVO_API uint8_t Karvo_ODataPRG(const char* wejscie, const char* wyjscie) KARVO_AS("_ODataPRG");
+KARVO_API uint8_t Karvo_ZDataAkt(const char* wejscie) KARVO_AS("_ZDataAkt");
+KARVO_API uint8_t Karvo_ODaneRek(const char* wejscie, const char* wyjscie) KARVO_AS("_ODaneRek");
+KARVO_API uint8_t Karvo_RekorMax(const char* wejscie, const char* wyjscie) KARVO_AS("_RekorMax");
+KARVO_API uint8_t Karvo_ONrRekor(const char* wejscie, const char* wyjscie) KARVO_AS("_ONrRekor");
 
 #ifdef __cplusplus
 }

@@ -102,6 +102,7 @@ std::optional<StanKasy> StanZPliku(const PlikDanych& plik, std::string& blad) {
   stan.tabele = std::move(*tabele);
   if (!SprzedazZPliku(plik, stan.sprzedaz, blad)) return std::nullopt;
   if (!TowaryZPliku(plik, stan.pojemnosc, stan.towary, blad)) return std::nullopt;
+  if (!FiskalneZPliku(plik, stan.fiskalne, blad)) return std::nullopt;
   return stan;
 }
 
@@ -113,6 +114,7 @@ void StanDoPliku(const StanKasy& stan, const StanKasy& wczytany, PlikDanych& pli
   TabeleDoPliku(stan.tabele, wczytany.tabele, plik);
   SprzedazDoPliku(stan.sprzedaz, wczytany.sprzedaz, plik);
   TowaryDoPliku(stan.towary, wczytany.towary, plik);
+  FiskalneDoPliku(stan.fiskalne, wczytany.fiskalne, plik);
 }
 
 }  // namespace sim
