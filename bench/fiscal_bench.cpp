@@ -49,25 +49,7 @@ void Pomiar(const char* nazwa, const char* urzadzenie, int numer, uint8_t status
   env.Plik("WE.TXT", e2e::Srodowisko::Wejscie(numer));
   env.Karvo(113, "WE.TXT", "WY.TXT");  // the first run identifies the register into ECRTBUF.TXT
   env.Plik("WE.TXT", e2e::Srodowisko::Wejscie(numer) + wejscie);
-  long przed = BajtyWDzienniku(sim.Dziennik());
-  std::vector<double> stosunki, czasy, procesor;
-  long bajty = 0;
-  for (int i = 0; i < przebiegi; ++i) {
-    const PomiarPrzebiegu p = ZmierzonyPrzebieg(env, sim, 317, przed, std::chrono::minutes(10));
-    bajty = p.bajty;
-    const double linia = double(bajty) * 11 / BAUD;
-    czasy.push_back(p.sciana);
-    stosunki.push_back(p.sciana / (linia + PAUZY_S));
-    procesor.push_back(p.procesor / ile);
-  }
-  std::sort(stosunki.begin(), stosunki.end());
-  std::sort(czasy.begin(), czasy.end());
-  std::sort(procesor.begin(), procesor.end());
-  const double linia = double(bajty) * 11 / BAUD;
-  std::printf("%s: %u records, %ld bytes, line %.2f s + pauses %.0f ms; wall median %.2f s; ratio median %.4f"
-              " (min %.4f, max %.4f); processor %.1f us a record (median)\n",
-              nazwa, ile, bajty, linia, PAUZY_S * 1e3, czasy[czasy.size() / 2], stosunki[stosunki.size() / 2],
-              stosunki.front(), stosunki.back(), procesor[procesor.size() / 2] * 1e6);
+  WypisanieSerii(nazwa, ile, Przebiegi(env, sim, 317, BAUD, przebiegi, std::chrono::minutes(10)));
 }
 
 }  // namespace

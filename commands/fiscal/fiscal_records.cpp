@@ -161,7 +161,8 @@ void ZapisanieDatyZbioru(KodRozkazu kodDaty) {
       .Zapisanie();
 }
 
-void ZapisanieDanychZbioru(KodRozkazu kodBloku) {
+void ZapisanieDanychZbioru(KodRozkazu kodDaty, KodRozkazu kodBloku) {
+  if (KasaNorda()) ZapisanieDatyZbioru(kodDaty);
   for (uint8_t blok = 0; blok < BlokiZbioru && BrakBledu(); ++blok) {
     Parametry().Bajt(blok);
     WykonanieRozkazu({kodBloku, 1, 1, 1 + WpisyBloku * DlugoscWpisu});

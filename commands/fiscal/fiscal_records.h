@@ -16,8 +16,9 @@ class LiniaWyniku;
 // The date of a data set as one line, "12.34.56" from its six bytes.
 void ZapisanieDatyZbioru(KodRozkazu kodDaty);
 // The 24 entries, four blocks of six, one line each: entry number (2 digits),
-// third value, second value, first value (signed).
-void ZapisanieDanychZbioru(KodRozkazu kodBloku);
+// third value, second value, first value (signed); on the Norda registers
+// after the date line.
+void ZapisanieDanychZbioru(KodRozkazu kodDaty, KodRozkazu kodBloku);
 
 // ---- the fiscal memory ----
 

@@ -5,10 +5,7 @@
 
 namespace {
 
-void OdczytDanychARG_() {
-  if (KasaNorda()) ZapisanieDatyZbioru(OdczytDatyARG);
-  if (BrakBledu()) ZapisanieDanychZbioru(OdczytDanychARG);
-}
+void OdczytDanychARG_() { ZapisanieDanychZbioru(OdczytDatyARG, OdczytDanychARG); }
 
 }  // namespace
 

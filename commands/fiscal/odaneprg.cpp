@@ -5,10 +5,7 @@
 
 namespace {
 
-void OdczytDanychPRG_() {
-  if (KasaNorda()) ZapisanieDatyZbioru(OdczytDatyPRG);
-  if (BrakBledu()) ZapisanieDanychZbioru(OdczytDanychPRG);
-}
+void OdczytDanychPRG_() { ZapisanieDanychZbioru(OdczytDatyPRG, OdczytDanychPRG); }
 
 }  // namespace
 

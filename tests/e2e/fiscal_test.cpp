@@ -100,29 +100,26 @@ struct Kasa {
 
 // ---- the fiscal memory ----
 
-TEST(RekorMax, EveryKindOfEveryFamilyOverTheDirectLine) {
-  for (const Rejestr& r : Rejestry()) {
-    SCOPED_TRACE(r.plik);
+// Every family over the direct line; a first-generation register and one with
+// CRC-16 checks through the module over TCP too.
+TEST(RekorMax, EveryKindOfEveryFamily) {
+  const struct {
+    size_t rejestr;
+    Lacze lacze;
+  } przypadki[] = {{0, Lacze::Pty}, {1, Lacze::Pty}, {2, Lacze::Pty}, {3, Lacze::Pty}, {0, Lacze::ModulTcp},
+                   {3, Lacze::ModulTcp}};
+  for (const auto& p : przypadki) {
+    const Rejestr& r = Rejestry()[p.rejestr];
+    SCOPED_TRACE(std::string(r.plik) + (p.lacze == Lacze::Pty ? "" : " through the module"));
     Stanowisko env;
-    Kasa k(env, r);
+    Kasa k(env, r, p.lacze);
     ASSERT_TRUE(k.sim.Gotowy());
     const WynikKarvo w = env.Karvo(318, "WE.TXT", "WY.TXT");
     EXPECT_EQ(Kod(w), 0) << w.raport;
     EXPECT_EQ(LinieDanych(w.wyjscie), r.linie);
+    if (p.lacze != Lacze::Pty) continue;
     const WynikKarvo n = env.Karvo(319, "WE.TXT", "WY.TXT");
     EXPECT_EQ(LinieDanych(n.wyjscie), std::vector<std::string>{std::to_string(r.linie.size())});
-  }
-}
-
-TEST(RekorMax, ThroughTheModuleTheShortRecordsComeAtShorterLengths) {
-  for (const Rejestr& r : {Rejestry()[0], Rejestry()[3]}) {
-    SCOPED_TRACE(r.plik);
-    Stanowisko env;
-    Kasa k(env, r, Lacze::ModulTcp);
-    ASSERT_TRUE(k.sim.Gotowy());
-    const WynikKarvo w = env.Karvo(318, "WE.TXT", "WY.TXT");
-    EXPECT_EQ(Kod(w), 0) << w.raport;
-    EXPECT_EQ(LinieDanych(w.wyjscie), r.linie);
   }
 }
 
@@ -179,19 +176,38 @@ TEST(ODaneRek, ASilentRegisterGives21) {
 
 // The 'o' and 'p' registers dump their records raw: the status, then the data
 // and the check byte; record 2076 in two parts, 2080 shortened.
+const Rejestr OP{"op-o.txt", 6, {"$fiskalny\t5\tFC 01 02 07", "$fiskalny\t2076\tFA " + Powtorz("11 ", 61)}, {}};
+const std::string R5 = "\xFC\x01\x02\x07" + std::string(58, '\0') + "\x04";
+const std::string R2076 = "\xFA" + std::string(62, '\x11');  // 61 bytes 0x11, then their XOR
+const std::string PUSTY(63, '\xFF');                          // erased
+
+// What follows the header lines.
+std::string Surowe(const WynikKarvo& w) {
+  const size_t naglowek = w.wyjscie.rfind("\r\n#") + 3;
+  return w.wyjscie.substr(w.wyjscie.find("\r\n", naglowek) + 2);
+}
+
 TEST(ODaneRek, TheOPRegistersDumpTheirRecordsRaw) {
   Stanowisko env;
-  const Rejestr op{"op-o.txt", 6, {"$fiskalny\t5\tFC 01 02 07", "$fiskalny\t2076\tFA " + Powtorz("11 ", 61)}, {}};
-  Kasa k(env, op, Lacze::Pty, {}, {"5", "2076", "65535", "2080"});
+  Kasa k(env, OP, Lacze::Pty, {}, {"5", "2076", "65535", "2080"});
   ASSERT_TRUE(k.sim.Gotowy());
   const WynikKarvo w = env.Karvo(317, "WE.TXT", "WY.TXT");
   EXPECT_EQ(Kod(w), 0) << w.raport;
-  std::string r5 = "\xFC\x01\x02\x07" + std::string(58, '\0') + "\x04";
-  std::string r2076 = "\xFA" + std::string(61, '\x11') + '\x11';  // 61 bytes 0x11: their XOR is 0x11
-  const std::string oczekiwane = r5 + r2076.substr(28) + r2076.substr(0, 28) + std::string(32, '\xFF');
-  const size_t naglowek = w.wyjscie.rfind("\r\n#") + 3;
-  ASSERT_NE(naglowek, std::string::npos);
-  EXPECT_EQ(w.wyjscie.substr(w.wyjscie.find("\r\n", naglowek) + 2), oczekiwane);
+  EXPECT_EQ(Surowe(w), R5 + R2076.substr(28) + R2076.substr(0, 28) + PUSTY.substr(0, 32));
+}
+
+TEST(RekorMax, TheOPRegistersDumpTheSpecialRecordsThenTheMemory) {
+  Stanowisko env;
+  Kasa k(env, OP);
+  ASSERT_TRUE(k.sim.Gotowy());
+  const WynikKarvo w = env.Karvo(318, "WE.TXT", "WY.TXT", std::chrono::seconds(60));
+  EXPECT_EQ(Kod(w), 0) << w.raport;
+  std::string oczekiwane = R2076.substr(28) + PUSTY + PUSTY + PUSTY + PUSTY.substr(0, 32);
+  for (int n = 0; n <= 2075; ++n) oczekiwane += n == 5 ? R5 : PUSTY;
+  oczekiwane += R2076.substr(0, 28);
+  const std::string surowe = Surowe(w);
+  EXPECT_EQ(surowe.size(), oczekiwane.size());
+  EXPECT_TRUE(surowe == oczekiwane);
 }
 
 // ---- the periodic data sets ----
