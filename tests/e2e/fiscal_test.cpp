@@ -123,6 +123,18 @@ TEST(RekorMax, EveryKindOfEveryFamily) {
   }
 }
 
+TEST(RekorMax, AnEmptyMemoryGivesTheHeaderLinesOnly) {
+  Stanowisko env;
+  Kasa k(env, {"typ-27.txt", 2, {}, {}});
+  ASSERT_TRUE(k.sim.Gotowy());
+  const WynikKarvo w = env.Karvo(318, "WE.TXT", "WY.TXT");
+  EXPECT_EQ(Kod(w), 0) << w.raport;
+  EXPECT_EQ(Wiersze(w.wyjscie).size(), 3u);  // the three header lines
+  EXPECT_EQ(LinieDanych(env.Karvo(319, "WE.TXT", "WY.TXT").wyjscie), std::vector<std::string>{"0"});
+  k.sim.Zatrzymaj();
+  EXPECT_EQ(IleRazy(k.sim.Dziennik(), 0xE5), 0);
+}
+
 TEST(ODaneRek, TypeCode24ThroughTheModuleReadsTheShortKindsAndSays25ForTheReport) {
   Stanowisko env;
   Kasa k(env, Rejestry()[1], Lacze::ModulTcp, {}, {"1", "2", "3", "4"});
