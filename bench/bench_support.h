@@ -5,11 +5,13 @@
 
 #include <sys/resource.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "harness.h"
 
@@ -68,6 +70,46 @@ inline PomiarPrzebiegu ZmierzonyPrzebieg(const e2e::Srodowisko& env, const e2e::
   p.bajty = po - przed;
   przed = po;
   return p;
+}
+
+// Runs of one command, alternated with nothing else: each starts without an
+// output file. Wall times, ratios over the line time of the bytes exchanged
+// plus the pauses, and processor times, each sorted; the bytes, the line time
+// and the files of the last run.
+struct SeriaPrzebiegow {
+  long bajty = 0;
+  double linia = 0;
+  std::vector<double> sciana, stosunki, procesor;
+  e2e::WynikKarvo ostatni;
+  static double Mediana(const std::vector<double>& v) { return v[v.size() / 2]; }
+};
+
+inline SeriaPrzebiegow Przebiegi(const e2e::Srodowisko& env, const e2e::Symulator& sim, int kod, uint32_t baud,
+                                 int przebiegi, std::chrono::milliseconds limit) {
+  SeriaPrzebiegow s;
+  long przed = BajtyWDzienniku(sim.Dziennik());
+  for (int i = 0; i < przebiegi; ++i) {
+    std::remove(env.Sciezka("WY.TXT").c_str());
+    PomiarPrzebiegu p = ZmierzonyPrzebieg(env, sim, kod, przed, limit);
+    s.bajty = p.bajty;
+    s.linia = double(p.bajty) * 11 / baud;
+    s.sciana.push_back(p.sciana);
+    s.stosunki.push_back(p.sciana / (s.linia + PAUZY_S));
+    s.procesor.push_back(p.procesor);
+    s.ostatni = std::move(p.wynik);
+  }
+  for (auto* v : {&s.sciana, &s.stosunki, &s.procesor}) std::sort(v->begin(), v->end());
+  return s;
+}
+
+// One line of a readout's figures: records, bytes, line time, the medians and
+// the range of the ratio, the processor time a record.
+inline void WypisanieSerii(const char* nazwa, std::size_t rekordy, const SeriaPrzebiegow& s) {
+  std::printf("%s: %zu records, %ld bytes, line %.2f s + pauses %.0f ms; wall median %.2f s; ratio median %.4f"
+              " (min %.4f, max %.4f); processor %.1f us a record (median)\n",
+              nazwa, rekordy, s.bajty, s.linia, PAUZY_S * 1e3, SeriaPrzebiegow::Mediana(s.sciana),
+              SeriaPrzebiegow::Mediana(s.stosunki), s.stosunki.front(), s.stosunki.back(),
+              SeriaPrzebiegow::Mediana(s.procesor) / double(rekordy ? rekordy : 1) * 1e6);
 }
 
 }  // namespace

@@ -141,23 +141,11 @@ void CalySeans(uint32_t baud, int przebiegi) {
   env.PolaczZSymulatorem(sim, 3, "COM1:" + std::to_string(baud) + ":MUX0:1", 1);
   env.Plik("WE.TXT", e2e::Srodowisko::Wejscie(3));
   env.Karvo(113, "WE.TXT", "WY.TXT");  // the first run identifies the register into ECRTBUF.TXT
-  long przed = BajtyWDzienniku(sim.Dziennik());
-  std::vector<double> stosunki, czasy;
-  long bajty = 0;
-  for (int i = 0; i < przebiegi; ++i) {
-    const PomiarPrzebiegu p = ZmierzonyPrzebieg(env, sim, 113, przed, std::chrono::seconds(20));
-    bajty = p.bajty;
-    const double linia = double(bajty) * 11 / baud;
-    czasy.push_back(p.sciana);
-    stosunki.push_back(p.sciana / (linia + PAUZY_S));
-  }
-  std::sort(stosunki.begin(), stosunki.end());
-  std::sort(czasy.begin(), czasy.end());
-  const double linia = double(bajty) * 11 / baud;
+  const SeriaPrzebiegow s = Przebiegi(env, sim, 113, baud, przebiegi, std::chrono::seconds(20));
   std::printf("(b) _ONrKasy at %6u bit/s: %ld bytes, line %.1f ms + pauses %.0f ms; wall median %.1f ms;"
               " ratio median %.3f (min %.3f, max %.3f)\n",
-              baud, bajty, linia * 1e3, PAUZY_S * 1e3, czasy[czasy.size() / 2] * 1e3, stosunki[stosunki.size() / 2],
-              stosunki.front(), stosunki.back());
+              baud, s.bajty, s.linia * 1e3, PAUZY_S * 1e3, SeriaPrzebiegow::Mediana(s.sciana) * 1e3,
+              SeriaPrzebiegow::Mediana(s.stosunki), s.stosunki.front(), s.stosunki.back());
 }
 
 }  // namespace

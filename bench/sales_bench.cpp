@@ -44,28 +44,8 @@ void Pomiar(const char* nazwa, const std::string& urzadzenie, int numer, int kod
   env.PolaczZSymulatorem(sim, numer, "COM1:115200:MUX0:1", 1);
   env.Plik("WE.TXT", e2e::Srodowisko::Wejscie(numer));
   env.Karvo(113, "WE.TXT", "WY.TXT");  // the first run identifies the register into ECRTBUF.TXT
-  long przed = BajtyWDzienniku(sim.Dziennik());
-  std::vector<double> stosunki, czasy, procesor;
-  long bajty = 0;
-  size_t rekordy = 0;
-  for (int i = 0; i < przebiegi; ++i) {
-    std::remove(env.Sciezka("WY.TXT").c_str());
-    const PomiarPrzebiegu p = ZmierzonyPrzebieg(env, sim, kod, przed, std::chrono::minutes(10));
-    bajty = p.bajty;
-    rekordy = LinieDanych(p.wynik.wyjscie);
-    const double linia = double(bajty) * 11 / BAUD;
-    czasy.push_back(p.sciana);
-    stosunki.push_back(p.sciana / (linia + PAUZY_S));
-    procesor.push_back(p.procesor / double(rekordy ? rekordy : 1));
-  }
-  std::sort(stosunki.begin(), stosunki.end());
-  std::sort(czasy.begin(), czasy.end());
-  std::sort(procesor.begin(), procesor.end());
-  const double linia = double(bajty) * 11 / BAUD;
-  std::printf("%s: %zu records, %ld bytes, line %.2f s + pauses %.0f ms; wall median %.2f s; ratio median %.4f"
-              " (min %.4f, max %.4f); processor %.1f us a record (median)\n",
-              nazwa, rekordy, bajty, linia, PAUZY_S * 1e3, czasy[czasy.size() / 2], stosunki[stosunki.size() / 2],
-              stosunki.front(), stosunki.back(), procesor[procesor.size() / 2] * 1e6);
+  const SeriaPrzebiegow s = Przebiegi(env, sim, kod, BAUD, przebiegi, std::chrono::minutes(10));
+  WypisanieSerii(nazwa, LinieDanych(s.ostatni.wyjscie), s);
 }
 
 }  // namespace

@@ -189,6 +189,15 @@ KARVO_API uint8_t Karvo_ModStop(const char* wejscie) KARVO_AS("_ModStop");
 KARVO_API uint8_t Karvo_ModHaslo(const char* wejscie) KARVO_AS("_ModHaslo");
 KARVO_API uint8_t Karvo_ModNrWer(const char* wejscie, const char* wyjscie) KARVO_AS("_ModNrWer");
 KARVO_API uint8_t Karvo_ModIlDzw(const char* wejscie) KARVO_AS("_ModIlDzw");
+/* fiscal memory records and the periodic data sets */
+KARVO_API uint8_t Karvo_ODaneARG(const char* wejscie, const char* wyjscie) KARVO_AS("_ODaneARG");
+KARVO_API uint8_t Karvo_ODanePRG(const char* wejscie, const char* wyjscie) KARVO_AS("_ODanePRG");
+KARVO_API uint8_t Karvo_ODataARG(const char* wejscie, const char* wyjscie) KARVO_AS("_ODataARG");
+KARVO_API uint8_t Karvo_ODataPRG(const char* wejscie, const char* wyjscie) KARVO_AS("_ODataPRG");
+KARVO_API uint8_t Karvo_ZDataAkt(const char* wejscie) KARVO_AS("_ZDataAkt");
+KARVO_API uint8_t Karvo_ODaneRek(const char* wejscie, const char* wyjscie) KARVO_AS("_ODaneRek");
+KARVO_API uint8_t Karvo_RekorMax(const char* wejscie, const char* wyjscie) KARVO_AS("_RekorMax");
+KARVO_API uint8_t Karvo_ONrRekor(const char* wejscie, const char* wyjscie) KARVO_AS("_ONrRekor");
 
 #ifdef __cplusplus
 }

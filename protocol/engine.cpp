@@ -18,19 +18,6 @@ constexpr uint8_t ZNACZNIK_KONCA = 0xFF;  // first byte of a record that is not 
 constexpr uint8_t STATUS_Z_BAJTAMI = 0x7A;  // the register sends two more bytes after it
 constexpr uint8_t WYNIK_Z_BAJTAMI = WynikStatusuKasy(STATUS_Z_BAJTAMI);
 
-// The length of the rest of a fiscal record of the first generation, chosen
-// by its status; false for a status it never sends.
-bool DlugoscResztyRekordu(uint8_t status, uint8_t& dlugosc) {
-  switch (status) {
-    case 0xFA: dlugosc = KasaTypu24Lub27() ? 38 : 42; return true;
-    case 0xFB: dlugosc = 17; return true;
-    case 0xFC: dlugosc = 8; return true;
-    case 0xFD:
-    case 0xFE: dlugosc = 0; return true;
-    default: return false;
-  }
-}
-
 // Reads answer bytes 2..dlugosc into answer bytes 0.., stopping early at an
 // end marker. A read fails when it changes the ResultCode in force before it.
 void OdczytanieDalszychBajtow(unsigned dlugosc, uint8_t rekord) {
@@ -151,6 +138,17 @@ void ProbaWykonaniaRozkazu(const Rozkaz& rozkaz) {
 }
 
 }  // namespace
+
+bool DlugoscResztyRekordu(uint8_t status, uint8_t& dlugosc) {
+  switch (status) {
+    case 0xFA: dlugosc = KasaTypu24Lub27() ? 38 : 42; return true;
+    case 0xFB: dlugosc = 17; return true;
+    case 0xFC: dlugosc = 8; return true;
+    case 0xFD:
+    case 0xFE: dlugosc = 0; return true;
+    default: return false;
+  }
+}
 
 uint8_t WynikStatusu(uint8_t status) {
   const bool wlasnyKod = (status >= 0x02 && status <= 0x05) || (status >= 0x07 && status <= 0x12) ||

@@ -15,3 +15,6 @@ void WykonanieRozkazu(const Rozkaz& rozkaz);
 uint8_t WynikStatusu(uint8_t status);
 // The ResultCode of a refused acknowledgement byte of the first answer.
 uint8_t WynikPotwierdzenia(uint8_t bajt);
+// The length of the rest of a fiscal record of the first generation (request
+// 0xE5), chosen by its status; false for a status it never sends.
+bool DlugoscResztyRekordu(uint8_t status, uint8_t& dlugosc);

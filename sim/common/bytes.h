@@ -26,6 +26,11 @@ std::optional<uint64_t> DuzaLiczba(std::string_view tekst, uint64_t maksimum);
 // A list of byte numbers separated by commas ("0x7A,0,1"); nothing on any bad item.
 std::optional<Bajty> ListaBajtow(std::string_view tekst);
 
+// Bytes written as hexadecimal digit pairs ("1B C0 06" or "1BC006", spaces
+// ignored); nothing on an odd digit count or another character. And back, without spaces.
+std::optional<Bajty> ZSzesnastkowego(std::string_view tekst);
+std::string DoSzesnastkowego(const Bajty& bajty);
+
 // Splits at every separator; empty parts are kept.
 std::vector<std::string> Podziel(std::string_view tekst, char separator);
 

@@ -105,6 +105,7 @@ std::optional<StanKasy> StanZPliku(const PlikDanych& plik, std::string& blad) {
   if (!KodyZPliku(plik, stan.typ, stan.kody, blad)) return std::nullopt;
   if (!KasjerzyZPliku(plik, stan.kasjerzy, blad)) return std::nullopt;
   if (!PojemnikiZPliku(plik, stan.pojemniki, blad)) return std::nullopt;
+  if (!FiskalneZPliku(plik, stan.fiskalne, blad)) return std::nullopt;
   return stan;
 }
 
@@ -119,6 +120,7 @@ void StanDoPliku(const StanKasy& stan, const StanKasy& wczytany, PlikDanych& pli
   KodyDoPliku(stan.kody, wczytany.kody, plik);
   KasjerzyDoPliku(stan.kasjerzy, wczytany.kasjerzy, plik);
   PojemnikiDoPliku(stan.pojemniki, wczytany.pojemniki, plik);
+  FiskalneDoPliku(stan.fiskalne, wczytany.fiskalne, plik);
 }
 
 }  // namespace sim

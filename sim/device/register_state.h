@@ -16,6 +16,7 @@
 #include "device/state_barcodes.h"
 #include "device/state_cashiers.h"
 #include "device/state_containers.h"
+#include "device/state_fiscal.h"
 
 namespace sim {
 
@@ -34,6 +35,7 @@ struct StanKasy {
   StanKodow kody;             // additional barcodes, barcode codes, keys, goods links
   StanKasjerow kasjerzy;      // cashiers, their rights and shifts (state_cashiers.h)
   StanPojemnikow pojemniki;   // containers and goods links (state_containers.h)
+  StanFiskalny fiskalne;      // periodic data sets and the fiscal memory (state_fiscal.h)
 };
 
 // Reads the records of a state file; nothing (with the reason) on a missing

@@ -15,6 +15,8 @@ const std::span<const Rozkaz>* const Grupy[] = {
     &RozkazyKasjerow,  // cashiers and shifts
     &RozkazyPojemnikow,
 };
+const std::span<const Rozkaz>* const Grupy[] = {&RozkazySesji, &RozkazyTabel, &RozkazyOpcji, &RozkazySprzedazy,
+                                                    &RozkazyTowarow, &RozkazyFiskalne};
 
 struct Tablica {
   std::array<const Rozkaz*, 256> wedlugKodu{};

@@ -70,5 +70,6 @@ extern const std::span<const Rozkaz> RozkazyTowarow;
 extern const std::span<const Rozkaz> RozkazyKodow;
 extern const std::span<const Rozkaz> RozkazyKasjerow;
 extern const std::span<const Rozkaz> RozkazyPojemnikow;
+extern const std::span<const Rozkaz> RozkazyFiskalne;
 
 }  // namespace sim

@@ -40,37 +40,6 @@ Rekord PiszSprzedaz(const SprzedazNumeru& s) {
           std::to_string(s.second.kwota)};
 }
 
-std::optional<Bajty> ZSzesnastkowego(std::string_view tekst) {
-  Bajty wynik;
-  int polowa = -1;
-  for (char c : tekst) {
-    int cyfra;
-    if (c == ' ') continue;
-    if (c >= '0' && c <= '9') cyfra = c - '0';
-    else if (c >= 'a' && c <= 'f') cyfra = c - 'a' + 10;
-    else if (c >= 'A' && c <= 'F') cyfra = c - 'A' + 10;
-    else return std::nullopt;
-    if (polowa < 0) {
-      polowa = cyfra;
-    } else {
-      wynik.push_back(static_cast<uint8_t>(polowa * 16 + cyfra));
-      polowa = -1;
-    }
-  }
-  if (polowa >= 0) return std::nullopt;
-  return wynik;
-}
-
-std::string DoSzesnastkowego(const Bajty& bajty) {
-  std::string wynik;
-  char bufor[3];
-  for (uint8_t b : bajty) {
-    std::snprintf(bufor, sizeof bufor, "%02X", b);
-    wynik += bufor;
-  }
-  return wynik;
-}
-
 // One key of the sales part of the state file: all its records at once.
 struct KluczSprzedazy {
   const char* klucz;

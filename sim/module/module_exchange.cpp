@@ -66,7 +66,9 @@ std::optional<Bajty> WymianaZKasa(Kasa& kasa, const ZadanieRamki& z, Zegar::time
     if (pozycja >= odebrane.size()) return koniec(std::nullopt);
     const uint8_t status = odebrane[pozycja];
     if (z.statusJestDana) {
-      wynik.insert(wynik.end(), odebrane.begin() + static_cast<std::ptrdiff_t>(pozycja), odebrane.end());
+      // The status is data: the module waits for the whole second answer
+      // whatever its status, and takes no byte beyond its length.
+      if (!Pobierz(odebrane, pozycja, z.druga, z.rekord, wynik)) return koniec(std::nullopt);
     } else if (status != 0) {
       // An error status: what the register sent with it, the driver stops reading after the status.
       const size_t ile = std::min<size_t>(z.druga, odebrane.size() - pozycja);

@@ -19,7 +19,7 @@ struct ZadanieRamki {
   uint8_t rekord = 0;    // record length of the end marker, 0 for none
   uint8_t kod = 0;
   Bajty parametry;
-  bool statusJestDana = false;  // the status byte is data: the whole second answer is taken
+  bool statusJestDana = false;  // the status byte is data: the second answer is taken whatever it is
 };
 
 // The answer bytes as the register sent them, in the order the driver reads

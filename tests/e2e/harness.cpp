@@ -351,4 +351,38 @@ const std::vector<Rodzina> RODZINY = {
 
 void PrintTo(const Rodzina& r, std::ostream* os) { *os << r.plik; }
 
+
+// A ready-made register with further state lines, written into the environment.
+std::string StanZ(const Srodowisko& env, const char* urzadzenie, const std::vector<std::string>& linie) {
+  std::string stan = CzytajPlik(Urzadzenie(urzadzenie));
+  for (const auto& l : linie) stan += l + "\r\n";
+  const std::string sciezka = env.Sciezka(std::string("stan-") + urzadzenie);
+  ZapiszPlik(sciezka, stan);
+  return sciezka;
+}
+
+// The lines of a file without their terminators.
+std::vector<std::string> Wiersze(const std::string& tekst) {
+  std::vector<std::string> linie;
+  for (size_t p = 0; p < tekst.size();) {
+    const size_t k = tekst.find("\r\n", p);
+    linie.push_back(tekst.substr(p, k - p));
+    p = k == std::string::npos ? tekst.size() : k + 2;
+  }
+  return linie;
+}
+
+std::vector<std::string> LinieDanych(const std::string& tekst) {
+  std::vector<std::string> dane;
+  for (const auto& l : Wiersze(tekst))
+    if (!l.empty() && l[0] == '$') dane.push_back(l.substr(1));
+  return dane;
+}
+
+// The ResultCode of a run, from the second line of its report.
+int Kod(const WynikKarvo& w) {
+  const auto linie = Wiersze(w.raport);
+  return linie.size() > 1 ? std::atoi(linie[1].c_str() + 1) : -1;
+}
+
 }  // namespace e2e

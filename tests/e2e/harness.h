@@ -211,4 +211,16 @@ struct Rodzina {
 extern const std::vector<Rodzina> RODZINY;
 void PrintTo(const Rodzina& r, std::ostream* os);
 
+
+// ---- the data files of a readout ----
+
+// A ready-made register with further state lines, written into the environment.
+std::string StanZ(const Srodowisko& env, const char* urzadzenie, const std::vector<std::string>& linie);
+// The lines of a file without their terminators.
+std::vector<std::string> Wiersze(const std::string& tekst);
+// The "$" lines without their "$".
+std::vector<std::string> LinieDanych(const std::string& tekst);
+// The ResultCode of a run, from the second line of its report.
+int Kod(const WynikKarvo& w);
+
 }  // namespace e2e

@@ -1,0 +1,11 @@
+// _ODataPRG: the date of data set PRG as one line, "DD.MM.YY".
+#include "commands/command.h"
+#include "commands/fiscal/fiscal_records.h"
+
+namespace {
+
+void OdczytDatyPRG_() { ZapisanieDatyZbioru(OdczytDatyPRG); }
+
+}  // namespace
+
+KARVO_FUNKCJA_Z_WYJSCIEM(ODataPRG, .Kod = 315, .Cialo = OdczytDatyPRG_);
