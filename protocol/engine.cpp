@@ -53,6 +53,7 @@ void PierwszaOdpowiedz(uint8_t dlugosc, const ZasadyWymiany& zasady) {
   Sesja.Wymiana.ObszarOdpowiedzi[0] = bajt;
   if (!zasady.DanePierwszej && bajt != ACK) {
     UstawWynik(WynikPotwierdzenia(bajt));
+    DopelnienieOdpowiedzi(dlugosc - 1u);
     return;
   }
   OdczytanieDalszychBajtow(dlugosc, zasady.DlugoscRekordu);
@@ -84,7 +85,11 @@ bool StatusDrugiej(uint8_t status, const ZasadyWymiany& zasady, unsigned& dlugos
   }
   if (status == 0) return true;
   UstawWynik(WynikStatusu(status));
-  if (Sesja.BiezacyWynik != WYNIK_Z_BAJTAMI || !BajtySpozaDlugosciDochodza()) return false;
+  if (Sesja.BiezacyWynik != WYNIK_Z_BAJTAMI || !BajtySpozaDlugosciDochodza()) {
+    // A register may pad an error answer to its declared length.
+    DopelnienieOdpowiedzi(dlugosc - 1u);
+    return false;
+  }
   // The register follows this status with two bytes that say more; the
   // status stays the outcome even when they do not come.
   OdczytanieDalszychBajtow(3, zasady.DlugoscRekordu);
@@ -114,6 +119,14 @@ bool WyslanieBajtow(const uint8_t* bajty, unsigned ile) {
   return true;
 }
 
+// The parameters; before the last one no byte may wait, since the register
+// answers only once it has heard the whole request.
+bool WyslanieParametrow(unsigned ile) {
+  if (ile == 0) return true;
+  const uint8_t* parametry = Sesja.Wymiana.ObszarParametrow;
+  return WyslanieBajtow(parametry, ile - 1) && CiszaPrzedKoncemZadania() && WyslanieBajtow(parametry + ile - 1, 1);
+}
+
 void WymianaZKasa(const Rozkaz& r) {
   const ZasadyWymiany zasady = ZasadyDla(r);
   Sesja.Wymiana.BladBajtu = 0;
@@ -125,7 +138,7 @@ void WymianaZKasa(const Rozkaz& r) {
   if (!BrakBledu()) return;
   PierwszaOdpowiedz(r.DlugoscPierwszej, zasady);
   if (!BrakBledu()) return;
-  if (!WyslanieBajtow(Sesja.Wymiana.ObszarParametrow, r.LiczbaParametrow)) return;
+  if (!WyslanieParametrow(r.LiczbaParametrow)) return;
   // A request without a second answer is done only when its bytes have left the port.
   if (r.LiczbaParametrow != 0 && r.DlugoscDrugiej == 0 && !WyslanoWszystko()) {
     UstawBlad(BladWyslania);

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "include/karvo.h"
+#include "platform/port_marker.h"
 #include "protocol/engine.h"
 #include "protocol/line.h"
 #include "protocol/line_modes.h"
@@ -50,7 +51,11 @@ bool OtwarcieLaczaNaRozkazSerwera() {
 namespace tryby {
 
 bool OtwarcieSzeregowe(uint8_t parzystosc) {
-  return OtwarciePortu(Sesja.Lacze.Predkosc, Sesja.Lacze.CzasOczekiwania, parzystosc);
+  if (!OtwarciePortu(Sesja.Lacze.Predkosc, Sesja.Lacze.CzasOczekiwania, parzystosc)) return false;
+  // The run that held the port before was killed or crashed: the register may
+  // still wait for the rest of its request.
+  if (platforma::PrzejecieZnacznikaPortu(Sesja.Lacze.NumerPortu)) PrzerwanyPoprzedniPrzebieg();
+  return true;
 }
 
 bool OtwarcieModemowe(uint8_t parzystosc) {
@@ -63,7 +68,11 @@ bool OtwarcieTcp(uint8_t) {
                            static_cast<int32_t>(l.CzasOczekiwaniaRamki));
 }
 
-void ZamkniecieSzeregowe() { UnInitializePort(); }
+void ZamkniecieSzeregowe() {
+  // The line has been let go quiet: nothing is owed on it any more.
+  platforma::ZdjecieZnacznikaPortu();
+  UnInitializePort();
+}
 void ZamkniecieTcp() { ZamkniecieGniazda(); }
 
 void KanalZerowy() { UstawienieKanalu(0); }
