@@ -53,7 +53,6 @@ void PierwszaOdpowiedz(uint8_t dlugosc, const ZasadyWymiany& zasady) {
   Sesja.Wymiana.ObszarOdpowiedzi[0] = bajt;
   if (!zasady.DanePierwszej && bajt != ACK) {
     UstawWynik(WynikPotwierdzenia(bajt));
-    DopelnienieOdpowiedzi(dlugosc - 1u);
     return;
   }
   OdczytanieDalszychBajtow(dlugosc, zasady.DlugoscRekordu);
@@ -119,18 +118,20 @@ bool WyslanieBajtow(const uint8_t* bajty, unsigned ile) {
   return true;
 }
 
-// The parameters; before the last one no byte may wait, since the register
-// answers only once it has heard the whole request.
-bool WyslanieParametrow(unsigned ile) {
-  if (ile == 0) return true;
+// The parameters. A request without an acknowledgement has nothing that would
+// show an answer shifted by a stray byte, so before its last parameter no byte
+// may wait: the register answers only once it has heard the whole request.
+bool WyslanieParametrow(unsigned ile, bool sprawdzic) {
   const uint8_t* parametry = Sesja.Wymiana.ObszarParametrow;
+  if (!sprawdzic) return WyslanieBajtow(parametry, ile);
   return WyslanieBajtow(parametry, ile - 1) && CiszaPrzedKoncemZadania() && WyslanieBajtow(parametry + ile - 1, 1);
 }
 
 void WymianaZKasa(const Rozkaz& r) {
   const ZasadyWymiany zasady = ZasadyDla(r);
   Sesja.Wymiana.BladBajtu = 0;
-  PrzygotowanieLaczaDoRozkazu();
+  const bool bezPotwierdzenia = r.DlugoscPierwszej == 0 && r.LiczbaParametrow != 0;
+  PrzygotowanieLaczaDoRozkazu(bezPotwierdzenia);
   if (!BrakBledu()) return;
   const uint8_t poczatek[] = {ESC, r.Kod};
   if (!WyslanieBajtow(poczatek, 2)) return;
@@ -138,7 +139,7 @@ void WymianaZKasa(const Rozkaz& r) {
   if (!BrakBledu()) return;
   PierwszaOdpowiedz(r.DlugoscPierwszej, zasady);
   if (!BrakBledu()) return;
-  if (!WyslanieParametrow(r.LiczbaParametrow)) return;
+  if (!WyslanieParametrow(r.LiczbaParametrow, bezPotwierdzenia)) return;
   // A request without a second answer is done only when its bytes have left the port.
   if (r.LiczbaParametrow != 0 && r.DlugoscDrugiej == 0 && !WyslanoWszystko()) {
     UstawBlad(BladWyslania);

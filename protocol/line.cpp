@@ -88,6 +88,7 @@ void CzyszczenieBezposrednie() {
 uint32_t BajtyCzekajaceSzeregowo() { return BajtyWKolejce(); }
 uint32_t BezBajtowCzekajacych() { return 0; }
 void PrzerwanyPoprzedniPrzebieg() { LiniaNiespokojna = true; }
+bool LiniaUspokojona() { return !LiniaNiespokojna; }
 void NowaLinia() {
   LiniaNiespokojna = false;
   PoNiedokonczonejWymianie = false;
@@ -140,7 +141,7 @@ bool OdbiorBajtuRamkiSzeregowo(uint8_t* bajt) {
 
 }  // namespace tryby
 
-void PrzygotowanieLaczaDoRozkazu() {
+void PrzygotowanieLaczaDoRozkazu(bool bezSprawdzenia) {
   // Once the line has been let go quiet after an exchange that ended early,
   // bytes may still be on their way (a late answer may have been taken for
   // the retry's); a line about to be let go quiet needs no such wait.
@@ -148,7 +149,7 @@ void PrzygotowanieLaczaDoRozkazu() {
     CzekanieNaBajtyWDrodze();
     PoNiedokonczonejWymianie = false;
   }
-  if (BiezacyTrybLacza().BajtyCzekajace() != 0) {
+  if (!(bezSprawdzenia && Sesja.Wymiana.OdpowiedzPrzyjeta) && BiezacyTrybLacza().BajtyCzekajace() != 0) {
     if (Sesja.Wymiana.OdpowiedzPrzyjeta) {
       PodejrzanaOdpowiedz();
       return;

@@ -38,7 +38,10 @@ void CzyszczenieLacza();
 // make it suspect: the request is not sent and the ResultCode is 23. Bytes
 // before the session's first answer were left by someone else: they are let
 // go with whatever follows them until the line is quiet.
-void PrzygotowanieLaczaDoRozkazu();
+// Once the session has taken an answer, a request without an acknowledgement
+// but with parameters (bezSprawdzenia) asks the port only before its last
+// byte (CiszaPrzedKoncemZadania): one look a request is all it costs.
+void PrzygotowanieLaczaDoRozkazu(bool bezSprawdzenia = false);
 // After an exchange that ended without its whole answer: the register may
 // still be sending, so in direct mode the line is let go quiet before it
 // carries anything else (a retry, the next request, the next run after the close).

@@ -69,8 +69,9 @@ bool OtwarcieTcp(uint8_t) {
 }
 
 void ZamkniecieSzeregowe() {
-  // The line has been let go quiet: nothing is owed on it any more.
-  platforma::ZdjecieZnacznikaPortu();
+  // Once the line has been let go quiet nothing is owed on it any more; a
+  // line closed unsettled keeps its mark for the next run.
+  if (LiniaUspokojona()) platforma::ZdjecieZnacznikaPortu();
   UnInitializePort();
 }
 void ZamkniecieTcp() { ZamkniecieGniazda(); }
