@@ -118,20 +118,10 @@ bool WyslanieBajtow(const uint8_t* bajty, unsigned ile) {
   return true;
 }
 
-// The parameters. A request without an acknowledgement has nothing that would
-// show an answer shifted by a stray byte, so before its last parameter no byte
-// may wait: the register answers only once it has heard the whole request.
-bool WyslanieParametrow(unsigned ile, bool sprawdzic) {
-  const uint8_t* parametry = Sesja.Wymiana.ObszarParametrow;
-  if (!sprawdzic) return WyslanieBajtow(parametry, ile);
-  return WyslanieBajtow(parametry, ile - 1) && CiszaPrzedKoncemZadania() && WyslanieBajtow(parametry + ile - 1, 1);
-}
-
 void WymianaZKasa(const Rozkaz& r) {
   const ZasadyWymiany zasady = ZasadyDla(r);
   Sesja.Wymiana.BladBajtu = 0;
-  const bool bezPotwierdzenia = r.DlugoscPierwszej == 0 && r.LiczbaParametrow != 0;
-  PrzygotowanieLaczaDoRozkazu(bezPotwierdzenia);
+  PrzygotowanieLaczaDoRozkazu();
   if (!BrakBledu()) return;
   const uint8_t poczatek[] = {ESC, r.Kod};
   if (!WyslanieBajtow(poczatek, 2)) return;
@@ -139,7 +129,7 @@ void WymianaZKasa(const Rozkaz& r) {
   if (!BrakBledu()) return;
   PierwszaOdpowiedz(r.DlugoscPierwszej, zasady);
   if (!BrakBledu()) return;
-  if (!WyslanieParametrow(r.LiczbaParametrow, bezPotwierdzenia)) return;
+  if (!WyslanieBajtow(Sesja.Wymiana.ObszarParametrow, r.LiczbaParametrow)) return;
   // A request without a second answer is done only when its bytes have left the port.
   if (r.LiczbaParametrow != 0 && r.DlugoscDrugiej == 0 && !WyslanoWszystko()) {
     UstawBlad(BladWyslania);

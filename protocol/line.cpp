@@ -141,7 +141,7 @@ bool OdbiorBajtuRamkiSzeregowo(uint8_t* bajt) {
 
 }  // namespace tryby
 
-void PrzygotowanieLaczaDoRozkazu(bool bezSprawdzenia) {
+void PrzygotowanieLaczaDoRozkazu() {
   // Once the line has been let go quiet after an exchange that ended early,
   // bytes may still be on their way (a late answer may have been taken for
   // the retry's); a line about to be let go quiet needs no such wait.
@@ -149,7 +149,7 @@ void PrzygotowanieLaczaDoRozkazu(bool bezSprawdzenia) {
     CzekanieNaBajtyWDrodze();
     PoNiedokonczonejWymianie = false;
   }
-  if (!(bezSprawdzenia && Sesja.Wymiana.OdpowiedzPrzyjeta) && BiezacyTrybLacza().BajtyCzekajace() != 0) {
+  if (BiezacyTrybLacza().BajtyCzekajace() != 0) {
     if (Sesja.Wymiana.OdpowiedzPrzyjeta) {
       PodejrzanaOdpowiedz();
       return;
@@ -168,11 +168,6 @@ void NiedokonczonaWymiana() {
 bool CiszaPoOdpowiedzi() {
   if (!Sesja.Wymiana.OdpowiedzPrzyjeta) return true;
   if (BajtySpozaDlugosciDochodza()) CzekanieNaBajtyWDrodze();
-  if (BiezacyTrybLacza().BajtyCzekajace() == 0) return true;
-  return PodejrzanaOdpowiedz();
-}
-
-bool CiszaPrzedKoncemZadania() {
   if (BiezacyTrybLacza().BajtyCzekajace() == 0) return true;
   return PodejrzanaOdpowiedz();
 }

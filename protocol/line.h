@@ -38,10 +38,7 @@ void CzyszczenieLacza();
 // make it suspect: the request is not sent and the ResultCode is 23. Bytes
 // before the session's first answer were left by someone else: they are let
 // go with whatever follows them until the line is quiet.
-// Once the session has taken an answer, a request without an acknowledgement
-// but with parameters (bezSprawdzenia) asks the port only before its last
-// byte (CiszaPrzedKoncemZadania): one look a request is all it costs.
-void PrzygotowanieLaczaDoRozkazu(bool bezSprawdzenia = false);
+void PrzygotowanieLaczaDoRozkazu();
 // After an exchange that ended without its whole answer: the register may
 // still be sending, so in direct mode the line is let go quiet before it
 // carries anything else (a retry, the next request, the next run after the close).
@@ -50,10 +47,6 @@ void NiedokonczonaWymiana();
 // byte waits once the bytes still on their way at the line's speed have had
 // time to arrive); false with ResultCode 23 when something has.
 bool CiszaPoOdpowiedzi();
-// Before the last byte of a request: the register answers only once it has
-// heard the whole request, so a byte that waits now is no answer to it. False
-// with ResultCode 23 (and the line to be let go quiet) when one waits.
-bool CiszaPrzedKoncemZadania();
 // An error answer ended early: on a direct line the ile bytes that a register
 // padding its error answers to their declared length sends after it belong to
 // it and are let go at once. Whether it pads is seen at its first error answer.

@@ -5,6 +5,7 @@
 // comes from the simulator's faults and pacing, with wide margins around the
 // driver's time-out of 1 s.
 #include <signal.h>
+#include <unistd.h>
 
 #include <gtest/gtest.h>
 
@@ -168,6 +169,7 @@ TEST(DopelnioneOdpowiedzi, ABytePastTheDeclaredLengthIsStillStray) {
 // The append cut by the file size limit leaves the file as it was (61), and
 // the next run, with room again, identifies the register and keeps it.
 TEST(PelnyDysk, AnAppendCutShortLeavesNoTornLine) {
+  if (::access("/usr/bin/prlimit", X_OK) != 0) GTEST_SKIP() << "prlimit (util-linux) is not installed";
   Stoisko s("vin-t.txt", 7, {});
   ASSERT_TRUE(s.sim.Gotowy());
   // Other registers up to a little under the 2048-byte limit, without a final terminator.

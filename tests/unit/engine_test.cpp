@@ -430,15 +430,3 @@ TEST_F(Silnik, ThePaddingOfAnErrorAnswerIsLetGo) {
   EXPECT_EQ(Sesja.BiezacyWynik, 105);
   EXPECT_FALSE(CiszaPoOdpowiedzi());
 }
-
-// The register answers only once it has heard the whole request: a byte that
-// waits before the last parameter is no answer to it, and that byte is not sent.
-TEST_F(Silnik, AByteWaitingBeforeTheLastParameterStopsTheRequest) {
-  kasa.MowiIleCzeka = true;
-  kasa.NaRozkaz = [](uint8_t) { return OdpowiedzKasy{{0x00}, [](const Bajty&) { return Bajty{0x00}; }}; };
-  WykonanieRozkazu({0xBE, 0, 3, 1});
-  EXPECT_EQ(Sesja.BiezacyWynik, 23);
-  ASSERT_EQ(kasa.Parametry.size(), 1u);
-  EXPECT_EQ(kasa.Parametry[0].size(), 2u);
-  EXPECT_EQ(Sesja.Wymiana.WymianaNiepewna, 1);
-}
