@@ -267,6 +267,12 @@ bool SynchronizujPlik(int32_t uchwyt) {
   return errno == EINVAL || errno == EROFS;
 }
 
+bool ObetnijPlik(int32_t uchwyt, int64_t dlugosc) {
+  while (ftruncate(uchwyt, static_cast<off_t>(dlugosc)) != 0)
+    if (errno != EINTR) return false;
+  return true;
+}
+
 bool UsunPlik(const char* sciezka) { return sciezka && unlink(DopasowanaSciezka(sciezka).c_str()) == 0; }
 
 bool ZmienKatalog(const char* sciezka) { return sciezka && chdir(DopasowanaSciezka(sciezka).c_str()) == 0; }

@@ -23,6 +23,8 @@ long PiszPlik(int32_t uchwyt, const void* bufor, std::size_t ile);
 int64_t UstawPozycjePliku(int32_t uchwyt, int64_t przesuniecie, int skad);
 // Flushes the file to the disk; true also for a device that has no disk behind it.
 bool SynchronizujPlik(int32_t uchwyt);
+// Cuts the file back to the given length (a write that failed half way).
+bool ObetnijPlik(int32_t uchwyt, int64_t dlugosc);
 bool UsunPlik(const char* sciezka);
 bool ZmienKatalog(const char* sciezka);
 // True when the path names an existing directory.

@@ -71,7 +71,11 @@ bool StatusDrugiej(uint8_t status, const ZasadyWymiany& zasady, unsigned& dlugos
   }
   if (status == 0) return true;
   UstawWynik(WynikStatusu(status));
-  if (Sesja.BiezacyWynik != WYNIK_Z_BAJTAMI || !BajtySpozaDlugosciDochodza()) return false;
+  if (Sesja.BiezacyWynik != WYNIK_Z_BAJTAMI || !BajtySpozaDlugosciDochodza()) {
+    // A register may pad an error answer to its declared length.
+    DopelnienieOdpowiedzi(dlugosc - 1u);
+    return false;
+  }
   // The register follows this status with two bytes that say more; the
   // status stays the outcome even when they do not come.
   OdczytanieDalszychBajtow(3, zasady.DlugoscRekordu);

@@ -2,7 +2,9 @@
 // device with its identification text, number, type, model, goods capacity,
 // generation, version and composed name.
 #include <cstring>
+#include <string>
 
+#include "datafiles/data_files.h"
 #include "include/karvo.h"
 #include "platform/files.h"
 #include "protocol/identification.h"
@@ -74,29 +76,31 @@ bool WyszukanieWBuforze() {
   DaneUrzadzenia& u = Sesja.Urzadzenie;
   // No file yet: the device is simply not known.
   if (!OtwartoPlik(&Sesja.UchwytBufora, Sesja.PlikiSterownika[PlikEcrtbuf], 0)) return false;
+  // The file is a cache: a line that is no valid entry of this device (torn by
+  // a full disk, edited by hand) is passed over, and the device is identified
+  // again as if it were not there.
   bool znaleziono = false;
   Napis linia{};
   uint8_t zlaLinia = 0;
-  while (OdczytanoZPlikuLinieDanych(Sesja.UchwytBufora, linia, &zlaLinia)) {
-    UstawBlad(BladLiniiEcrtbuf);
-    LiniaBufora l{};
-    if (!RozbiorLinii(linia, l)) break;
-    if (std::strcmp(l.Identyfikator, u.IdentyfikatorUrzadzenia) != 0) {
-      UstawBlad(BezBledu);
-      continue;
+  while (!znaleziono) {
+    const int64_t przed = platforma::UstawPozycjePliku(Sesja.UchwytBufora, 0, 1);
+    if (!OdczytanoZPlikuLinieDanych(Sesja.UchwytBufora, linia, &zlaLinia)) {
+      // The reading stops at an empty or overlong line too: the lines after it count.
+      if (Moje_feof(Sesja.UchwytBufora)) break;
+      if (platforma::UstawPozycjePliku(Sesja.UchwytBufora, 0, 1) != przed) continue;
+      UstawBlad(BladLiniiEcrtbuf);  // the file cannot be read
+      break;
     }
+    LiniaBufora l{};
+    if (!RozbiorLinii(linia, l) || std::strcmp(l.Identyfikator, u.IdentyfikatorUrzadzenia) != 0) continue;
     Napis nazwa{};
     SkladanieNazwyUrzadzenia(nazwa, l.Model, l.Pojemnosc, l.Generacja, l.Wersja);
-    if (std::strcmp(nazwa, l.Nazwa) == 0) {
-      uint32_t pojemnosc = 0;
-      PoprawnaLiczbaTypuWord(l.Pojemnosc, &pojemnosc);
-      u.PojemnoscPLU = pojemnosc;
-      UstawBlad(BezBledu);
-      znaleziono = true;
-    }
-    break;
+    if (std::strcmp(nazwa, l.Nazwa) != 0) continue;
+    uint32_t pojemnosc = 0;
+    PoprawnaLiczbaTypuWord(l.Pojemnosc, &pojemnosc);
+    u.PojemnoscPLU = pojemnosc;
+    znaleziono = true;
   }
-  if (zlaLinia) UstawBlad(BladLiniiEcrtbuf);
   ZamknieciePliku(&Sesja.UchwytBufora);
   return znaleziono;
 }
@@ -113,18 +117,24 @@ bool DopisanieDoPlikuIdentyfikatorow() {
   const char* numerTekst = PoprawnaLiczbaTypuByte(u.NumerKasyTekst, &numer) ? u.NumerKasyTekst : BRAK_NUMERU;
   const char* pola[] = {u.IdentyfikatorUrzadzenia, numerTekst,       u.KodTypuTekst, u.ModelUrzadzenia,
                         u.PojemnoscTekst,          u.GeneracjaTekst, u.WersjaTekst,  u.NazwaUrzadzenia};
-  Napis linia{};
+  // A last line without its terminator is ended first, so the new line stands on its own.
+  std::string tekst = dokonczyc ? Proces.ZnakiKoncaLinii : "";
+  tekst += ZnakDanych;
   for (const char* pole : pola) {
-    if (pole != pola[0]) DopisanieNapisu(linia, "\t");
-    DopisanieNapisu(linia, pole);
+    if (pole != pola[0]) tekst += '\t';
+    tekst += pole;
   }
+  tekst += Proces.ZnakiKoncaLinii;
   if (!OtwartoPlik(&Sesja.UchwytBufora, sciezka, 2)) {
     UstawBlad(BladOtwarciaEcrtbuf);
     return false;
   }
-  // A last line without its terminator is ended first, so the new line stands on its own.
+  // One write; one that fails half way (a full disk) is cut back, so that no
+  // torn line is left for the next run.
+  const int64_t dlugosc = platforma::UstawPozycjePliku(Sesja.UchwytBufora, 0, 2);
   const bool zapisano =
-      (!dokonczyc || ZapisanoDoPlikuLinie(Sesja.UchwytBufora, "")) && ZapisanoDoPlikuLinieDanych(Sesja.UchwytBufora, linia);
+      platforma::PiszPlik(Sesja.UchwytBufora, tekst.data(), tekst.size()) == static_cast<long>(tekst.size());
+  if (!zapisano && dlugosc >= 0) platforma::ObetnijPlik(Sesja.UchwytBufora, dlugosc);
   ZamknieciePliku(&Sesja.UchwytBufora);
   if (!zapisano) UstawBlad(BladZapisuEcrtbuf);
   return zapisano;

@@ -2,6 +2,8 @@
 // the serial port and the framed modes' bytes inside the frames.
 #include "protocol/line.h"
 
+#include <algorithm>
+
 #include "include/karvo.h"
 #include "platform/clock.h"
 #include "protocol/line_modes.h"
@@ -18,6 +20,33 @@ const PortSzeregowyLacza* Port = &PORT_RZECZYWISTY;
 
 // The register may still be sending after an exchange that ended early.
 bool LiniaNiespokojna = false;
+
+// Whether the register pads its error answers to their declared length; seen
+// at its first error answer and kept with the line.
+enum class Dopelnianie : uint8_t { Nieznane, Tak, Nie };
+Dopelnianie KasaDopelnia = Dopelnianie::Nieznane;
+
+// An exchange ended early: the request after the next one that is answered
+// may find the rest of a late answer still on its way.
+bool PoNiedokonczonejWymianie = false;
+
+// Bytes already on their way arrive within a few byte times at the line's
+// speed (11 bits a byte), plus what the port's reader, a USB adapter or a
+// port server add on a loaded machine.
+constexpr uint32_t BAJTY_W_DRODZE = 4;
+constexpr uint32_t ZAPAS_MS = 10;
+// Whether a register pads is seen once per line, so that wait may be longer.
+constexpr uint32_t ZAPAS_DOPELNIENIA_MS = 50;
+
+uint32_t CzasBajtowMs(uint32_t bajty) {
+  const uint32_t predkosc = Sesja.Lacze.Predkosc ? Sesja.Lacze.Predkosc : 9600;
+  return (bajty * 11 * 1000 + predkosc - 1) / predkosc;
+}
+
+uint32_t BajtyWKolejce() { return Port->BajtyWKolejce ? Port->BajtyWKolejce() : 0; }
+
+// Gives the bytes still on their way time to arrive; whatever waits afterwards came unasked.
+void CzekanieNaBajtyWDrodze() { platforma::Uspienie(CzasBajtowMs(BAJTY_W_DRODZE) + ZAPAS_MS); }
 
 // Lets go whatever comes until nothing has come for the port's read time-out
 // (a late answer then has had as long again as the request had), for at most
@@ -56,9 +85,15 @@ void CzyszczenieBezposrednie() {
   CzyszczenieSzeregowe();
 }
 
-uint32_t BajtyCzekajaceSzeregowo() { return Port->BajtyWKolejce ? Port->BajtyWKolejce() : 0; }
+uint32_t BajtyCzekajaceSzeregowo() { return BajtyWKolejce(); }
 uint32_t BezBajtowCzekajacych() { return 0; }
-void NowaLinia() { LiniaNiespokojna = false; }
+void PrzerwanyPoprzedniPrzebieg() { LiniaNiespokojna = true; }
+bool LiniaUspokojona() { return !LiniaNiespokojna; }
+void NowaLinia() {
+  LiniaNiespokojna = false;
+  PoNiedokonczonejWymianie = false;
+  KasaDopelnia = Dopelnianie::Nieznane;
+}
 
 void WyslanieBajtuBezposrednie(uint8_t bajt) { Sesja.Wymiana.BladBajtu = Port->ZapisBajtu(bajt) != 1; }
 
@@ -107,6 +142,13 @@ bool OdbiorBajtuRamkiSzeregowo(uint8_t* bajt) {
 }  // namespace tryby
 
 void PrzygotowanieLaczaDoRozkazu() {
+  // Once the line has been let go quiet after an exchange that ended early,
+  // bytes may still be on their way (a late answer may have been taken for
+  // the retry's); a line about to be let go quiet needs no such wait.
+  if (PoNiedokonczonejWymianie && !LiniaNiespokojna && BajtySpozaDlugosciDochodza()) {
+    CzekanieNaBajtyWDrodze();
+    PoNiedokonczonejWymianie = false;
+  }
   if (BiezacyTrybLacza().BajtyCzekajace() != 0) {
     if (Sesja.Wymiana.OdpowiedzPrzyjeta) {
       PodejrzanaOdpowiedz();
@@ -119,13 +161,28 @@ void PrzygotowanieLaczaDoRozkazu() {
 
 void NiedokonczonaWymiana() {
   // Only where stray bytes reach the engine can a late answer be taken for another.
-  if (BiezacyTrybLacza().BajtySpozaDlugosci) LiniaNiespokojna = true;
+  if (BiezacyTrybLacza().BajtySpozaDlugosci) LiniaNiespokojna = PoNiedokonczonejWymianie = true;
   Sesja.Wymiana.WymianaNiepewna = 1;
 }
 
 bool CiszaPoOdpowiedzi() {
-  if (!Sesja.Wymiana.OdpowiedzPrzyjeta || BiezacyTrybLacza().BajtyCzekajace() == 0) return true;
+  if (!Sesja.Wymiana.OdpowiedzPrzyjeta) return true;
+  if (BajtySpozaDlugosciDochodza()) CzekanieNaBajtyWDrodze();
+  if (BiezacyTrybLacza().BajtyCzekajace() == 0) return true;
   return PodejrzanaOdpowiedz();
+}
+
+void DopelnienieOdpowiedzi(uint32_t ile) {
+  if (ile == 0 || KasaDopelnia == Dopelnianie::Nie || !BajtySpozaDlugosciDochodza()) return;
+  if (KasaDopelnia == Dopelnianie::Nieznane) {
+    platforma::Uspienie(CzasBajtowMs(BAJTY_W_DRODZE) + ZAPAS_DOPELNIENIA_MS);
+    KasaDopelnia = BajtyWKolejce() != 0 ? Dopelnianie::Tak : Dopelnianie::Nie;
+    if (KasaDopelnia == Dopelnianie::Nie) return;
+  }
+  // A register that pads sends the whole padding at once.
+  uint8_t bajt = 0;
+  for (uint32_t i = 0; i < ile; ++i)
+    if (Port->OdczytBajtu(&bajt) != 1) return;
 }
 
 void PodstawieniePortuSzeregowego(const PortSzeregowyLacza* port) { Port = port ? port : &PORT_RZECZYWISTY; }

@@ -44,8 +44,13 @@ void PrzygotowanieLaczaDoRozkazu();
 // carries anything else (a retry, the next request, the next run after the close).
 void NiedokonczonaWymiana();
 // Whether nothing has come since the last answer was taken (direct mode: no
-// byte waits); false with ResultCode 23 when something has.
+// byte waits once the bytes still on their way at the line's speed have had
+// time to arrive); false with ResultCode 23 when something has.
 bool CiszaPoOdpowiedzi();
+// An error answer ended early: on a direct line the ile bytes that a register
+// padding its error answers to their declared length sends after it belong to
+// it and are let go at once. Whether it pads is seen at its first error answer.
+void DopelnienieOdpowiedzi(uint32_t ile);
 // Direct mode: WriteByte, setting Sesja.Wymiana.BladBajtu; framed modes: nothing.
 void WyslanieBajtu(uint8_t bajt);
 // Direct mode: ReadByte (failure: BladBajtu and ResultCode 21); framed modes:

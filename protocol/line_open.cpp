@@ -6,6 +6,7 @@
 #include <string>
 
 #include "include/karvo.h"
+#include "platform/port_marker.h"
 #include "protocol/engine.h"
 #include "protocol/line.h"
 #include "protocol/line_modes.h"
@@ -85,7 +86,11 @@ bool OtwarcieLaczaNaRozkazSerwera() {
 namespace tryby {
 
 bool OtwarcieSzeregowe(uint8_t parzystosc) {
-  return OtwarciePortu(Sesja.Lacze.Predkosc, Sesja.Lacze.CzasOczekiwania, parzystosc);
+  if (!OtwarciePortu(Sesja.Lacze.Predkosc, Sesja.Lacze.CzasOczekiwania, parzystosc)) return false;
+  // The run that held the port before was killed or crashed: the register may
+  // still wait for the rest of its request.
+  if (platforma::PrzejecieZnacznikaPortu(Sesja.Lacze.NumerPortu)) PrzerwanyPoprzedniPrzebieg();
+  return true;
 }
 
 bool OtwarcieModemowe(uint8_t parzystosc) {
@@ -102,6 +107,9 @@ bool OtwarcieTcp(uint8_t) {
 }
 
 void ZamkniecieSzeregowe() {
+  // Once the line has been let go quiet nothing is owed on it any more; a
+  // line closed unsettled keeps its mark for the next run.
+  if (LiniaUspokojona()) platforma::ZdjecieZnacznikaPortu();
   UnInitializePort();
   if (PodsluchWlaczony()) PodsluchZdarzenia(NazwaPortuPodsluchu(), "closed");
 }

@@ -16,6 +16,12 @@ uint32_t BajtyCzekajaceSzeregowo();
 uint32_t BezBajtowCzekajacych();
 // The line has just been opened or chosen: nothing is owed on it yet.
 void NowaLinia();
+// The run that held the port before ended in the middle of its session: the
+// line is let go quiet before the first request, so that a register left
+// waiting for the rest of a request gives up first.
+void PrzerwanyPoprzedniPrzebieg();
+// No exchange is left unsettled on the line (the register owes nothing and waits for nothing).
+bool LiniaUspokojona();
 void CzyszczenieTcp();
 void WyslanieBajtuBezposrednie(uint8_t bajt);
 void WyslanieBajtuRamkowe(uint8_t bajt);

@@ -43,6 +43,7 @@ const char* const Pomoc =
     "                        eor=R status=S[,B..] silent2 garbage2[=N] raw2=B,.. late2=MS\n"
     "                        check=K (the K-th record of a readout with a wrong check byte)\n"
     "                        badcheck stored=FIELD,V (goods records read)\n"
+    "                        pad=N (an error answer padded with zeros to N bytes)\n"
     "  --faults FILE         faults from a script file, one a line, \";\" comments\n"
     "  --baud N              send no faster than N bit/s (11 bits a byte)\n"
     "  --log FILE            the wire log: every exchange in readable form\n"

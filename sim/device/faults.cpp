@@ -27,6 +27,7 @@ const OpisRodzaju Rodzaje[] = {
     {"raw2", RodzajUsterki::Surowe2, OpisRodzaju::ListaBajtow_},
     {"late2", RodzajUsterki::Opoznienie2, OpisRodzaju::Liczba_},
     {"status", RodzajUsterki::Status, OpisRodzaju::ListaBajtow_},
+    {"pad", RodzajUsterki::Dopelnienie, OpisRodzaju::Liczba_},
     {"check", RodzajUsterki::ZlaSumaStrumienia, OpisRodzaju::Liczba_},
     {"badcheck", RodzajUsterki::ZlaSuma, OpisRodzaju::Brak},
     {"stored", RodzajUsterki::Zapisane, OpisRodzaju::PoleIBajt},
@@ -154,6 +155,7 @@ bool Usterka::DrugaFaza() const {
     case RodzajUsterki::Surowe2:
     case RodzajUsterki::Opoznienie2:
     case RodzajUsterki::Status:
+    case RodzajUsterki::Dopelnienie:
     case RodzajUsterki::ZlaSumaStrumienia: return true;
     case RodzajUsterki::ZlaSuma:
     case RodzajUsterki::Zapisane: return true;

@@ -24,6 +24,9 @@
 //            status=S[,B...]    status S and the bytes B instead of the second answer
 //                               (status 0x7A without bytes sends its two extra bytes 0 0)
 //            silent2, garbage2[=N], raw2=B,..., late2=MS   the same for the second answer
+//            pad=N              a second answer whose status is not 0 (the register's own
+//                               or a status= fault's) goes out padded with zero bytes to N
+//                               bytes, its status included: the answer's declared length
 //            check=K            the record at position K (from 1) of a readout stream goes
 //                               out with a wrong check byte (requests whose records carry one)
 //            badcheck           a goods record read with 0xBD carries a wrong check byte
@@ -45,7 +48,7 @@ namespace sim {
 
 enum class RodzajUsterki : uint8_t {
   Cisza, Odmowa, Potwierdzenie, Smieci, Surowe, Opoznienie, Ciecie, KoniecRekordow,
-  Cisza2, Smieci2, Surowe2, Opoznienie2, Status,
+  Cisza2, Smieci2, Surowe2, Opoznienie2, Status, Dopelnienie,
   ZlaSumaStrumienia,  // check=K: applied by the requests that hand out records with check bytes
   ZlaSuma, Zapisane,  // act on a goods record read (the goods requests apply them)
 };

@@ -171,9 +171,11 @@ void Kasa::Zakoncz(Nadajnik& wyjscie, Zegar::time_point teraz) {
   if (!parametry_.empty()) dziennik_.Bajty(nazwa_, Kierunek::DoUrzadzenia, parametry_, "parameters");
   const Usterka* zamiana = nullptr;
   const Usterka* opoznienie = nullptr;
+  const Usterka* dopelnienie = nullptr;
   std::vector<const Usterka*> naRekordzie;
   for (const Usterka* u : drugie_) {
     if (!u->PasujeParametr(parametry_)) continue;
+    if (u->rodzaj == RodzajUsterki::Dopelnienie && !dopelnienie) dopelnienie = u;
     if (u->NaRekordzieTowaru()) {
       naRekordzie.push_back(u);
       Usterka_(*u);
@@ -211,6 +213,10 @@ void Kasa::Zakoncz(Nadajnik& wyjscie, Zegar::time_point teraz) {
     }
   }
   if (druga.empty()) return;
+  if (dopelnienie && druga[0] != 0 && druga.size() < dopelnienie->liczba) {
+    Usterka_(*dopelnienie);
+    druga.resize(dopelnienie->liczba, 0);
+  }
   Opoznij(wyjscie, opoznienie, teraz);
   Wyslij(wyjscie, std::move(druga), opis);
 }

@@ -409,3 +409,24 @@ TEST_F(SilnikRamkowy, Status7AInAFrameEndsTheExchange) {
 }
 
 }  // namespace
+
+// A register that pads its error answers to their declared length: the
+// padding belongs to the error answer and the next request goes on.
+TEST_F(Silnik, ThePaddingOfAnErrorAnswerIsLetGo) {
+  kasa.MowiIleCzeka = true;
+  kasa.NaRozkaz = [](uint8_t) { return PoWykonaniu({0x05, 0x00, 0x00}); };
+  Sesja.Wymiana.ObszarParametrow[0] = 0xFF;
+  WykonanieRozkazu({0xE6, 1, 2, 3});
+  EXPECT_EQ(Sesja.BiezacyWynik, 105);
+  EXPECT_EQ(kasa.Odczytane, 4) << "the acknowledgement, the status and its two padding bytes";
+  EXPECT_TRUE(CiszaPoOdpowiedzi());
+  kasa.NaRozkaz = [](uint8_t) { return PoWykonaniu({0x00, 0x07, 0x08}); };
+  WykonanieRozkazu({0xE6, 1, 2, 3});
+  EXPECT_EQ(Sesja.BiezacyWynik, 0);
+  EXPECT_EQ(odp[0], 0x07);
+  // Padding is only what the declared length leaves: one byte more is stray.
+  kasa.NaRozkaz = [](uint8_t) { return PoWykonaniu({0x05, 0x00, 0x00, 0x00}); };
+  WykonanieRozkazu({0xE6, 1, 2, 3});
+  EXPECT_EQ(Sesja.BiezacyWynik, 105);
+  EXPECT_FALSE(CiszaPoOdpowiedzi());
+}

@@ -249,7 +249,11 @@ TEST_F(Identyfikacja, KnownDeviceTakesItsCapacityFromTheFile) {
   EXPECT_FALSE(UrzadzenieDoDopisania());
 }
 
-TEST_F(Identyfikacja, BadOrMismatchingLinesOfTheFileGive60) {
+// The file is a cache: a line that is no valid entry of the device is passed
+// over and the device is identified again and appended; the lines after it
+// still count.
+TEST_F(Identyfikacja, BadOrMismatchingLinesOfTheFileAreSkipped) {
+  const std::string dopisana = "$ABCDEFGHIJK\txx\t36\tKarvo\t4000\tI\t05\tKarvo 4000 PLU I gen. ver. 05\r\n";
   const char* linie[] = {
       "$ABCDEFGHIJK\t07\t36\tKarvo\t3000\tI\t05\tKarvo 3000 PLU II gen. ver. 05\r\n",  // name differs
       "$ABCDEFGHIJK\t07\t36\tKarvo\t3000\tI\t05\tkarvo 3000 PLU I gen. ver. 05\r\n",   // case differs
@@ -257,15 +261,33 @@ TEST_F(Identyfikacja, BadOrMismatchingLinesOfTheFileGive60) {
       "$OTHER\t7a\t36\tKarvo\t10\tI\t05\tx\r\n",                                        // not a byte or xx
       "$OTHER\txx\t36\tKarvo\t10\tI\t05\r\n",                                           // seven fields
       "#OTHER\txx\t36\tKarvo\t10\tI\t05\tx\r\n",                                        // not a data line
+      "$ABCDEFGHIJK\t07\t36\tKar",                                                      // torn
   };
   for (const char* linia : linie) {
     CzystaSesja();
     Sesja.OdczytacPojemnoscPLU = 1;
     std::strcpy(Sesja.PlikiSterownika[PlikEcrtbuf], bufor.c_str());
     Zapis(bufor, linia);
-    EXPECT_FALSE(Odczyt()) << linia;
-    EXPECT_EQ(Sesja.BiezacyWynik, 60) << linia;
-    EXPECT_EQ(Zawartosc(bufor), linia);
+    kasa.Rozkazy.clear();
+    EXPECT_TRUE(Odczyt()) << linia;
+    EXPECT_EQ(Sesja.BiezacyWynik, 0) << linia;
+    EXPECT_FALSE(UrzadzenieZnalezioneWBuforze()) << linia;
+    EXPECT_GT(kasa.IleRazy(0xE6), 0) << linia;
+    const std::string linie = linia;
+    const bool zakonczona = linie.size() >= 2 && linie.compare(linie.size() - 2, 2, "\r\n") == 0;
+    EXPECT_EQ(Zawartosc(bufor), linie + (zakonczona ? "" : "\r\n") + dopisana) << linia;
+  }
+}
+
+TEST_F(Identyfikacja, LinesAfterABadEmptyOrOverlongLineAreStillRead) {
+  for (const std::string& zla : {std::string("$ABCDEFG\r\n"), std::string("\r\n"), "$" + std::string(300, 'x') + "\r\n"}) {
+    CzystaSesja();
+    Sesja.OdczytacPojemnoscPLU = 1;
+    std::strcpy(Sesja.PlikiSterownika[PlikEcrtbuf], bufor.c_str());
+    Zapis(bufor, zla + "$ABCDEFGHIJK\t07\t36\tKarvo\t3000\tI\t05\tKarvo 3000 PLU I gen. ver. 05\r\n");
+    ASSERT_TRUE(Odczyt());
+    EXPECT_TRUE(UrzadzenieZnalezioneWBuforze());
+    EXPECT_EQ(u.PojemnoscPLU, 3000u);
   }
 }
 
