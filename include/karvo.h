@@ -153,6 +153,11 @@ KARVO_API uint8_t Karvo_ODKBajty(const char* wejscie, const char* wyjscie) KARVO
 KARVO_API uint8_t Karvo_ZDKBajty(const char* wejscie) KARVO_AS("_ZDKBajty");
 KARVO_API uint8_t Karvo_ODNBajty(const char* wejscie, const char* wyjscie) KARVO_AS("_ODNBajty");
 KARVO_API uint8_t Karvo_ZDNBajty(const char* wejscie) KARVO_AS("_ZDNBajty");
+/* cash desk: report and receipt counters, tax rates, the end of the day */
+KARVO_API uint8_t Karvo_ONrRap(const char* wejscie, const char* wyjscie) KARVO_AS("_ONrRap");
+KARVO_API uint8_t Karvo_ONrParag(const char* wejscie, const char* wyjscie) KARVO_AS("_ONrParag");
+KARVO_API uint8_t Karvo_OPodatek(const char* wejscie, const char* wyjscie) KARVO_AS("_OPodatek");
+KARVO_API uint8_t Karvo_OPSpRozN(const char* wejscie, const char* wyjscie) KARVO_AS("_OPSpRozN");
 
 #ifdef __cplusplus
 }

@@ -102,6 +102,7 @@ std::optional<StanKasy> StanZPliku(const PlikDanych& plik, std::string& blad) {
   stan.tabele = std::move(*tabele);
   if (!SprzedazZPliku(plik, stan.sprzedaz, blad)) return std::nullopt;
   if (!TowaryZPliku(plik, stan.pojemnosc, stan.towary, blad)) return std::nullopt;
+  if (!KasowyZPliku(plik, stan.typ, stan.kasowy, blad)) return std::nullopt;
   return stan;
 }
 

@@ -13,6 +13,7 @@
 #include "device/state_tables.h"
 #include "device/state_sales.h"
 #include "device/state_goods.h"
+#include "device/state_cashdesk.h"
 
 namespace sim {
 
@@ -28,6 +29,7 @@ struct StanKasy {
   StanTabel tabele;           // units, groups, payments, header, status, clock, card, options
   StanSprzedazy sprzedaz;     // sales counters and periodic records (state_sales.h)
   Towary towary;              // the goods catalogue ("$towar" lines)
+  StanKasowy kasowy;          // report and receipt counters, tax rates (state_cashdesk.h)
 };
 
 // Reads the records of a state file; nothing (with the reason) on a missing

@@ -10,7 +10,8 @@ namespace {
 
 // Every group of requests; a new requests_*.cpp adds its group here.
 const std::span<const Rozkaz>* const Grupy[] = {&RozkazySesji, &RozkazyTabel, &RozkazyOpcji, &RozkazySprzedazy,
-                                                    &RozkazyTowarow};
+                                                    &RozkazyTowarow,
+                                                    &RozkazyKasowe};
 
 struct Tablica {
   std::array<const Rozkaz*, 256> wedlugKodu{};

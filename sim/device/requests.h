@@ -67,5 +67,6 @@ extern const std::span<const Rozkaz> RozkazyTabel;
 extern const std::span<const Rozkaz> RozkazyOpcji;
 extern const std::span<const Rozkaz> RozkazySprzedazy;
 extern const std::span<const Rozkaz> RozkazyTowarow;
+extern const std::span<const Rozkaz> RozkazyKasowe;  // report and receipt counters, tax rates
 
 }  // namespace sim
