@@ -158,6 +158,7 @@ KARVO_API uint8_t Karvo_ONrRap(const char* wejscie, const char* wyjscie) KARVO_A
 KARVO_API uint8_t Karvo_ONrParag(const char* wejscie, const char* wyjscie) KARVO_AS("_ONrParag");
 KARVO_API uint8_t Karvo_OPodatek(const char* wejscie, const char* wyjscie) KARVO_AS("_OPodatek");
 KARVO_API uint8_t Karvo_OPSpRozN(const char* wejscie, const char* wyjscie) KARVO_AS("_OPSpRozN");
+KARVO_API uint8_t Karvo_OSpOpMax(const char* wejscie) KARVO_AS("_OSpOpMax");
 
 #ifdef __cplusplus
 }
