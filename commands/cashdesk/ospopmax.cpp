@@ -110,16 +110,18 @@ bool UtworzenieZnacznika() {
   return true;
 }
 
-// The marker could not be created: 8, in a report that names it. The session
-// opening has nothing to do after a failure, so only the epilogue runs.
-uint8_t RaportZnacznika(const Argumenty& a) {
+// The marker could not be created: 8, in a report of this command's own that
+// names it. Its session opens on files only, for the report's first line.
+uint8_t RaportZnacznika(const char* wejscie) {
   ZerowanieDanychSesji();
   DopisanieNapisu(Sesja.NazwyPlikowSesji[NazwaFunkcji], OpisOSpOpMax.Nazwa + 1);
-  DopisanieNapisu(Sesja.NazwyPlikowSesji[NazwaPlikuWejsciowego], a.Lista);
-  DopisanieNapisu(Sesja.NazwyPlikowSesji[NazwaPlikuWyjsciowego], a.Drugi);
-  Sesja.JestPlikWynikowy = 1;
+  DopisanieNapisu(Sesja.NazwyPlikowSesji[NazwaPlikuWejsciowego], wejscie);
   OdczytanieKonfiguracji();
-  if (BrakBledu()) UstawBlad(BladOtwarciaWyjscia);
+  if (BrakBledu()) RozpoczecieSesji();
+  if (BrakBledu()) {
+    UstawBlad(BladOtwarciaWyjscia);
+    KopiowanieNapisu(Sesja.NazwyPlikowSesji[NazwaPlikuWyjsciowego], Pola[Znacznik]);
+  }
   ZakonczenieSesji();
   return Sesja.BiezacyWynik;
 }
@@ -133,8 +135,7 @@ uint8_t Karvo_OSpOpMax(const char* wejscie) {
   // Built while the session record still holds this command's names.
   const char* nazwa = Sesja.NazwyPlikowSesji[NazwaPlikuWejsciowego];
   const Argumenty sprzedaz(nazwa, Pola[Sprzedaz]), opakowania(nazwa, Pola[Opakowania]),
-      rabaty(nazwa, Pola[Rabaty]), kasowanie(nazwa, ""), sortowanie(Pola[Sprzedaz], Pola[Posortowane]),
-      znacznik(nazwa, Pola[Znacznik]);
+      rabaty(nazwa, Pola[Rabaty]), kasowanie(nazwa, ""), sortowanie(Pola[Sprzedaz], Pola[Posortowane]);
   const bool zRabatami = std::strcmp(Pola[Rabaty], BezRabatow) != 0;
   uint8_t wynik = SprzedazNieodczytana;
   for (int odczyt = 0; odczyt < NajwiecejOdczytow && wynik == SprzedazNieodczytana; ++odczyt) {
@@ -147,7 +148,7 @@ uint8_t Karvo_OSpOpMax(const char* wejscie) {
   if (wynik != KodBledu(BezBledu)) return wynik;
   if (std::strcmp(Pola[Znacznik], BezZnacznika) == 0) return Karvo_SortPak(sortowanie.Lista, sortowanie.Drugi);
   if (UtworzenieZnacznika()) return wynik;
-  return RaportZnacznika(znacznik);
+  return RaportZnacznika(wejscie);
 }
 
 static const RejestracjaFunkcji RejestracjaOSpOpMax(OpisOSpOpMax, Karvo_OSpOpMax);

@@ -4,6 +4,7 @@
 // the register is cleared. Every file it leaves is compared byte for byte.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <memory>
 #include <regex>
@@ -134,4 +135,112 @@ TEST(OSpOpMax, ThreeReadoutsThenSortedAndPacked) {
   SprawdzLog(w);
   const std::string stan = d.Stan();
   EXPECT_EQ(stan.find("$sprzedaz\t"), std::string::npos) << stan;
+}
+
+// With a marker file the day stays in the sales file for the shop's program:
+// a marker left from before is deleted while the day is read and made again
+// at the end, and nothing is sorted. One that cannot be made gives 8 with a
+// report of its own naming it, after the day was read and cleared.
+TEST(OSpOpMax, MarkerFileBothWays) {
+  Dzien d(RodzinaZPliku("vin-t.txt"), {}, e2e::Lacze::ModulTcp);
+  ASSERT_TRUE(d.Gotowy());
+  d.Env().Plik("GOTOWE.TXT", "from yesterday");
+  const WynikKarvo w = d.Uruchom(POLA + "\tGOTOWE.TXT");
+  EXPECT_EQ(Kod(w), 0) << w.raport;
+  EXPECT_EQ(d.Plik("GOTOWE.TXT"), "");
+  EXPECT_TRUE(d.Istnieje("GOTOWE.TXT"));
+  EXPECT_FALSE(d.Istnieje("SPAK.TXT"));
+  const std::string sprzedaz = d.Plik("SPRZ.TXT");
+  EXPECT_EQ(std::count(sprzedaz.begin(), sprzedaz.end(), '\n'), 6);
+  EXPECT_TRUE(w.raport.find("KSprOp") != std::string::npos) << w.raport;
+
+  const WynikKarvo brak = d.Uruchom("A.TXT\tB.TXT\tC.TXT\t*\tBRAK/GOTOWE.TXT");
+  EXPECT_EQ(BezCzasow(brak.raport),
+            Linie({Naglowek0(7, "COM1:9600:MUX5:1", "OSpOpMax"),
+                   Opis(8, "nie mozna otworzyc pliku wyjsciowego", "BRAK/GOTOWE.TXT"),
+                   "Vin 20000 PLU II gen. ver. 02 (identyfikator odczytany z urzadzenia i pliku ECRTBUF.TXT)\t" +
+                       d.Env().Pole5()}));
+  EXPECT_TRUE(brak.log.ends_with(brak.raport + std::string(80, '-') + "\r\n"));
+  EXPECT_EQ(d.IleRazy(0xA8), 2);
+  EXPECT_EQ(d.IleRazy(0xA7), 1);  // "*": no discount readout the second time
+}
+
+// The input line: six different names (five fields and the input file), the
+// first three given; a failure here reads nothing.
+TEST(OSpOpMax, InputLineChecks) {
+  Dzien d(RodzinaZPliku("vin-t.txt"), {}, e2e::Lacze::ModulTcp);
+  ASSERT_TRUE(d.Gotowy());
+  const struct {
+    std::string pola;
+    int wynik;
+  } przypadki[] = {
+      {"SPRZ.TXT\tSPRZ.TXT\tOPAK.TXT", 5},                  // 1 and 2
+      {"SPRZ.TXT\tSPAK.TXT\tOPAK.TXT\tSPRZ.TXT", 5},        // 4 and 1
+      {"SPRZ.TXT\tSPAK.TXT\tOPAK.TXT\tRAB.TXT\tOPAK.TXT", 5},  // 5 and 3
+      {"SPRZ.TXT\tSPAK.TXT\tWE.TXT", 5},                    // a field and the input file
+      {"SPRZ.TXT\tSPAK.TXT\tOPAK.TXT\t?", 5},               // 4 written as 5's default
+      {"SPRZ.TXT\tSPAK.TXT", 10},                           // field 3 missing
+      {"SPRZ.TXT\t\tOPAK.TXT", 10},                         // an empty field is missing
+  };
+  for (const auto& p : przypadki) {
+    const WynikKarvo w = d.Uruchom(p.pola);
+    EXPECT_EQ(Kod(w), p.wynik) << p.pola << "\n" << w.raport;
+    EXPECT_TRUE(w.raport.find("OSpOpMax") != std::string::npos) << w.raport;
+  }
+  d.Env().Plik("WE.TXT", Srodowisko::Wejscie(7));
+  EXPECT_EQ(Kod(d.Env().Karvo(324, "WE.TXT")), 10);
+  d.Env().Plik("WE.TXT", Srodowisko::Wejscie(7) + "no data line\r\n");
+  EXPECT_EQ(Kod(d.Env().Karvo(324, "WE.TXT")), 11);
+  EXPECT_EQ(d.IleRazy(0xA1) + d.IleRazy(0xA5) + d.IleRazy(0xA8), 0);
+  EXPECT_FALSE(d.Istnieje("SPRZ.TXT"));
+}
+
+// Each inner command's failure ends the sequence with its code; the register
+// is cleared only after every readout of the day has succeeded.
+TEST(OSpOpMax, AnInnerFailureEndsTheDayBeforeTheClearing) {
+  const struct {
+    const char* plik;
+    std::vector<std::string> usterki;
+    int wynik;
+    int a5, a8;
+  } przypadki[] = {
+      {"vin-t.txt", {"0xA1,p0=0x10:status=0x13"}, 46, 0, 0},      // _OSprzed: a check byte
+      {"vin-t.txt", {"0xA5,p0=2:status=0x6C"}, 208, 3, 0},        // _OOpak, block 2
+      {"vin-t.txt", {"0xA7:refuse"}, 24, 4, 0},                    // _OObrRab
+      {"vin-t.txt", {"0xA8:refuse"}, 25, 4, 1},                    // _KSprOp itself
+      {"vin-t.txt", {"0xA8,n=1:ack=0x65", "0xA5,n=5:refuse"}, 24, 5, 1},  // the second readout
+      {"typ-24.txt", {}, 25, 0, 0},                                // no packaging blocks there
+      // A register that never lets itself be cleared ends the day after 16 readouts.
+      {"vin-t.txt", {"0xA8:ack=0x65"}, 201, 64, 16},
+  };
+  for (const auto& p : przypadki) {
+    SCOPED_TRACE(std::string(p.plik) + " " + (p.usterki.empty() ? "" : p.usterki[0]));
+    Dzien d(RodzinaZPliku(p.plik), p.usterki, e2e::Lacze::ModulTcp);
+    ASSERT_TRUE(d.Gotowy());
+    const WynikKarvo w = d.Uruchom(POLA);
+    EXPECT_EQ(Kod(w), p.wynik) << w.raport;
+    EXPECT_EQ(d.IleRazy(0xA5), p.a5);
+    EXPECT_EQ(d.IleRazy(0xA8), p.a8);
+    EXPECT_FALSE(d.Istnieje("SPAK.TXT"));
+    const std::string stan = d.Stan();
+    EXPECT_NE(stan.find("$sprzedaz\t"), std::string::npos) << "the sales were cleared";
+  }
+}
+
+// Every family through the network module (the line kept open is its TCP
+// connection): the day read and cleared, or 25 where the register keeps no
+// packaging blocks.
+TEST(OSpOpMax, EveryFamily) {
+  for (const Rodzina& r : RODZINY) {
+    SCOPED_TRACE(r.plik);
+    Dzien d(r, {}, e2e::Lacze::ModulTcp);
+    ASSERT_TRUE(d.Gotowy());
+    const WynikKarvo w = d.Uruchom(POLA);
+    const bool bezOpakowan = std::string(r.plik) == "typ-24.txt" || std::string(r.plik) == "typ-27.txt";
+    EXPECT_EQ(Kod(w), bezOpakowan ? 25 : 0) << w.raport;
+    if (bezOpakowan) continue;
+    EXPECT_EQ(d.IleRazy(0xA8), 1);
+    EXPECT_TRUE(d.Plik("SPAK.TXT").ends_with(Dane(LINIE_SPRZEDAZY))) << d.Plik("SPAK.TXT");
+    EXPECT_EQ(d.Stan().find("$sprzedaz\t"), std::string::npos);
+  }
 }
