@@ -3,12 +3,15 @@
 // input line, and every inner command's failure ending the sequence before
 // the register is cleared. Every file it leaves is compared byte for byte.
 #include <gtest/gtest.h>
+#include <signal.h>
 
 #include <algorithm>
 #include <filesystem>
 #include <memory>
+#include <random>
 #include <regex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "harness.h"
@@ -244,3 +247,71 @@ TEST(OSpOpMax, EveryFamily) {
     EXPECT_EQ(d.Stan().find("$sprzedaz\t"), std::string::npos);
   }
 }
+
+#ifdef KARVO_SIM_DAY_BINARY
+
+// The day killed (SIGKILL) at random requests of its sales readout, then run
+// to its end: the sorted file holds every goods number of the day once, with
+// the register's figures, and the register is cleared only by the last run.
+TEST(OSpOpMax, KilledDuringTheReadoutAndRunAgain) {
+  Stanowisko env;
+  std::string konsola;
+  ASSERT_EQ(Uruchom({KARVO_SIM_DAY_BINARY, Urzadzenie("vin-t.txt"), env.Sciezka("dzien.txt"), "--goods", "200",
+                     "--records", "0"},
+                    "", {}, std::chrono::seconds(10), konsola),
+            0)
+      << konsola;
+  env.Plik("WE.TXT", Srodowisko::Wejscie(7));
+
+  // The day's sales as one readout gives them.
+  std::string pelny;
+  {
+    Symulator sim(env.Katalog(), {.urzadzenia = {env.Sciezka("dzien.txt")}, .lacze = e2e::Lacze::ModulTcp});
+    ASSERT_TRUE(sim.Gotowy());
+    env.PolaczZModulem(sim, 7);
+    pelny = env.Karvo(31, "WE.TXT", "PELNY.TXT").wyjscie;
+  }
+  const std::string dane = pelny.substr(pelny.find("\r\n$") + 2);
+  ASSERT_EQ(std::count(dane.begin(), dane.end(), '$'), 200);
+
+  Symulator sim(env.Katalog(), {.urzadzenia = {env.Sciezka("dzien.txt")}, .baud = 38400, .nazwaLacza = "COM1b.link"});
+  ASSERT_TRUE(sim.Gotowy());
+  env.PolaczZSymulatorem(sim, 7);
+  env.Plik("WE.TXT", Srodowisko::Wejscie(7, {"SPRZ.TXT\tSPAK.TXT\tOPAK.TXT\tRAB.TXT"}));
+  std::mt19937 los(std::random_device{}());
+  int zadania = 0;
+  for (int i = 0; i < 2; ++i) {
+    // 200 goods go in 40 answers: a moment within the readout of this run.
+    const int k = 1 + static_cast<int>(los() % 38);
+    KarvoWTle karvo(env, 324, "WE.TXT");
+    if (!CzekajNaRozkaz(sim, 0xA1, zadania + k)) {
+      const WynikKarvo w = karvo.Koniec();
+      FAIL() << "run " << i << " ended before request " << k << " of its readout:\n" << w.raport;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(los() % 20));
+    karvo.Sygnal(SIGKILL);
+    karvo.Koniec();
+    zadania = IleRazy(sim.Dziennik(), 0xA1);
+    EXPECT_EQ(IleRazy(sim.Dziennik(), 0xA8), 0) << "cleared by a run killed after request " << k;
+  }
+  // A run killed in the middle of an exchange leaves the register finishing
+  // it: the next run may meet its last bytes and end with 21 or 23, before
+  // any clearing. The shop runs the day again, as here.
+  WynikKarvo w;
+  for (int proba = 0; proba < 3; ++proba) {
+    w = env.Karvo(324, "WE.TXT");
+    if (Kod(w) == 0) break;
+    EXPECT_TRUE(Kod(w) == 21 || Kod(w) == 23) << w.raport;
+    EXPECT_EQ(IleRazy(sim.Dziennik(), 0xA8), 0);
+  }
+  ASSERT_EQ(Kod(w), 0) << w.raport;
+  const std::string spak = CzytajPlik(env.Sciezka("SPAK.TXT"));
+  EXPECT_EQ(spak.substr(spak.find("\r\n$") + 2), dane);
+  const std::string sprzedaz = CzytajPlik(env.Sciezka("SPRZ.TXT"));
+  EXPECT_TRUE(sprzedaz.ends_with("\r\n"));
+  EXPECT_EQ(IleRazy(sim.Dziennik(), 0xA8), 1);
+  sim.Zatrzymaj();
+  EXPECT_EQ(sim.Stan().find("$sprzedaz\t"), std::string::npos);
+}
+
+#endif
