@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "harness.h"
+#include "register_on_line.h"
 
 using namespace e2e;
 
@@ -52,57 +53,31 @@ int Kod(const WynikKarvo& w) {
 }
 
 // One register with the day's sales, behind a pty or the network module.
-class Dzien {
+class Dzien : KasaNaLinii {
  public:
-  Dzien(const Rodzina& r, std::vector<std::string> usterki = {}, e2e::Lacze lacze = e2e::Lacze::Pty,
-        const std::string& sprzedaz = SPRZEDAZ)
-      : r_(r) {
-    const std::string stan = env_.Sciezka(r.plik);
-    ZapiszPlik(stan, CzytajPlik(Urzadzenie(r.plik)) + sprzedaz);
-    sim_ = std::make_unique<Symulator>(env_.Katalog(),
-                                       OpcjeSymulatora{.urzadzenia = {stan}, .lacze = lacze, .usterki = usterki});
-    if (lacze == e2e::Lacze::ModulTcp) {
-      lacze_ = env_.PolaczZModulem(*sim_, r.numer);
-      ogon_ = "\t" + env_.Pole5();
-    } else {
-      env_.PolaczZSymulatorem(*sim_, r.numer);
-    }
-  }
-  bool Gotowy() const { return sim_->Gotowy(); }
+  Dzien(const Rodzina& r, std::vector<std::string> usterki = {}, e2e::Lacze rodzaj = e2e::Lacze::Pty)
+      : KasaNaLinii(r, SPRZEDAZ, std::move(usterki), rodzaj) {}
+  bool Gotowy() const { return sim->Gotowy(); }
 
   WynikKarvo Uruchom(const std::string& pola) {
-    env_.Plik("WE.TXT", Srodowisko::Wejscie(r_.numer, {pola}));
-    WynikKarvo w = env_.Karvo(324, "WE.TXT");
+    env.Plik("WE.TXT", Srodowisko::Wejscie(r.numer, {pola}));
+    WynikKarvo w = env.Karvo(324, "WE.TXT");
     EXPECT_FALSE(w.przekroczonyCzas);
     return w;
   }
-  std::string Plik(const std::string& nazwa) const { return CzytajPlik(env_.Sciezka(nazwa)); }
-  bool Istnieje(const std::string& nazwa) const { return std::filesystem::exists(env_.Sciezka(nazwa)); }
-  const Srodowisko& Env() const { return env_; }
-  int IleRazy(uint8_t kod) const { return e2e::IleRazy(sim_->Dziennik(), kod); }
+  std::string Plik(const std::string& nazwa) const { return CzytajPlik(env.Sciezka(nazwa)); }
+  bool Istnieje(const std::string& nazwa) const { return std::filesystem::exists(env.Sciezka(nazwa)); }
+  const Srodowisko& Env() const { return env; }
+  int IleRazy(uint8_t kod) const { return e2e::IleRazy(sim->Dziennik(), kod); }
   std::string Stan() {
-    sim_->Zatrzymaj();
-    return sim_->Stan();
+    sim->Zatrzymaj();
+    return sim->Stan();
   }
   // The header an inner command writes: its own line 0, the register identified by the first session.
   std::string Naglowek(const std::string& funkcja, const std::string& wyjscie) const {
-    return Linie({Naglowek0(r_.numer, lacze_, funkcja, wyjscie), "", std::string(r_.nazwa) + ZRODLO + ogon_});
+    return Linie({Naglowek0(r.numer, lacze, funkcja, wyjscie), "", Identyfikacja()});
   }
-
- private:
-  Stanowisko env_;
-  Rodzina r_;
-  std::unique_ptr<Symulator> sim_;
-  std::string lacze_ = "COM1:9600:MUX0:1";
-  std::string ogon_;
 };
-
-const Rodzina& RodzinaZPliku(const std::string& plik) {
-  for (const Rodzina& r : RODZINY)
-    if (plik == r.plik) return r;
-  ADD_FAILURE() << plik;
-  return RODZINY.front();
-}
 
 const std::string POLA = "SPRZ.TXT\tSPAK.TXT\tOPAK.TXT\tRAB.TXT";
 

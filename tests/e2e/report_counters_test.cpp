@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "harness.h"
+#include "register_on_line.h"
 
 using namespace e2e;
 
@@ -36,64 +37,37 @@ std::string Podatki(const Rodzina& r) {
 }
 
 // One register with further state keys; each run's output and report are checked whole.
-class Kasa {
+class Kasa : KasaNaLinii {
  public:
-  // The module's link opens without the serial port's settling pauses: the
-  // cases that run many registers use it.
-  Kasa(const Rodzina& r, const std::string& dodatki, std::vector<std::string> usterki = {},
-       e2e::Lacze lacze = e2e::Lacze::ModulTcp)
-      : r_(r) {
-    const std::string stan = env_.Sciezka(r.plik);
-    ZapiszPlik(stan, CzytajPlik(Urzadzenie(r.plik)) + dodatki);
-    sim_ = std::make_unique<Symulator>(env_.Katalog(),
-                                       OpcjeSymulatora{.urzadzenia = {stan}, .lacze = lacze, .usterki = usterki});
-    if (lacze == e2e::Lacze::ModulTcp) {
-      lacze_ = env_.PolaczZModulem(*sim_, r.numer);
-      ogon_ = "\t" + env_.Pole5();
-    } else {
-      env_.PolaczZSymulatorem(*sim_, r.numer);
-    }
-    zrodlo_ = std::string(r.nazwa) + ZRODLO + ogon_;
-    env_.Plik("WE.TXT", Srodowisko::Wejscie(r.numer));
+  Kasa(const Rodzina& r, const std::string& dodatki, std::vector<std::string> usterki = {})
+      : KasaNaLinii(r, dodatki, std::move(usterki)), zrodlo_(Identyfikacja()) {
+    env.Plik("WE.TXT", Srodowisko::Wejscie(r.numer));
   }
-  bool Gotowa() const { return sim_->Gotowy(); }
+  bool Gotowa() const { return sim->Gotowy(); }
 
   // The output file a reading command leaves: its header lines and these data lines.
   WynikKarvo Odczyt(int kod, const std::string& funkcja, const std::vector<std::string>& dane, int wynik = 0,
                     const std::string& opis = "") {
-    const WynikKarvo w = env_.Karvo(kod, "WE.TXT", "WY.TXT");
+    const WynikKarvo w = env.Karvo(kod, "WE.TXT", "WY.TXT");
     EXPECT_FALSE(w.przekroczonyCzas) << funkcja;
     std::string linie;
     for (const auto& d : dane) linie += "$" + d + "\r\n";
-    const std::string naglowek = Linie({Naglowek0(r_.numer, lacze_, funkcja, "WY.TXT"), "", zrodlo_});
+    const std::string naglowek = Linie({Naglowek0(r.numer, lacze, funkcja, "WY.TXT"), "", zrodlo_});
     // The periodic readout appends: only the first block is known here.
     if (kod != 323 || !dane.empty()) {
-      EXPECT_EQ(BezCzasu(w.wyjscie), naglowek + linie) << funkcja << " " << r_.plik;
+      EXPECT_EQ(BezCzasu(w.wyjscie), naglowek + linie) << funkcja << " " << r.plik;
     }
     const std::string wiersz = wynik == 0 ? DOBRZE : Opis(wynik, opis);
-    EXPECT_EQ(BezCzasu(w.raport), Linie({Naglowek0(r_.numer, lacze_, funkcja, "WY.TXT"), wiersz, zrodlo_}))
-        << funkcja << " " << r_.plik;
-    if (!Cenometr(r_)) zrodlo_ = std::string(r_.nazwa) + Z_BUFORA + ogon_;
+    EXPECT_EQ(BezCzasu(w.raport), Linie({Naglowek0(r.numer, lacze, funkcja, "WY.TXT"), wiersz, zrodlo_}))
+        << funkcja << " " << r.plik;
+    if (!Cenometr(r)) zrodlo_ = Identyfikacja(Z_BUFORA);
     return w;
   }
-  int IleRazy(uint8_t kod) const { return e2e::IleRazy(sim_->Dziennik(), kod); }
-  const Srodowisko& Env() const { return env_; }
+  int IleRazy(uint8_t kod) const { return e2e::IleRazy(sim->Dziennik(), kod); }
 
  private:
-  Stanowisko env_;
-  Rodzina r_;
-  std::unique_ptr<Symulator> sim_;
-  std::string lacze_ = "COM1:9600:MUX0:1";
-  std::string ogon_;  // the module's field 5 after the device name
   std::string zrodlo_;
 };
-
-const Rodzina& RodzinaZPliku(const std::string& plik) {
-  for (const Rodzina& r : RODZINY)
-    if (plik == r.plik) return r;
-  ADD_FAILURE() << plik;
-  return RODZINY.front();
-}
 
 class LicznikiRodziny : public ::testing::TestWithParam<Rodzina> {};
 
