@@ -290,3 +290,24 @@ TEST(OSpOpMax, KilledDuringTheReadoutAndRunAgain) {
 }
 
 #endif
+
+// Under the Server the inner commands get the Server file with their names:
+// here it alone says where KONFIG.TXT and RAPORT.TXT lie, so an inner command
+// without it would not find the register (7).
+TEST(OSpOpMax, TheServerFileGoesToEveryInnerCommand) {
+  Dzien d(RodzinaZPliku("vin-t.txt"), {}, e2e::Lacze::ModulTcp);
+  ASSERT_TRUE(d.Gotowy());
+  std::filesystem::create_directory(d.Env().Sciezka("conf"));
+  std::filesystem::rename(d.Env().Sciezka("KONFIG.TXT"), d.Env().Sciezka("conf/KONFIG.TXT"));
+  d.Env().Plik("SERWER.TXT", "$13:10\r\n$conf/KONFIG.TXT\r\n$conf/RAPORT.TXT\r\n$KOMENT.TXT\r\n$MODKONF.TXT\r\n"
+                             "$ECRTBUF.TXT\r\n$0:0\r\n$0\r\n$0\r\n$1\r\n$0\r\n$0\r\n$0\r\n");
+  d.Env().Plik("WE.TXT", Srodowisko::Wejscie(7, {POLA}));
+  const WynikKarvo w = d.Env().Karvo(324, "WE.TXT;SERWER.TXT");
+  const std::string raport = d.Plik("conf/RAPORT.TXT");
+  EXPECT_NE(raport.find("Paker\tWIN 8.55\tSPRZ.TXT\tSPAK.TXT"), std::string::npos) << raport;
+  EXPECT_NE(raport.find(DOBRZE), std::string::npos) << raport;
+  EXPECT_TRUE(d.Plik("SPAK.TXT").ends_with(Dane(LINIE_SPRZEDAZY)));
+  EXPECT_EQ(d.IleRazy(0xA8), 1);
+  EXPECT_FALSE(d.Istnieje("RAPORT.TXT")) << d.Plik("RAPORT.TXT");
+  EXPECT_TRUE(w.log.ends_with(raport + std::string(80, '-') + "\r\n"));
+}
