@@ -198,6 +198,12 @@ KARVO_API uint8_t Karvo_ZDataAkt(const char* wejscie) KARVO_AS("_ZDataAkt");
 KARVO_API uint8_t Karvo_ODaneRek(const char* wejscie, const char* wyjscie) KARVO_AS("_ODaneRek");
 KARVO_API uint8_t Karvo_RekorMax(const char* wejscie, const char* wyjscie) KARVO_AS("_RekorMax");
 KARVO_API uint8_t Karvo_ONrRekor(const char* wejscie, const char* wyjscie) KARVO_AS("_ONrRekor");
+/* cash desk: report and receipt counters, tax rates, the end of the day */
+KARVO_API uint8_t Karvo_ONrRap(const char* wejscie, const char* wyjscie) KARVO_AS("_ONrRap");
+KARVO_API uint8_t Karvo_ONrParag(const char* wejscie, const char* wyjscie) KARVO_AS("_ONrParag");
+KARVO_API uint8_t Karvo_OPodatek(const char* wejscie, const char* wyjscie) KARVO_AS("_OPodatek");
+KARVO_API uint8_t Karvo_OPSpRozN(const char* wejscie, const char* wyjscie) KARVO_AS("_OPSpRozN");
+KARVO_API uint8_t Karvo_OSpOpMax(const char* wejscie) KARVO_AS("_OSpOpMax");
 
 #ifdef __cplusplus
 }

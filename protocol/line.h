@@ -27,6 +27,8 @@ void OtwarcieLacza();
 // Closes the line unless it is kept open between commands.
 void ZamkniecieLacza();
 bool LaczeOtwarte();
+// Whether the line is kept open between commands (UstawieniePozostawiacOtwartyPortSzeregowy).
+bool PozostawianieOtwartegoLacza();
 
 // ---- byte primitives ----
 

@@ -167,6 +167,8 @@ void ZamkniecieLacza() {
 
 bool LaczeOtwarte() { return PortOtwarty != 0; }
 
+bool PozostawianieOtwartegoLacza() { return PozostawiacOtwartyPort != 0; }
+
 void UstawieniePozostawiacOtwartyPortSzeregowy(uint8_t flaga) {
   PozostawiacOtwartyPort = flaga;
   ZamkniecieLacza();

@@ -20,7 +20,9 @@ void ZerowanieDanychSesji() {
   Sesja.OtwieranieSesji = 0;
   Sesja.PierwszyRozkaz = 0;
   Sesja.LiniaZakonczona = 1;
-  Sesja.Urzadzenie = DaneUrzadzenia{};
+  // The inner sessions of a command that runs others (PelnaSesja 0) do not
+  // identify the register again: they go on with what its own session read.
+  if (Sesja.PelnaSesja) Sesja.Urzadzenie = DaneUrzadzenia{};
   Sesja.Wymiana = DaneWymiany{};
   Sesja.Ramki = DaneRamek{};
   Sesja.Opcje = DaneOpcji{};

@@ -1,5 +1,8 @@
-// _KSprOp: clears the register's sales data; the input file's first data line
-// may ask for the counters only ("CNT") or the periodic records only ("CLR").
+// _KSprOp: clears the register's sales data. A first data line whose field 1
+// is "CNT" or "CLR" asks for the counters only or the periodic records only;
+// anything else (no line, "CLA", any other text) clears all with 0xA8. The
+// end-of-day sequence relies on that: it passes its own input file, whose
+// field 1 is a file name.
 #include <cstring>
 
 #include "commands/command.h"
@@ -10,7 +13,6 @@ namespace {
 constexpr uint8_t WszystkieDaneSprzedazy = 6;  // 0xA8: clear all sales data
 constexpr const char* Liczniki = "CNT";
 constexpr const char* Okresowe = "CLR";
-constexpr const char* Wszystko = "CLA";
 
 void KasowanieTekstem(const char* tekst) {
   Parametry().Tekst(tekst, 3);
@@ -23,21 +25,18 @@ void KasowanieWszystkiego() {
   WykonanieRozkazu({KasowanieSprzedazy, 1, 1, static_cast<uint8_t>(KasaNorda() ? 1 : 0)});
 }
 
-// Clearing is not undone: a first line that is not one of the three texts
-// (a typo such as "cnt") clears nothing and is reported as a bad line.
+// A line that is no data line at all (the reader reports it) is not taken for
+// a request to clear everything: 11.
 void Kasowanie() {
   Napis linia{}, pole{};
   uint8_t zlaLinia = 0;
   const bool jestLinia = OdczytanoZPlikuLinieDanych(Sesja.UchwytWejscia, linia, &zlaLinia);
   if (zlaLinia) return UstawBlad(BladLiniiWejscia);
-  if (jestLinia && NapisZawieraDana(linia, 1, pole)) {
-    if (std::strcmp(pole, Liczniki) == 0 || std::strcmp(pole, Okresowe) == 0) {
-      KasowanieTekstem(pole);
-      return OdmowaJakoNieobslugiwany();
-    }
-    if (std::strcmp(pole, Wszystko) != 0) return UstawBlad(BladLiniiWejscia);
-  }
-  KasowanieWszystkiego();
+  const bool jestPole = jestLinia && NapisZawieraDana(linia, 1, pole);
+  if (jestPole && (std::strcmp(pole, Liczniki) == 0 || std::strcmp(pole, Okresowe) == 0))
+    KasowanieTekstem(pole);
+  else
+    KasowanieWszystkiego();
   OdmowaJakoNieobslugiwany();
 }
 

@@ -14,15 +14,20 @@ constexpr OpisFunkcji OpisSortPak = UzupelnienieOpisu({.Kod = 34, .PolaczenieZKa
 uint8_t Karvo_SortPak(const char* wejscie, const char* wyjscie) {
   const uint8_t wynik = WykonanieFunkcji(OpisSortPak, wejscie, wyjscie);
   if (wynik != KodBledu(BezBledu)) return wynik;
+  // The names as the session split them: in Server mode the /F list holds
+  // the output name and the Server file after the input name.
+  Napis nazwa{}, wynikowa{};
+  KopiowanieNapisu(nazwa, Sesja.NazwyPlikowSesji[NazwaPlikuWejsciowego]);
+  KopiowanieNapisu(wynikowa, Sesja.NazwyPlikowSesji[NazwaPlikuWyjsciowego]);
   Napis sorter{}, pusta{};
-  KopiowanieNapisu(sorter, wejscie);
+  KopiowanieNapisu(sorter, nazwa);
   DolaczenieNazwySerwera(sorter, pusta);
+  Napis paker{}, drugi{};
+  KopiowanieNapisu(paker, nazwa);
+  KopiowanieNapisu(drugi, wynikowa);
+  DolaczenieNazwySerwera(paker, drugi);
   const uint8_t posortowano = Karvo_Sorter(sorter);
   if (posortowano != KodBledu(BezBledu)) return posortowano;
-  Napis paker{}, drugi{};
-  KopiowanieNapisu(paker, wejscie);
-  KopiowanieNapisu(drugi, wyjscie ? wyjscie : "");
-  DolaczenieNazwySerwera(paker, drugi);
   return Karvo_Paker(paker, drugi);
 }
 

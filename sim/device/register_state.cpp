@@ -106,6 +106,7 @@ std::optional<StanKasy> StanZPliku(const PlikDanych& plik, std::string& blad) {
   if (!KasjerzyZPliku(plik, stan.kasjerzy, blad)) return std::nullopt;
   if (!PojemnikiZPliku(plik, stan.pojemniki, blad)) return std::nullopt;
   if (!FiskalneZPliku(plik, stan.fiskalne, blad)) return std::nullopt;
+  if (!KasowyZPliku(plik, stan.typ, stan.kasowy, blad)) return std::nullopt;
   return stan;
 }
 

@@ -17,6 +17,7 @@
 #include "device/state_cashiers.h"
 #include "device/state_containers.h"
 #include "device/state_fiscal.h"
+#include "device/state_cashdesk.h"
 
 namespace sim {
 
@@ -36,6 +37,7 @@ struct StanKasy {
   StanKasjerow kasjerzy;      // cashiers, their rights and shifts (state_cashiers.h)
   StanPojemnikow pojemniki;   // containers and goods links (state_containers.h)
   StanFiskalny fiskalne;      // periodic data sets and the fiscal memory (state_fiscal.h)
+  StanKasowy kasowy;          // report and receipt counters, tax rates (state_cashdesk.h)
 };
 
 // Reads the records of a state file; nothing (with the reason) on a missing

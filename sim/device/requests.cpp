@@ -14,9 +14,10 @@ const std::span<const Rozkaz>* const Grupy[] = {
     &RozkazyKodow,     // barcodes, keys and links
     &RozkazyKasjerow,  // cashiers and shifts
     &RozkazyPojemnikow,
+    &RozkazyFiskalne,  // periodic data sets and the fiscal memory
+    &RozkazyKasowe,    // report and receipt counters, tax rates
 };
-const std::span<const Rozkaz>* const Grupy[] = {&RozkazySesji, &RozkazyTabel, &RozkazyOpcji, &RozkazySprzedazy,
-                                                    &RozkazyTowarow, &RozkazyFiskalne};
+
 
 struct Tablica {
   std::array<const Rozkaz*, 256> wedlugKodu{};

@@ -71,5 +71,6 @@ extern const std::span<const Rozkaz> RozkazyKodow;
 extern const std::span<const Rozkaz> RozkazyKasjerow;
 extern const std::span<const Rozkaz> RozkazyPojemnikow;
 extern const std::span<const Rozkaz> RozkazyFiskalne;
+extern const std::span<const Rozkaz> RozkazyKasowe;  // report and receipt counters, tax rates
 
 }  // namespace sim

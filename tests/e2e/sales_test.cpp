@@ -234,7 +234,7 @@ TEST(OPSprzed, ReadsThePeriodicRecordsInTheRegistersForm) {
 
 // ---- _KSprOp ----
 
-TEST(KSprOp, EachFormClearsWhatItNamesAndATypoClearsNothing) {
+TEST(KSprOp, EachFormClearsWhatItNamesAndAnyOtherTextClearsAll) {
   const std::vector<std::string> stan = {"$sprzedaz\t5\t1\t0\t1", "$okresAD\t01"};
   const struct {
     const char* urzadzenie;
@@ -249,7 +249,10 @@ TEST(KSprOp, EachFormClearsWhatItNamesAndATypoClearsNothing) {
       {"vin-t.txt", 7, {"CLA"}, {}, 0, false, false, 1, 0},
       {"vin-t.txt", 7, {"CNT\tfurther fields"}, {}, 0, false, true, 0, 1},
       {"vin-t.txt", 7, {"CLR"}, {}, 0, true, false, 0, 1},
-      {"vin-t.txt", 7, {"cnt"}, {}, 11, true, true, 0, 0},
+      // Only "CNT" and "CLR" as written ask for less; any other text, a file
+      // name as the end-of-day sequence passes it, clears all.
+      {"vin-t.txt", 7, {"cnt"}, {}, 0, false, false, 1, 0},
+      {"vin-t.txt", 7, {"SPRZEDAZ.TXT\tSPAK.TXT"}, {}, 0, false, false, 1, 0},
       {"norda-u.txt", 8, {}, {}, 0, false, false, 1, 0},
       {"vin-t.txt", 7, {}, {"0xA8:refuse"}, 25, true, true, 1, 0},
       {"vin-t.txt", 7, {"CNT"}, {"0x90:status=0x6C"}, 25, true, true, 0, 1},

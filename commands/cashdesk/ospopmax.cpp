@@ -1,0 +1,154 @@
+// _OSpOpMax: the end of the day. Its one input data line names the files:
+//   1 the sales (_OSprzed appends to it)   2 the sorted and packed sales (_SortPak)
+//   3 the packaging blocks (_OOpak)          4 the discount totals (_OObrRab), "*" none
+//   5 a marker file, "?" none
+// The sales, the packaging and the discounts are read, then the register is
+// cleared (_KSprOp on this command's own input file, whose field 1 is a file
+// name, so everything is cleared). A register that refuses the clearing with
+// 201 holds sales that came after the readout, so everything is read again,
+// appended to the same files, and cleared again. Every inner command runs as
+// its own entry point with its own session and report, the line kept open
+// between them, and the Server file passed on. A failure of any inner command
+// ends the sequence with its code, and the clearing runs only after every
+// readout of the loop has ended with 0: sales are never cleared unread.
+//
+// The marker file is deleted before each readout and created when the day has
+// been read and cleared. Its presence tells the shop's program that field 1
+// holds the whole day: the sorting is then left to that program, and field 2
+// is not written. Without a marker ("?"), _SortPak turns field 1 into field 2.
+// A marker that cannot be created gives 8 with a report of its own.
+//
+// Field 1 keeps every readout's block, also those of a loop repeated after
+// 201 or of a run broken off and run again; each block is the register's whole
+// count at that moment, so the sorting keeps the last line of each goods number.
+#include <cstring>
+
+#include "commands/command.h"
+#include "datafiles/data_files.h"
+#include "platform/files.h"
+#include "protocol/line.h"
+#include "session/configuration.h"
+#include "session/session_open.h"
+
+namespace {
+
+constexpr const char* BezRabatow = "*";
+constexpr const char* BezZnacznika = "?";
+constexpr uint8_t SprzedazNieodczytana = WynikStatusuKasy(0x65);  // the register refuses to clear
+// A register that keeps refusing would make the day endless: after this many
+// readouts the sequence ends with its 201, every sale read, nothing cleared.
+constexpr int NajwiecejOdczytow = 16;
+
+enum PoleNazwy : uint8_t { Sprzedaz, Posortowane, Opakowania, Rabaty, Znacznik, LiczbaPol };
+
+Napis Pola[LiczbaPol]{};
+
+// Steps 3 and 4 of the body: the names, each one different from the others and from the input.
+void OdczytNazw() {
+  Napis linia{};
+  uint8_t zla = 0;
+  if (!OdczytanoZPlikuLinieDanych(Sesja.UchwytWejscia, linia, &zla))
+    return UstawBlad(zla ? BladLiniiWejscia : BrakLiniiWejscia);
+  UstawBlad(BrakLiniiWejscia);
+  for (uint8_t n = Sprzedaz; n <= Opakowania; ++n)
+    if (!NapisZawieraDana(linia, n + 1, Pola[n])) return;
+  if (!NapisZawieraDana(linia, Rabaty + 1, Pola[Rabaty])) KopiowanieNapisu(Pola[Rabaty], BezRabatow);
+  if (!NapisZawieraDana(linia, Znacznik + 1, Pola[Znacznik])) KopiowanieNapisu(Pola[Znacznik], BezZnacznika);
+  const char* wejscie = Sesja.NazwyPlikowSesji[NazwaPlikuWejsciowego];
+  for (uint8_t i = 0; i < LiczbaPol; ++i) {
+    if (std::strcmp(Pola[i], wejscie) == 0) return UstawBlad(WyjscieRowneWejsciu);
+    for (uint8_t j = i + 1; j < LiczbaPol; ++j)
+      if (std::strcmp(Pola[i], Pola[j]) == 0) return UstawBlad(WyjscieRowneWejsciu);
+  }
+  UstawBlad(BezBledu);
+}
+
+// The session's report is written now, with the line kept open (the flag is set before the epilogue).
+void Poczatek() {
+  UstawieniePozostawiacOtwartyPortSzeregowy(1);
+  Sesja.PelnaSesja = 0;
+  OdczytNazw();
+}
+
+constexpr OpisFunkcji OpisOSpOpMax = UzupelnienieOpisu({.Kod = 324, .Cialo = Poczatek}, "_OSpOpMax", 0);
+
+// The two flags the sequence changes, put back on every path.
+class ZachowaneFlagi {
+ public:
+  ZachowaneFlagi() : otwarte_(PozostawianieOtwartegoLacza() ? 1 : 0), pelna_(Sesja.PelnaSesja) {}
+  ~ZachowaneFlagi() {
+    Sesja.PelnaSesja = pelna_;
+    UstawieniePozostawiacOtwartyPortSzeregowy(otwarte_);  // closes the line unless it was kept open before
+  }
+  ZachowaneFlagi(const ZachowaneFlagi&) = delete;
+  ZachowaneFlagi& operator=(const ZachowaneFlagi&) = delete;
+
+ private:
+  uint8_t otwarte_, pelna_;
+};
+
+// The names of one inner command: the input path, and in Server mode the
+// output name and the Server file after it in the first argument.
+struct Argumenty {
+  Napis Lista{}, Drugi{};
+  Argumenty(const char* wejscie, const char* wyjscie) {
+    KopiowanieNapisu(Lista, wejscie);
+    KopiowanieNapisu(Drugi, wyjscie);
+    DolaczenieNazwySerwera(Lista, Drugi);
+  }
+};
+
+void UsuniecieZnacznika() {
+  const char* znacznik = Pola[Znacznik];
+  if (std::strcmp(znacznik, BezZnacznika) != 0 && PlikDajeSieOtworzyc(znacznik, 0)) platforma::UsunPlik(znacznik);
+}
+
+bool UtworzenieZnacznika() {
+  int32_t uchwyt = -1;
+  if (!OtwartoPlik(&uchwyt, Pola[Znacznik], 1)) return false;
+  ZamknieciePliku(&uchwyt);
+  return true;
+}
+
+// The marker could not be created: 8, in a report of this command's own that
+// names it. Its session opens on files only, for the report's first line.
+uint8_t RaportZnacznika(const char* wejscie) {
+  ZerowanieDanychSesji();
+  DopisanieNapisu(Sesja.NazwyPlikowSesji[NazwaFunkcji], OpisOSpOpMax.Nazwa + 1);
+  DopisanieNapisu(Sesja.NazwyPlikowSesji[NazwaPlikuWejsciowego], wejscie);
+  OdczytanieKonfiguracji();
+  if (BrakBledu()) RozpoczecieSesji();
+  if (BrakBledu()) {
+    UstawBlad(BladOtwarciaWyjscia);
+    KopiowanieNapisu(Sesja.NazwyPlikowSesji[NazwaPlikuWyjsciowego], Pola[Znacznik]);
+  }
+  ZakonczenieSesji();
+  return Sesja.BiezacyWynik;
+}
+
+}  // namespace
+
+uint8_t Karvo_OSpOpMax(const char* wejscie) {
+  const ZachowaneFlagi flagi;
+  const uint8_t otwarcie = WykonanieFunkcji(OpisOSpOpMax, wejscie, nullptr);
+  if (otwarcie != KodBledu(BezBledu)) return otwarcie;
+  // Built while the session record still holds this command's names.
+  const char* nazwa = Sesja.NazwyPlikowSesji[NazwaPlikuWejsciowego];
+  const Argumenty sprzedaz(nazwa, Pola[Sprzedaz]), opakowania(nazwa, Pola[Opakowania]),
+      rabaty(nazwa, Pola[Rabaty]), kasowanie(nazwa, ""), sortowanie(Pola[Sprzedaz], Pola[Posortowane]);
+  const bool zRabatami = std::strcmp(Pola[Rabaty], BezRabatow) != 0;
+  uint8_t wynik = SprzedazNieodczytana;
+  for (int odczyt = 0; odczyt < NajwiecejOdczytow && wynik == SprzedazNieodczytana; ++odczyt) {
+    UsuniecieZnacznika();
+    wynik = Karvo_OSprzed(sprzedaz.Lista, sprzedaz.Drugi);
+    if (wynik == KodBledu(BezBledu)) wynik = Karvo_OOpak(opakowania.Lista, opakowania.Drugi);
+    if (wynik == KodBledu(BezBledu) && zRabatami) wynik = Karvo_OObrRab(rabaty.Lista, rabaty.Drugi);
+    if (wynik == KodBledu(BezBledu)) wynik = Karvo_KSprOp(kasowanie.Lista);
+  }
+  if (wynik != KodBledu(BezBledu)) return wynik;
+  if (std::strcmp(Pola[Znacznik], BezZnacznika) == 0) return Karvo_SortPak(sortowanie.Lista, sortowanie.Drugi);
+  if (UtworzenieZnacznika()) return wynik;
+  return RaportZnacznika(wejscie);
+}
+
+static const RejestracjaFunkcji RejestracjaOSpOpMax(OpisOSpOpMax, Karvo_OSpOpMax);
