@@ -47,11 +47,6 @@ std::string Komentarze(const std::string& blok, bool naglowki, bool dane) {
   return t;
 }
 
-int Kod(const WynikKarvo& w) {
-  const size_t p = w.raport.find("\r\n#");
-  return p == std::string::npos ? -1 : std::atoi(w.raport.c_str() + p + 3);
-}
-
 // One register with the day's sales, behind a pty or the network module.
 class Dzien : KasaNaLinii {
  public:
