@@ -46,6 +46,7 @@ void NadajnikStrumienia::Nadaj(std::span<const uint8_t> bajty) {
     Zapisz(bajty);
     return;
   }
+  if (bajty.empty()) return;
   // Byte k of the answer is due at its start + (k + 1) byte times whenever
   // the simulator wakes, so a late wakeup never adds up over the answer; a
   // byte already due goes out with the ones before it.
