@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdint>
 
 namespace platforma {
 namespace {
@@ -19,7 +20,9 @@ extern "C" void NaSygnalKonca(int numer) {
   const int zachowany = errno;
   Odebrany = numer;
   const uint64_t jeden = 1;
-  if (Budzik >= 0) [[maybe_unused]] const ssize_t n = write(Budzik, &jeden, sizeof jeden);
+  if (Budzik >= 0) {
+    [[maybe_unused]] const ssize_t n = write(Budzik, &jeden, sizeof jeden);
+  }
   errno = zachowany;
 }
 
@@ -59,7 +62,9 @@ int UchwytSygnaluKonca() { return Budzik; }
 void ZapomnienieSygnaluKonca() {
   Odebrany = 0;
   uint64_t ile = 0;
-  if (Budzik >= 0) [[maybe_unused]] const ssize_t n = read(Budzik, &ile, sizeof ile);
+  if (Budzik >= 0) {
+    [[maybe_unused]] const ssize_t n = read(Budzik, &ile, sizeof ile);
+  }
 }
 
 void WatekBezSygnalowKonca() {
