@@ -35,7 +35,7 @@ enum class PrzebiegTransferu : uint8_t { OdRazu, PoOczekiwaniu, BladStartu, Blad
 struct WynikTransferu {
   PrzebiegTransferu przebieg = PrzebiegTransferu::OdRazu;
   uint32_t przeniesiono = 0;
-  int kod = 0;  // ETIMEDOUT or EAGAIN when fewer bytes moved than asked
+  int kod = 0;  // ETIMEDOUT or EAGAIN when fewer bytes moved than asked, EINTR for a signal
 };
 
 // Comm events.
@@ -65,9 +65,12 @@ class Linia {
   int UstawCzasy(const CzasyLinii& czasy);
   virtual int Czysc(bool wyjscie, bool wejscie) = 0;
 
-  // Transfers bounded by the time-outs; Przerwij ends them at once.
+  // Transfers bounded by the time-outs; Przerwij and a signal that asks the
+  // process to end (platform/process.h) end their waits at once. A read takes
+  // up to ile bytes and ends as soon as najmniej have come, its time-outs
+  // counted for najmniej.
   virtual WynikTransferu Zapisz(const uint8_t* bajty, uint32_t ile) = 0;
-  virtual WynikTransferu Czytaj(uint8_t* bajty, uint32_t ile) = 0;
+  virtual WynikTransferu Czytaj(uint8_t* bajty, uint32_t ile, uint32_t najmniej) = 0;
   // Waits until the output queue has gone out (bounded by the write time-out).
   virtual int Oproznij() = 0;
 

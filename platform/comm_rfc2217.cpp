@@ -155,12 +155,12 @@ class LiniaRfc2217 final : public Linia {
     return kod;
   }
 
-  WynikTransferu Czytaj(uint8_t* bajty, uint32_t ile) override {
-    const TerminyOdczytu t = TerminyDlaOdczytu(Czasy(), ile);
+  WynikTransferu Czytaj(uint8_t* bajty, uint32_t ile, uint32_t najmniej) override {
+    const TerminyOdczytu t = TerminyDlaOdczytu(Czasy(), najmniej);
     std::unique_lock<std::mutex> b(m_);
     if (przerwano_) return {PrzebiegTransferu::Przerwany, 0, ECANCELED};
     uint32_t mam = Pobierz(bajty, ile);
-    if (mam == ile) return {PrzebiegTransferu::OdRazu, mam, 0};
+    if (mam >= najmniej) return {PrzebiegTransferu::OdRazu, mam, 0};
     if (blad_ != 0) return {PrzebiegTransferu::BladStartu, mam, blad_};
     if (t.odRazu || (t.pierwszyZnakKonczy && mam > 0)) return {PrzebiegTransferu::OdRazu, mam, EAGAIN};
 
@@ -169,18 +169,19 @@ class LiniaRfc2217 final : public Linia {
     for (;;) {
       auto termin = calkowity;
       if (odstep && (!termin || *odstep < *termin)) termin = odstep;
-      auto gotowe = [&] { return przerwano_ || blad_ != 0 || !wejscie_.empty(); };
+      auto gotowe = [&] { return przerwano_ || blad_ != 0 || sygnal_ || !wejscie_.empty(); };
       if (termin) cv_.wait_until(b, *termin, gotowe);
       else cv_.wait(b, gotowe);
       if (przerwano_) return {PrzebiegTransferu::Przerwany, mam, ECANCELED};
       if (!wejscie_.empty()) {
         mam += Pobierz(bajty + mam, ile - mam);
-        if (mam == ile) return {PrzebiegTransferu::PoOczekiwaniu, mam, 0};
+        if (mam >= najmniej) return {PrzebiegTransferu::PoOczekiwaniu, mam, 0};
         if (t.pierwszyZnakKonczy) return {PrzebiegTransferu::PoOczekiwaniu, mam, ETIMEDOUT};
         odstep = Termin(t.odstep);
         continue;
       }
       if (blad_ != 0) return {PrzebiegTransferu::BladOczekiwania, mam, blad_};
+      if (sygnal_) return {PrzebiegTransferu::Przerwany, mam, EINTR};
       if (termin && Zegar::now() >= *termin) return {PrzebiegTransferu::PoOczekiwaniu, mam, ETIMEDOUT};
     }
   }
@@ -224,10 +225,11 @@ class LiniaRfc2217 final : public Linia {
       // Past the deadline a half-sent unit is still finished, so the stream stays whole.
       const bool polowa = std::find(koniecJednostki.begin(), koniecJednostki.end(), poszlo) == koniecJednostki.end() &&
                           poszlo != 0;
-      pollfd p[2] = {{gniazdo_, POLLOUT, 0}, {budzik_, POLLIN, 0}};
-      const int n = poll(p, 2, polowa ? 10 : PozostaloMs(termin));
+      pollfd p[3] = {{gniazdo_, POLLOUT, 0}, {budzik_, POLLIN, 0}, {polowa ? -1 : UchwytSygnaluKonca(), POLLIN, 0}};
+      const int n = poll(p, 3, polowa ? 10 : PozostaloMs(termin));
       if (n < 0 && errno != EINTR) return {PrzebiegTransferu::BladOczekiwania, bajtowPrzeniesionych(), errno};
       if (p[1].revents != 0) return {PrzebiegTransferu::Przerwany, bajtowPrzeniesionych(), ECANCELED};
+      if (p[2].revents != 0) return {PrzebiegTransferu::Przerwany, bajtowPrzeniesionych(), EINTR};
       if (n == 0 && !polowa && PozostaloMs(termin) == 0)
         return {PrzebiegTransferu::PoOczekiwaniu, bajtowPrzeniesionych(), ETIMEDOUT};
     }
@@ -246,8 +248,8 @@ class LiniaRfc2217 final : public Linia {
     const auto termin = Termin(TerminDlaZapisu(Czasy(), static_cast<uint32_t>(wKolejce)));
     while (ioctl(gniazdo_, SIOCOUTQ, &wKolejce) == 0 && wKolejce > 0) {
       if (termin && Zegar::now() >= *termin) return ETIMEDOUT;
-      pollfd p{budzik_, POLLIN, 0};
-      if (poll(&p, 1, 1) > 0) return ECANCELED;
+      pollfd p[2] = {{budzik_, POLLIN, 0}, {UchwytSygnaluKonca(), POLLIN, 0}};
+      if (poll(p, 2, 1) > 0) return p[1].revents != 0 ? EINTR : ECANCELED;
       std::lock_guard<std::mutex> b(m_);
       if (blad_ != 0) return blad_;
     }
@@ -360,6 +362,7 @@ class LiniaRfc2217 final : public Linia {
 
   void Odbieraj() {
     uint8_t bufor[1024];
+    bool sygnalWidziany = false;
     for (;;) {
       std::size_t miejsce;
       {
@@ -368,13 +371,22 @@ class LiniaRfc2217 final : public Linia {
         if (przerwano_) return;
         miejsce = odrzucajDoCzyszczenia_ ? sizeof bufor : std::min(sizeof bufor, pojemnosc_ - wejscie_.size());
       }
-      pollfd p[2] = {{gniazdo_, POLLIN, 0}, {budzik_, POLLIN, 0}};
-      if (poll(p, 2, -1) < 0) {
+      // A signal that asks the process to end wakes the waits of the line
+      // once; the descriptor stays readable, so it is watched no more.
+      pollfd p[3] = {{gniazdo_, POLLIN, 0}, {budzik_, POLLIN, 0}, {sygnalWidziany ? -1 : UchwytSygnaluKonca(), POLLIN, 0}};
+      if (poll(p, 3, -1) < 0) {
         if (errno == EINTR) continue;
         Zerwane(errno);
         return;
       }
       if (p[1].revents != 0) return;
+      if (p[2].revents != 0) {
+        sygnalWidziany = true;
+        std::lock_guard<std::mutex> b(m_);
+        sygnal_ = true;
+        cv_.notify_all();
+      }
+      if (p[0].revents == 0) continue;
       const ssize_t n = recv(gniazdo_, bufor, miejsce, MSG_DONTWAIT);
       if (n < 0 && (errno == EAGAIN || errno == EINTR)) continue;
       if (n <= 0) {
@@ -504,6 +516,7 @@ class LiniaRfc2217 final : public Linia {
   std::size_t pojemnosc_ = 4096;
   bool odrzucajDoCzyszczenia_ = false;
   bool przerwano_ = false;
+  bool sygnal_ = false;  // a signal asked the process to end
   int blad_ = 0;  // the connection's error once it has broken
   uint8_t stanModemu_ = 0;
   uint32_t zdarzenia_ = 0;

@@ -18,13 +18,14 @@
 #include "platform/comm.h"
 #include "platform/comm_backends.h"
 #include "platform/comm_termios2.h"
+#include "platform/process.h"
 
 namespace platforma {
 namespace {
 
 using Zegar = std::chrono::steady_clock;
 
-enum class Gotowosc : uint8_t { Gotowe, Minelo, Przerwano, Blad };
+enum class Gotowosc : uint8_t { Gotowe, Minelo, Przerwano, Sygnal, Blad };
 
 // Milliseconds left until a deadline, for poll: -1 without a deadline.
 int PozostaloMs(const std::optional<Zegar::time_point>& termin) {
@@ -96,14 +97,14 @@ class LiniaTty final : public Linia {
     return 0;
   }
 
-  WynikTransferu Czytaj(uint8_t* bajty, uint32_t ile) override {
-    const TerminyOdczytu t = TerminyDlaOdczytu(Czasy(), ile);
+  WynikTransferu Czytaj(uint8_t* bajty, uint32_t ile, uint32_t najmniej) override {
+    const TerminyOdczytu t = TerminyDlaOdczytu(Czasy(), najmniej);
     if (przerwano_) return {PrzebiegTransferu::Przerwany, 0, ECANCELED};
     uint32_t mam = 0;
     const ssize_t n = read(uchwyt_, bajty, ile);
     if (n > 0) mam = static_cast<uint32_t>(n);
     else if (n < 0 && errno != EAGAIN && errno != EINTR) return {PrzebiegTransferu::BladStartu, 0, errno};
-    if (mam == ile) return {PrzebiegTransferu::OdRazu, mam, 0};
+    if (mam >= najmniej) return {PrzebiegTransferu::OdRazu, mam, 0};
     if (t.odRazu || (t.pierwszyZnakKonczy && mam > 0)) return {PrzebiegTransferu::OdRazu, mam, EAGAIN};
 
     const auto calkowity = Termin(t.calkowity);
@@ -112,6 +113,7 @@ class LiniaTty final : public Linia {
       switch (CzekajNa(POLLIN, Wczesniejszy(calkowity, odstep))) {
         case Gotowosc::Minelo: return {PrzebiegTransferu::PoOczekiwaniu, mam, ETIMEDOUT};
         case Gotowosc::Przerwano: return {PrzebiegTransferu::Przerwany, mam, ECANCELED};
+        case Gotowosc::Sygnal: return {PrzebiegTransferu::Przerwany, mam, EINTR};
         case Gotowosc::Blad: return {PrzebiegTransferu::BladOczekiwania, mam, errno};
         case Gotowosc::Gotowe: break;
       }
@@ -120,7 +122,7 @@ class LiniaTty final : public Linia {
       // Readable with nothing to read: the tty was hung up.
       if (r <= 0) return {PrzebiegTransferu::BladOczekiwania, mam, r == 0 ? EIO : errno};
       mam += static_cast<uint32_t>(r);
-      if (mam == ile) return {PrzebiegTransferu::PoOczekiwaniu, mam, 0};
+      if (mam >= najmniej) return {PrzebiegTransferu::PoOczekiwaniu, mam, 0};
       if (t.pierwszyZnakKonczy) return {PrzebiegTransferu::PoOczekiwaniu, mam, ETIMEDOUT};
       odstep = Termin(t.odstep);
     }
@@ -138,6 +140,7 @@ class LiniaTty final : public Linia {
       switch (CzekajNa(POLLOUT, termin)) {
         case Gotowosc::Minelo: return {PrzebiegTransferu::PoOczekiwaniu, poszlo, ETIMEDOUT};
         case Gotowosc::Przerwano: return {PrzebiegTransferu::Przerwany, poszlo, ECANCELED};
+        case Gotowosc::Sygnal: return {PrzebiegTransferu::Przerwany, poszlo, EINTR};
         case Gotowosc::Blad: return {PrzebiegTransferu::BladOczekiwania, poszlo, errno};
         case Gotowosc::Gotowe: break;
       }
@@ -156,8 +159,8 @@ class LiniaTty final : public Linia {
       const auto termin = Termin(TerminDlaZapisu(Czasy(), static_cast<uint32_t>(wKolejce)));
       while (ioctl(uchwyt_, TIOCOUTQ, &wKolejce) == 0 && wKolejce > 0) {
         if (termin && Zegar::now() >= *termin) return ETIMEDOUT;
-        pollfd p{budzik_, POLLIN, 0};
-        if (poll(&p, 1, 1) > 0 || przerwano_) return ECANCELED;
+        pollfd p[2] = {{budzik_, POLLIN, 0}, {UchwytSygnaluKonca(), POLLIN, 0}};
+        if (poll(p, 2, 1) > 0 || przerwano_) return p[1].revents != 0 ? EINTR : ECANCELED;
       }
     }
     if (tcdrain(uchwyt_) != 0) return errno;
@@ -233,13 +236,16 @@ class LiniaTty final : public Linia {
   intptr_t Uchwyt() const override { return uchwyt_; }
 
  private:
+  // A blocking wait in the kernel: the line, the close and the signals that
+  // ask the process to end wake it, nothing else.
   Gotowosc CzekajNa(short co, const std::optional<Zegar::time_point>& termin) {
     for (;;) {
-      pollfd p[2] = {{uchwyt_, co, 0}, {budzik_, POLLIN, 0}};
-      const int n = poll(p, 2, PozostaloMs(termin));
+      pollfd p[3] = {{uchwyt_, co, 0}, {budzik_, POLLIN, 0}, {UchwytSygnaluKonca(), POLLIN, 0}};
+      const int n = poll(p, 3, PozostaloMs(termin));
       if (n < 0 && errno == EINTR) continue;
       if (n < 0) return Gotowosc::Blad;
       if (p[1].revents != 0 || przerwano_) return Gotowosc::Przerwano;
+      if (p[2].revents != 0) return Gotowosc::Sygnal;
       if (n == 0) {
         if (PozostaloMs(termin) == 0) return Gotowosc::Minelo;
         continue;

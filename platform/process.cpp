@@ -1,7 +1,11 @@
 #include "platform/process.h"
 
 #include <signal.h>
+#include <sys/eventfd.h>
 #include <unistd.h>
+
+#include <cerrno>
+#include <cstdint>
 
 namespace platforma {
 namespace {
@@ -9,8 +13,18 @@ namespace {
 constexpr int SygnalyKonca[] = {SIGTERM, SIGINT, SIGHUP};
 
 volatile sig_atomic_t Odebrany = 0;
+// Readable from the first noted signal on: every wait of a port watches it.
+int Budzik = -1;
 
-extern "C" void NaSygnalKonca(int numer) { Odebrany = numer; }
+extern "C" void NaSygnalKonca(int numer) {
+  const int zachowany = errno;
+  Odebrany = numer;
+  const uint64_t jeden = 1;
+  if (Budzik >= 0) {
+    [[maybe_unused]] const ssize_t n = write(Budzik, &jeden, sizeof jeden);
+  }
+  errno = zachowany;
+}
 
 sigset_t ZbiorSygnalowKonca() {
   sigset_t zbior;
@@ -24,6 +38,10 @@ sigset_t ZbiorSygnalowKonca() {
 uint32_t IdentyfikatorProcesu() { return static_cast<uint32_t>(getpid()); }
 
 void PrzechwytywanieSygnalowKonca() {
+  if (Budzik < 0) Budzik = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+  // A write over the file size limit then fails like any other, and the
+  // command reports it, instead of the process ending without a report.
+  signal(SIGXFSZ, SIG_IGN);
   struct sigaction akcja {};
   akcja.sa_handler = NaSygnalKonca;
   sigemptyset(&akcja.sa_mask);
@@ -39,7 +57,15 @@ void PrzechwytywanieSygnalowKonca() {
 
 int SygnalKonca() { return Odebrany; }
 
-void ZapomnienieSygnaluKonca() { Odebrany = 0; }
+int UchwytSygnaluKonca() { return Budzik; }
+
+void ZapomnienieSygnaluKonca() {
+  Odebrany = 0;
+  uint64_t ile = 0;
+  if (Budzik >= 0) {
+    [[maybe_unused]] const ssize_t n = read(Budzik, &ile, sizeof ile);
+  }
+}
 
 void WatekBezSygnalowKonca() {
   const sigset_t zbior = ZbiorSygnalowKonca();

@@ -4,6 +4,7 @@
 // comes from the answer rules of the request catalogue.
 #include "protocol/engine.h"
 
+#include "platform/process.h"
 #include "protocol/identification.h"
 #include "protocol/line.h"
 #include "state/result_codes.h"
@@ -136,8 +137,14 @@ void ProbaWykonaniaRozkazu(const Rozkaz& rozkaz) {
   ObslugaSerweraPrzedRozkazem();
   if (!BrakBledu()) return;
   WymianaZKasa(rozkaz);
-  if (WymianaPrzerwana()) NiedokonczonaWymiana();
-  else Sesja.Wymiana.OdpowiedzPrzyjeta = 1;
+  if (WymianaPrzerwana()) {
+    NiedokonczonaWymiana();
+    // A signal that asks the process to end cut the wait for the register:
+    // the command ends as it would have before its next request.
+    if (platforma::SygnalKonca()) UstawBlad(PrzerwaniePrzezSerwer);
+  } else {
+    Sesja.Wymiana.OdpowiedzPrzyjeta = 1;
+  }
   ZliczenieRozkazu();
 }
 

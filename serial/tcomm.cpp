@@ -1,5 +1,6 @@
 #include "serial/tcomm.h"
 
+#include <algorithm>
 #include <cerrno>
 
 #include "platform/clock.h"
@@ -72,7 +73,6 @@ int32_t TComm::Otworz() {
   if (!CzyOtwarty()) return otwarcie;
 
   obserwator_ = std::make_unique<TZdarzeniaCommThread>(*this, Linia(), ZestawZdarzen);
-  pracownik_ = std::make_unique<TZapisOdczytThread>(*this);
 
   if (const int32_t wynik = UstawBlokKontroli(); wynik != 0) return PorzucOtwarcie(wynik);
   if (const int kod = Linia()->UstawKolejki(static_cast<uint32_t>(RozmiarKolejkiWejsciowej),
@@ -109,17 +109,13 @@ int32_t TComm::ZamknijPort(bool zapisujBledy) {
   if (!linia) return 0;
   if (const int kod = linia->UstawCzasy(ZapamietaneCzasy); kod != 0 && zapisujBledy)
     ZapamietanieBledu(komunikaty::BLAD_CZASOW, kod);
-  if (pracownik_) {
-    pracownik_->Zatrzymaj();
-    pracownik_->CzekajNaKoniec();
-    pracownik_.reset();
-  }
   if (obserwator_) {
     obserwator_->Zatrzymaj();
     obserwator_->CzekajNaKoniec();
     obserwator_.reset();
   }
   ZamknijUchwyt();
+  PorzucWczytaneNaprzod();
   ZdarzenieZamkniecia.Ustaw();
   return 0;
 }
@@ -191,71 +187,110 @@ int32_t TComm::CzyscBuforNadawczy() {
 int32_t TComm::CzyscBuforOdbiorczy() {
   std::lock_guard<std::recursive_mutex> b(blokada_);
   const auto linia = Linia();
-  return linia ? linia->Czysc(false, true) : 0;
+  if (!linia) return 0;
+  PorzucWczytaneNaprzod();
+  return linia->Czysc(false, true);
 }
 
 uint32_t TComm::BajtyWKolejceWejscia() {
   std::lock_guard<std::recursive_mutex> b(blokada_);
   const auto linia = Linia();
   if (!linia || linia->WyczyscBledy(FlagiBledow, StanKolejek) != 0) return 0;
+  StanKolejek.wejscie += WczytaneNaprzod();
   return StanKolejek.wejscie;
 }
 
-uint32_t TComm::ZapisDoPortu(uint8_t bajt) {
-  StanWinserii& stan = Winseria();
-  ZadanieZapisu.Resetuj();
-  stan.FlagaTimeout = true;
-  const auto linia = Linia();
-  if (!linia) {
-    ZapamietanieBledu(komunikaty::PORT_NIE_OTWARTY, -1);
-    ZdarzenieGotowosci.Ustaw();
-    return 0;
-  }
-  const platforma::WynikTransferu t = linia->Zapisz(&bajt, 1);
+uint32_t TComm::WczytaneNaprzod() {
+  std::lock_guard<std::mutex> b(blokadaKolejki_);
+  return koniecKolejki_ - poczatekKolejki_;
+}
+
+void TComm::PorzucWczytaneNaprzod() {
+  std::lock_guard<std::mutex> b(blokadaKolejki_);
+  poczatekKolejki_ = koniecKolejki_ = 0;
+}
+
+namespace {
+
+// The error record of a transfer that moved fewer bytes than it had to.
+void ZapamietajZapis(const platforma::WynikTransferu& t) {
+  if (t.przeniesiono != 0) return;
   switch (t.przebieg) {
-    case PrzebiegTransferu::OdRazu:
-      if (t.przeniesiono != 1) ZapamietanieBledu(komunikaty::NIEPOPRAWNY_ZAPIS, t.kod);
-      break;
+    case PrzebiegTransferu::OdRazu: ZapamietanieBledu(komunikaty::NIEPOPRAWNY_ZAPIS, t.kod); break;
     case PrzebiegTransferu::BladStartu: ZapamietanieBledu(komunikaty::NIEPOPRAWNY_ZAPIS_DO_PORTU, t.kod); break;
-    case PrzebiegTransferu::PoOczekiwaniu:
-      if (t.przeniesiono != 1) ZapamietanieBledu(komunikaty::TIMEOUT_ZAPISU, t.kod);
-      break;
+    case PrzebiegTransferu::PoOczekiwaniu: ZapamietanieBledu(komunikaty::TIMEOUT_ZAPISU, t.kod); break;
     case PrzebiegTransferu::BladOczekiwania: ZapamietanieBledu(komunikaty::NIEPOPRAWNY_ZAPIS, t.kod); break;
     case PrzebiegTransferu::Przerwany: ZapamietanieBledu(komunikaty::ZAPIS_PRZERWANY, t.kod); break;
   }
-  stan.FlagaTimeout = t.przeniesiono == 0;
-  ZdarzenieGotowosci.Ustaw();
-  return t.przeniesiono;
 }
 
-uint32_t TComm::OdczytZPortu(uint8_t* bufor, uint32_t ile) {
-  StanWinserii& stan = Winseria();
-  ZadanieOdczytu.Resetuj();
-  stan.FlagaTimeout = true;
-  const auto linia = Linia();
-  if (!linia) {
-    ZapamietanieBledu(komunikaty::PORT_NIE_OTWARTY, -1);
-    ZdarzenieGotowosci.Ustaw();
-    return 0;
-  }
-  const platforma::WynikTransferu t = linia->Czytaj(bufor, ile);
+void ZapamietajOdczyt(const platforma::WynikTransferu& t) {
+  if (t.przeniesiono != 0) return;
   switch (t.przebieg) {
     case PrzebiegTransferu::OdRazu:
-      if (t.przeniesiono != ile) ZapamietanieBledu(komunikaty::NIEPOPRAWNY_ODCZYT, t.kod);
-      break;
     case PrzebiegTransferu::BladStartu: ZapamietanieBledu(komunikaty::NIEPOPRAWNY_ODCZYT, t.kod); break;
-    case PrzebiegTransferu::PoOczekiwaniu:
-      if (t.przeniesiono != ile) ZapamietanieBledu(komunikaty::TIMEOUT_ODCZYTU, t.kod);
-      break;
+    case PrzebiegTransferu::PoOczekiwaniu: ZapamietanieBledu(komunikaty::TIMEOUT_ODCZYTU, t.kod); break;
     case PrzebiegTransferu::BladOczekiwania:
       ZapamietanieBledu(t.kod == ECANCELED ? komunikaty::ODCZYT_PRZERWANY_PRZEZ_SYSTEM : komunikaty::NIEPOPRAWNY_ODCZYT,
                         t.kod);
       break;
     case PrzebiegTransferu::Przerwany: ZapamietanieBledu(komunikaty::ODCZYT_PRZERWANY, t.kod); break;
   }
+}
+
+}  // namespace
+
+bool TComm::ZapiszBajt(uint8_t bajt) {
+  StanWinserii& stan = Winseria();
+  stan.FlagaTimeout = false;
+  if (ZdarzenieZamkniecia.Ustawione()) {
+    ZapamietanieBledu(komunikaty::ZAPIS_PRZERWANY, ECANCELED);
+    return false;
+  }
+  stan.FlagaTimeout = true;
+  const auto linia = Linia();
+  if (!linia) {
+    ZapamietanieBledu(komunikaty::PORT_NIE_OTWARTY, -1);
+    return false;
+  }
+  const platforma::WynikTransferu t = linia->Zapisz(&bajt, 1);
+  ZapamietajZapis(t);
   stan.FlagaTimeout = t.przeniesiono == 0;
-  ZdarzenieGotowosci.Ustaw();
-  return t.przeniesiono;
+  return t.przeniesiono == 1;
+}
+
+bool TComm::CzytajBajt(uint8_t& bajt) {
+  StanWinserii& stan = Winseria();
+  stan.FlagaTimeout = false;
+  if (ZdarzenieZamkniecia.Ustawione()) {
+    ZapamietanieBledu(komunikaty::ODCZYT_PRZERWANY, ECANCELED);
+    return false;
+  }
+  {
+    std::lock_guard<std::mutex> b(blokadaKolejki_);
+    if (poczatekKolejki_ < koniecKolejki_) {
+      bajt = kolejka_[poczatekKolejki_++];
+      return true;
+    }
+  }
+  stan.FlagaTimeout = true;
+  const auto linia = Linia();
+  if (!linia) {
+    ZapamietanieBledu(komunikaty::PORT_NIE_OTWARTY, -1);
+    return false;
+  }
+  std::array<uint8_t, POJEMNOSC_KOLEJKI> bufor;
+  const platforma::WynikTransferu t = linia->Czytaj(bufor.data(), POJEMNOSC_KOLEJKI, 1);
+  ZapamietajOdczyt(t);
+  stan.FlagaTimeout = t.przeniesiono == 0;
+  if (t.przeniesiono == 0) return false;
+  bajt = bufor[0];
+  std::lock_guard<std::mutex> b(blokadaKolejki_);
+  // Only the caller reads, so the queue is still empty: the rest goes to its start.
+  std::copy(bufor.begin() + 1, bufor.begin() + t.przeniesiono, kolejka_.begin());
+  poczatekKolejki_ = 0;
+  koniecKolejki_ = t.przeniesiono - 1;
+  return true;
 }
 
 bool TComm::UstawLinieSterujaca(platforma::Sterowanie linia, bool wlaczona) {
@@ -292,6 +327,7 @@ void TComm::ObsluzZdarzeniaPortu(uint32_t maska) {
   if (!linia) return;
   // Clearing the error condition is what lets transfers go on after a line error.
   linia->WyczyscBledy(FlagiBledow, StanKolejek);
+  StanKolejek.wejscie += WczytaneNaprzod();
   // The line-error event is passed too: the port layers detect break, framing,
   // parity and overrun, and a user of the exported port functions then learns
   // from IsError that the line itself (a wrong speed or parity) was at fault.

@@ -1,7 +1,8 @@
-// One serial port: its settings, its line, and the two worker threads that
-// carry its events and its byte transfers while it is open.
+// One serial port: its settings, its line, its input queue and the event
+// watcher thread that carries its comm events while it is open.
 #pragma once
 
+#include <array>
 #include <atomic>
 #include <cstdint>
 #include <memory>
@@ -12,7 +13,6 @@
 #include "serial/zdarzenie.h"
 
 class TZdarzeniaCommThread;
-class TZapisOdczytThread;
 
 class TComm {
  public:
@@ -35,9 +35,13 @@ class TComm {
   // them (the errors are kept in FlagiBledow); 0 when the port is not open.
   uint32_t BajtyWKolejceWejscia();
 
-  // Run by the write/read worker: one transfer each, the bytes moved as result.
-  uint32_t ZapisDoPortu(uint8_t bajt);
-  uint32_t OdczytZPortu(uint8_t* bufor, uint32_t ile);
+  // One byte each way, on the caller's thread: a byte the port has read ahead
+  // is taken without a system call; else one read takes every byte the device
+  // has, waiting in the kernel (bounded by the time-outs) when it has none. A
+  // write waits only when the device does not take the byte at once. True
+  // when the byte moved; the time-out flag and the error record as before.
+  bool ZapiszBajt(uint8_t bajt);
+  bool CzytajBajt(uint8_t& bajt);
 
   // The modem and control lines, and waiting for the output to leave.
   bool UstawLinieSterujaca(platforma::Sterowanie linia, bool wlaczona);
@@ -67,16 +71,9 @@ class TComm {
   uint16_t CzasZapisu = 0;
   uint16_t CzasOdczytu = 0;
 
-  // The handshake between the caller and the write/read worker. A port that
-  // was never opened counts as closed, so no transfer can wait on it.
+  // Set while the port is closed: every transfer then ends at once. A port
+  // that was never opened counts as closed.
   Zdarzenie ZdarzenieZamkniecia{true};
-  Zdarzenie ZdarzenieGotowosci;
-  Zdarzenie ZadanieZapisu;
-  Zdarzenie ZadanieOdczytu;
-  // Handed over under the events: written before the request or the ready
-  // signal, read after it.
-  uint8_t BajtDoZapisu = 0;
-  uint8_t BajtOdczytany = 0;
 
  protected:
   virtual int32_t OtworzUrzadzenie();
@@ -87,12 +84,18 @@ class TComm {
   int32_t PorzucOtwarcie(int32_t wynik);
   std::shared_ptr<platforma::Linia> Linia() const;
   int32_t ZastosujCzasy(const platforma::CzasyLinii& czasy);
+  uint32_t WczytaneNaprzod();
+  void PorzucWczytaneNaprzod();
 
   mutable std::recursive_mutex blokada_;  // the owner's operations on the line
   mutable std::mutex blokadaLinii_;       // the line pointer itself
   std::shared_ptr<platforma::Linia> linia_;
   std::unique_ptr<TZdarzeniaCommThread> obserwator_;
-  std::unique_ptr<TZapisOdczytThread> pracownik_;
+  // What a read took from the device beyond the byte asked for, in order.
+  static constexpr uint32_t POJEMNOSC_KOLEJKI = 4096;
+  std::mutex blokadaKolejki_;
+  std::array<uint8_t, POJEMNOSC_KOLEJKI> kolejka_{};
+  uint32_t poczatekKolejki_ = 0, koniecKolejki_ = 0;
   std::atomic<uint32_t> oczekujaceZdarzenia_{0};
   bool liniePoczatkowe_ = false;  // DTR and RTS dropped after the open
 };

@@ -1,5 +1,7 @@
 #include "serial/watki.h"
 
+#include <chrono>
+
 #include "platform/process.h"
 #include "platform/thread_priority.h"
 #include "serial/stan_winserii.h"
@@ -18,6 +20,10 @@ void TWatek::Uruchom() {
 void TWatek::CzekajNaKoniec() {
   if (watek_.joinable()) watek_.join();
 }
+
+namespace {
+constexpr std::chrono::milliseconds ODSTEP_ZDARZEN(10);
+}  // namespace
 
 uint32_t MaskaZdarzen(uint16_t zestaw) {
   // break, CTS change, DSR change, line error, ring, carrier change, character,
@@ -56,38 +62,12 @@ void TZdarzeniaCommThread::Wykonaj() {
     if (linia_->CzekajNaZdarzenie(maska_, zaszle) != 0) break;
     if (stop_.Ustawione()) break;
     PrzekazZdarzenie(zaszle);
+    // The owner takes the events only at its next call anyway: what comes
+    // meanwhile is gathered into one mask, so that a byte received or sent
+    // does not wake this thread each time.
+    if (Zdarzenie::CzekajNaKtores({&stop_}, ODSTEP_ZDARZEN) == 0) break;
   }
   linia_->Czysc(true, true);
 }
 
 void TZdarzeniaCommThread::PrzekazZdarzenie(uint32_t maska) { port_.PrzekazaneZdarzenia(maska); }
-
-TZapisOdczytThread::TZapisOdczytThread(TComm& port) : port_(port) {
-  // Ready and idle before the thread runs, so a stop can never be lost.
-  port_.ZdarzenieGotowosci.Ustaw();
-  port_.ZadanieZapisu.Resetuj();
-  port_.ZadanieOdczytu.Resetuj();
-  Uruchom();
-}
-
-TZapisOdczytThread::~TZapisOdczytThread() { CzekajNaKoniec(); }
-
-void TZapisOdczytThread::Zatrzymaj() {
-  stop_.Ustaw();
-  Zakoncz();
-}
-
-void TZapisOdczytThread::Wykonaj() {
-  for (;;) {
-    const int ktore = Zdarzenie::CzekajNaKtores({&stop_, &port_.ZadanieZapisu, &port_.ZadanieOdczytu});
-    if (ktore <= 0) break;
-    port_.ZdarzenieGotowosci.Resetuj();
-    if (ktore == 1) WykonajZapis();
-    else WykonajOdczyt();
-    if (Zakonczony()) break;
-  }
-}
-
-void TZapisOdczytThread::WykonajZapis() { port_.ZapisDoPortu(port_.BajtDoZapisu); }
-
-void TZapisOdczytThread::WykonajOdczyt() { port_.OdczytZPortu(&port_.BajtOdczytany, 1); }

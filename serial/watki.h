@@ -1,4 +1,4 @@
-// The two worker threads of an open port and their common base.
+// The event watcher thread of an open port and the base of the port's threads.
 #pragma once
 
 #include <atomic>
@@ -42,23 +42,6 @@ class TZdarzeniaCommThread : public TWatek {
   TComm& port_;
   std::shared_ptr<platforma::Linia> linia_;
   uint32_t maska_;
-  Zdarzenie stop_;
-};
-
-// Carries out every byte transfer of the port, one request at a time.
-class TZapisOdczytThread : public TWatek {
- public:
-  explicit TZapisOdczytThread(TComm& port);
-  ~TZapisOdczytThread() override;
-  void Zatrzymaj();
-
- protected:
-  void Wykonaj() override;
-  virtual void WykonajZapis();
-  virtual void WykonajOdczyt();
-
- private:
-  TComm& port_;
   Zdarzenie stop_;
 };
 

@@ -44,29 +44,6 @@ int32_t Inicjalizacja(uint8_t port, int32_t predkosc, uint16_t czasZapisu, uint1
   return wynik;
 }
 
-enum class Kierunek { Zapis, Odczyt };
-
-// The caller's half of one transfer: hand the request to the worker once it is
-// idle, wait until it has finished, leave it idle again.
-bool Transfer(TComm& port, Kierunek kierunek) {
-  StanWinserii& stan = Winseria();
-  const bool zapis = kierunek == Kierunek::Zapis;
-  stan.FlagaTimeout = false;
-  if (Zdarzenie::CzekajNaKtores({&port.ZdarzenieZamkniecia, &port.ZdarzenieGotowosci}) != 1) {
-    ZapamietanieBledu(zapis ? komunikaty::ZAPIS_PRZERWANY : komunikaty::ODCZYT_PRZERWANY, ECANCELED);
-    return false;
-  }
-  port.ZdarzenieGotowosci.Resetuj();
-  (zapis ? port.ZadanieZapisu : port.ZadanieOdczytu).Ustaw();
-  bool udany = false;
-  if (Zdarzenie::CzekajNaKtores({&port.ZdarzenieZamkniecia, &port.ZdarzenieGotowosci}) == 1)
-    udany = !stan.FlagaTimeout;
-  else
-    ZapamietanieBledu(komunikaty::BLAD_OCZEKIWANIA, ECANCELED);
-  port.ZdarzenieGotowosci.Ustaw();
-  return udany;
-}
-
 uint32_t PauzaPoNadaniu(int32_t predkosc) {
   switch (predkosc) {
     case 300: return 64;
@@ -130,8 +107,7 @@ uint8_t WriteByte(uint8_t bajt) {
     ZapamietanieBledu(komunikaty::PORT_NIE_OTWARTY, -1);
     return 0;
   }
-  port->BajtDoZapisu = bajt;
-  return Transfer(*port, Kierunek::Zapis) ? 1 : 0;
+  return port->ZapiszBajt(bajt) ? 1 : 0;
 }
 
 uint8_t ReadByte(uint8_t* bajt) {
@@ -140,9 +116,7 @@ uint8_t ReadByte(uint8_t* bajt) {
     ZapamietanieBledu(komunikaty::PORT_NIE_OTWARTY, -1);
     return 0;
   }
-  if (!Transfer(*port, Kierunek::Odczyt)) return 0;
-  *bajt = port->BajtOdczytany;
-  return 1;
+  return port->CzytajBajt(*bajt) ? 1 : 0;
 }
 
 uint8_t TimeOut(void) { return Winseria().FlagaTimeout ? 1 : 0; }

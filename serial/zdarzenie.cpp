@@ -1,6 +1,5 @@
 #include "serial/zdarzenie.h"
 
-#include <algorithm>
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
@@ -28,19 +27,6 @@ int PierwszeUstawione(std::initializer_list<const Zdarzenie*> zdarzenia) {
   return -1;
 }
 
-// The other thread of a byte transfer usually answers within a few
-// microseconds, while putting a thread to sleep and waking it costs tens of
-// microseconds on an idle machine: a wait first watches its events this long.
-constexpr std::chrono::microseconds CZAS_CZUWANIA(50);
-
-int CzuwajNaKtores(std::initializer_list<const Zdarzenie*> zdarzenia, std::chrono::steady_clock::duration limit) {
-  const auto koniec = std::chrono::steady_clock::now() + limit;
-  do {
-    if (const int i = PierwszeUstawione(zdarzenia); i >= 0) return i;
-  } while (std::chrono::steady_clock::now() < koniec);
-  return -1;
-}
-
 }  // namespace
 
 void Zdarzenie::Ustaw() {
@@ -60,9 +46,7 @@ void Zdarzenie::Resetuj() { stan_.store(false); }
 
 int Zdarzenie::CzekajNaKtores(std::initializer_list<const Zdarzenie*> zdarzenia,
                               std::optional<std::chrono::milliseconds> limit) {
-  const std::chrono::steady_clock::duration czuwanie =
-      limit ? std::min<std::chrono::steady_clock::duration>(*limit, CZAS_CZUWANIA) : CZAS_CZUWANIA;
-  if (const int i = CzuwajNaKtores(zdarzenia, czuwanie); i >= 0) return i;
+  if (const int i = PierwszeUstawione(zdarzenia); i >= 0) return i;
   Sygnalizacja& s = Wspolna();
   std::unique_lock<std::mutex> b(s.blokada);
   int wynik = -1;

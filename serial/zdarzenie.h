@@ -1,6 +1,6 @@
 // A manual-reset event: it stays set until reset, and a wait can watch several
-// events at once, taking the first set one in the order given (as the port's
-// threads hand bytes to each other).
+// events at once, taking the first set one in the order given. A wait sleeps
+// on a condition; it never watches the events in a loop.
 #pragma once
 
 #include <atomic>

@@ -10,9 +10,10 @@ Zegar::duration Tempo::CzasBajtu() const {
   return std::chrono::duration_cast<Zegar::duration>(std::chrono::nanoseconds(11'000'000'000LL / baud_));
 }
 
-Zegar::time_point Tempo::NastepnyBajt(Zegar::time_point teraz) {
-  wolnaOd_ = std::max(teraz, wolnaOd_) + CzasBajtu();
-  return wolnaOd_;
+Zegar::time_point Tempo::PoczatekOdpowiedzi(Zegar::time_point teraz) const { return std::max(teraz, wolnaOd_); }
+
+Zegar::time_point Tempo::KoniecBajtu(Zegar::time_point poczatek, size_t k) const {
+  return poczatek + CzasBajtu() * static_cast<Zegar::rep>(k + 1);
 }
 
 void NadajnikStrumienia::Wyslij(std::span<const uint8_t> bajty) {
@@ -45,10 +46,24 @@ void NadajnikStrumienia::Nadaj(std::span<const uint8_t> bajty) {
     Zapisz(bajty);
     return;
   }
-  for (size_t i = 0; i < bajty.size(); ++i) {
-    std::this_thread::sleep_until(tempo_.NastepnyBajt(Zegar::now()));
-    Zapisz(bajty.subspan(i, 1));
+  if (bajty.empty()) return;
+  // Byte k of the answer is due at its start + (k + 1) byte times whenever
+  // the simulator wakes, so a late wakeup never adds up over the answer; a
+  // byte already due goes out with the ones before it.
+  const Zegar::time_point poczatek = tempo_.PoczatekOdpowiedzi(Zegar::now());
+  size_t wyslane = 0;
+  while (wyslane < bajty.size()) {
+    const Zegar::time_point teraz = Zegar::now();
+    size_t nalezne = wyslane;
+    while (nalezne < bajty.size() && tempo_.KoniecBajtu(poczatek, nalezne) <= teraz) ++nalezne;
+    if (nalezne == wyslane) {
+      std::this_thread::sleep_until(tempo_.KoniecBajtu(poczatek, wyslane));
+      continue;
+    }
+    Zapisz(bajty.subspan(wyslane, nalezne - wyslane));
+    wyslane = nalezne;
   }
+  tempo_.Zajeta(tempo_.KoniecBajtu(poczatek, bajty.size() - 1));
 }
 
 }  // namespace sim

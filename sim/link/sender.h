@@ -3,7 +3,9 @@
 // attachment sends no faster than the line speed asked for.
 #pragma once
 
+#include <algorithm>
 #include <chrono>
+#include <cstddef>
 #include <cstdint>
 #include <deque>
 #include <optional>
@@ -28,9 +30,12 @@ class Tempo {
   explicit Tempo(uint32_t bitowNaSekunde = 0) : baud_(bitowNaSekunde) {}
   bool Wlaczone() const { return baud_ != 0; }
   Zegar::duration CzasBajtu() const;
-  // The moment the next byte has fully arrived at the far end (it starts when
-  // the line is free, not before teraz); each call books one byte time.
-  Zegar::time_point NastepnyBajt(Zegar::time_point teraz);
+  // An answer starts when the line is free, not before teraz; its byte k has
+  // fully arrived at poczatek + (k + 1) byte times.
+  Zegar::time_point PoczatekOdpowiedzi(Zegar::time_point teraz) const;
+  Zegar::time_point KoniecBajtu(Zegar::time_point poczatek, size_t k) const;
+  // The line carries bytes until koniec.
+  void Zajeta(Zegar::time_point koniec) { wolnaOd_ = std::max(wolnaOd_, koniec); }
 
  private:
   uint32_t baud_;

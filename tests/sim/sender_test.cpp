@@ -10,24 +10,31 @@ TEST(Tempo, OneByteTakesElevenBitTimes) {
   EXPECT_FALSE(sim::Tempo(0).Wlaczone());
 }
 
-TEST(Tempo, BooksByteAfterByteAndStartsAfreshAfterAPause) {
+TEST(Tempo, AnAnswerStartsWhenTheLineIsFreeAndItsBytesFollowOnAFixedSchedule) {
   sim::Tempo tempo(11000);
   const auto t0 = sim::Zegar::now();
-  EXPECT_EQ(tempo.NastepnyBajt(t0), t0 + milliseconds(1));
-  EXPECT_EQ(tempo.NastepnyBajt(t0), t0 + milliseconds(2));
-  EXPECT_EQ(tempo.NastepnyBajt(t0 + milliseconds(1)), t0 + milliseconds(3));
-  EXPECT_EQ(tempo.NastepnyBajt(t0 + milliseconds(10)), t0 + milliseconds(11));
+  const auto poczatek = tempo.PoczatekOdpowiedzi(t0);
+  EXPECT_EQ(poczatek, t0);
+  EXPECT_EQ(tempo.KoniecBajtu(poczatek, 0), t0 + milliseconds(1));
+  EXPECT_EQ(tempo.KoniecBajtu(poczatek, 9), t0 + milliseconds(10));
+  tempo.Zajeta(tempo.KoniecBajtu(poczatek, 9));
+  EXPECT_EQ(tempo.PoczatekOdpowiedzi(t0 + milliseconds(3)), t0 + milliseconds(10)) << "behind the line's last byte";
+  EXPECT_EQ(tempo.PoczatekOdpowiedzi(t0 + milliseconds(20)), t0 + milliseconds(20)) << "afresh after a pause";
 }
 
 namespace {
 
 class Strumien : public sim::NadajnikStrumienia {
  public:
-  Strumien() : sim::NadajnikStrumienia(0) {}
+  explicit Strumien(uint32_t baud = 0) : sim::NadajnikStrumienia(baud) {}
   std::vector<uint8_t> zapisane;
+  std::vector<sim::Zegar::time_point> kiedy;  // when each byte was written
 
  protected:
-  void Zapisz(std::span<const uint8_t> bajty) override { zapisane.insert(zapisane.end(), bajty.begin(), bajty.end()); }
+  void Zapisz(std::span<const uint8_t> bajty) override {
+    zapisane.insert(zapisane.end(), bajty.begin(), bajty.end());
+    kiedy.insert(kiedy.end(), bajty.size(), sim::Zegar::now());
+  }
 };
 
 }  // namespace
@@ -51,4 +58,19 @@ TEST(NadajnikStrumienia, LateBytesWaitAndWhatFollowsWaitsBehindThem) {
   s.Wypchnij(*s.Termin());
   EXPECT_EQ(s.zapisane, (std::vector<uint8_t>{1, 2, 3, 4}));
   EXPECT_FALSE(s.Termin());
+}
+
+// A paced answer: no byte leaves before its place on the schedule counted from
+// the answer's start, so a late wakeup is caught up instead of adding up.
+TEST(NadajnikStrumienia, PacesAnAnswerOnAnAbsoluteSchedule) {
+  Strumien s(110000);  // 100 us a byte
+  const std::vector<uint8_t> odpowiedz(200, 0x5A);
+  const auto poczatek = sim::Zegar::now();
+  s.Wyslij(odpowiedz);
+  const auto koniec = sim::Zegar::now();
+  ASSERT_EQ(s.zapisane, odpowiedz);
+  for (size_t k = 0; k < s.kiedy.size(); ++k)
+    ASSERT_GE(s.kiedy[k], poczatek + microseconds(100) * static_cast<int>(k + 1)) << "byte " << k;
+  EXPECT_GE(koniec - poczatek, milliseconds(20));
+  EXPECT_LT(koniec - poczatek, milliseconds(500)) << "loose: a loaded machine";
 }
