@@ -20,6 +20,8 @@
 # itself and waits for them: its commands run as written. In the others a line
 # "karvo-sim ... &", "/usr/sbin/ser2net ... -c FILE &" or "karvo-server listen
 # ... &" returns when the program is ready.
+# Without DOCUMENTs the EXAMPLES of the manual pages (docs/man/*.1) run too, each
+# as written in a directory of its own: every /Q2 message must say ResultCode 0.
 # --repeat N runs every example of such a document N times side by side (each
 # with addresses of its own) and compares every run, so that a snippet that
 # races fails.
@@ -47,6 +49,8 @@ while [ $# -gt 0 ]; do
   esac
   shift
 done
+domyslne=0
+[ ${#dokumenty[@]} -gt 0 ] || domyslne=1
 [ ${#dokumenty[@]} -gt 0 ] || dokumenty=("$zrodla/docs/guide.md" "$zrodla/docs/commands.md")
 for p in "$build/karvo" "$build/sim/karvo-sim"; do
   [ -x "$p" ] || { echo "guide.sh: $p is not built" >&2; exit 2; }
@@ -261,6 +265,43 @@ koment() {
   ' "$zrodla/share/KOMENT.TXT" "$1"
 }
 
+# The manual pages' examples, as a reader types them: roff escapes undone,
+# installed paths from the source tree. Each page's example runs in the
+# background; sprawdz_man then looks at what it printed.
+uruchom_man() {
+  local strona nazwa kat_man
+  jak_napisano=1
+  for strona in "$zrodla"/docs/man/*.1; do
+    nazwa=$(basename "$strona" .1)
+    kat_man="$tmp/man/$nazwa"
+    mkdir -p "$kat_man"
+    awk '/^\.EX/ { f = 1; next } /^\.EE/ { f = 0 } f' "$strona" |
+      sed -e 's/\\-/-/g' -e "s/\\\\(aq/'/g" -e 's/\\(dq/"/g' -e 's/\\e/\\/g' -e 's/\\f[BIRP]//g' >"$kat_man/przyklad.sh"
+    przygotuj -i "$kat_man/przyklad.sh"
+    {
+      echo "export PATH='$build:$build/sim:$build/tools:'\"\$PATH\""
+      echo "cd '$kat_man'"
+      cat "$kat_man/przyklad.sh"
+      echo 'kill $(jobs -p) 2>/dev/null; wait'
+    } >"$kat_man/uruchom.sh"
+    (timeout 60 bash "$kat_man/uruchom.sh" </dev/null >"$kat_man/wynik" 2>&1; echo $? >"$kat_man/kod") &
+  done
+}
+sprawdz_man() {
+  local kat_man zle=0
+  for kat_man in "$tmp"/man/*; do
+    local nazwa wynik
+    nazwa=$(basename "$kat_man")
+    wynik=$(<"$kat_man/wynik")
+    if [ "$(<"$kat_man/kod")" = 124 ] || [[ "$wynik" != *"wynikiem 0."* ]] || [[ "$wynik" =~ wynikiem\ [1-9] ]]; then
+      echo "guide.sh: the EXAMPLES of $nazwa(1) did not run as written:"
+      sed 's/^/  /' "$kat_man/wynik"
+      zle=1
+    fi
+  done
+  return $zle
+}
+
 # Repetition 1 of a document works in $tmp/NAME, repetition r in $tmp/NAME.r;
 # only the first writes into the documents with --update.
 katalog_powtorzenia() { kat="$tmp/$(basename "$1" .md)"; [ "$2" = 1 ] || kat+=".$2"; }
@@ -275,7 +316,10 @@ for r in $(seq "$powtorzenia"); do
     przeczytaj "$dok" "$kat" >"$kat/manifest" && uruchom "$dok" "$kat" "$kat/manifest" || bledy=1
   done
 done
+reczne=0
+if [ $domyslne = 1 ]; then adresy 1; uruchom_man; reczne=1; fi
 wait
+[ $reczne = 1 ] && { sprawdz_man || bledy=1; }
 for r in $(seq "$powtorzenia"); do
   adresy "$r"
   [ "$r" = 1 ] || aktualizacja=0
