@@ -19,6 +19,7 @@
 #include "state/session_state.h"
 #include "state/versions.h"
 #include "text/codecs.h"
+#include "text/progress.h"
 
 namespace {
 
@@ -327,6 +328,7 @@ void ZakonczenieSesji() {
   // Bytes that wait after the command's last answer make that answer suspect:
   // the command does not end as a success, and the line falls quiet before it closes.
   if (BrakBledu() && LaczeOtwarte()) CiszaPoOdpowiedzi();
+  KoniecPostepu();
   ZgloszenieNieprzeczytanychLinii();
   ZamknieciePliku(&Sesja.UchwytWejscia);
   ZamknieciePliku(&Sesja.UchwytWyjscia);

@@ -4,6 +4,13 @@
 // said on standard error and in the report's detail.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -132,6 +139,75 @@ TEST(BajtZero, MakesTheLineABadLine) {
     sim.Zatrzymaj();
     EXPECT_EQ(IleRazy(sim.Dziennik(), 0x43), 0);
   }
+}
+
+// ---- progress of a long readout on a terminal ----------------------------------
+
+// karvo with its standard error on a pseudo-terminal (a person watching it);
+// answers what appeared there.
+std::string KarvoNaTerminalu(const Srodowisko& env, const std::vector<std::string>& argumenty) {
+  const int glowny = ::posix_openpt(O_RDWR | O_NOCTTY);
+  if (glowny < 0 || ::grantpt(glowny) != 0 || ::unlockpt(glowny) != 0) return "(no pseudo-terminal)";
+  const std::string podrzedny = ::ptsname(glowny);
+  const pid_t pid = ::fork();
+  if (pid == 0) {
+    const int terminal = ::open(podrzedny.c_str(), O_RDWR | O_NOCTTY);
+    const int nic = ::open("/dev/null", O_RDWR);
+    ::dup2(nic, 0);
+    ::dup2(nic, 1);
+    ::dup2(terminal, 2);
+    if (::chdir(env.Katalog().Sciezka().c_str()) != 0) ::_exit(127);
+    ::setenv("KARVO_PLATFORM_DIR", env.Katalog().Sciezka().c_str(), 1);
+    std::vector<char*> a;
+    for (const auto& x : argumenty) a.push_back(const_cast<char*>(x.c_str()));
+    a.push_back(nullptr);
+    ::execv(a[0], a.data());
+    ::_exit(127);
+  }
+  std::string tekst;
+  const auto koniec = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+  int status = 0;
+  for (bool dziala = true; dziala && std::chrono::steady_clock::now() < koniec;) {
+    dziala = ::waitpid(pid, &status, WNOHANG) == 0;
+    pollfd p{glowny, POLLIN, 0};
+    while (::poll(&p, 1, dziala ? 100 : 0) > 0 && (p.revents & POLLIN)) {
+      char bufor[512];
+      const ssize_t n = ::read(glowny, bufor, sizeof bufor);
+      if (n <= 0) break;
+      tekst.append(bufor, static_cast<std::size_t>(n));
+    }
+  }
+  ::close(glowny);
+  return tekst;
+}
+
+// _TowarMax of 40 more goods at 9600 bit/s takes a few seconds: the terminal gets
+// a redrawn line with the records, the rate and the time left, cleared at the
+// end; the files are those of a run whose standard error is a pipe.
+TEST(Postep, ShownOnATerminalOnly) {
+  std::string stan = CzytajPlik(Urzadzenie("towary-t.txt"));
+  for (int numer = 16; numer <= 55; ++numer)
+    stan += "$towar\t" + std::to_string(numer) + "\tTowar " + std::to_string(numer) + "\t1\t1\t3\t1\t0\t59000000001" + std::to_string(10 + numer) + "\t" +
+            std::to_string(100 + numer) + "\t0\r\n";
+  Stanowisko env;
+  env.Plik("sklep.txt", stan);
+  Symulator sim(env.Katalog(), {.urzadzenia = {env.Sciezka("sklep.txt")}, .baud = 9600});
+  ASSERT_TRUE(sim.Gotowy());
+  env.PolaczZSymulatorem(sim, 7);
+  env.Plik("WE.TXT", Srodowisko::Wejscie(7));
+  const std::string terminal = KarvoNaTerminalu(env, env.ArgumentyKarvo(21, "WE.TXT", "TERMINAL.TXT"));
+  EXPECT_NE(terminal.find("\rkarvo: "), std::string::npos) << terminal;
+  EXPECT_NE(terminal.find(" records, "), std::string::npos) << terminal;
+  EXPECT_NE(terminal.find(" left\033[K"), std::string::npos) << terminal;
+  EXPECT_EQ(terminal.substr(terminal.size() - 4), "\r\033[K") << terminal;
+  const WynikKarvo w = env.Karvo(21, "WE.TXT", "RURA.TXT");
+  EXPECT_EQ(w.konsola, "");
+  EXPECT_TRUE(Zawiera(w.raport, "\r\n#" + DOBRZE + "\r\n")) << w.raport;
+  EXPECT_TRUE(Zawiera(w.wyjscie, "\r\n$00055\t")) << w.wyjscie;
+  // The same data lines (the header names the output file and, the second
+  // time, the identification from ECRTBUF.TXT).
+  const std::string naTerminalu = CzytajPlik(env.Sciezka("TERMINAL.TXT"));
+  EXPECT_EQ(naTerminalu.substr(naTerminalu.find("\r\n$")), w.wyjscie.substr(w.wyjscie.find("\r\n$")));
 }
 
 }  // namespace
