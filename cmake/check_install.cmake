@@ -5,9 +5,17 @@ execute_process(COMMAND ${CMAKE_COMMAND} --install ${BUILD} --prefix ${PREFIX} R
 if(NOT wynik EQUAL 0)
   message(FATAL_ERROR "cmake --install failed: ${wynik}")
 endif()
-foreach(plik bin/karvo bin/karvo-sim bin/karvo-server lib/libkarvo.so include/karvo.h share/karvo/KOMENT.TXT
-    share/karvo/devices/vin-t.txt share/karvo/demo.sh share/man/man1/karvo.1 share/man/man1/karvo-sim.1
-    share/man/man1/karvo-server.1 share/doc/karvo/guide.md share/doc/karvo/commands.md
+# The library lies in the multiarch directory where the build machine has one.
+file(GLOB lib RELATIVE ${PREFIX} ${PREFIX}/lib/*/libkarvo.so.1)
+if(lib)
+  get_filename_component(lib ${lib} DIRECTORY)
+else()
+  set(lib lib)
+endif()
+foreach(plik bin/karvo bin/karvo-sim bin/karvo-server bin/karvo-sim-catalogue bin/karvo-sim-day ${lib}/libkarvo.so
+    ${lib}/libkarvo.so.1 include/karvo.h share/karvo/KOMENT.TXT
+    share/karvo/devices/vin-t.txt share/karvo/demo.sh share/man/man1/karvo.1.gz share/man/man1/karvo-sim.1.gz
+    share/man/man1/karvo-server.1.gz share/doc/karvo/guide.md share/doc/karvo/commands.md
     share/doc/karvo/examples/KONFIG.TXT share/doc/karvo/examples/ports.conf)
   if(NOT EXISTS ${PREFIX}/${plik})
     message(FATAL_ERROR "not installed: ${plik}")

@@ -9,6 +9,7 @@
 #include "state/result_codes.h"
 #include "state/session_state.h"
 #include "text/codecs.h"
+#include "text/progress.h"
 
 uint8_t WykonanieFunkcji(const OpisFunkcji& opis, const char* wejscie, const char* wyjscie) {
   ZerowanieDanychSesji();
@@ -48,6 +49,7 @@ void CialoPojedynczejOdpowiedzi(const PojedynczaOdpowiedz& odczyt) {
 }
 
 void CialoOdczytuRekordow(const OdczytRekordow& odczyt) {
+  ZakresPostepu(odczyt.Ostatni);
   for (uint32_t numer = 1; numer <= odczyt.Ostatni; ++numer) {
     if (odczyt.Parametry)
       odczyt.Parametry(numer);

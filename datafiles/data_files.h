@@ -19,6 +19,10 @@ constexpr char SeparatorNazw = ';';
 // One raw line of any kind, without its terminator. No at the end of the
 // file, at an empty line and at a line longer than 255 bytes.
 uint8_t OdczytanieLinii(int32_t uchwyt, char* linia);
+// Says on standard error where the reading of a data file stopped before its
+// end (an empty line, a line over 255 bytes, LF line ends) when the reading
+// never went on past that point; the session's close calls it.
+void ZgloszenieNieprzeczytanychLinii();
 uint8_t OdczytanoZPlikuLinieNaglowka(int32_t uchwyt, char* linia, uint8_t* zlaLinia);
 // Writes one header line: "#", the text (at most 255 bytes) and the terminator.
 uint8_t ZapisanoDoPlikuLinieNaglowka(int32_t uchwyt, const char* tekst);

@@ -3,6 +3,7 @@
 #include <string_view>
 
 #include "datafiles/data_files.h"
+#include "datafiles/reading_stops.h"
 #include "platform/files.h"
 #include "state/server_channel.h"
 #include "state/session_state.h"
@@ -67,40 +68,59 @@ struct SkladanaLinia {
   std::size_t DlugoscTresci() const { return dlugosc - dopasowane; }
 };
 
-}  // namespace
-
-uint8_t OdczytanieLinii(int32_t uchwyt, char* linia) {
-  if (!linia) return 0;
+// One raw line and why the reading of it ended.
+PowodKonca OdczytanieLiniiZPowodem(int32_t uchwyt, char* linia) {
+  if (!linia) return PowodKonca::KoniecPliku;
   linia[0] = 0;
   // A handle that does not seek (a device) stands at its end for ever: it has no lines.
-  if (Moje_feof(uchwyt)) return 0;
+  if (Moje_feof(uchwyt)) return PowodKonca::KoniecPliku;
   SkladanaLinia skladana(WidokNapisu(Proces.ZnakiKoncaLinii));
   CzytnikBajtow czytnik(uchwyt);
-  bool zakonczona = false;
+  bool zakonczona = false, zero = false;
   for (char bajt; !zakonczona && czytnik.Nastepny(bajt);) {
     Sesja.LiniaZakonczona = 0;
-    if (bajt == 0) continue;  // a zero byte cannot stand in a text; it is dropped
+    // A zero byte cannot stand in a text: it is dropped here, and the
+    // readers by kind refuse the line that held it.
+    if (bajt == 0) {
+      zero = true;
+      continue;
+    }
     zakonczona = skladana.Bajt(bajt);
-    if (skladana.DlugoscTresci() > NajdluzszyNapis) return 0;
+    if (skladana.DlugoscTresci() > NajdluzszyNapis) return PowodKonca::ZaDluga;
   }
   if (zakonczona) Sesja.LiniaZakonczona = 1;
   // A line that ends at the end of the file keeps even a partial terminator.
-  if (skladana.dlugosc > NajdluzszyNapis) return 0;
+  if (skladana.dlugosc > NajdluzszyNapis) return PowodKonca::ZaDluga;
   std::memcpy(linia, skladana.tresc, skladana.dlugosc);
   linia[skladana.dlugosc] = 0;
-  return skladana.dlugosc > 0;
+  if (skladana.dlugosc == 0) return zakonczona ? PowodKonca::PustaLinia : PowodKonca::KoniecPliku;
+  return zero ? PowodKonca::LiniaZZerem : PowodKonca::Linia;
+}
+
+}  // namespace
+
+uint8_t OdczytanieLinii(int32_t uchwyt, char* linia) {
+  const PowodKonca powod = OdczytanieLiniiZPowodem(uchwyt, linia);
+  return powod == PowodKonca::Linia || powod == PowodKonca::LiniaZZerem;
 }
 
 uint8_t OdczytanoZPlikuKonkretnaLinie(int32_t uchwyt, char znacznik, char* linia, uint8_t* zlaLinia) {
   uint8_t zla = 0;
   uint8_t jest = 0;
-  while (OdczytanieLinii(uchwyt, linia)) {
-    if (linia[0] == znacznik) {
+  for (;;) {
+    const PowodKonca powod = OdczytanieLiniiZPowodem(uchwyt, linia);
+    if (powod != PowodKonca::Linia && powod != PowodKonca::LiniaZZerem) {
+      ZapamietanieKoncaOdczytu(uchwyt, powod);
+      break;
+    }
+    OdczytTrwa(uchwyt, linia);
+    if (linia[0] == ZnakKomentarza) continue;
+    if (powod == PowodKonca::Linia && linia[0] == znacznik) {
       std::memmove(linia, linia + 1, DlugoscNapisu(linia));  // the terminator moves too
       jest = 1;
       break;
     }
-    if (linia[0] == ZnakKomentarza) continue;
+    if (powod == PowodKonca::LiniaZZerem) ZgloszenieBajtuZero(uchwyt);
     linia[0] = 0;
     zla = 1;
     break;

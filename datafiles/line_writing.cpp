@@ -7,6 +7,7 @@
 #include "state/server_channel.h"
 #include "state/session_state.h"
 #include "text/codecs.h"
+#include "text/progress.h"
 
 namespace {
 
@@ -40,6 +41,7 @@ uint8_t ZapisanoDoPlikuLinieDanych(int32_t uchwyt, const char* tekst) {
   if (PlikWyjsciowy(uchwyt)) {
     ++Sesja.LicznikLiniiWyjscia;
     PowiadomienieOkresowe('O', Sesja.LicznikLiniiWyjscia, Sesja.OkresLiniiWyjscia);
+    PostepRekordu();
   }
   return 1;
 }

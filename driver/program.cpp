@@ -9,6 +9,7 @@
 #include "platform/files.h"
 #include "platform/process.h"
 #include "protocol/wire_capture.h"
+#include "session/session_open.h"
 #include "state/session_state.h"
 #include "state/versions.h"
 
@@ -17,8 +18,11 @@ namespace {
 constexpr std::size_t DlugoscOpcji = 80;
 
 struct Opcje {
+  // The values as given: one longer than the limit is refused by the session
+  // (a cut name may be another file), not cut.
   std::string Wejscie, Wyjscie;
   int32_t KodRozkazu = -1;
+  bool PodanoKod = false;
   char Selektor = '0';
 };
 
@@ -28,18 +32,42 @@ void WypisanieWersji() {
   std::fflush(stdout);
 }
 
+// The short usage, on standard error: the exit codes stay those of the
+// command line it answers.
+void WypisaniePomocy() {
+  std::fputs(
+      "usage: karvo /K<CommandCode> /F<input>[;<second>[;<third>]] [/W<output>] [/Q2]\n"
+      "       karvo /V\n"
+      "  /K  the command, 11 to 412 (the table of commands: README.md, docs/commands.md)\n"
+      "  /F  the input data file, at most 80 characters; further names after \";\" (the Server file)\n"
+      "  /W  the output data file of a reading command, at most 80 characters\n"
+      "  /Q2 print \"Funkcja _Name zakonczyla sie wynikiem N.\" at the end\n"
+      "  /V  print the version and end\n"
+      "The outcome is the ResultCode in RAPORT.TXT (also appended to karvo.log); KONFIG.TXT\n"
+      "says where each register is. More: man karvo, and the guide\n"
+      "(/usr/share/doc/karvo/guide.md, docs/guide.md in the sources).\n",
+      stderr);
+}
+
 // Applies one option; answers false when the run must end at once with exitKod.
 bool ZastosowanieOpcji(const char* arg, Opcje& o, int& exitKod) {
   if (arg[0] != '/') {
+    if (std::strcmp(arg, "--help") == 0 || std::strcmp(arg, "-h") == 0)
+      WypisaniePomocy();
+    else
+      std::fprintf(stderr, "karvo: \"%s\" is not an option: every option begins with \"/\" (karvo --help)\n", arg);
     exitKod = 1;
     return false;
   }
   const char litera = static_cast<char>(std::toupper(static_cast<unsigned char>(arg[1])));
   const char* wartosc = arg[1] ? arg + 2 : arg + 1;
   switch (litera) {
-    case 'F': o.Wejscie.assign(wartosc, strnlen(wartosc, DlugoscOpcji)); break;
-    case 'W': o.Wyjscie.assign(wartosc, strnlen(wartosc, DlugoscOpcji)); break;
-    case 'K': o.KodRozkazu = static_cast<int32_t>(std::atol(wartosc)); break;
+    case 'F': o.Wejscie = wartosc; break;
+    case 'W': o.Wyjscie = wartosc; break;
+    case 'K':
+      o.KodRozkazu = static_cast<int32_t>(std::atol(wartosc));
+      o.PodanoKod = true;
+      break;
     case 'Q': o.Selektor = wartosc[0]; break;
     case 'V':
       WypisanieWersji();
@@ -58,9 +86,23 @@ int ProgramGlowny(int argc, const char* const* argv) {
     int exitKod = 0;
     if (!ZastosowanieOpcji(argv[i], o, exitKod)) return exitKod;
   }
-  if (o.KodRozkazu < 11 || o.KodRozkazu > 412) return 1;
+  if (argc < 2) {
+    WypisaniePomocy();
+    return 1;
+  }
+  if (o.KodRozkazu < 11 || o.KodRozkazu > 412) {
+    if (!o.PodanoKod)
+      std::fputs("karvo: no CommandCode: give /K<CommandCode> (karvo --help)\n", stderr);
+    else
+      std::fprintf(stderr, "karvo: CommandCode %d is outside 11 to 412\n", static_cast<int>(o.KodRozkazu));
+    return 1;
+  }
   const PozycjaRozkazu* pozycja = ZnajdzRozkaz(o.KodRozkazu);
-  if (!RozkazWybiera(pozycja)) return 0;
+  if (!RozkazWybiera(pozycja)) {
+    std::fprintf(stderr, "karvo: CommandCode %d selects no command: nothing was run\n", static_cast<int>(o.KodRozkazu));
+    return 0;
+  }
+  NazwyDluzszeNizOpcja(o.Wejscie.size() > DlugoscOpcji, o.Wyjscie.size() > DlugoscOpcji);
   platforma::PrzechwytywanieSygnalowKonca();
   RozpoczeciePodsluchu(argc, argv);
   const uint8_t wynik = pozycja->ZPlikiemWynikowym ? pozycja->WejscieIWyjscie(o.Wejscie.c_str(), o.Wyjscie.c_str())

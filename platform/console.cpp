@@ -14,4 +14,6 @@ void CzekanieNaKlawisz() {
   if (WejscieInteraktywne()) std::getchar();
 }
 
+bool BledyNaTerminalu() { return isatty(STDERR_FILENO) == 1; }
+
 }  // namespace platforma

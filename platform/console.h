@@ -10,5 +10,8 @@ bool WejscieInteraktywne();
 // returns at once and consumes nothing, so a driver started by a spooler with
 // a silent pipe as its input never hangs here.
 void CzekanieNaKlawisz();
+// True when standard error is a terminal: a person watches it, so a line
+// that shows progress may be redrawn there.
+bool BledyNaTerminalu();
 
 }  // namespace platforma

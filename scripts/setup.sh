@@ -2,7 +2,8 @@
 # Installs what the build and the tests need on a fresh Debian machine.
 set -euo pipefail
 need=()
-for p in cmake ninja-build g++ libgtest-dev libgmock-dev clang ser2net; do
+# lintian checks the Debian package (tests/delivery/package_test.sh).
+for p in cmake ninja-build g++ libgtest-dev libgmock-dev clang ser2net lintian dpkg-dev; do
   dpkg -s "$p" >/dev/null 2>&1 || need+=("$p")
 done
 if [ ${#need[@]} -gt 0 ]; then

@@ -9,6 +9,7 @@
 #include "datafiles/field_readers.h"
 #include "include/karvo.h"
 #include "platform/files.h"
+#include "platform/portmap.h"
 #include "protocol/identification.h"
 #include "protocol/line.h"
 #include "protocol/line_modes.h"
@@ -18,6 +19,7 @@
 #include "state/session_state.h"
 #include "state/versions.h"
 #include "text/codecs.h"
+#include "text/progress.h"
 
 namespace {
 
@@ -55,13 +57,30 @@ bool NazwaWlasnegoPliku(const char* nazwa) {
   return ZastrzezonaNazwa(nazwa) || platforma::TenSamPlik(nazwa, NAZWA_LOGU);
 }
 
+// The command line's values over its limit, and whether this run refused one.
+struct DlugieNazwy {
+  bool Wejscie = false, Wyjscie = false;
+  bool Odrzucona = false;
+} NazwyZaDlugie;
+constexpr int NajdluzszaOpcja = 80;
+
+void OdrzucenieDlugiejNazwy(IndeksBledu blad, const char* opcja) {
+  std::fprintf(stderr, "karvo: the %s value is longer than %d characters: no file was opened (ResultCode %u)\n", opcja,
+               NajdluzszaOpcja, static_cast<unsigned>(KodBledu(blad)));
+  NazwyZaDlugie.Odrzucona = true;
+  UstawBlad(blad);
+}
+
 void SprawdzenieNazwPlikow() {
+  NazwyZaDlugie.Odrzucona = false;
   const char* wejscie = NazwaPlikuWejsciowegoLubNic();
   if (!wejscie) return UstawBlad(BrakNazwyWejscia);
+  if (NazwyZaDlugie.Wejscie) return OdrzucenieDlugiejNazwy(BladOtwarciaWejscia, "/F");
   if (NazwaWlasnegoPliku(wejscie)) return UstawBlad(ZastrzezonaNazwaWejscia);
   if (!Sesja.JestPlikWynikowy) return;
   const char* wyjscie = NazwaPlikuWyjsciowegoLubNic();
   if (!wyjscie) return UstawBlad(BrakNazwyWyjscia);
+  if (NazwyZaDlugie.Wyjscie) return OdrzucenieDlugiejNazwy(BladOtwarciaWyjscia, "/W");
   if (NazwaWlasnegoPliku(wyjscie)) return UstawBlad(ZastrzezonaNazwaWyjscia);
   if (NapisyRowne(wyjscie, wejscie)) return UstawBlad(WyjscieRowneWejsciu);
 }
@@ -188,12 +207,32 @@ const char* PlikDotyczacyKodu(uint8_t kod) {
   }
 }
 
+// What the line to the register was: the port and what stands behind it, or
+// the module's network address.
+std::string OpisLacza() {
+  const UstawieniaLacza& l = Sesja.Lacze;
+  if (TrybDlaRodzaju(l.RodzajLacza).Modul == UstawieniaModulu::Siec)
+    return std::string(l.AdresModulu) + ":" + std::to_string(l.PortModulu);
+  return "COM" + std::to_string(l.NumerPortu) + ": " + platforma::CelPortu(l.NumerPortu);
+}
+
+// The detail in brackets after the description: the file concerned, with
+// why its name was refused when it was too long; the line that did not open.
+std::string SzczegolWyniku(uint8_t kod) {
+  const std::string plik = PlikDotyczacyKodu(kod);
+  if (NazwyZaDlugie.Odrzucona && !plik.empty())
+    return plik + ": nazwa dluzsza niz " + std::to_string(NajdluzszaOpcja) + " znakow";
+  if (kod == KodBledu(BladOtwarciaLacza)) return OpisLacza();
+  return plik;
+}
+
 void BudowaWierszaWyniku() {
   const uint8_t kod = Sesja.BiezacyWynik;
   const std::string opis = OpisKodu(kod);
-  const std::string plik = Sesja.PokazPlikWRaporcie ? PlikDotyczacyKodu(kod) : "";
+  const std::string szczegol = SzczegolWyniku(kod);
+  const std::string plik = Sesja.PokazPlikWRaporcie ? szczegol : "";
   std::string wiersz = std::to_string(kod);
-  if (!opis.empty() || PlikDotyczacyKodu(kod)[0]) wiersz += "\t;";
+  if (!opis.empty() || !szczegol.empty()) wiersz += "\t;";
   if (!opis.empty()) wiersz += " " + opis;
   if (!plik.empty()) wiersz += " (" + plik + ")";
   KopiowanieNapisu(Sesja.WierszeNaglowka[WierszWyniku], wiersz.c_str());
@@ -262,6 +301,8 @@ void Archiwizacja() {
 
 }  // namespace
 
+void NazwyDluzszeNizOpcja(bool wejscie, bool wyjscie) { NazwyZaDlugie = {wejscie, wyjscie}; }
+
 uint8_t ZapisanieNaglowka(int32_t uchwyt) {
   for (const char* wiersz : Sesja.WierszeNaglowka)
     if (!ZapisanoDoPlikuLinieNaglowka(uchwyt, wiersz)) return 0;
@@ -287,6 +328,8 @@ void ZakonczenieSesji() {
   // Bytes that wait after the command's last answer make that answer suspect:
   // the command does not end as a success, and the line falls quiet before it closes.
   if (BrakBledu() && LaczeOtwarte()) CiszaPoOdpowiedzi();
+  KoniecPostepu();
+  ZgloszenieNieprzeczytanychLinii();
   ZamknieciePliku(&Sesja.UchwytWejscia);
   ZamknieciePliku(&Sesja.UchwytWyjscia);
   ZamknieciePliku(&Sesja.UchwytKonfig);

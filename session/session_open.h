@@ -13,3 +13,8 @@ void ZakonczenieSesji();
 // Writes the three report header lines as "#" lines (into the output file
 // and RAPORT.TXT); yes when all three were written.
 uint8_t ZapisanieNaglowka(int32_t uchwyt);
+// The /F and /W values of the command line that were longer than it allows
+// (80 characters): the session then refuses that name with 6 or 8 before it
+// opens a data file, instead of using a cut name that may be another file.
+// Only the program entry sets them; a library caller's names are not limited.
+void NazwyDluzszeNizOpcja(bool wejscie, bool wyjscie);

@@ -2,7 +2,8 @@
 // who run drivers under their own spooler.
 //
 //   karvo-server listen N [-n COUNT] [-t SECONDS]
-//       prints every message on bus N as it arrives: "ID LETTER VALUE"; ends
+//       prints every message on bus N as it arrives: "ID LETTER VALUE" (and
+//       a ready line on standard error once it listens); ends
 //       after COUNT messages, after SECONDS (exit code 3), or on SIGINT/SIGTERM.
 //   karvo-server send N ID LETTER [VALUE]
 //       posts one command to every endpoint of bus N; exit code 3 when nobody took it.
@@ -41,7 +42,8 @@ const char* const Pomoc =
     "  N        the message number: line 7 of the Server file that the driver was\n"
     "           given (its part before a colon), 1 to 4294967295\n"
     "  listen   print every message of bus N as it arrives, one line each:\n"
-    "           \"ID LETTER VALUE\" (for example \"4711 L 200\")\n"
+    "           \"ID LETTER VALUE\" (for example \"4711 L 200\"); once it listens it\n"
+    "           says \"karvo-server: ready, listening on bus N\" on standard error\n"
     "  -n COUNT end after COUNT messages (exit code 0)\n"
     "  -t SECONDS  end after SECONDS (exit code 3); SIGINT or SIGTERM end it with 0\n"
     "  send     post one command to every driver and Server on bus N\n"
@@ -91,6 +93,10 @@ int Sluchanie(uint32_t numer, long limit, long sekundy) {
                  nazwa.c_str());
     return KodBledu;
   }
+  // Standard output carries the messages; the ready line goes beside them,
+  // so that a script that starts the listener can wait for it.
+  std::fprintf(stderr, "karvo-server: ready, listening on bus %u\n", numer);
+  std::fflush(stderr);
   using Zegar = std::chrono::steady_clock;
   const auto termin = Zegar::now() + std::chrono::seconds(sekundy);
   long odebrane = 0;

@@ -1,6 +1,7 @@
 #include "commands/catalogue/goods_access.h"
 
 #include "commands/command.h"
+#include "text/progress.h"
 
 namespace {
 
@@ -108,6 +109,7 @@ uint32_t KasowanieTowaru(uint32_t numer) {
 }
 
 void PrzejscieTowarow(const ZakresTowarow& zakres, uint32_t (*krok)(uint32_t, const ZakresTowarow&)) {
+  ZakresPostepu(zakres.Najwyzszy >= zakres.Najnizszy ? zakres.Najwyzszy - zakres.Najnizszy + 1 : 0);
   uint32_t numer = zakres.Najnizszy;
   while (numer != 0 && numer <= zakres.Najwyzszy) {
     const uint32_t nastepny = krok(numer, zakres);

@@ -219,7 +219,8 @@ TEST(Lacza, APortThatDoesNotOpenGives62) {
   env.Plik("WE.TXT", Srodowisko::Wejscie(3));
   const WynikKarvo w = env.Karvo(113, "WE.TXT", "WY.TXT");
   EXPECT_EQ(BezCzasu(w.raport), Linie({Naglowek0(3, "COM9:9600:MUX0:1", "ONrKasy", "WY.TXT"),
-                                       Opis(62, "nie mozna otworzyc portu lub polaczenia z kasa"),
+                                       Opis(62, "nie mozna otworzyc portu lub polaczenia z kasa",
+                                            "COM9: " + env.Sciezka("nothing-here")),
                                        "Karvo (identyfikator domyslny)"}));
 }
 

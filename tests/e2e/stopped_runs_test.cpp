@@ -18,7 +18,8 @@ using namespace std::chrono_literals;
 namespace fs = std::filesystem;
 
 const std::string PRZERWANY = "\r\n#" + Opis(56, "rozkaz przerwany przez serwer") + "\r\n";
-const std::string BEZ_PORTU = "\r\n#" + Opis(62, "nie mozna otworzyc portu lub polaczenia z kasa") + "\r\n";
+// The report names the port and the device behind it.
+const std::string BEZ_PORTU = "\r\n#" + Opis(62, "nie mozna otworzyc portu lub polaczenia z kasa") + " (COM1: ";
 // "Nie można otworzyć pliku z raportem.\n" in code page 852
 const std::string BEZ_RAPORTU = "Nie mo\xbe" "na otworzy\x86 pliku z raportem.\n";
 

@@ -58,21 +58,30 @@ class Katalog : public ::testing::Test {
   fs::path dir;
 };
 
+// The exit codes stay those of the command line; standard error says why
+// nothing ran (standard output stays empty).
 TEST_F(Katalog, ExitCodesOfTheCommandLine) {
   const struct {
     std::vector<std::string> argumenty;
     int kod;
+    const char* komunikat;  // a part of standard error
   } przypadki[] = {
-      {{}, 1},                      // no /K
-      {{"/K"}, 1},                  // /K alone is 0
-      {{"K22"}, 1},                 // no leading slash
-      {{"/K22", "plik"}, 1},        // a bad argument after a good one
-      {{"/K10"}, 1},                {{"/K413"}, 1},  {{"/K-5"}, 1},
-      {{"/K20"}, 0},                // unassigned inside 11..412: nothing runs
-      {{"/k20"}, 0},                {{"/K 20"}, 0},  // atol skips leading blanks
-      {{"/K20abc"}, 0},             {{"/x5", "/K20"}, 0},
-      {{"/K500", "/K20"}, 0},       // the later option wins
-      {{"/K20", "/K500"}, 1},
+      {{}, 1, "usage: karvo /K<CommandCode>"},
+      {{"--help"}, 1, "man karvo"},
+      {{"/K"}, 1, "CommandCode 0 is outside 11 to 412"},  // /K alone is 0
+      {{"K22"}, 1, "\"K22\" is not an option"},             // no leading slash
+      {{"/K22", "plik"}, 1, "\"plik\" is not an option"},   // a bad argument after a good one
+      {{"/K10"}, 1, "CommandCode 10 is outside"},
+      {{"/K413"}, 1, "CommandCode 413 is outside"},
+      {{"/K-5"}, 1, "CommandCode -5 is outside"},
+      {{"/Q2"}, 1, "no CommandCode"},
+      {{"/K20"}, 0, "CommandCode 20 selects no command"},  // unassigned inside 11..412: nothing runs
+      {{"/k20"}, 0, "CommandCode 20 selects"},
+      {{"/K 20"}, 0, "CommandCode 20 selects"},  // atol skips leading blanks
+      {{"/K20abc"}, 0, "CommandCode 20 selects"},
+      {{"/x5", "/K20"}, 0, "CommandCode 20 selects"},
+      {{"/K500", "/K20"}, 0, "CommandCode 20 selects"},  // the later option wins
+      {{"/K20", "/K500"}, 1, "CommandCode 500 is outside"},
   };
   for (const auto& p : przypadki) {
     const Wynik w = Uruchom(p.argumenty);
@@ -80,6 +89,7 @@ TEST_F(Katalog, ExitCodesOfTheCommandLine) {
     for (const auto& a : p.argumenty) opis += a + " ";
     EXPECT_EQ(w.Kod, p.kod) << opis;
     EXPECT_EQ(w.Wyjscie, "") << opis;
+    EXPECT_NE(w.Bledy.find(p.komunikat), std::string::npos) << opis << ": " << w.Bledy;
   }
   EXPECT_FALSE(fs::exists(dir / "karvo.log"));
   EXPECT_FALSE(fs::exists(dir / "RAPORT.TXT"));
