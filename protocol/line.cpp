@@ -6,6 +6,7 @@
 
 #include "include/karvo.h"
 #include "platform/clock.h"
+#include "platform/process.h"
 #include "protocol/line_modes.h"
 #include "protocol/line_ops.h"
 #include "serial/kolejka_wejscia.h"
@@ -51,13 +52,15 @@ void CzekanieNaBajtyWDrodze() { platforma::Uspienie(CzasBajtowMs(BAJTY_W_DRODZE)
 // Lets go whatever comes until nothing has come for the port's read time-out
 // (a late answer then has had as long again as the request had), for at most
 // three of those, so that a line that never falls silent cannot hold the run.
+// A signal to end cuts the wait short: the line then stays unsettled, so the
+// port keeps its mark and the next run waits for the register in its place.
 void Uspokojenie() {
   const uint32_t limitMs = 3000 * (Sesja.Lacze.CzasOczekiwania ? Sesja.Lacze.CzasOczekiwania : 1);
   const uint32_t poczatek = platforma::LicznikMs();
   uint8_t bajt = 0;
   bool przyszedl = true;
   while (przyszedl && platforma::LicznikMs() - poczatek < limitMs) przyszedl = Port->OdczytBajtu(&bajt) == 1;
-  LiniaNiespokojna = false;
+  LiniaNiespokojna = platforma::SygnalKonca() != 0;
 }
 
 // Stray bytes after a taken answer make it suspect; they are let go before

@@ -74,6 +74,27 @@ TEST(PrzerwanyPrzebieg, TheNextRunWaitsUntilTheRegisterHasDroppedTheHalfRequest)
   EXPECT_EQ(dziennik.find("1B FE  |..|  parameters"), std::string::npos) << dziennik;
 }
 
+// The same with SIGTERM: the signal cuts the wait for the acknowledgement and
+// the run ends with 56 at once, without letting the line fall quiet, so it
+// leaves the port's mark as a killed run does and the next run waits.
+TEST(PrzerwanyPrzebieg, ARunEndedByASignalLeavesTheMarkForTheNextRun) {
+  Stoisko s("towary-s.txt", 5, {"0xAC,n=1:late=600"});
+  ASSERT_TRUE(s.sim.Gotowy());
+  s.env.Plik("WE.TXT", Srodowisko::Wejscie(5));
+  {
+    KarvoWTle przerwany(s.env, 21, "WE.TXT", "WY.TXT");
+    ASSERT_TRUE(CzekajNaRozkaz(s.sim, 0xAC));
+    przerwany.Sygnal(SIGTERM);
+    const WynikKarvo w = przerwany.Koniec();
+    EXPECT_EQ(Wynik(w), 56) << w.raport;
+  }
+  const WynikKarvo w = s.env.Karvo(113, "WE.TXT", "WY.TXT");
+  EXPECT_EQ(Wynik(w), 0) << w.raport;
+  EXPECT_EQ(Dane(w), "$05\r\n");
+  const std::string dziennik = s.sim.Dziennik();
+  EXPECT_EQ(dziennik.find("1B FE  |..|  parameters"), std::string::npos) << dziennik;
+}
+
 // ---- bytes still on their way at 9600 bit/s ----
 
 // The answer to the capacity request comes after the retry has been sent, so
