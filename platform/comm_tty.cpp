@@ -101,11 +101,17 @@ class LiniaTty final : public Linia {
     const TerminyOdczytu t = TerminyDlaOdczytu(Czasy(), najmniej);
     if (przerwano_) return {PrzebiegTransferu::Przerwany, 0, ECANCELED};
     uint32_t mam = 0;
-    const ssize_t n = read(uchwyt_, bajty, ile);
-    if (n > 0) mam = static_cast<uint32_t>(n);
-    else if (n < 0 && errno != EAGAIN && errno != EINTR) return {PrzebiegTransferu::BladStartu, 0, errno};
-    if (mam >= najmniej) return {PrzebiegTransferu::OdRazu, mam, 0};
-    if (t.odRazu || (t.pierwszyZnakKonczy && mam > 0)) return {PrzebiegTransferu::OdRazu, mam, EAGAIN};
+    // A line whose last read had to wait brings its bytes one at a time: the
+    // next read waits first instead of trying in vain.
+    if (!czekalo_ || t.odRazu) {
+      const ssize_t n = read(uchwyt_, bajty, ile);
+      if (n > 0) mam = static_cast<uint32_t>(n);
+      else if (n < 0 && errno != EAGAIN && errno != EINTR) return {PrzebiegTransferu::BladStartu, 0, errno};
+      czekalo_ = false;
+      if (mam >= najmniej) return {PrzebiegTransferu::OdRazu, mam, 0};
+      if (t.odRazu || (t.pierwszyZnakKonczy && mam > 0)) return {PrzebiegTransferu::OdRazu, mam, EAGAIN};
+    }
+    czekalo_ = true;
 
     const auto calkowity = Termin(t.calkowity);
     std::optional<Zegar::time_point> odstep = mam > 0 ? Termin(t.odstep) : std::nullopt;
@@ -286,6 +292,7 @@ class LiniaTty final : public Linia {
   const int budzik_;
   int epoll_ = -1;
   std::atomic<bool> przerwano_{false};
+  bool czekalo_ = false;  // the last read waited for its bytes
   bool pseudoterminal_ = false;
   bool liniModemu_ = false;
   uint8_t ostatnieLinie_ = 0;

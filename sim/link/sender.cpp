@@ -1,5 +1,7 @@
 #include "link/sender.h"
 
+#include <sys/prctl.h>
+
 #include <algorithm>
 #include <thread>
 
@@ -14,6 +16,12 @@ Zegar::time_point Tempo::PoczatekOdpowiedzi(Zegar::time_point teraz) const { ret
 
 Zegar::time_point Tempo::KoniecBajtu(Zegar::time_point poczatek, size_t k) const {
   return poczatek + CzasBajtu() * static_cast<Zegar::rep>(k + 1);
+}
+
+NadajnikStrumienia::NadajnikStrumienia(uint32_t baud) : tempo_(baud) {
+  // A paced byte is due within microseconds: the kernel's default slack of
+  // 50 us on a sleeping thread's timer would be half a byte at 115200.
+  if (tempo_.Wlaczone()) prctl(PR_SET_TIMERSLACK, 1UL, 0UL, 0UL, 0UL);
 }
 
 void NadajnikStrumienia::Wyslij(std::span<const uint8_t> bajty) {

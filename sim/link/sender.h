@@ -48,7 +48,7 @@ class Tempo {
 // hearing the line (a driver that retries, or a new driver on the same line).
 class NadajnikStrumienia : public Nadajnik {
  public:
-  explicit NadajnikStrumienia(uint32_t baud) : tempo_(baud) {}
+  explicit NadajnikStrumienia(uint32_t baud);
   void Wyslij(std::span<const uint8_t> bajty) override;
   void Czekaj(std::chrono::milliseconds czas) override;
   // When the first waiting bytes are due, if any wait.
