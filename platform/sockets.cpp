@@ -11,6 +11,7 @@
 #include <cerrno>
 
 #include "platform/clock.h"
+#include "platform/process.h"
 
 namespace platforma {
 
@@ -22,16 +23,17 @@ int32_t UtworzenieGniazda(RodzajGniazda rodzaj) {
 
 static int CzekanieNaZdarzenie(int32_t gniazdo, short zdarzenia, int32_t czasMs) {
   // poll() wakes early on signals; keep waiting until the whole deadline has
-  // passed (the tick wraps, so only differences of it count).
+  // passed (the tick wraps, so only differences of it count). A signal that
+  // asks the process to end ends the wait as if the time were up.
   const uint32_t poczatek = LicznikMs();
   const uint32_t czas = czasMs < 0 ? 0u : static_cast<uint32_t>(czasMs);
   for (;;) {
     const uint32_t minelo = LicznikMs() - poczatek;
     const int pozostalo = minelo >= czas ? 0 : static_cast<int>(czas - minelo);
-    pollfd p{gniazdo, zdarzenia, 0};
-    const int n = ::poll(&p, 1, pozostalo);
-    if (n > 0) return 1;
-    if (n == 0) return 0;
+    pollfd p[2] = {{gniazdo, zdarzenia, 0}, {UchwytSygnaluKonca(), POLLIN, 0}};
+    const int n = ::poll(p, p[1].fd >= 0 ? 2 : 1, pozostalo);
+    if (n > 0 && p[0].revents) return 1;
+    if (n >= 0) return 0;
     if (errno != EINTR) return -1;
   }
 }

@@ -137,14 +137,12 @@ void ProbaWykonaniaRozkazu(const Rozkaz& rozkaz) {
   ObslugaSerweraPrzedRozkazem();
   if (!BrakBledu()) return;
   WymianaZKasa(rozkaz);
-  if (WymianaPrzerwana()) {
-    NiedokonczonaWymiana();
-    // A signal that asks the process to end cut the wait for the register:
-    // the command ends as it would have before its next request.
-    if (platforma::SygnalKonca()) UstawBlad(PrzerwaniePrzezSerwer);
-  } else {
-    Sesja.Wymiana.OdpowiedzPrzyjeta = 1;
-  }
+  if (WymianaPrzerwana()) NiedokonczonaWymiana();
+  else Sesja.Wymiana.OdpowiedzPrzyjeta = 1;
+  // A signal that asks the process to end cut the wait for the register (or
+  // for the module's frame): the command ends as it would have before its
+  // next request.
+  if (!BrakBledu() && platforma::SygnalKonca()) UstawBlad(PrzerwaniePrzezSerwer);
   ZliczenieRozkazu();
 }
 

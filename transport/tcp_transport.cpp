@@ -5,6 +5,7 @@
 
 #include "include/karvo.h"
 #include "platform/clock.h"
+#include "platform/process.h"
 #include "platform/sockets.h"
 #include "state/result_codes.h"
 #include "state/session_state.h"
@@ -115,7 +116,8 @@ bool OdbiorBajtu(uint8_t* bajt) {
     const uint32_t teraz = platforma::LicznikMs();
     minelo += teraz - poprzedni;
     poprzedni = teraz;
-    if (minelo >= czas) {
+    // A signal to end is as good as the time-out: nothing more is waited for.
+    if (minelo >= czas || platforma::SygnalKonca()) {
       UstawBlad(BrakOdpowiedziGniazda);
       return false;
     }

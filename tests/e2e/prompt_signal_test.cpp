@@ -43,6 +43,26 @@ TEST(SygnalWCiszy, EndsTheRunPromptlyWith56WhateverTheTimeOut) {
   }
 }
 
+// The same over TCP to a communication module that stays silent: the wait of
+// the network link wakes on the signal too.
+TEST(SygnalWCiszy, EndsARunOverTheNetworkPromptlyWith56) {
+  Stanowisko env;
+  Symulator sim(env.Katalog(), {.urzadzenia = {"vin-t.txt"}, .lacze = Lacze::ModulTcp,
+                                .dodatkowe = {"--module-fault", "*:silent"}});
+  ASSERT_TRUE(sim.Gotowy());
+  env.PolaczZModulem(sim, 7, {.czas = 5, .limit = 3});
+  env.Plik("WE.TXT", Srodowisko::Wejscie(7));
+  KarvoWTle karvo(env, 113, "WE.TXT", "WY.TXT");
+  std::this_thread::sleep_for(800ms);  // connected and waiting for the first answer frame
+  const auto start = std::chrono::steady_clock::now();
+  karvo.Sygnal(SIGTERM);
+  const WynikKarvo w = karvo.Koniec();
+  const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
+  EXPECT_LT(ms.count(), 2500) << "loosely: the time-out alone is 5 s, with three repeats";
+  EXPECT_TRUE(Zawiera(w.raport, "\r\n#56\t")) << w.raport;
+  SprawdzLog(w);
+}
+
 // Over the file size limit a write fails like any other: the run reports the
 // output file it could not write instead of dying without a report.
 TEST(LimitRozmiaruPliku, AWriteOverItIsReportedAs17) {
