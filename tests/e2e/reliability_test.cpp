@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
 
 #include "harness.h"
 
@@ -50,49 +51,34 @@ std::string Dane(const WynikKarvo& w) {
 
 // ---- a run killed after the request code ----
 
-// The driver is killed while it waits for the acknowledgement of 0xAC, which
-// comes only after the next run has begun; the register waits for the goods
-// number meanwhile. The next run must not send its first request before the
-// register has given up: its 1B FE would be taken for that number.
+// The driver is killed, or told to end, while it waits for the acknowledgement
+// of 0xAC, which comes only after the next run has begun; the register waits
+// for the goods number meanwhile. The next run must not send its first request
+// before the register has given up: its 1B FE would be taken for that number.
+// SIGTERM cuts the wait and ends the run with 56 at once, without letting the
+// line fall quiet, so it leaves the port's mark as a killed run does.
 TEST(PrzerwanyPrzebieg, TheNextRunWaitsUntilTheRegisterHasDroppedTheHalfRequest) {
-  Stoisko s("towary-s.txt", 5, {"0xAC,n=1:late=600"});
-  ASSERT_TRUE(s.sim.Gotowy());
-  s.env.Plik("WE.TXT", Srodowisko::Wejscie(5));
-  {
-    KarvoWTle zabity(s.env, 21, "WE.TXT", "WY.TXT");
-    ASSERT_TRUE(CzekajNaRozkaz(s.sim, 0xAC));
-    zabity.Sygnal(SIGKILL);
-    zabity.Koniec();
+  for (const int sygnal : {SIGKILL, SIGTERM}) {
+    SCOPED_TRACE(strsignal(sygnal));
+    Stoisko s("towary-s.txt", 5, {"0xAC,n=1:late=600"});
+    ASSERT_TRUE(s.sim.Gotowy());
+    s.env.Plik("WE.TXT", Srodowisko::Wejscie(5));
+    {
+      KarvoWTle przerwany(s.env, 21, "WE.TXT", "WY.TXT");
+      ASSERT_TRUE(CzekajNaRozkaz(s.sim, 0xAC));
+      przerwany.Sygnal(sygnal);
+      const WynikKarvo w = przerwany.Koniec();
+      if (sygnal == SIGTERM) EXPECT_EQ(Wynik(w), 56) << w.raport;
+    }
+    for (int przebieg = 0; przebieg < 2; ++przebieg) {
+      const WynikKarvo w = s.env.Karvo(113, "WE.TXT", "WY.TXT");
+      EXPECT_EQ(Wynik(w), 0) << przebieg << w.raport;
+      EXPECT_EQ(Dane(w), "$05\r\n") << przebieg;
+    }
+    const std::string dziennik = s.sim.Dziennik();
+    EXPECT_NE(dziennik.find("parameters cut short: 0 of 2"), std::string::npos) << dziennik;
+    EXPECT_EQ(dziennik.find("1B FE  |..|  parameters"), std::string::npos) << dziennik;
   }
-  for (int przebieg = 0; przebieg < 2; ++przebieg) {
-    const WynikKarvo w = s.env.Karvo(113, "WE.TXT", "WY.TXT");
-    EXPECT_EQ(Wynik(w), 0) << przebieg << w.raport;
-    EXPECT_EQ(Dane(w), "$05\r\n") << przebieg;
-  }
-  const std::string dziennik = s.sim.Dziennik();
-  EXPECT_NE(dziennik.find("parameters cut short: 0 of 2"), std::string::npos) << dziennik;
-  EXPECT_EQ(dziennik.find("1B FE  |..|  parameters"), std::string::npos) << dziennik;
-}
-
-// The same with SIGTERM: the signal cuts the wait for the acknowledgement and
-// the run ends with 56 at once, without letting the line fall quiet, so it
-// leaves the port's mark as a killed run does and the next run waits.
-TEST(PrzerwanyPrzebieg, ARunEndedByASignalLeavesTheMarkForTheNextRun) {
-  Stoisko s("towary-s.txt", 5, {"0xAC,n=1:late=600"});
-  ASSERT_TRUE(s.sim.Gotowy());
-  s.env.Plik("WE.TXT", Srodowisko::Wejscie(5));
-  {
-    KarvoWTle przerwany(s.env, 21, "WE.TXT", "WY.TXT");
-    ASSERT_TRUE(CzekajNaRozkaz(s.sim, 0xAC));
-    przerwany.Sygnal(SIGTERM);
-    const WynikKarvo w = przerwany.Koniec();
-    EXPECT_EQ(Wynik(w), 56) << w.raport;
-  }
-  const WynikKarvo w = s.env.Karvo(113, "WE.TXT", "WY.TXT");
-  EXPECT_EQ(Wynik(w), 0) << w.raport;
-  EXPECT_EQ(Dane(w), "$05\r\n");
-  const std::string dziennik = s.sim.Dziennik();
-  EXPECT_EQ(dziennik.find("1B FE  |..|  parameters"), std::string::npos) << dziennik;
 }
 
 // ---- bytes still on their way at 9600 bit/s ----
