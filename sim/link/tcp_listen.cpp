@@ -58,6 +58,20 @@ bool WyslijWszystko(int fd, std::span<const uint8_t> bajty) {
 
 namespace {
 
+// Takes whatever the client has sent without waiting; false once it has gone.
+bool NadalPolaczony(int fd, KlientTcp& klient) {
+  uint8_t bufor[1024];
+  for (;;) {
+    const ssize_t ile = ::recv(fd, bufor, sizeof bufor, MSG_DONTWAIT);
+    if (ile > 0) {
+      if (!klient.Odebrano(fd, std::span<const uint8_t>(bufor, static_cast<size_t>(ile)))) return false;
+      continue;
+    }
+    if (ile < 0 && errno == EINTR) continue;
+    return ile < 0 && (errno == EAGAIN || errno == EWOULDBLOCK);
+  }
+}
+
 // One client until it goes or the simulator stops.
 void JedenKlient(int nasluch, int fd, KlientTcp& klient, UrzadzenieLinii& urzadzenie, Dziennik& dziennik,
                  const char* kto, const char* coZajete) {
@@ -72,8 +86,10 @@ void JedenKlient(int nasluch, int fd, KlientTcp& klient, UrzadzenieLinii& urzadz
       if (ile <= 0 || !klient.Odebrano(fd, std::span<const uint8_t>(bufor, static_cast<size_t>(ile)))) return;
     }
     // Looked at after the client's own bytes, so a client that has just left
-    // makes room for the next one instead of turning it away.
+    // makes room for the next one instead of turning it away: its last bytes
+    // and its end may both still wait behind what was read above.
     if (n > 0 && (fds[1].revents & POLLIN)) {
+      if (!NadalPolaczony(fd, klient)) return;
       const int drugi = ::accept4(nasluch, nullptr, nullptr, SOCK_CLOEXEC);
       if (drugi >= 0) ::close(drugi);
       dziennik.Zdarzenie(kto, std::string("second client turned away: ") + coZajete);
