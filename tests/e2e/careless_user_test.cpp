@@ -105,7 +105,9 @@ TEST(UrwanyOdczyt, IsSaidOnStandardError) {
     const WynikKarvo w = env.Karvo(22, "WE.TXT", "WY.TXT");
     EXPECT_TRUE(Zawiera(w.raport, "\r\n#" + std::to_string(p.wynik) + "\t;")) << p.opis << w.raport;
     EXPECT_EQ(w.konsola, p.komunikat) << p.opis;
-    if (p.wynik == 0) EXPECT_TRUE(Zawiera(w.wyjscie, "\r\n$00001\tChleb")) << p.opis << w.wyjscie;
+    if (p.wynik == 0) {
+      EXPECT_TRUE(Zawiera(w.wyjscie, "\r\n$00001\tChleb")) << p.opis << w.wyjscie;
+    }
     EXPECT_FALSE(Zawiera(w.wyjscie, "\r\n$00002")) << p.opis << w.wyjscie;
   }
 }
@@ -126,7 +128,7 @@ TEST(UrwanyOdczyt, NotSaidWhereTheReadingGoesOn) {
 // "$4", a zero byte, "2" was once sent as 42: the line is a bad line, and
 // the register's number is never written.
 TEST(BajtZero, MakesTheLineABadLine) {
-  for (const std::string linia : {std::string("4\0" "2", 3), std::string("\0" "42", 3), std::string("42\0", 3)}) {
+  for (const std::string& linia : {std::string("4\0" "2", 3), std::string("\0" "42", 3), std::string("42\0", 3)}) {
     Stanowisko env;
     Symulator sim(env.Katalog(), {.urzadzenia = {"vin-t.txt"}});
     ASSERT_TRUE(sim.Gotowy());
