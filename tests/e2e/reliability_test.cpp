@@ -68,7 +68,9 @@ TEST(PrzerwanyPrzebieg, TheNextRunWaitsUntilTheRegisterHasDroppedTheHalfRequest)
       ASSERT_TRUE(CzekajNaRozkaz(s.sim, 0xAC));
       przerwany.Sygnal(sygnal);
       const WynikKarvo w = przerwany.Koniec();
-      if (sygnal == SIGTERM) EXPECT_EQ(Wynik(w), 56) << w.raport;
+      if (sygnal == SIGTERM) {
+        EXPECT_EQ(Wynik(w), 56) << w.raport;
+      }
     }
     for (int przebieg = 0; przebieg < 2; ++przebieg) {
       const WynikKarvo w = s.env.Karvo(113, "WE.TXT", "WY.TXT");
