@@ -23,7 +23,7 @@ struct UstawieniaModemu {
   std::chrono::milliseconds czasWybierania{1000};
   // The silence before and after "+++", and the most between its pluses.
   std::chrono::milliseconds czasOchronny{1000};
-  std::string pin;      // the PIN the SIM card asks for; empty: none asked
+  std::string pin = {};  // the PIN the SIM card asks for; empty: none asked
   bool nosna = false;   // already connected when the simulator starts
 };
 

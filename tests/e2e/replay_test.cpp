@@ -106,7 +106,9 @@ TEST_P(Odtworzenie, GivesTheCapturedFiles) {
   const WynikKarvo w = Przebieg(env, sim, n);
   EXPECT_EQ(sim.KoniecSam(3s), 0) << sim.Bledy();
   EXPECT_EQ(BezPortu(w.raport), BezPortu(CzytajPlik(folder + "/RAPORT.TXT")));
-  if (n.zWyjsciem) EXPECT_EQ(BezPortu(w.wyjscie), BezPortu(CzytajPlik(folder + "/WY.TXT")));
+  if (n.zWyjsciem) {
+    EXPECT_EQ(BezPortu(w.wyjscie), BezPortu(CzytajPlik(folder + "/WY.TXT")));
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(Zachowane, Odtworzenie, testing::ValuesIn(NAGRANIA),

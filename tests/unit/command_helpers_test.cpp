@@ -165,7 +165,9 @@ TEST(TablicaFunkcji, EveryCommandOnceWithItsOwnCode) {
     EXPECT_EQ(o.JestPlikWynikowy != 0, pozycje[i].WejscieIWyjscie != nullptr) << o.Nazwa;
     EXPECT_EQ(o.JestPlikWynikowy == 0, pozycje[i].Wejscie != nullptr) << o.Nazwa;
     // _SortPak's own session has no body: it runs _Sorter and _Paker after it.
-    if (o.Kod != 34) EXPECT_NE(o.Cialo, nullptr) << o.Nazwa;
+    if (o.Kod != 34) {
+      EXPECT_NE(o.Cialo, nullptr) << o.Nazwa;
+    }
   }
   const PozycjaFunkcji* odczyt = ZnalezienieFunkcji(113);
   ASSERT_NE(odczyt, nullptr);

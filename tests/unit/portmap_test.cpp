@@ -70,7 +70,9 @@ TEST(NazwaPortu, AcceptsTheReferenceDeviceNames) {
   };
   for (const auto& p : przypadki) {
     const auto numer = platforma::NumerPortuZNazwy(p.nazwa);
-    if (p.numer < 0) EXPECT_FALSE(numer.has_value()) << p.nazwa;
+    if (p.numer < 0) {
+      EXPECT_FALSE(numer.has_value()) << p.nazwa;
+    }
     else {
       ASSERT_TRUE(numer.has_value()) << p.nazwa;
       EXPECT_EQ(*numer, p.numer) << p.nazwa;

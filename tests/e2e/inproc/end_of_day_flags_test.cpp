@@ -58,7 +58,9 @@ TEST(OSpOpMaxFlagi, PutBackOnEveryPath) {
       EXPECT_EQ(Sesja.PelnaSesja, 1);
       EXPECT_EQ(PozostawianieOtwartegoLacza(), otwarte);
       // A line the caller keeps open stays open after a day that opened it.
-      if (!otwarte) EXPECT_FALSE(LaczeOtwarte());
+      if (!otwarte) {
+        EXPECT_FALSE(LaczeOtwarte());
+      }
     }
   }
   UstawieniePozostawiacOtwartyPortSzeregowy(0);
