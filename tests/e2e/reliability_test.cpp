@@ -85,24 +85,21 @@ TEST(PrzerwanyPrzebieg, TheNextRunWaitsUntilTheRegisterHasDroppedTheHalfRequest)
 
 // ---- bytes still on their way at 9600 bit/s ----
 
-// The answer to the capacity request comes after the retry has been sent, so
-// the retry takes it for its own and the retry's answer is still arriving when
-// the register number is asked for: that answer must not become the number.
-TEST(BajtyWDrodze, ARetrysAnswerStillArrivingIsNotTheNextAnswer) {
-  Stoisko s("vin-t.txt", 7, {"0x6F,n=1:late=2500"}, 9600);
-  ASSERT_TRUE(s.sim.Gotowy());
-  const WynikKarvo w = s.Karvo(113);
-  EXPECT_EQ(Wynik(w), 23) << w.raport;
-  EXPECT_EQ(s.Bufor(), "");
-}
-
-// More bytes than the answer holds: those after the last answer of the command fail it.
-TEST(BajtyWDrodze, BytesAfterTheLastAnswerOfTheCommandFailIt) {
-  Stoisko s("vin-t.txt", 7, {"0xC0,n=1:raw=0x06,0x06,0x06,0x06,0x06,0x06,0x06,0x06,0x06,0x06,0x06,0x06,0x06"}, 9600);
-  ASSERT_TRUE(s.sim.Gotowy());
-  const WynikKarvo w = s.Karvo(113);
-  EXPECT_EQ(Wynik(w), 23) << w.raport;
-  EXPECT_EQ(s.Bufor(), "");
+// Bytes still arriving when the next request or the end of the command comes:
+// the capacity answer comes after the retry has been sent, so the retry takes
+// it for its own and the retry's answer is still arriving when the register
+// number is asked for; or more bytes come than the answer holds, after the
+// command's last answer. Neither may become the number.
+TEST(BajtyWDrodze, ALateOrSurplusAnswerIsNeverTakenForTheNext) {
+  for (const char* usterka :
+       {"0x6F,n=1:late=2500", "0xC0,n=1:raw=0x06,0x06,0x06,0x06,0x06,0x06,0x06,0x06,0x06,0x06,0x06,0x06,0x06"}) {
+    SCOPED_TRACE(usterka);
+    Stoisko s("vin-t.txt", 7, {usterka}, 9600);
+    ASSERT_TRUE(s.sim.Gotowy());
+    const WynikKarvo w = s.Karvo(113);
+    EXPECT_EQ(Wynik(w), 23) << w.raport;
+    EXPECT_EQ(s.Bufor(), "");
+  }
 }
 
 std::vector<std::string> TowaryT(int ile) {
