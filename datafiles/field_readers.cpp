@@ -90,7 +90,8 @@ std::string ZlaDlugosc(const char* tekst, std::size_t dlugosc, const char* ile) 
                          (dlugosc == 1 && ile[0] == 0 ? " is needed" : " are needed");
   if (const std::size_t utf8 = ZnakiUtf8(tekst))
     dlaczego += "; it holds " + std::to_string(utf8) +
-                " UTF-8 letter(s) of 2 or more bytes each: write texts in the register's one-byte code page";
+                (utf8 == 1 ? " UTF-8 letter of 2 or more bytes" : " UTF-8 letters of 2 or more bytes each") +
+                ": write texts in the register's one-byte code page";
   return dlaczego;
 }
 

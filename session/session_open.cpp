@@ -235,7 +235,7 @@ std::string OpisLacza() {
   if (TrybDlaRodzaju(l.RodzajLacza).Modul == UstawieniaModulu::Siec)
     return std::string(l.AdresModulu) + ":" + std::to_string(l.PortModulu);
   std::string opis = "COM" + std::to_string(l.NumerPortu) + ": " + platforma::CelPortu(l.NumerPortu);
-  if (!platforma::WpisPortu(l.NumerPortu)) opis += ", no line in " + platforma::KatalogMapyPortow() + "/ports.conf";
+  if (!platforma::WpisPortu(l.NumerPortu)) opis += ", not in " + platforma::KatalogMapyPortow() + "/ports.conf";
   return opis;
 }
 
@@ -245,8 +245,8 @@ void ZgloszenieLacza() {
   const bool brakOdpowiedzi = JestBlad(BrakOdpowiedzi), nieOtwarto = JestBlad(BladOtwarciaLacza);
   if (!brakOdpowiedzi && !nieOtwarto) return;
   const bool siec = TrybDlaRodzaju(Sesja.Lacze.RodzajLacza).Modul == UstawieniaModulu::Siec;
-  const std::string predkosc = siec ? "" : " at " + std::to_string(Sesja.Lacze.Predkosc) + " bit/s";
-  std::fprintf(stderr, "karvo: %s register %u on %s%s: ResultCode %u\n",
+  const std::string predkosc = siec ? "" : "; " + std::to_string(Sesja.Lacze.Predkosc) + " bit/s";
+  std::fprintf(stderr, "karvo: %s register %u (%s%s): ResultCode %u\n",
                brakOdpowiedzi ? "no answer from" : "cannot open the line to", static_cast<unsigned>(Sesja.NumerKasyZadany),
                OpisLacza().c_str(), predkosc.c_str(), static_cast<unsigned>(Sesja.BiezacyWynik));
 }
