@@ -153,6 +153,7 @@ int main(int argc, char** argv) {
     return 0;
   }
   sim::UstawObslugeSygnalow();
+  sim::UstawOpoznienieAdaptera(std::chrono::milliseconds(opcje->opoznienieAdapteraMs));
   sim::Dziennik dziennik;
   if (!opcje->dziennik.empty() && !dziennik.Otworz(opcje->dziennik))
     return Blad("cannot open the log " + opcje->dziennik, 1);

@@ -26,6 +26,7 @@ struct Opcje {
   int wybor = -1;
   std::vector<Usterka> usterki;
   uint32_t baud = 0;
+  uint32_t opoznienieAdapteraMs = 0;  // --adapter-latency
   std::string dziennik;
   uint8_t stanModemu = 0x30;  // CTS and DSR on, no carrier, no ring
   uint32_t czasBajtuMs = 500;
