@@ -49,43 +49,44 @@ void CialoPojedynczejOdpowiedzi(const PojedynczaOdpowiedz& odczyt) {
 }
 
 void CialoOdczytuRekordow(const OdczytRekordow& odczyt) {
-  ZakresPostepu(odczyt.Ostatni);
-  for (uint32_t numer = 1; numer <= odczyt.Ostatni; ++numer) {
+  ZakresPostepu(odczyt.Ostatni >= odczyt.Pierwszy ? odczyt.Ostatni - odczyt.Pierwszy + 1 : 0);
+  for (uint32_t numer = odczyt.Pierwszy; numer <= odczyt.Ostatni; ++numer) {
     if (odczyt.Parametry)
       odczyt.Parametry(numer);
     else
       Sesja.Wymiana.ObszarParametrow[0] = static_cast<uint8_t>(numer);
     WykonanieRozkazu(odczyt.rozkaz);
     if (!BrakBledu()) {
-      if (Sesja.BiezacyWynik == odczyt.KodKoncaRekordow) UstawBlad(BezBledu);
+      const uint8_t wynik = Sesja.BiezacyWynik;
+      if (wynik == odczyt.KodPominiecia && numer >= odczyt.PominiecieOd) {
+        UstawBlad(BezBledu);
+        continue;
+      }
+      if (wynik == odczyt.KodKoncaRekordow) UstawBlad(BezBledu);
+      if (wynik == odczyt.KodBrakuTablicy) UstawBlad(RozkazNieobslugiwany);
       return;
+    }
+    if (odczyt.Linie) {
+      if (!odczyt.Linie(numer)) return;
+      continue;
     }
     LiniaWyniku linia;
     if (odczyt.Linia(numer, linia) && !linia.Zapisanie()) return;
   }
 }
 
-void CialoZapisuLiniami(const ZapisLiniami& zapis) {
-  bool przeczytano = false;
-  for (;;) {
-    Napis linia{};
-    uint8_t zlaLinia = 0;
-    if (!OdczytanoZPlikuLinieDanych(Sesja.UchwytWejscia, linia, &zlaLinia)) {
-      if (zlaLinia)
-        UstawBlad(BladLiniiWejscia);
-      else if (!przeczytano)
-        UstawBlad(BrakLiniiWejscia);
-      return;
-    }
-    przeczytano = true;
-    UstawBlad(BladLiniiWejscia);
-    if (zapis.Pola(linia)) {
-      UstawBlad(BezBledu);
-      if (zapis.Wyslanie)
-        zapis.Wyslanie();
-      else
-        WykonanieRozkazu(zapis.rozkaz);
-    }
-    if (!BrakBledu() || zapis.TylkoPierwszaLinia) return;
+bool PobranieLiniiDanych(Napis& linia, bool& przeczytano) {
+  uint8_t zlaLinia = 0;
+  if (!OdczytanoZPlikuLinieDanych(Sesja.UchwytWejscia, linia, &zlaLinia)) {
+    if (zlaLinia)
+      UstawBlad(BladLiniiWejscia);
+    else if (!przeczytano)
+      UstawBlad(BrakLiniiWejscia);
+    return false;
   }
+  przeczytano = true;
+  UstawBlad(BladLiniiWejscia);
+  return true;
 }
+
+bool DalszaLiniaDanych(bool tylkoPierwszaLinia) { return BrakBledu() && !tylkoPierwszaLinia; }

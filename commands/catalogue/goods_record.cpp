@@ -37,9 +37,6 @@ const Wariant Warianty[] = {
     {4, 20, Pola4, [] { return KasaWX(); }},
 };
 
-// The variant the first line of the run took; 0 before it.
-uint8_t WariantBiegu = 0;
-
 bool CzytajPole(const char* linia, uint8_t k, PoleLinii pole, uint8_t dlugoscNazwy, RekordTowaru& t) {
   switch (pole) {
     case P::Numer: return PoleWord(linia, k, t.NumerTowaru);
@@ -111,21 +108,19 @@ RodzinaTowarow RodzinaTowarowKasy() {
   return RodzinaTowarow::S;
 }
 
-void ZerowanieWariantuLinii() { WariantBiegu = 0; }
-
-bool OdczytanieLiniiTowaru(const char* linia, RekordTowaru& t) {
+bool OdczytanieLiniiTowaru(const char* linia, uint8_t& wariant, RekordTowaru& t) {
   for (const Wariant& w : Warianty) {
-    const bool dozwolony = WariantBiegu ? w.Numer == WariantBiegu : w.Przyjmuje();
+    const bool dozwolony = wariant ? w.Numer == wariant : w.Przyjmuje();
     if (!dozwolony || !CzytajWariant(w, linia, t)) continue;
-    WariantBiegu = w.Numer;
+    wariant = w.Numer;
     return true;
   }
   UstawBlad(BladLiniiWejscia);
   return false;
 }
 
-bool OdczytanieLiniiTowaruDoZapisu(const char* linia, RekordTowaru& t) {
-  if (!OdczytanieLiniiTowaru(linia, t)) return false;
+bool OdczytanieLiniiTowaruDoZapisu(const char* linia, uint8_t& wariant, RekordTowaru& t) {
+  if (!OdczytanieLiniiTowaru(linia, wariant, t)) return false;
   if (TowarMiesciSieWUkladzie(RodzinaTowarowKasy(), t)) return true;
   UstawBlad(WartoscPozaZakresem);
   return false;

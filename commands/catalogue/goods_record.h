@@ -34,17 +34,23 @@ struct RekordTowaru {
 
 // ---- the goods line of an input file ---------------------------------------------
 
-// Forgets the variant of the previous run; called before the first line.
-void ZerowanieWariantuLinii();
-// Reads a goods line. The first line takes the first variant, in the order 1,
-// 3, 2, 4, that the register accepts and the line matches (every field of the
-// variant valid, the name of its exact length: 19, 18, 20, 20, and no further
-// field); every later line of the run must match that same variant. False
-// with ResultCode 11 otherwise.
-bool OdczytanieLiniiTowaru(const char* linia, RekordTowaru& t);
+// Reads a goods line. `wariant` is the variant the run's first line took, 0
+// before it: the first line takes the first variant, in the order 1, 3, 2, 4,
+// that the register accepts and the line matches (every field of the variant
+// valid, the name of its exact length: 19, 18, 20, 20, and no further field)
+// and sets `wariant`; every later line of the run must match that same
+// variant. False with ResultCode 11 otherwise.
+bool OdczytanieLiniiTowaru(const char* linia, uint8_t& wariant, RekordTowaru& t);
 // The same for a line to be written in the family's layout: a value the
 // layout cannot hold (TowarMiesciSieWUkladzie) gives 19, before anything is sent.
-bool OdczytanieLiniiTowaruDoZapisu(const char* linia, RekordTowaru& t);
+bool OdczytanieLiniiTowaruDoZapisu(const char* linia, uint8_t& wariant, RekordTowaru& t);
+
+// The goods lines of one writing run: the variant the first line fixed and
+// the goods of the line in hand (the per-line value of the writing commands).
+struct LinieTowarow {
+  uint8_t Wariant = 0;
+  RekordTowaru Towar;
+};
 
 // ---- the register's layouts --------------------------------------------------------
 

@@ -8,7 +8,7 @@ constexpr uint8_t LiczbaBlokow = 4;
 constexpr Rozkaz OdczytBloku{OdczytOpakowan, 1, 1, 178};  // up to 16 records and the end byte
 
 void OdczytOpakowanBlokami() {
-  if (KasaStaraSprzedaz()) return UstawBlad(RozkazNieobslugiwany);
+  if (KasaTypu24Lub27()) return UstawBlad(RozkazNieobslugiwany);
   for (uint8_t blok = 0; blok < LiczbaBlokow; ++blok) {
     Parametry().Bajt(blok);
     WykonanieRozkazu(OdczytBloku);

@@ -7,7 +7,7 @@
 namespace {
 
 void OdczytSprzedazyRozszerzonej() {
-  OdczytOkresowy(SprzedazZSumaKontrolna() ? TrybEE_Suma : TrybEE);
+  OdczytOkresowy(KasaRozszerzona() ? TrybEE_Suma : TrybEE);
   OdmowaJakoNieobslugiwany();
 }
 

@@ -7,7 +7,7 @@
 namespace {
 
 void OdczytSprzedazyOkresowej() {
-  OdczytOkresowy(SprzedazZSumaKontrolna() ? TrybAD_Suma : TrybAD);
+  OdczytOkresowy(KasaRozszerzona() ? TrybAD_Suma : TrybAD);
   OdmowaJakoNieobslugiwany();
 }
 
