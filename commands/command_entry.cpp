@@ -1,6 +1,8 @@
 #include "commands/command_entry.h"
 
 #include "commands/output_line.h"
+#include "commands/parameters.h"
+#include "datafiles/field_readers.h"
 #include "include/karvo.h"
 #include "protocol/engine.h"
 #include "protocol/identification_text.h"
@@ -73,6 +75,32 @@ void CialoOdczytuRekordow(const OdczytRekordow& odczyt) {
     LiniaWyniku linia;
     if (odczyt.Linia(numer, linia) && !linia.Zapisanie()) return;
   }
+}
+
+bool BajtJakoParametr(const char* linia) {
+  uint8_t bajt = 0;
+  if (!PoleByte(linia, 1, bajt)) return false;
+  Parametry().Bajt(bajt);
+  return true;
+}
+
+bool NumerJakoParametr(const char* linia, uint16_t& numer) {
+  if (!PoleWord(linia, 1, numer)) return false;
+  Parametry().Word(numer);
+  return true;
+}
+
+bool WordJakoParametr(const char* linia) {
+  uint16_t numer = 0;
+  return NumerJakoParametr(linia, numer);
+}
+
+bool WordIBajtJakoParametry(const char* linia) {
+  uint16_t numer = 0;
+  uint8_t bajt = 0;
+  if (!PoleWord(linia, 1, numer) || !PoleByte(linia, 2, bajt)) return false;
+  Parametry().Word(numer).Bajt(bajt);
+  return true;
 }
 
 bool PobranieLiniiDanych(Napis& linia, bool& przeczytano) {

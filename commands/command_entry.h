@@ -130,6 +130,14 @@ struct ZapisLiniami {
   bool TylkoPierwszaLinia = false;  // further data lines are ignored
 };
 
+// The `Pola` of the lines whose fields are the request's parameters as they
+// stand: field 1 a byte; field 1 a word (low byte first); field 1 a word and
+// field 2 a byte. The last keeps the number for the line's send as well.
+bool BajtJakoParametr(const char* linia);
+bool WordJakoParametr(const char* linia);
+bool WordIBajtJakoParametry(const char* linia);
+bool NumerJakoParametr(const char* linia, uint16_t& numer);
+
 // The steps of kind 3 that do not depend on the command's value: the next
 // data line with ResultCode 11 in force (false at the end of the input, with
 // 11 for a bad line and 10 when there was no data line at all), and whether

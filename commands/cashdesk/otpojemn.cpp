@@ -4,12 +4,6 @@
 
 namespace {
 
-bool NumerTowaru(const char* linia, uint16_t& towar) {
-  if (!PoleWord(linia, 1, towar)) return false;
-  Parametry().Word(towar);
-  return true;
-}
-
 void OdczytPowiazania(uint16_t& towar) {
   WykonanieRozkazu({OdczytPojemnikaTowaru, 1, 2, 2});
   if (BrakBledu()) LiniaWyniku().Pole(Liczba(towar, 5)).Pole(Liczba(OdpowiedzByte(0), 2)).Zapisanie();
@@ -17,7 +11,7 @@ void OdczytPowiazania(uint16_t& towar) {
 
 void OdczytPowiazan() {
   uint16_t towar = 0;
-  if (KasaMaPojemniki()) CialoZapisuLiniami({{}, NumerTowaru, OdczytPowiazania}, towar);
+  if (KasaMaPojemniki()) CialoZapisuLiniami({{}, NumerJakoParametr, OdczytPowiazania}, towar);
 }
 
 }  // namespace

@@ -5,12 +5,6 @@
 
 namespace {
 
-bool NumerZLinii(const char* linia, uint16_t& numer) {
-  if (!PoleWord(linia, 1, numer)) return false;
-  Parametry().Word(numer);
-  return true;
-}
-
 void Odczyt(uint16_t& numer) {
   WykonanieRozkazu({OdczytBajtuTowaru, 1, 2, 2});
   if (BrakBledu()) LiniaWyniku().Pole(Liczba(numer, 4)).Pole(Liczba(OdpowiedzByte(0))).Zapisanie();
@@ -22,7 +16,7 @@ void OdczytBajtow() {
     return;
   }
   uint16_t numer = 0;
-  CialoZapisuLiniami({.rozkaz = {}, .Pola = NumerZLinii, .Wyslanie = Odczyt}, numer);
+  CialoZapisuLiniami({.rozkaz = {}, .Pola = NumerJakoParametr, .Wyslanie = Odczyt}, numer);
 }
 
 }  // namespace

@@ -6,12 +6,6 @@ namespace {
 
 constexpr Rozkaz OdczytTowaru{OdczytSprzedazyTowaru, 1, 2, 1 + DlugoscSprzedazyTowaru};
 
-bool NumerTowaru(const char* linia, uint16_t& numer) {
-  if (!PoleWord(linia, 1, numer)) return false;
-  Parametry().Word(numer);
-  return true;
-}
-
 void OdczytIZapis(uint16_t& numer) {
   WykonanieRozkazu(OdczytTowaru);
   LiniaWyniku linia;
@@ -20,7 +14,7 @@ void OdczytIZapis(uint16_t& numer) {
 
 void OdczytWymienionych() {
   uint16_t numer = 0;
-  CialoZapisuLiniami({.rozkaz = OdczytTowaru, .Pola = NumerTowaru, .Wyslanie = OdczytIZapis}, numer);
+  CialoZapisuLiniami({.rozkaz = OdczytTowaru, .Pola = NumerJakoParametr, .Wyslanie = OdczytIZapis}, numer);
 }
 
 }  // namespace

@@ -116,6 +116,11 @@ std::size_t PobranieRekordowOkresowych(bool otwarcie, Strumien& s) {
 
 const OpisTrybu& OpisTrybuOkresowego(TrybOkresowy tryb) { return Tryby[tryb]; }
 
+void OdczytOkresowyPolecenia(TrybOkresowy zwykly, TrybOkresowy zSumami) {
+  OdczytOkresowy(KasaRozszerzona() ? zSumami : zwykly);
+  OdmowaJakoNieobslugiwany();
+}
+
 void OdczytOkresowy(TrybOkresowy tryb) {
   Strumien s{tryb};
   ZamknieciePlikuWyniku();

@@ -41,6 +41,10 @@ const OpisTrybu& OpisTrybuOkresowego(TrybOkresowy tryb);
 // the first failure), appending the lines of each record to the output file;
 // the lines written before a failure stay. The outcome is the current ResultCode.
 void OdczytOkresowy(TrybOkresowy tryb);
+// The body of the periodic sales commands: the readout in `zSumami` on the
+// registers that hand out check bytes (KasaRozszerzona), else in `zwykly`; a
+// register that refuses the readout (24) or does not serve it (208) gives 25.
+void OdczytOkresowyPolecenia(TrybOkresowy zwykly, TrybOkresowy zSumami);
 
 // ---- the records (periodic_lines.cpp) ----
 
