@@ -13,16 +13,21 @@ void PolaFlag(LiniaWyniku& linia, const uint8_t (&bity)[N]) {
   for (uint8_t bit : bity) linia.Pole(PoleFlagi(FlagiKasjera(), bit));
 }
 
-void LiniaKasjera(uint8_t numer, LiniaWyniku& linia) {
+bool LiniaKasjera(uint32_t numer, LiniaWyniku& linia) {
   linia.Pole(Liczba(numer, 2)).PoleBezZer(Odpowiedz(0), SZEROKOSC_NAZWY_KASJERA);
   linia.PoleBezZer(Odpowiedz(SZEROKOSC_NAZWY_KASJERA), SZEROKOSC_HASLA);
   if (KasaNorda())
     PolaFlag(linia, BITY_NORDA);
   else
     PolaFlag(linia, BITY_ZWYKLE);
+  return true;
 }
 
-void OdczytKasjerow() { OdczytTablicyKasjerow(LiniaKasjera); }
+// A missing cashier is skipped; the end of the table ends the readout with 0.
+void OdczytKasjerow() {
+  CialoOdczytuRekordow(
+      {.rozkaz = ODCZYT_KASJERA, .KodKoncaRekordow = KONIEC_KASJEROW, .Linia = LiniaKasjera, .KodPominiecia = BRAK_KASJERA});
+}
 
 }  // namespace
 

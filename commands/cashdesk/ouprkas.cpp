@@ -4,12 +4,17 @@
 
 namespace {
 
-void LiniaUprawnien(uint8_t numer, LiniaWyniku& linia) {
+bool LiniaUprawnien(uint32_t numer, LiniaWyniku& linia) {
   linia.Pole(Liczba(numer, 2));
   for (uint8_t bit : BITY_UPRAWNIEN) linia.Pole(PoleFlagi(FlagiKasjera(), bit));
+  return true;
 }
 
-void OdczytUprawnien() { OdczytTablicyKasjerow(LiniaUprawnien); }
+// A missing cashier is skipped; the end of the table ends the readout with 0.
+void OdczytUprawnien() {
+  CialoOdczytuRekordow(
+      {.rozkaz = ODCZYT_KASJERA, .KodKoncaRekordow = KONIEC_KASJEROW, .Linia = LiniaUprawnien, .KodPominiecia = BRAK_KASJERA});
+}
 
 }  // namespace
 
