@@ -13,9 +13,11 @@
 #include "protocol/line_modes.h"
 #include "protocol/line_ops.h"
 #include "protocol/wire_capture.h"
+#include "serial/kolejka_wejscia.h"
 #include "state/result_codes.h"
 #include "state/server_channel.h"
 #include "state/session_state.h"
+#include "text/debug_trace.h"
 #include "transport/tcp_transport.h"
 
 namespace {
@@ -35,14 +37,24 @@ uint8_t SelektorParzystosci(const TrybLacza& tryb) {
   return tryb.ParzystoscDomyslna;
 }
 
+// The debug trace says what the open did about a USB adapter's latency timer.
+void SladOpoznienia() {
+  if (!Sesja.ZapisKomunikatow) return;
+  const std::string tekst = std::string("###DRIVER: ") + OpisOpoznieniaPortu() + " ###\n";
+  Printf(0, tekst.c_str());
+}
+
 bool OtwarciePortu(uint32_t predkosc, uint32_t czas, uint8_t parzystosc) {
   const auto czasy = static_cast<uint16_t>(czas);
   if (InitializePort(Sesja.Lacze.NumerPortu, static_cast<int32_t>(predkosc), czasy, czasy) != 0) return false;
   ChangeParity(parzystosc);
-  if (PodsluchWlaczony())
+  if (PodsluchWlaczony()) {
     PodsluchZdarzenia(NazwaPortuPodsluchu(), "open at " + std::to_string(predkosc) + " bit/s, parity " +
                                                          std::to_string(parzystosc) + ", time-out " +
                                                          std::to_string(czas));
+    PodsluchZdarzenia(NazwaPortuPodsluchu(), OpisOpoznieniaPortu());
+  }
+  SladOpoznienia();
   return true;
 }
 

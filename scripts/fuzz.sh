@@ -22,7 +22,7 @@ if command -v ccache >/dev/null 2>&1; then
 fi
 if [ -z "${FUZZ_NO_BUILD:-}" ]; then
   cmake -S . -B "$dir" -G Ninja -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ "${launcher[@]}" \
-    -DKARVO_FUZZ=ON -DKARVO_TESTS=OFF >/dev/null
+    -DKARVO_FUZZ=ON -DBUILD_TESTING=OFF >/dev/null
   binaries=()
   for t in $targets; do binaries+=("karvo_fuzz_$t"); done
   cmake --build "$dir" --target "${binaries[@]}"
