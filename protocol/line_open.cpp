@@ -120,9 +120,11 @@ bool OtwarcieTcp(uint8_t) {
 }
 
 void ZamkniecieSzeregowe() {
-  // Once the line has been let go quiet nothing is owed on it any more; a
-  // line closed unsettled keeps its mark for the next run.
-  if (LiniaUspokojona()) platforma::ZdjecieZnacznikaPortu();
+  // Once the line has been let go quiet after whole exchanges nothing is owed
+  // on it any more. A line closed unsettled, or after an exchange that ended
+  // early (its answer may still come, later than the quiet wait), keeps its
+  // mark, so the next run lets the line fall quiet before its first request.
+  if (LiniaBezDlugu()) platforma::ZdjecieZnacznikaPortu();
   UnInitializePort();
   if (PodsluchWlaczony()) PodsluchZdarzenia(NazwaPortuPodsluchu(), "closed");
 }
