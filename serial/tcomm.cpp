@@ -57,10 +57,14 @@ int32_t TComm::OtworzUrzadzenie() {
     }
     return kod;
   }
-  std::lock_guard<std::mutex> b(blokadaLinii_);
-  linia_ = std::move(nowa);
-  liniePoczatkowe_ = false;
+  PrzyjecieLinii(std::move(nowa));
   return 0;
+}
+
+void TComm::PrzyjecieLinii(std::unique_ptr<platforma::Linia> linia) {
+  std::lock_guard<std::mutex> b(blokadaLinii_);
+  linia_ = std::move(linia);
+  liniePoczatkowe_ = false;
 }
 
 int32_t TComm::Otworz() {

@@ -86,6 +86,8 @@ class TComm {
 
  protected:
   virtual int32_t OtworzUrzadzenie();
+  // The open device becomes the port's line (a test hands in a line of its own).
+  void PrzyjecieLinii(std::unique_ptr<platforma::Linia> linia);
   // Records the line-error messages of the flags, in their order, each with
   // its flag as the code (the last one stays in the record).
   virtual void ZapamietanieBledowLinii(uint32_t flagi);
