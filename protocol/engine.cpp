@@ -7,6 +7,7 @@
 #include "platform/process.h"
 #include "protocol/identification.h"
 #include "protocol/line.h"
+#include "protocol/line_modes.h"
 #include "state/result_codes.h"
 #include "state/server_channel.h"
 #include "state/session_state.h"
@@ -93,6 +94,7 @@ void DrugaOdpowiedz(uint8_t dlugoscDrugiej, const ZasadyWymiany& zasady) {
   if (dlugoscDrugiej == 0) return;
   const uint8_t status = OdebranieBajtu();
   if (!BrakBledu()) return;
+  Sesja.Wymiana.StatusOdebrany = 1;
   Sesja.Wymiana.ObszarOdpowiedzi[0] = status;
   unsigned dlugosc = dlugoscDrugiej;
   if (StatusDrugiej(status, zasady, dlugosc)) OdczytanieDalszychBajtow(dlugosc, zasady.DlugoscRekordu);
@@ -110,17 +112,32 @@ bool WyslanieBajtow(const uint8_t* bajty, unsigned ile) {
   return true;
 }
 
+// The exchange ended without its whole answer: a byte could not be written,
+// none came in time, or one came that no answer begins or ends with.
+bool WymianaPrzerwana() {
+  return JestBlad(BladWyslania) || JestBlad(BrakOdpowiedzi) || JestBlad(NieoczekiwanaOdpowiedz) ||
+         JestBlad(BrakBajtuOdpowiedzi);
+}
+
 void WymianaZKasa(const Rozkaz& r) {
   const ZasadyWymiany zasady = ZasadyDla(r);
   Sesja.Wymiana.BladBajtu = 0;
+  Sesja.Wymiana.ParametryWyslane = Sesja.Wymiana.StatusOdebrany = 0;
   PrzygotowanieLaczaDoRozkazu();
   if (!BrakBledu()) return;
   const uint8_t poczatek[] = {ESC, r.Kod};
   if (!WyslanieBajtow(poczatek, 2)) return;
+  // A module carries the whole exchange once its frame has left.
+  Sesja.Wymiana.ParametryWyslane = TrybRamkowy();
   WyslanieZadania({r, zasady.DlugoscRekordu, zasady.StatusJestDana});
   if (!BrakBledu()) return;
   PierwszaOdpowiedz(r.DlugoscPierwszej, zasady);
-  if (!BrakBledu()) return;
+  if (!BrakBledu()) {
+    // An acknowledgement that refused: the parameters never left.
+    if (!WymianaPrzerwana()) Sesja.Wymiana.ParametryWyslane = 0;
+    return;
+  }
+  Sesja.Wymiana.ParametryWyslane = 1;
   if (!WyslanieBajtow(Sesja.Wymiana.ObszarParametrow, r.LiczbaParametrow)) return;
   // A request without a second answer is done only when its bytes have left the port.
   if (r.LiczbaParametrow != 0 && r.DlugoscDrugiej == 0 && !WyslanoWszystko()) {
@@ -128,13 +145,6 @@ void WymianaZKasa(const Rozkaz& r) {
     return;
   }
   DrugaOdpowiedz(r.DlugoscDrugiej, zasady);
-}
-
-// The exchange ended without its whole answer: a byte could not be written,
-// none came in time, or one came that no answer begins or ends with.
-bool WymianaPrzerwana() {
-  return JestBlad(BladWyslania) || JestBlad(BrakOdpowiedzi) || JestBlad(NieoczekiwanaOdpowiedz) ||
-         JestBlad(BrakBajtuOdpowiedzi);
 }
 
 void ProbaWykonaniaRozkazu(const Rozkaz& rozkaz) {

@@ -3,6 +3,7 @@
 // The mode of the configured link kind is chosen here, once, and kept with
 // the open line.
 #include <cstdint>
+#include <cstring>
 #include <string>
 
 #include "include/karvo.h"
@@ -139,7 +140,12 @@ void KanalModemu() { UstawienieKanaluZPodsluchem(KANAL_MODEMU); }
 void BezKanalu() {}
 
 // MUX3: the multiplexer takes the channel as a request at 9600 with RTS raised.
+// The line also reopens in the middle of a command (the Server's RESUME,
+// just before the request the command was about to send), so the selection
+// keeps that request's parameter bytes aside while it uses the area.
 void KanalRozkazem() {
+  uint8_t parametry[sizeof Sesja.Wymiana.ObszarParametrow];
+  std::memcpy(parametry, Sesja.Wymiana.ObszarParametrow, sizeof parametry);
   const bool wybrany = [] {
     if (!CharSent() || !PredkoscZPodsluchem(PREDKOSC_MULTIPLEKSERA) || !RtsZPodsluchem(true)) return false;
     Sesja.Wymiana.ObszarParametrow[0] = Sesja.Lacze.Kanal;
@@ -147,6 +153,7 @@ void KanalRozkazem() {
     if (!BrakBledu()) return false;
     return CharSent() && RtsZPodsluchem(false) && PredkoscZPodsluchem(Sesja.Lacze.Predkosc);
   }();
+  std::memcpy(Sesja.Wymiana.ObszarParametrow, parametry, sizeof parametry);
   if (!wybrany) UstawBlad(BladUstawieniaLacza);
 }
 

@@ -15,6 +15,7 @@
 #include "module/module.h"
 #include "module/module_tcp.h"
 #include "modem/modem.h"
+#include "karvo_version.h"
 #include "options.h"
 #include "portserver/port_server.h"
 #include "replay/replay.h"
@@ -145,6 +146,10 @@ int main(int argc, char** argv) {
   if (!opcje) return Blad(blad + " (--help tells more)", 2);
   if (opcje->pomoc) {
     std::fputs(sim::Pomoc, stdout);
+    return 0;
+  }
+  if (opcje->wersja) {
+    std::printf("karvo-sim %s\n", KARVO_VERSION);
     return 0;
   }
   sim::UstawObslugeSygnalow();

@@ -82,7 +82,9 @@ const char* const Pomoc =
     "\n"
     "When it is ready it prints one line \"karvo-sim: ready ...\" to standard output\n"
     "(\"karvo-sim: ready port-server HOST:65535\" when the port server runs alone).\n"
-    "SIGTERM or SIGINT end it; the state files are written back then.\n";
+    "SIGTERM or SIGINT end it; the state files are written back then.\n"
+    "\n"
+    "  --help                this text;  --version  the version\n";
 
 namespace {
 
@@ -158,6 +160,10 @@ std::optional<Opcje> CzytajOpcje(int argc, const char* const* argv, std::string&
     const std::string_view nazwa = argv[i];
     if (nazwa == "--help" || nazwa == "-h") {
       o.pomoc = true;
+      return o;
+    }
+    if (nazwa == "--version") {
+      o.wersja = true;
       return o;
     }
     if (nazwa == "--write-back") {

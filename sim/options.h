@@ -31,6 +31,7 @@ struct Opcje {
   uint8_t stanModemu = 0x30;  // CTS and DSR on, no carrier, no ring
   uint32_t czasBajtuMs = 500;
   bool pomoc = false;
+  bool wersja = false;  // --version: print the version and end
   // --write-back: the changes go back also into a ready-made register of
   // sim/devices (or its installed copy), which is otherwise left as it is.
   bool zapisZwrotny = false;
