@@ -42,7 +42,7 @@ Przebieg NumerKasy(const std::vector<std::string>& usterki) {
 // The type code's answer damaged after its first bytes, on every attempt of
 // the session's opening: the run ends as it does when that answer is cut;
 // damaged on the first attempt only, the retry reads it whole.
-TEST(BledyLinii, ADamagedAnswerEndsAsACutOneAndIsNeverData) {
+TEST(BledyLiniiSzeregowej, ADamagedAnswerEndsAsACutOneAndIsNeverData) {
   const Przebieg uciete = NumerKasy({"0xFE:cut=2"});
   ASSERT_EQ(Kod(uciete.karvo), 21);
   const Przebieg czyste = NumerKasy({});
