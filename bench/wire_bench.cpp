@@ -159,13 +159,17 @@ void Towary(int przebiegi, const std::vector<std::string>& binarne) {
   }
 }
 
-// The network paths, unpaced: a port of a port server over RFC 2217 and the
-// communication module over TCP.
+// The network paths: a port of a port server over RFC 2217, unpaced and paced
+// at 115200 bit/s, and the communication module over TCP, unpaced.
 void Siec(int przebiegi, const std::vector<std::string>& binarne) {
   const std::string katalog = KARVO_BENCH_DIR;
   {
     Stanowisko s(katalog + "/towary-s-5000.txt", 5, 0, e2e::Lacze::Rfc2217);
     Porownanie("_TowarMax S 5000 over RFC 2217, unpaced", s, 21, przebiegi, binarne);
+  }
+  {
+    Stanowisko s(katalog + "/towary-s-5000.txt", 5, 115200, e2e::Lacze::Rfc2217);
+    Porownanie("_TowarMax S 5000 over RFC 2217", s, 21, przebiegi, binarne);
   }
   {
     Stanowisko s(katalog + "/towary-s-5000.txt", 5, 0, e2e::Lacze::ModulTcp);
