@@ -51,7 +51,9 @@ void CialoPojedynczejOdpowiedzi(const PojedynczaOdpowiedz& odczyt) {
 }
 
 void CialoOdczytuRekordow(const OdczytRekordow& odczyt) {
-  ZakresPostepu(odczyt.Ostatni >= odczyt.Pierwszy ? odczyt.Ostatni - odczyt.Pierwszy + 1 : 0);
+  // A record gives one line at most; the lines of a block are not known ahead.
+  const uint32_t numery = odczyt.Ostatni >= odczyt.Pierwszy ? odczyt.Ostatni - odczyt.Pierwszy + 1 : 0;
+  ZakresPostepu(odczyt.Linie ? 0 : numery);
   for (uint32_t numer = odczyt.Pierwszy; numer <= odczyt.Ostatni; ++numer) {
     if (odczyt.Parametry)
       odczyt.Parametry(numer);

@@ -23,11 +23,7 @@ bool LiniaKasjera(uint32_t numer, LiniaWyniku& linia) {
   return true;
 }
 
-// A missing cashier is skipped; the end of the table ends the readout with 0.
-void OdczytKasjerow() {
-  CialoOdczytuRekordow(
-      {.rozkaz = ODCZYT_KASJERA, .KodKoncaRekordow = KONIEC_KASJEROW, .Linia = LiniaKasjera, .KodPominiecia = BRAK_KASJERA});
-}
+void OdczytKasjerow() { CialoOdczytuRekordow(OdczytTablicyKasjerow(LiniaKasjera)); }
 
 }  // namespace
 

@@ -10,11 +10,7 @@ bool LiniaUprawnien(uint32_t numer, LiniaWyniku& linia) {
   return true;
 }
 
-// A missing cashier is skipped; the end of the table ends the readout with 0.
-void OdczytUprawnien() {
-  CialoOdczytuRekordow(
-      {.rozkaz = ODCZYT_KASJERA, .KodKoncaRekordow = KONIEC_KASJEROW, .Linia = LiniaUprawnien, .KodPominiecia = BRAK_KASJERA});
-}
+void OdczytUprawnien() { CialoOdczytuRekordow(OdczytTablicyKasjerow(LiniaUprawnien)); }
 
 }  // namespace
 
