@@ -7,6 +7,7 @@
 
 #include "datafiles/data_files.h"
 #include "datafiles/field_readers.h"
+#include "datafiles/kept_copies.h"
 #include "include/karvo.h"
 #include "platform/files.h"
 #include "platform/portmap.h"
@@ -91,6 +92,8 @@ void OtwarciePlikowSesji() {
   if (Sesja.JestPlikWynikowy) {
     const uint8_t tryb = Sesja.NowyPlikWynikowy ? 1 : 2;
     const char* wyjscie = Sesja.NazwyPlikowSesji[NazwaPlikuWyjsciowego];
+    // A command that zeroes what it reads never empties data an earlier run read.
+    if (tryb == 1 && Sesja.ZachowanieWyniku && !ZachowanieKopiiNumerowanej(wyjscie)) return UstawBlad(BladOtwarciaWyjscia);
     if (!PlikDajeSieOtworzyc(wyjscie, tryb) || !OtwartoPlik(&Sesja.UchwytWyjscia, wyjscie, tryb)) return UstawBlad(BladOtwarciaWyjscia);
   }
   if (!OtwartoPlik(&Sesja.UchwytRaportu, Sesja.PlikiSterownika[PlikRaport], 1)) return UstawBlad(BladUtworzeniaRaportu);

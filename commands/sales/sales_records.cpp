@@ -17,6 +17,17 @@ bool SprzedazZSumaKontrolna() {
   return typ > 115 || ((typ == 103 || typ == 104) && Sesja.Urzadzenie.PodwersjaTypu > 1);
 }
 
+bool PierwszaCzescSprzedazyPusta(bool& pusta) {
+  if (SprzedazZSumaKontrolna()) {
+    Parametry().Bajt(WyborSprzedazy);
+    WykonanieRozkazu(CzescZSumami);
+  } else {
+    WykonanieRozkazu(PierwszaCzescBezSum);
+  }
+  pusta = OdpowiedzByte(0) == KoniecRekordow;
+  return BrakBledu();
+}
+
 bool KasaStaraSprzedaz() { return Sesja.Urzadzenie.KodTypuKasy == 24 || Sesja.Urzadzenie.KodTypuKasy == 27; }
 
 bool LiniaSprzedazy(uint16_t numer, const uint8_t* dane, bool zeZnakiem, LiniaWyniku& linia) {

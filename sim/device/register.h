@@ -57,6 +57,7 @@ class Kasa {
   Bajty Smieci(size_t ile) const;
   void Usterka_(const Usterka& u);
   void Szum();
+  void Porzuc(uint8_t bajt);
 
   StanKasy stan_;
   std::vector<Usterka> usterki_;
@@ -78,6 +79,7 @@ class Kasa {
   size_t oczekiwane_ = 0;
   size_t wyslane_ = 0;
   std::optional<size_t> ciecie_;
+  const Usterka* wstrzymanie_ = nullptr;  // a hold= fault on the parameters
   uint32_t granica_ = UINT32_MAX;
   std::vector<const Usterka*> drugie_;  // faults decided once the parameters are in
 };

@@ -76,6 +76,15 @@ class Dzien : KasaNaLinii {
 
 const std::string POLA = "SPRZ.TXT\tSPAK.TXT\tOPAK.TXT\tRAB.TXT";
 
+// The blocks of a log: the command each names in its first line and its ResultCode.
+std::vector<std::string> BlokiLogu(const std::string& log) {
+  static const std::regex blok("(?:^|-{80}\r\n)#[^\t]*\t[^\t]*\t[^\t]*\t[^\t]*\t[^\t]*\t([^\t]*)\t[^\r]*\r\n#(\\d+)");
+  std::vector<std::string> bloki;
+  for (auto it = std::sregex_iterator(log.begin(), log.end(), blok); it != std::sregex_iterator(); ++it)
+    bloki.push_back((*it)[1].str() + " " + (*it)[2].str());
+  return bloki;
+}
+
 }  // namespace
 
 // The register refuses to clear twice (sales came after the readout): the
@@ -104,8 +113,20 @@ TEST(OSpOpMax, ThreeReadoutsThenSortedAndPacked) {
   const std::string raport = Linie({Naglowek0(7, "COM1:9600:MUX0:1", "Paker", "SPAK.TXT"), DOBRZE,
                                     "Vin 20000 PLU II gen. ver. 02" + ZRODLO});
   EXPECT_EQ(BezCzasow(w.raport), std::regex_replace(raport, std::regex("WE.TXT"), "SPRZ.TXT"));
-  // Only the report the run ended with goes to the log.
-  SprawdzLog(w);
+  // Every inner command's report is in the log, in order; the last is the
+  // report the run ended with. The sequences' own reports, which would say 0
+  // before anything was done, are in none.
+  const std::vector<std::string> petla = {"OSprzed 0", "OOpak 0", "OObrRab 0"};
+  std::vector<std::string> bloki;
+  for (const char* kasowanie : {"KSprOp 201", "KSprOp 201", "KSprOp 0"}) {
+    bloki.insert(bloki.end(), petla.begin(), petla.end());
+    bloki.push_back(kasowanie);
+  }
+  bloki.insert(bloki.end(), {"Sorter 0", "Paker 0"});
+  EXPECT_EQ(BlokiLogu(w.log), bloki) << w.log;
+  EXPECT_TRUE(w.log.ends_with(w.raport + std::string(80, '-') + "\r\n"));
+  // The sequence's own report went to the log only.
+  EXPECT_FALSE(d.Istnieje("RAPORT.TXT.~~~"));
   const std::string stan = d.Stan();
   EXPECT_EQ(stan.find("$sprzedaz\t"), std::string::npos) << stan;
 }

@@ -279,6 +279,33 @@ TEST_F(PlikiDanych, OpenModes) {
   EXPECT_EQ(KatalogTymczasowy::Odczyt(sciezka), "");
 }
 
+// A file opened for appending whose last line lacks its terminator (a run
+// killed while writing it) gets the missing bytes first, so the next line
+// written stands on a line of its own; other modes and whole files are left.
+TEST_F(PlikiDanych, ATornLastLineIsEndedBeforeAnythingIsAppended) {
+  const struct {
+    std::string koniec, tresc;
+    uint8_t tryb;
+    std::string potem;  // after the open and one line "#h"
+  } przypadki[] = {
+      {"\r\n", "", 2, "#h\r\n"},
+      {"\r\n", "$1\t2\r\n", 2, "$1\t2\r\n#h\r\n"},
+      {"\r\n", "$0002\t1.5", 2, "$0002\t1.5\r\n#h\r\n"},
+      {"\r\n", "$0002\t1.5\r", 2, "$0002\t1.5\r\n#h\r\n"},
+      {"\r\n", "$0002\t1.5\n", 2, "$0002\t1.5\n\r\n#h\r\n"},
+      {"\n", "$1", 2, "$1\n#h\n"},
+      {"\r\n\x1A", "$1\r\n", 2, "$1\r\n\x1A#h\r\n\x1A"},
+      {"\r\n\x1A", "$1\r", 2, "$1\r\n\x1A#h\r\n\x1A"},
+      {"\r\n", "$0002\t1.5", 3, "#h\r\n\t1.5"},
+  };
+  for (const auto& p : przypadki) {
+    UstawienieKonca(p.koniec);
+    const int32_t uchwyt = Otwarcie(p.tresc, p.tryb);
+    EXPECT_TRUE(ZapisanoDoPlikuLinie(uchwyt, "#h"));
+    EXPECT_EQ(Zawartosc(), p.potem) << p.tresc << " mode " << int(p.tryb);
+  }
+}
+
 TEST(PobranieDanej, FieldsOfALine) {
   const struct {
     const char* tekst;
