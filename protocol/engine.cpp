@@ -22,16 +22,20 @@ constexpr uint8_t WYNIK_Z_BAJTAMI = WynikStatusuKasy(STATUS_Z_BAJTAMI);
 
 // Reads answer bytes 2..dlugosc into answer bytes 0.., stopping early at an
 // end marker. A read fails when it changes the ResultCode in force before it.
+// The first byte of the answer is in, so the rest is on its way and the line
+// waits for it as a whole.
 void OdczytanieDalszychBajtow(unsigned dlugosc, uint8_t rekord) {
   uint8_t* odpowiedz = Sesja.Wymiana.ObszarOdpowiedzi;
   const uint8_t przed = Sesja.BiezacyWynik;
+  if (dlugosc >= 2) ResztaOdpowiedzi(dlugosc - 1u);
   for (unsigned k = 2; k <= dlugosc; ++k) {
     const uint8_t bajt = OdebranieBajtu();
-    if (Sesja.BiezacyWynik != przed) return;
+    if (Sesja.BiezacyWynik != przed) break;
     const unsigned pozycja = k - 2;
     odpowiedz[pozycja] = bajt;
-    if (rekord != 0 && pozycja % rekord == 0 && bajt == ZNACZNIK_KONCA) return;
+    if (rekord != 0 && pozycja % rekord == 0 && bajt == ZNACZNIK_KONCA) break;
   }
+  ResztaOdpowiedzi(0);
 }
 
 // The first answer: the acknowledgement byte and, for reads, data.

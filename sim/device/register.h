@@ -80,6 +80,8 @@ class Kasa {
   size_t wyslane_ = 0;
   std::optional<size_t> ciecie_;
   const Usterka* wstrzymanie_ = nullptr;  // a hold= fault on the parameters
+  // linerror= and break=: after how many bytes of the answer, and the line-error bits.
+  std::optional<std::pair<size_t, uint8_t>> bladLinii_;
   uint32_t granica_ = UINT32_MAX;
   std::vector<const Usterka*> drugie_;  // faults decided once the parameters are in
 };
