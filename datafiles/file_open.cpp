@@ -65,11 +65,15 @@ uint8_t OtwartoPlik(int32_t* uchwyt, const char* sciezka, uint8_t tryb) {
   if (!uchwyt) return 0;
   *uchwyt = -1;
   if (!sciezka || !sciezka[0]) return 0;
-  const platforma::Udostepnianie udostepnianie = UdostepnianiePliku(sciezka);
-  const std::size_t brakuje = tryb == 2 ? BrakujacyKoniecLinii(sciezka, udostepnianie) : 0;
-  *uchwyt = platforma::OtworzPlik(sciezka, tryb, udostepnianie);
-  if (*uchwyt >= 0 && brakuje) ZakonczenieUrwanejLinii(*uchwyt, sciezka, brakuje);
+  *uchwyt = platforma::OtworzPlik(sciezka, tryb, UdostepnianiePliku(sciezka));
   return *uchwyt >= 0;
+}
+
+uint8_t OtwartoPlikDoDopisania(int32_t* uchwyt, const char* sciezka) {
+  const std::size_t brakuje = sciezka && sciezka[0] ? BrakujacyKoniecLinii(sciezka, UdostepnianiePliku(sciezka)) : 0;
+  if (!OtwartoPlik(uchwyt, sciezka, 2)) return 0;
+  if (brakuje) ZakonczenieUrwanejLinii(*uchwyt, sciezka, brakuje);
+  return 1;
 }
 
 uint8_t ZamknieciePliku(int32_t* uchwyt) {

@@ -1,6 +1,7 @@
 #include "commands/sales/sales_records.h"
 
 #include "commands/command.h"
+#include "datafiles/data_files.h"
 #include "platform/files.h"
 
 namespace {
@@ -46,7 +47,7 @@ void ZamknieciePlikuWyniku() { ZamknieciePliku(&Sesja.UchwytWyjscia); }
 
 bool DopisanieLinii(const LiniaWyniku& linia) {
   if (Sesja.UchwytWyjscia < 0 &&
-      !OtwartoPlik(&Sesja.UchwytWyjscia, Sesja.NazwyPlikowSesji[NazwaPlikuWyjsciowego], 2)) {
+      !OtwartoPlikDoDopisania(&Sesja.UchwytWyjscia, Sesja.NazwyPlikowSesji[NazwaPlikuWyjsciowego])) {
     UstawBlad(BladOtwarciaWyjscia);
     return false;
   }
