@@ -7,6 +7,7 @@
 #include "protocol/engine.h"
 #include "protocol/identification_text.h"
 #include "session/configuration.h"
+#include "session/report_log.h"
 #include "session/session_open.h"
 #include "state/result_codes.h"
 #include "state/session_state.h"
@@ -14,6 +15,8 @@
 #include "text/progress.h"
 
 uint8_t WykonanieFunkcji(const OpisFunkcji& opis, const char* wejscie, const char* wyjscie) {
+  // An inner command of a sequence: the report of the one before goes to the log first.
+  DopisanieOstatniegoRaportu();
   ZerowanieDanychSesji();
   DopisanieNapisu(Sesja.NazwyPlikowSesji[NazwaFunkcji], opis.Nazwa + 1);  // without the underscore
   if (wejscie) DopisanieNapisu(Sesja.NazwyPlikowSesji[NazwaPlikuWejsciowego], wejscie);
@@ -24,6 +27,7 @@ uint8_t WykonanieFunkcji(const OpisFunkcji& opis, const char* wejscie, const cha
   Sesja.SprawdzacNumerKasy = opis.SprawdzacNumerKasy;
   Sesja.OdczytacTypKasy = opis.OdczytacTypKasy;
   Sesja.PolaczenieZKasa = opis.PolaczenieZKasa;
+  Sesja.ZachowanieWyniku = opis.ZachowanieWyniku;
   Sesja.OdczytacPojemnoscPLU = 1;
   OdczytanieKonfiguracji();
   if (BrakBledu()) {

@@ -25,6 +25,9 @@ struct OpisFunkcji {
   uint8_t SprawdzacNumerKasy = 1;
   uint8_t OdczytacTypKasy = 1;
   uint8_t PolaczenieZKasa = 1;         // 0: a command on files only
+  // 1: a command that zeroes what it reads: an output file that holds data
+  // lines is kept as a numbered copy before the session empties it.
+  uint8_t ZachowanieWyniku = 0;
   void (*Cialo)() = nullptr;           // runs once the session has opened
   // Filled by the macros: the entry point's name with its underscore, and
   // whether it takes an output file (JestPlikWynikowy).

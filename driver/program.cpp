@@ -12,6 +12,7 @@
 #include "platform/files.h"
 #include "platform/process.h"
 #include "protocol/wire_capture.h"
+#include "session/report_log.h"
 #include "session/session_open.h"
 #include "state/session_state.h"
 #include "state/versions.h"
@@ -122,6 +123,8 @@ int ProgramGlowny(int argc, const char* const* argv) {
   NazwyDluzszeNizOpcja(o.Wejscie.size() > DlugoscOpcji, o.Wyjscie.size() > DlugoscOpcji);
   platforma::PrzechwytywanieSygnalowKonca();
   RozpoczeciePodsluchu(argc, argv);
+  // A command that runs others leaves each inner report in the log as it goes.
+  UstawienieLoguRaportow(DopisanieRaportuDoLogu);
   const OpisFunkcji& opis = *pozycja->Opis;
   const uint8_t wynik = opis.JestPlikWynikowy ? pozycja->WejscieIWyjscie(o.Wejscie.c_str(), o.Wyjscie.c_str())
                                               : pozycja->Wejscie(o.Wejscie.c_str());

@@ -45,6 +45,8 @@ const char* const Pomoc =
     "                        check=K (the K-th record of a readout with a wrong check byte)\n"
     "                        badcheck stored=FIELD,V (goods records read)\n"
     "                        pad=N (an error answer padded with zeros to N bytes)\n"
+    "                        hold=MS (the parameters held MS ms: beyond the byte time-out\n"
+    "                        the request is dropped unanswered)\n"
     "  --faults FILE         faults from a script file, one a line, \";\" comments\n"
     "  --baud N              send no faster than N bit/s (11 bits a byte)\n"
     "  --adapter-latency MS  play a USB serial adapter's receive side: the bytes sent reach\n"
