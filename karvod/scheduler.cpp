@@ -97,9 +97,10 @@ void Scheduler::Recover(Job& job, const RunResult& r, const SchedulerSettings& s
     job.State = JobState::Queued;
     return;
   }
-  // The driver finished (its log block is written after the report) before
-  // the service could see it: its result stands.
-  if (r.Code != -1 && !r.Log.empty()) {
+  // The driver finished (the report gets its lines only at the end of a run,
+  // and each attempt has a fresh directory) before the service could see it:
+  // its result stands.
+  if (r.Code != -1) {
     Settle(job, r, false, s, nowMs);
     return;
   }
