@@ -20,9 +20,9 @@ TEST(KarvodRunner, InputFileNamesTheRegisterAndKeepsEachLineAsGiven) {
 }
 
 TEST(KarvodRunner, ServerFileHasItsThirteenLines) {
-  const std::string s = ServerFile("/var/lib/karvod/ECRTBUF.TXT", 4711);
+  const std::string s = ServerFile(4711);
   EXPECT_EQ(s,
-            "$13:10\r\n$KONFIG.TXT\r\n$RAPORT.TXT\r\n$KOMENT.TXT\r\n$MODKONF.TXT\r\n$/var/lib/karvod/ECRTBUF.TXT\r\n"
+            "$13:10\r\n$KONFIG.TXT\r\n$RAPORT.TXT\r\n$KOMENT.TXT\r\n$MODKONF.TXT\r\n$ECRTBUF.TXT\r\n"
             "$1:4711\r\n$0\r\n$0\r\n$1\r\n$1\r\n$1\r\n$1\r\n");
 }
 
@@ -49,6 +49,19 @@ TEST(KarvodRunner, ReportLinesCodeAndText) {
     EXPECT_EQ(r.Text, c.text) << c.report;
     EXPECT_EQ(r.Report.size(), c.lines) << c.report;
   }
+}
+
+TEST(KarvodRunner, TheSharedCacheKeepsWhatRunsLearntOnce) {
+  const std::string dir = "/tmp/karvod-cache-" + RandomId();
+  ASSERT_TRUE(MakeDirs(dir));
+  EXPECT_EQ(SharedCache(dir, nullptr), "");
+  const std::string a = "$VIN 1\t07\r\n", b = "$VIN 2\t08\r\n";
+  EXPECT_EQ(SharedCache(dir, &a), a);
+  const std::string both = a + b + "$cut short";
+  EXPECT_EQ(SharedCache(dir, &both), a + b);  // a line without its end is no entry
+  EXPECT_EQ(SharedCache(dir, &a), a + b);
+  EXPECT_EQ(SharedCache(dir, nullptr), a + b);
+  RemoveTree(dir);
 }
 
 TEST(KarvodBus, MessagesAreTwelveLittleEndianBytes) {

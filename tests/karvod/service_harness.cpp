@@ -68,6 +68,7 @@ bool Service::Start() {
   for (auto& a : args) argv.push_back(a.data());
   argv.push_back(nullptr);
   const int err = open(errors_path_.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0600);
+  const std::size_t before = Slurp(errors_path_).size();  // what an earlier start of the same service said
   pid_ = fork();
   if (pid_ == 0) {
     const int in = open("/dev/null", O_RDONLY);
@@ -81,7 +82,7 @@ bool Service::Start() {
   const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
   const std::string ready = "karvod: ready, listening on ";
   while (std::chrono::steady_clock::now() < end) {
-    const std::string e = Slurp(errors_path_);
+    const std::string e = Slurp(errors_path_).substr(before);
     const std::size_t at = e.rfind(ready);
     const std::size_t nl = at == std::string::npos ? at : e.find('\n', at);
     if (nl != std::string::npos) {
@@ -212,15 +213,19 @@ int RunProgram(const std::vector<std::string>& args, std::string& out, std::chro
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
-bool Catalogue(const std::string& base, int count, const std::string& path, const std::vector<std::string>& extra) {
+bool Catalogue(const std::string& base, int count, const std::string& path, const std::string& number) {
   std::string out;
   if (RunProgram({KARVO_SIM_CATALOGUE_BINARY, std::string(KARVO_SOURCE_DIR) + "/sim/devices/" + base,
                   std::to_string(count), path},
                  out) != 0)
     return false;
-  std::ofstream f(path, std::ios::binary | std::ios::app);
-  for (const auto& l : extra) f << l << "\r\n";
-  return bool(f);
+  if (number.empty()) return true;
+  std::string text = Slurp(path);
+  const std::size_t at = text.find("$numer\t");
+  if (at == std::string::npos) return false;
+  text.replace(at + 7, text.find_first_of("\r\n", at) - at - 7, number);
+  std::ofstream(path, std::ios::binary) << text;
+  return true;
 }
 
 }  // namespace karvod_test

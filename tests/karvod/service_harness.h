@@ -78,7 +78,8 @@ class Service {
 std::vector<pid_t> ProcessesIn(const std::string& dir);
 // Runs a program to its end (at most limit); its exit code and standard output.
 int RunProgram(const std::vector<std::string>& args, std::string& out, std::chrono::seconds limit = std::chrono::seconds(30));
-// A goods catalogue of `count` goods on a ready-made register, written to `path`.
-bool Catalogue(const std::string& base, int count, const std::string& path, const std::vector<std::string>& extra = {});
+// A goods catalogue of `count` goods on a ready-made register, written to
+// `path`; the register answers with `number` when one is given ("08").
+bool Catalogue(const std::string& base, int count, const std::string& path, const std::string& number = "");
 
 }  // namespace karvod_test
