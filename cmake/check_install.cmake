@@ -14,8 +14,8 @@ else()
 endif()
 foreach(plik bin/karvo bin/karvo-sim bin/karvo-server bin/karvo-sim-catalogue bin/karvo-sim-day ${lib}/libkarvo.so
     ${lib}/libkarvo.so.1 include/karvo.h share/karvo/KOMENT.TXT
-    share/karvo/devices/vin-t.txt share/karvo/demo.sh share/man/man1/karvo.1.gz share/man/man1/karvo-sim.1.gz
-    share/man/man1/karvo-server.1.gz share/doc/karvo/guide.md share/doc/karvo/commands.md
+    ${lib}/pkgconfig/karvo.pc share/karvo/devices/vin-t.txt share/karvo/demo.sh share/man/man1/karvo.1 share/man/man1/karvo-sim.1
+    share/man/man1/karvo-server.1 share/doc/karvo/guide.md share/doc/karvo/commands.md
     share/doc/karvo/examples/KONFIG.TXT share/doc/karvo/examples/ports.conf)
   if(NOT EXISTS ${PREFIX}/${plik})
     message(FATAL_ERROR "not installed: ${plik}")

@@ -3,6 +3,7 @@
 #include <string_view>
 
 #include "datafiles/data_files.h"
+#include "datafiles/line_errors.h"
 #include "datafiles/reading_stops.h"
 #include "platform/files.h"
 #include "state/server_channel.h"
@@ -117,10 +118,12 @@ uint8_t OdczytanoZPlikuKonkretnaLinie(int32_t uchwyt, char znacznik, char* linia
     if (linia[0] == ZnakKomentarza) continue;
     if (powod == PowodKonca::Linia && linia[0] == znacznik) {
       std::memmove(linia, linia + 1, DlugoscNapisu(linia));  // the terminator moves too
+      ZapamietanieLinii(uchwyt, linia);
       jest = 1;
       break;
     }
     if (powod == PowodKonca::LiniaZZerem) ZgloszenieBajtuZero(uchwyt);
+    ZapamietanieZlejLinii(uchwyt, linia, znacznik, powod == PowodKonca::LiniaZZerem);
     linia[0] = 0;
     zla = 1;
     break;

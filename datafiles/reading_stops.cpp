@@ -1,5 +1,6 @@
 #include "datafiles/reading_stops.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -19,16 +20,6 @@ struct Zatrzymanie {
 };
 std::vector<Zatrzymanie> Zatrzymania;
 
-// The name a notice gives the file behind a handle; nullptr for a file the
-// user did not name (the notices are about the user's own files).
-const char* NazwaPliku(int32_t uchwyt) {
-  if (uchwyt < 0) return nullptr;
-  if (uchwyt == Sesja.UchwytWejscia) return Sesja.NazwyPlikowSesji[NazwaPlikuWejsciowego];
-  if (uchwyt == Sesja.UchwytKonfig) return Sesja.PlikiSterownika[PlikKonfig];
-  if (uchwyt == Sesja.UchwytSerwera) return NazwaPlikuSerweraLubNic();
-  return nullptr;
-}
-
 // Where the file stands: the number of terminators before the position,
 // whether a line feed stands after the last of them, and whether anything
 // but line ends follows. The file's position is left as it was.
@@ -38,16 +29,17 @@ struct Polozenie {
   bool dalszeDane = false;
 };
 
-Polozenie PolozenieWPliku(int32_t uchwyt) {
+Polozenie PolozenieWPliku(int32_t uchwyt, int64_t pozycja) {
   Polozenie p;
-  const int64_t pozycja = platforma::UstawPozycjePliku(uchwyt, 0, 1);
-  if (pozycja < 0 || platforma::UstawPozycjePliku(uchwyt, 0, 0) < 0) return p;
+  const int64_t biezaca = platforma::UstawPozycjePliku(uchwyt, 0, 1);
+  if (pozycja < 0 || biezaca < 0 || platforma::UstawPozycjePliku(uchwyt, 0, 0) < 0) return p;
   const std::string_view koniec = WidokNapisu(Proces.ZnakiKoncaLinii);
   std::string tresc;
   char bufor[4096];
   for (long n; (n = platforma::CzytajPlik(uchwyt, bufor, sizeof bufor)) > 0;) tresc.append(bufor, static_cast<std::size_t>(n));
-  platforma::UstawPozycjePliku(uchwyt, pozycja, 0);
-  const std::string_view przed = std::string_view(tresc).substr(0, static_cast<std::size_t>(pozycja));
+  platforma::UstawPozycjePliku(uchwyt, biezaca, 0);
+  const std::string_view przed =
+      std::string_view(tresc).substr(0, std::min(tresc.size(), static_cast<std::size_t>(pozycja)));
   std::size_t poczatekLinii = 0;
   for (std::size_t i = przed.find(koniec); !koniec.empty() && i != std::string_view::npos; i = przed.find(koniec, i + koniec.size())) {
     ++p.zakonczoneLinie;
@@ -58,6 +50,8 @@ Polozenie PolozenieWPliku(int32_t uchwyt) {
   p.dalszeDane = po.find_first_not_of(std::string(koniec) + "\r\n") != std::string_view::npos;
   return p;
 }
+
+Polozenie PolozenieWPliku(int32_t uchwyt) { return PolozenieWPliku(uchwyt, platforma::UstawPozycjePliku(uchwyt, 0, 1)); }
 
 constexpr const char* UWAGA_LF = " (its lines end with LF alone; the driver reads lines that end with CR LF)";
 
@@ -72,9 +66,21 @@ void Pamietaj(int32_t uchwyt, std::string komunikat) {
 
 }  // namespace
 
+const char* NazwaPlikuUzytkownika(int32_t uchwyt) {
+  if (uchwyt < 0) return nullptr;
+  if (uchwyt == Sesja.UchwytWejscia) return Sesja.NazwyPlikowSesji[NazwaPlikuWejsciowego];
+  if (uchwyt == Sesja.UchwytKonfig) return Sesja.PlikiSterownika[PlikKonfig];
+  if (uchwyt == Sesja.UchwytSerwera) return NazwaPlikuSerweraLubNic();
+  return nullptr;
+}
+
+uint32_t NumerLiniiKonczacejSieNa(int32_t uchwyt, int64_t pozycja, bool zakonczona) {
+  return PolozenieWPliku(uchwyt, pozycja).zakonczoneLinie + (zakonczona ? 0 : 1);
+}
+
 void ZapamietanieKoncaOdczytu(int32_t uchwyt, PowodKonca powod) {
   if (powod != PowodKonca::PustaLinia && powod != PowodKonca::ZaDluga) return;
-  const char* nazwa = NazwaPliku(uchwyt);
+  const char* nazwa = NazwaPlikuUzytkownika(uchwyt);
   if (!nazwa) return;
   const Polozenie p = PolozenieWPliku(uchwyt);
   std::string komunikat = "karvo: line ";
@@ -94,12 +100,12 @@ void OdczytTrwa(int32_t uchwyt, const char* linia) {
   // A last line that holds line feeds and no terminator: a file with LF line
   // ends read as one line.
   if (Sesja.LiniaZakonczona || WidokNapisu(Proces.ZnakiKoncaLinii) == "\n" || !std::strchr(linia, '\n')) return;
-  if (const char* nazwa = NazwaPliku(uchwyt))
+  if (const char* nazwa = NazwaPlikuUzytkownika(uchwyt))
     Pamietaj(uchwyt, std::string("karvo: ") + nazwa + " was read as one line" + UWAGA_LF);
 }
 
 void ZgloszenieBajtuZero(int32_t uchwyt) {
-  const char* nazwa = NazwaPliku(uchwyt);
+  const char* nazwa = NazwaPlikuUzytkownika(uchwyt);
   if (!nazwa) return;
   // The line just read ended at the position, or at the end of the file.
   const Polozenie p = PolozenieWPliku(uchwyt);

@@ -16,3 +16,11 @@ void ZapamietanieKoncaOdczytu(int32_t uchwyt, PowodKonca powod);
 void OdczytTrwa(int32_t uchwyt, const char* linia);
 // A line held a zero byte and was refused as a bad line: said at once.
 void ZgloszenieBajtuZero(int32_t uchwyt);
+
+// The name the user gave the file behind a handle (the input file, KONFIG.TXT,
+// the Server file); nullptr for any other file.
+const char* NazwaPlikuUzytkownika(int32_t uchwyt);
+// The number (from 1) of the line that ends at the position: the line just
+// read when the position stands right after it (zakonczona: its terminator
+// was read too). The file's position is left as it was.
+uint32_t NumerLiniiKonczacejSieNa(int32_t uchwyt, int64_t pozycja, bool zakonczona);

@@ -1,11 +1,14 @@
 #include "driver/program.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
 
 #include "driver/command_table.h"
+#include "karvo_version.h"
+#include "platform/console.h"
 #include "platform/files.h"
 #include "platform/process.h"
 #include "protocol/wire_capture.h"
@@ -32,9 +35,9 @@ void WypisanieWersji() {
   std::fflush(stdout);
 }
 
-// The short usage, on standard error: the exit codes stay those of the
-// command line it answers.
-void WypisaniePomocy() {
+// The short usage: on standard output when it was asked for (--help), on
+// standard error when it answers a command line that cannot run.
+void WypisaniePomocy(std::FILE* dokad) {
   std::fputs(
       "usage: karvo /K<CommandCode> /F<input>[;<second>[;<third>]] [/W<output>] [/Q2]\n"
       "       karvo /V\n"
@@ -43,20 +46,32 @@ void WypisaniePomocy() {
       "  /W  the output data file of a reading command, at most 80 characters\n"
       "  /Q2 print \"Funkcja _Name zakonczyla sie wynikiem N.\" at the end\n"
       "  /V  print the version and end\n"
+      "  --help, --version  this text, the version (exit code 0)\n"
       "The outcome is the ResultCode in RAPORT.TXT (also appended to karvo.log); KONFIG.TXT\n"
       "says where each register is. More: man karvo, and the guide\n"
       "(/usr/share/doc/karvo/guide.md, docs/guide.md in the sources).\n",
-      stderr);
+      dokad);
+}
+
+// The version as the other programs give it; /V keeps the driver's own text.
+void WypisanieWersjiProgramu() {
+  std::printf("karvo %s (library %s)\n", KARVO_VERSION, WersjaBiblioteki);
+  std::fflush(stdout);
 }
 
 // Applies one option; answers false when the run must end at once with exitKod.
 bool ZastosowanieOpcji(const char* arg, Opcje& o, int& exitKod) {
   if (arg[0] != '/') {
-    if (std::strcmp(arg, "--help") == 0 || std::strcmp(arg, "-h") == 0)
-      WypisaniePomocy();
-    else
+    exitKod = 0;
+    if (std::strcmp(arg, "--help") == 0 || std::strcmp(arg, "-h") == 0) {
+      WypisaniePomocy(stdout);
+      std::fflush(stdout);
+    } else if (std::strcmp(arg, "--version") == 0) {
+      WypisanieWersjiProgramu();
+    } else {
       std::fprintf(stderr, "karvo: \"%s\" is not an option: every option begins with \"/\" (karvo --help)\n", arg);
-    exitKod = 1;
+      exitKod = 1;
+    }
     return false;
   }
   const char litera = static_cast<char>(std::toupper(static_cast<unsigned char>(arg[1])));
@@ -87,7 +102,7 @@ int ProgramGlowny(int argc, const char* const* argv) {
     if (!ZastosowanieOpcji(argv[i], o, exitKod)) return exitKod;
   }
   if (argc < 2) {
-    WypisaniePomocy();
+    WypisaniePomocy(stderr);
     return 1;
   }
   if (o.KodRozkazu < 11 || o.KodRozkazu > 412) {
@@ -100,6 +115,8 @@ int ProgramGlowny(int argc, const char* const* argv) {
   const PozycjaRozkazu* pozycja = ZnajdzRozkaz(o.KodRozkazu);
   if (!RozkazWybiera(pozycja)) {
     std::fprintf(stderr, "karvo: CommandCode %d selects no command: nothing was run\n", static_cast<int>(o.KodRozkazu));
+    for (const std::string& raport : UsuniecieRaportuBezRozkazu(o.Wejscie.c_str(), o.Wyjscie.c_str()))
+      std::fprintf(stderr, "karvo: the report of an earlier run, %s, was removed (karvo.log keeps it)\n", raport.c_str());
     return 0;
   }
   NazwyDluzszeNizOpcja(o.Wejscie.size() > DlugoscOpcji, o.Wyjscie.size() > DlugoscOpcji);
@@ -111,6 +128,10 @@ int ProgramGlowny(int argc, const char* const* argv) {
   // would give it a block that is not this run's.
   DopisanieRaportuDoLogu(Sesja.ZapisanyRaport[0] ? Sesja.ZapisanyRaport : nullptr);
   ZakonczeniePodsluchu();
+  // 56 is also the Server's BREAK: say that a signal, not a Server, ended the run.
+  if (const int sygnal = platforma::SygnalKonca())
+    std::fprintf(stderr, "karvo: %s ended the command: ResultCode %u\n", platforma::NazwaSygnalu(sygnal).c_str(),
+                 static_cast<unsigned>(wynik));
   WypisanieWyniku(o.Selektor, pozycja->NazwaWydruku ? pozycja->NazwaWydruku : pozycja->Nazwa, wynik);
   return 0;
 }
@@ -118,8 +139,14 @@ int ProgramGlowny(int argc, const char* const* argv) {
 uint8_t DopisanieRaportuDoLogu(const char* raport) {
   std::FILE* plik = raport ? std::fopen(platforma::DopasowanaSciezka(raport).c_str(), "rb") : nullptr;
   if (!plik) {
+    const int blad = errno;
     // "Nie można otworzyć pliku z raportem.\n" in code page 852
-    std::fputs("Nie mo\xbe" "na otworzy\x86 pliku z raportem.\n", stderr);
+    platforma::KomunikatCp852("Nie mo\xbe" "na otworzy\x86 pliku z raportem.\n");
+    if (raport)
+      std::fprintf(stderr, "karvo: the report %s cannot be opened (%s): nothing was added to %s\n", raport,
+                   std::strerror(blad), NAZWA_LOGU);
+    else
+      std::fprintf(stderr, "karvo: the run wrote no report: nothing was added to %s\n", NAZWA_LOGU);
     return 0;
   }
   // One write of the whole block: the log never holds half of it, nor a block
@@ -129,11 +156,16 @@ uint8_t DopisanieRaportuDoLogu(const char* raport) {
   std::fclose(plik);
   blok += std::string(80, '-') + "\r\n";  // the log is a text file of the reference platform
   const int32_t log = platforma::OtworzPlik(NAZWA_LOGU, 2, platforma::Udostepnianie::Zezwol);
+  const std::string powod = log < 0 ? platforma::PowodNieotwarcia() : "";
   const bool dopisano = log >= 0 && platforma::PiszPlik(log, blok.data(), blok.size()) == static_cast<long>(blok.size());
+  const int bladZapisu = errno;
   platforma::ZamknijPlik(log);
   if (!dopisano) {
     // "Nie można otworzyć pliku LOG.\n" in code page 852
-    std::fputs("Nie mo\xbe" "na otworzy\x86 pliku LOG.\n", stderr);
+    platforma::KomunikatCp852("Nie mo\xbe" "na otworzy\x86 pliku LOG.\n");
+    std::fprintf(stderr, "karvo: %s %s (%s): the report of this run is only in %s\n", NAZWA_LOGU,
+                 log < 0 ? "cannot be opened" : "cannot be written", log < 0 ? powod.c_str() : std::strerror(bladZapisu),
+                 raport);
     return 0;
   }
   return 1;

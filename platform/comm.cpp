@@ -47,6 +47,12 @@ TerminyOdczytu TerminyDlaOdczytu(const CzasyLinii& c, uint32_t ile) {
   return t;
 }
 
+uint64_t CzasBajtowUs(const UstawieniaLinii& u, uint32_t ile) {
+  if (u.predkosc == 0) return 0;
+  const uint64_t bity = 1u + u.bityDanych + (u.parzystosc != 0 ? 1u : 0u) + (u.bityStopu == 0 ? 1u : 2u);
+  return (bity * ile * 1'000'000u + u.predkosc - 1) / u.predkosc;
+}
+
 std::optional<uint32_t> TerminDlaZapisu(const CzasyLinii& c, uint32_t ile) {
   return Suma(c.mnoznikZapisu, ile, c.stalaZapisu);
 }

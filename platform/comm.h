@@ -36,12 +36,14 @@ struct WynikTransferu {
   PrzebiegTransferu przebieg = PrzebiegTransferu::OdRazu;
   uint32_t przeniesiono = 0;
   int kod = 0;  // ETIMEDOUT or EAGAIN when fewer bytes moved than asked, EINTR for a signal
+  // Line-error flags (below) the device reported while the bytes of a read
+  // came in: those bytes may be damaged.
+  uint32_t bledyLinii = 0;
 };
 
-// Comm events.
-constexpr uint32_t ZDARZENIE_ZNAK = 0x01, ZDARZENIE_ZNAK_SPECJALNY = 0x02, ZDARZENIE_PUSTE_WYJSCIE = 0x04,
-                   ZDARZENIE_CTS = 0x08, ZDARZENIE_DSR = 0x10, ZDARZENIE_NOSNA = 0x20, ZDARZENIE_PRZERWA = 0x40,
-                   ZDARZENIE_BLAD_LINII = 0x80, ZDARZENIE_DZWONEK = 0x100;
+// Whether the device hands received bytes over at once (the low-latency
+// setting of a USB adapter's driver), as the open found and left it.
+enum class NiskieOpoznienie : uint8_t { Wlaczone, JuzBylo, Niedostepne };
 // Modem input lines.
 constexpr uint8_t LINIA_CTS = 0x10, LINIA_DSR = 0x20, LINIA_RI = 0x40, LINIA_DCD = 0x80;
 // Line-error flags.
@@ -68,18 +70,20 @@ class Linia {
   // Transfers bounded by the time-outs; Przerwij and a signal that asks the
   // process to end (platform/process.h) end their waits at once. A read takes
   // up to ile bytes and ends as soon as najmniej have come, its time-outs
-  // counted for najmniej.
+  // counted for najmniej. zapowiedziane are the bytes due as one answer (0:
+  // not known): while fewer have come, the read first sleeps for the line
+  // time of the missing ones (never past its time-out), so that one read
+  // takes them all and the caller is woken once, not once a byte.
   virtual WynikTransferu Zapisz(const uint8_t* bajty, uint32_t ile) = 0;
-  virtual WynikTransferu Czytaj(uint8_t* bajty, uint32_t ile, uint32_t najmniej) = 0;
+  virtual WynikTransferu Czytaj(uint8_t* bajty, uint32_t ile, uint32_t najmniej, uint32_t zapowiedziane = 0) = 0;
   // Waits until the output queue has gone out (bounded by the write time-out).
   virtual int Oproznij() = 0;
 
   virtual int UstawSterowanie(Sterowanie linia, bool wlaczona) = 0;
   virtual int StanModemu(uint8_t& stan) = 0;
-  // Waits for one of the events of the mask; ECANCELED after Przerwij.
-  virtual int CzekajNaZdarzenie(uint32_t maska, uint32_t& zaszle) = 0;
   // Fetches and clears the line-error flags and reports the queue fill.
   virtual int WyczyscBledy(uint32_t& flagi, StanKolejek& stan) = 0;
+  virtual NiskieOpoznienie Opoznienie() const { return NiskieOpoznienie::Niedostepne; }
 
   // Ends every wait on this line, now and later; safe from any thread.
   virtual void Przerwij() = 0;
@@ -101,6 +105,9 @@ struct TerminyOdczytu {
   std::optional<uint32_t> odstep;      // ms between two bytes
 };
 TerminyOdczytu TerminyDlaOdczytu(const CzasyLinii& czasy, uint32_t ile);
+// The microseconds ile bytes take on the line: a start bit, the data bits,
+// the parity bit if any and the stop bits each.
+uint64_t CzasBajtowUs(const UstawieniaLinii& ustawienia, uint32_t ile);
 std::optional<uint32_t> TerminDlaZapisu(const CzasyLinii& czasy, uint32_t ile);
 
 enum class RodzajBleduOtwarcia : uint8_t { Brak, BrakUrzadzenia, OdmowaDostepu, ZlyUchwyt, Inny };

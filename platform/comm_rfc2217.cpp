@@ -41,6 +41,9 @@ constexpr uint8_t STAN_LINII = 6, STAN_MODEMU = 7;  // the server's notification
 
 constexpr auto CZAS_POLACZENIA = std::chrono::milliseconds(3000);
 constexpr auto CZAS_ODPOWIEDZI = std::chrono::milliseconds(300);
+// What a wait for the bytes still due adds to their line time: the port
+// server relays them in its own packets, a little after the line has carried them.
+constexpr uint64_t ZAPAS_US = 2000;
 
 std::optional<Zegar::time_point> Termin(std::optional<uint32_t> ms) {
   if (!ms) return std::nullopt;
@@ -124,6 +127,8 @@ class LiniaRfc2217 final : public Linia {
       }
       wyslane = dane;
     }
+    std::lock_guard<std::mutex> b(m_);
+    ustawienia_ = u;
     return 0;
   }
 
@@ -142,6 +147,7 @@ class LiniaRfc2217 final : public Linia {
     if (wejscie) {
       std::lock_guard<std::mutex> b(m_);
       wejscie_.clear();
+      bledyLinii_ = 0;  // reported for bytes let go
       odrzucajDoCzyszczenia_ = true;
       cv_.notify_all();
     }
@@ -155,16 +161,39 @@ class LiniaRfc2217 final : public Linia {
     return kod;
   }
 
-  WynikTransferu Czytaj(uint8_t* bajty, uint32_t ile, uint32_t najmniej) override {
-    const TerminyOdczytu t = TerminyDlaOdczytu(Czasy(), najmniej);
+  WynikTransferu Czytaj(uint8_t* bajty, uint32_t ile, uint32_t najmniej, uint32_t zapowiedziane) override {
     std::unique_lock<std::mutex> b(m_);
+    WynikTransferu w = Odczyt(b, bajty, ile, najmniej, zapowiedziane);
+    if (w.przeniesiono > 0) {
+      // The server reports a line error in the stream after the byte it
+      // concerns, so the bytes taken with or before the report are suspect.
+      w.bledyLinii = bledyLinii_;
+      bledyLinii_ = 0;
+    }
+    return w;
+  }
+
+  WynikTransferu Odczyt(std::unique_lock<std::mutex>& b, uint8_t* bajty, uint32_t ile, uint32_t najmniej,
+                        uint32_t zapowiedziane) {
+    const TerminyOdczytu t = TerminyDlaOdczytu(Czasy(), najmniej);
     if (przerwano_) return {PrzebiegTransferu::Przerwany, 0, ECANCELED};
+    const auto calkowity = Termin(t.calkowity);
+    if (zapowiedziane > 0 && !t.odRazu && wejscie_.size() < zapowiedziane) {
+      // The answer's bytes still due are waited for as a whole: the receiver
+      // wakes this thread when they are all in, or their line time is over.
+      auto koniec = Zegar::now() + std::chrono::microseconds(
+                                       CzasBajtowUs(ustawienia_, zapowiedziane - static_cast<uint32_t>(wejscie_.size())) +
+                                       ZAPAS_US);
+      if (calkowity && *calkowity < koniec) koniec = *calkowity;
+      potrzebne_ = zapowiedziane;
+      cv_.wait_until(b, koniec, [&] { return przerwano_ || blad_ != 0 || sygnal_ || wejscie_.size() >= potrzebne_; });
+      potrzebne_ = 1;
+    }
     uint32_t mam = Pobierz(bajty, ile);
     if (mam >= najmniej) return {PrzebiegTransferu::OdRazu, mam, 0};
     if (blad_ != 0) return {PrzebiegTransferu::BladStartu, mam, blad_};
     if (t.odRazu || (t.pierwszyZnakKonczy && mam > 0)) return {PrzebiegTransferu::OdRazu, mam, EAGAIN};
 
-    const auto calkowity = Termin(t.calkowity);
     std::optional<Zegar::time_point> odstep = mam > 0 ? Termin(t.odstep) : std::nullopt;
     for (;;) {
       auto termin = calkowity;
@@ -233,11 +262,6 @@ class LiniaRfc2217 final : public Linia {
       if (n == 0 && !polowa && PozostaloMs(termin) == 0)
         return {PrzebiegTransferu::PoOczekiwaniu, bajtowPrzeniesionych(), ETIMEDOUT};
     }
-    {
-      std::lock_guard<std::mutex> b(m_);
-      zdarzenia_ |= ZDARZENIE_PUSTE_WYJSCIE;
-      cv_.notify_all();
-    }
     return {czekano ? PrzebiegTransferu::PoOczekiwaniu : PrzebiegTransferu::OdRazu, ile, 0};
   }
 
@@ -265,17 +289,6 @@ class LiniaRfc2217 final : public Linia {
     std::lock_guard<std::mutex> b(m_);
     stan = stanModemu_;
     return blad_;
-  }
-
-  int CzekajNaZdarzenie(uint32_t maska, uint32_t& zaszle) override {
-    std::unique_lock<std::mutex> b(m_);
-    cv_.wait(b, [&] { return przerwano_ || blad_ != 0 || (zdarzenia_ & maska) != 0; });
-    zaszle = 0;
-    if (przerwano_) return ECANCELED;
-    if ((zdarzenia_ & maska) == 0) return blad_;
-    zaszle = zdarzenia_ & maska;
-    zdarzenia_ &= ~maska;
-    return 0;
   }
 
   int WyczyscBledy(uint32_t& flagi, StanKolejek& stan) override {
@@ -396,8 +409,10 @@ class LiniaRfc2217 final : public Linia {
       Bajty odpowiedz;
       {
         std::lock_guard<std::mutex> b(m_);
+        powiadom_ = false;
         for (ssize_t i = 0; i < n; ++i) Przyjmij(bufor[i], odpowiedz);
-        cv_.notify_all();
+        // A reader waiting for a whole answer is woken once, when it is in.
+        if (powiadom_ || wejscie_.size() >= potrzebne_) cv_.notify_all();
       }
       if (!odpowiedz.empty()) WyslijSurowe(odpowiedz);
     }
@@ -415,7 +430,6 @@ class LiniaRfc2217 final : public Linia {
     if (poCR && bajt == 0 && ich_[OPCJA_BINARNA] != Stan::Tak) return;
     if (odrzucajDoCzyszczenia_) return;
     wejscie_.push_back(bajt);
-    zdarzenia_ |= ZDARZENIE_ZNAK;
   }
 
   // The Telnet stream, one byte at a time (under m_).
@@ -457,6 +471,7 @@ class LiniaRfc2217 final : public Linia {
   }
 
   void Opcja(uint8_t polecenie, uint8_t opcja, Bajty& odpowiedz) {
+    powiadom_ = true;
     auto odpowiedzZ = [&](uint8_t co) { odpowiedz.insert(odpowiedz.end(), {IAC, co, opcja}); };
     const bool wspieramy = polecenie == DO || polecenie == DONT
                                ? (opcja == OPCJA_BINARNA || opcja == OPCJA_COM_PORT)
@@ -477,22 +492,15 @@ class LiniaRfc2217 final : public Linia {
   }
 
   void Podnegocjacja() {
+    powiadom_ = true;
     if (podnegocjacja_.size() < 2 || podnegocjacja_[0] != OPCJA_COM_PORT || podnegocjacja_[1] < 100) return;
     const uint8_t kod = static_cast<uint8_t>(podnegocjacja_[1] - 100);
     const uint8_t wartosc = podnegocjacja_.size() > 2 ? podnegocjacja_[2] : 0;
     if (kod == STAN_MODEMU) {
-      const uint8_t teraz = wartosc & 0xF0;
-      const uint8_t zmiany = teraz ^ stanModemu_;
-      if (zmiany & LINIA_CTS) zdarzenia_ |= ZDARZENIE_CTS;
-      if (zmiany & LINIA_DSR) zdarzenia_ |= ZDARZENIE_DSR;
-      if (zmiany & LINIA_DCD) zdarzenia_ |= ZDARZENIE_NOSNA;
-      if ((zmiany & teraz & LINIA_RI) || (wartosc & 0x04)) zdarzenia_ |= ZDARZENIE_DZWONEK;
-      stanModemu_ = teraz;
+      stanModemu_ = wartosc & 0xF0;
     } else if (kod == STAN_LINII) {
       // Break 0x10, framing 0x08, parity 0x04, overrun 0x02 share the flag values.
       bledyLinii_ |= wartosc & 0x1E;
-      if (wartosc & 0x10) zdarzenia_ |= ZDARZENIE_PRZERWA;
-      if (wartosc & 0x0E) zdarzenia_ |= ZDARZENIE_BLAD_LINII;
     } else if (kod < odpowiedzi_.size()) {
       if (kod == CZYSC_DANE && (wartosc & 1)) {
         wejscie_.clear();
@@ -519,8 +527,10 @@ class LiniaRfc2217 final : public Linia {
   bool sygnal_ = false;  // a signal asked the process to end
   int blad_ = 0;  // the connection's error once it has broken
   uint8_t stanModemu_ = 0;
-  uint32_t zdarzenia_ = 0;
   uint32_t bledyLinii_ = 0;
+  UstawieniaLinii ustawienia_{};  // as last set, for the line time of a byte
+  std::size_t potrzebne_ = 1;     // the input the reader waits for
+  bool powiadom_ = false;         // something besides data came in
   std::array<uint32_t, 16> odpowiedzi_{};
   std::array<Stan, 256> nasze_{};
   std::array<Stan, 256> ich_{};

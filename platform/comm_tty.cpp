@@ -2,7 +2,6 @@
 #include <fcntl.h>
 #include <linux/serial.h>
 #include <poll.h>
-#include <sys/epoll.h>
 #include <sys/eventfd.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
@@ -17,6 +16,7 @@
 
 #include "platform/comm.h"
 #include "platform/comm_backends.h"
+#include "platform/comm_latency.h"
 #include "platform/comm_termios2.h"
 #include "platform/process.h"
 
@@ -47,6 +47,10 @@ std::optional<Zegar::time_point> Wczesniejszy(std::optional<Zegar::time_point> a
   return *a < *b ? a : b;
 }
 
+// What a sleep for the bytes still due adds to their line time: the timer's
+// own slack and the hand-over of the last byte through the kernel.
+constexpr uint64_t ZAPAS_DRZEMKI_US = 30;
+
 // The device numbers of the pseudo-terminal slaves (/dev/pts/N).
 constexpr unsigned PIERWSZY_PTS = 136, OSTATNI_PTS = 143;
 
@@ -65,25 +69,27 @@ class LiniaTty final : public Linia {
     struct stat st {};
     pseudoterminal_ = fstat(uchwyt_, &st) == 0 && S_ISCHR(st.st_mode) && major(st.st_rdev) >= PIERWSZY_PTS &&
                       major(st.st_rdev) <= OSTATNI_PTS;
-    int linie = 0;
-    if (ioctl(uchwyt_, TIOCMGET, &linie) == 0) {
-      liniModemu_ = true;
-      ostatnieLinie_ = BityModemu(linie);
-    }
     serial_icounter_struct licznik{};
     if (ioctl(uchwyt_, TIOCGICOUNT, &licznik) == 0) {
       licznikiBledow_ = true;
       liczniki_ = licznik;
     }
+    opoznienie_ = WlaczenieNiskiegoOpoznienia(UstawieniaSzeregowe());
   }
 
   ~LiniaTty() override {
+    PrzywrocenieOpoznienia(UstawieniaSzeregowe(), opoznienie_);
     close(uchwyt_);
     close(budzik_);
-    if (epoll_ >= 0) close(epoll_);
   }
 
-  int UstawParametry(const UstawieniaLinii& u) override { return UstawTermios2(uchwyt_, u); }
+  NiskieOpoznienie Opoznienie() const override { return opoznienie_; }
+
+  int UstawParametry(const UstawieniaLinii& u) override {
+    const int kod = UstawTermios2(uchwyt_, u);
+    if (kod == 0) ustawienia_ = u;
+    return kod;
+  }
 
   // The kernel's tty buffers have a fixed size.
   int UstawKolejki(uint32_t, uint32_t) override { return 0; }
@@ -94,12 +100,38 @@ class LiniaTty final : public Linia {
     // input (a write sent just before the line closes would be lost).
     if (wyjscie && !pseudoterminal_ && tcflush(uchwyt_, TCOFLUSH) != 0) return errno;
     if (wejscie && tcflush(uchwyt_, TCIFLUSH) != 0) return errno;
+    // A line error among the bytes let go belongs to none of the answers to come.
+    if (wejscie) NoweBledyLinii();
     return 0;
   }
 
-  WynikTransferu Czytaj(uint8_t* bajty, uint32_t ile, uint32_t najmniej) override {
+  WynikTransferu Czytaj(uint8_t* bajty, uint32_t ile, uint32_t najmniej, uint32_t zapowiedziane) override {
+    WynikTransferu w = Odczyt(bajty, ile, najmniej, zapowiedziane);
+    if (w.przeniesiono > 0 && licznikiBledow_) w.bledyLinii = NoweBledyLinii();
+    return w;
+  }
+
+  WynikTransferu Odczyt(uint8_t* bajty, uint32_t ile, uint32_t najmniej, uint32_t zapowiedziane) {
     const TerminyOdczytu t = TerminyDlaOdczytu(Czasy(), najmniej);
     if (przerwano_) return {PrzebiegTransferu::Przerwany, 0, ECANCELED};
+    const auto poczatek = Zegar::now();
+    const auto calkowity = Termin(t.calkowity, poczatek);
+    if (zapowiedziane > 0 && !t.odRazu) {
+      // The bytes of the answer still due are on their way at the line's
+      // speed: sleep for as long as they take, then take them in one read.
+      int jest = 0;
+      if (ioctl(uchwyt_, FIONREAD, &jest) == 0 && static_cast<uint32_t>(jest) < zapowiedziane) {
+        switch (Drzemka(poczatek + std::chrono::microseconds(
+                                       CzasBajtowUs(ustawienia_, zapowiedziane - static_cast<uint32_t>(jest)) +
+                                       ZAPAS_DRZEMKI_US),
+                        calkowity)) {
+          case Gotowosc::Przerwano: return {PrzebiegTransferu::Przerwany, 0, ECANCELED};
+          case Gotowosc::Sygnal: return {PrzebiegTransferu::Przerwany, 0, EINTR};
+          default: break;
+        }
+      }
+      czekalo_ = false;
+    }
     uint32_t mam = 0;
     // A line whose last read had to wait brings its bytes one at a time: the
     // next read waits first instead of trying in vain.
@@ -113,7 +145,6 @@ class LiniaTty final : public Linia {
     }
     czekalo_ = true;
 
-    const auto calkowity = Termin(t.calkowity);
     std::optional<Zegar::time_point> odstep = mam > 0 ? Termin(t.odstep) : std::nullopt;
     for (;;) {
       switch (CzekajNa(POLLIN, Wczesniejszy(calkowity, odstep))) {
@@ -187,45 +218,9 @@ class LiniaTty final : public Linia {
     return 0;
   }
 
-  int CzekajNaZdarzenie(uint32_t maska, uint32_t& zaszle) override {
-    zaszle = 0;
-    if (epoll_ < 0) {
-      if (const int kod = PrzygotujEpoll(); kod != 0) return kod;
-    }
-    // Modem lines have no wakeup that can share this wait; they are sampled.
-    const bool probkuj = liniModemu_ && (maska & (ZDARZENIE_CTS | ZDARZENIE_DSR | ZDARZENIE_NOSNA | ZDARZENIE_DZWONEK));
-    for (;;) {
-      if (przerwano_) return ECANCELED;
-      epoll_event zdarzenia[2];
-      const int n = epoll_wait(epoll_, zdarzenia, 2, probkuj ? 10 : -1);
-      if (n < 0 && errno != EINTR) return errno;
-      for (int i = 0; i < n; ++i) {
-        if (zdarzenia[i].data.fd == budzik_) return ECANCELED;
-        const uint32_t e = zdarzenia[i].events;
-        if (e & (EPOLLERR | EPOLLHUP)) return EIO;
-        if (e & EPOLLIN) zaszle |= ZDARZENIE_ZNAK;
-        int wKolejce = 0;
-        if ((e & EPOLLOUT) && ioctl(uchwyt_, TIOCOUTQ, &wKolejce) == 0 && wKolejce == 0)
-          zaszle |= ZDARZENIE_PUSTE_WYJSCIE;
-      }
-      if (probkuj) zaszle |= ZmianyLiniiModemu();
-      zaszle &= maska;
-      if (zaszle != 0) return 0;
-    }
-  }
-
   int WyczyscBledy(uint32_t& flagi, StanKolejek& stan) override {
-    flagi = 0;
+    flagi = licznikiBledow_ ? NoweBledyLinii() : 0;
     stan = {};
-    serial_icounter_struct l{};
-    if (licznikiBledow_ && ioctl(uchwyt_, TIOCGICOUNT, &l) == 0) {
-      if (l.buf_overrun != liczniki_.buf_overrun) flagi |= BLAD_PRZEPELNIENIE_WEJSCIA;
-      if (l.overrun != liczniki_.overrun) flagi |= BLAD_NADPISANIE;
-      if (l.parity != liczniki_.parity) flagi |= BLAD_PARZYSTOSCI;
-      if (l.frame != liczniki_.frame) flagi |= BLAD_RAMKI;
-      if (l.brk != liczniki_.brk) flagi |= BLAD_PRZERWA;
-      liczniki_ = l;
-    }
     int ile = 0;
     if (ioctl(uchwyt_, FIONREAD, &ile) != 0) return errno;
     stan.wejscie = static_cast<uint32_t>(ile);
@@ -260,42 +255,60 @@ class LiniaTty final : public Linia {
     }
   }
 
-  int PrzygotujEpoll() {
-    epoll_ = epoll_create1(EPOLL_CLOEXEC);
-    if (epoll_ < 0) return errno;
-    epoll_event linia{};
-    linia.events = EPOLLIN | EPOLLOUT | EPOLLET;
-    linia.data.fd = uchwyt_;
-    epoll_event budzik{};
-    budzik.events = EPOLLIN;
-    budzik.data.fd = budzik_;
-    if (epoll_ctl(epoll_, EPOLL_CTL_ADD, uchwyt_, &linia) != 0 || epoll_ctl(epoll_, EPOLL_CTL_ADD, budzik_, &budzik) != 0)
-      return errno;
-    return 0;
+  // Sleeps until koniec (or the deadline, if earlier); only the close and a
+  // signal to end cut it short.
+  Gotowosc Drzemka(Zegar::time_point koniec, const std::optional<Zegar::time_point>& termin) {
+    if (termin && *termin < koniec) koniec = *termin;
+    for (;;) {
+      const auto teraz = Zegar::now();
+      if (teraz >= koniec) return Gotowosc::Minelo;
+      const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(koniec - teraz).count();
+      const timespec czas{static_cast<time_t>(ns / 1'000'000'000), static_cast<long>(ns % 1'000'000'000)};
+      pollfd p[2] = {{budzik_, POLLIN, 0}, {UchwytSygnaluKonca(), POLLIN, 0}};
+      const int n = ppoll(p, 2, &czas, nullptr);
+      if (n < 0 && errno != EINTR) return Gotowosc::Blad;
+      if (p[0].revents != 0 || przerwano_) return Gotowosc::Przerwano;
+      if (p[1].revents != 0) return Gotowosc::Sygnal;
+    }
   }
 
-  uint32_t ZmianyLiniiModemu() {
-    int linie = 0;
-    if (ioctl(uchwyt_, TIOCMGET, &linie) != 0) return 0;
-    const uint8_t teraz = BityModemu(linie);
-    const uint8_t zmiany = teraz ^ ostatnieLinie_;
-    uint32_t zaszle = 0;
-    if (zmiany & LINIA_CTS) zaszle |= ZDARZENIE_CTS;
-    if (zmiany & LINIA_DSR) zaszle |= ZDARZENIE_DSR;
-    if (zmiany & LINIA_DCD) zaszle |= ZDARZENIE_NOSNA;
-    if ((zmiany & teraz) & LINIA_RI) zaszle |= ZDARZENIE_DZWONEK;
-    ostatnieLinie_ = teraz;
-    return zaszle;
+  // The line-error flags of what the device counted since the last look.
+  uint32_t NoweBledyLinii() {
+    serial_icounter_struct l{};
+    if (!licznikiBledow_ || ioctl(uchwyt_, TIOCGICOUNT, &l) != 0) return 0;
+    uint32_t flagi = 0;
+    if (l.buf_overrun != liczniki_.buf_overrun) flagi |= BLAD_PRZEPELNIENIE_WEJSCIA;
+    if (l.overrun != liczniki_.overrun) flagi |= BLAD_NADPISANIE;
+    if (l.parity != liczniki_.parity) flagi |= BLAD_PARZYSTOSCI;
+    if (l.frame != liczniki_.frame) flagi |= BLAD_RAMKI;
+    if (l.brk != liczniki_.brk) flagi |= BLAD_PRZERWA;
+    liczniki_ = l;
+    return flagi;
+  }
+
+  OperacjeOpoznienia UstawieniaSzeregowe() const {
+    const int uchwyt = uchwyt_;
+    return {[uchwyt](int& flagi) {
+              serial_struct s{};
+              if (ioctl(uchwyt, TIOCGSERIAL, &s) != 0) return errno;
+              flagi = s.flags;
+              return 0;
+            },
+            [uchwyt](int flagi) {
+              serial_struct s{};
+              if (ioctl(uchwyt, TIOCGSERIAL, &s) != 0) return errno;
+              s.flags = flagi;
+              return ioctl(uchwyt, TIOCSSERIAL, &s) == 0 ? 0 : errno;
+            }};
   }
 
   const int uchwyt_;
   const int budzik_;
-  int epoll_ = -1;
   std::atomic<bool> przerwano_{false};
   bool czekalo_ = false;  // the last read waited for its bytes
   bool pseudoterminal_ = false;
-  bool liniModemu_ = false;
-  uint8_t ostatnieLinie_ = 0;
+  UstawieniaLinii ustawienia_{};
+  NiskieOpoznienie opoznienie_ = NiskieOpoznienie::Niedostepne;
   bool licznikiBledow_ = false;
   serial_icounter_struct liczniki_{};
 };

@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstring>
 #include <climits>
 #include <cstdlib>
 #include <mutex>
@@ -209,7 +210,12 @@ bool TenSamPlik(const char* a, const char* b) {
          RowneBezWielkosciLiter(nazwaA, nazwaB.c_str());
 }
 
-int32_t OtworzPlik(const char* sciezka, uint8_t tryb, Udostepnianie udostepnianie) {
+namespace {
+
+// Why the last open of this thread failed, in the system's words.
+thread_local std::string PowodOstatniegoNieotwarcia;
+
+int32_t Otwarcie(const char* sciezka, uint8_t tryb, Udostepnianie udostepnianie, bool& odmowaUdostepnienia) {
   const int flagi = FlagiTrybu(tryb);
   if (!sciezka || flagi < 0) {
     errno = EINVAL;
@@ -223,11 +229,28 @@ int32_t OtworzPlik(const char* sciezka, uint8_t tryb, Udostepnianie udostepniani
   fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
   if (!ZalozenieUdostepnienia(fd, dopasowana.c_str(), tryb, udostepnianie)) {
     errno = EACCES;  // the sharing violation of the reference platform
+    odmowaUdostepnienia = true;
     return ZamkniecieZBledem(fd);
   }
   if (tryb == 1 && ftruncate(fd, 0) != 0 && errno != EINVAL) return ZamkniecieZBledem(fd);
   return fd;
 }
+
+}  // namespace
+
+int32_t OtworzPlik(const char* sciezka, uint8_t tryb, Udostepnianie udostepnianie) {
+  bool odmowaUdostepnienia = false;
+  const int32_t fd = Otwarcie(sciezka, tryb, udostepnianie, odmowaUdostepnienia);
+  if (fd < 0) {
+    const int blad = errno;
+    PowodOstatniegoNieotwarcia =
+        odmowaUdostepnienia ? "another program has it open and does not share it" : std::strerror(blad);
+    errno = blad;
+  }
+  return fd;
+}
+
+std::string PowodNieotwarcia() { return PowodOstatniegoNieotwarcia; }
 
 bool ZamknijPlik(int32_t uchwyt) {
   if (uchwyt < 0) return false;

@@ -16,6 +16,9 @@ enum class Udostepnianie : uint8_t { ZabronWszystko = 0, ZabronZapisu = 1, Zezwo
 // when another open's sharing refuses this one; errno is EACCES then).
 int32_t OtworzPlik(const char* sciezka, uint8_t tryb, Udostepnianie udostepnianie);
 bool ZamknijPlik(int32_t uchwyt);
+// Why the last OtworzPlik of this thread that failed did so, in the system's
+// words ("No such file or directory"), or that another open's sharing refused it.
+std::string PowodNieotwarcia();
 // Bytes moved, 0 at the end of the file, -1 on an error.
 long CzytajPlik(int32_t uchwyt, void* bufor, std::size_t ile);
 long PiszPlik(int32_t uchwyt, const void* bufor, std::size_t ile);

@@ -2,7 +2,10 @@
 
 #include <cctype>
 #include <cstdlib>
+#include <cstdio>
 #include <fstream>
+#include <mutex>
+#include <set>
 #include <sstream>
 #include <vector>
 
@@ -54,24 +57,51 @@ std::optional<uint8_t> NumerZPolaCOM(const std::string& pole) {
   return static_cast<uint8_t>(*numer);
 }
 
-// One line of the map: the port and its entry, or nothing when it is not usable.
-std::optional<std::pair<uint8_t, WpisMapyPortow>> PrzeczytanaLinia(std::string linia) {
+// One line of the map: the port and its entry, or nothing with why the line
+// is not usable (an empty why: a blank or comment line).
+std::optional<std::pair<uint8_t, WpisMapyPortow>> PrzeczytanaLinia(std::string linia, std::string& dlaczego) {
+  dlaczego.clear();
   if (const auto hash = linia.find('#'); hash != std::string::npos) linia.erase(hash);
   std::vector<std::string> pola;
   std::stringstream strumien(linia);
   std::string pole;
   while (std::getline(strumien, pole, '\t')) pola.push_back(Przyciety(pole));
   while (!pola.empty() && pola.back().empty()) pola.pop_back();
-  if (pola.size() < 2 || pola.size() > 3) return std::nullopt;
+  if (pola.empty()) return std::nullopt;
+  if (pola.size() < 2 || pola.size() > 3) {
+    dlaczego = pola.size() < 2 ? "no target after the port (the fields are separated by a tab)"
+                               : "more than three fields";
+    return std::nullopt;
+  }
   const auto numer = NumerZPolaCOM(pola[0]);
-  if (!numer || pola[1].empty()) return std::nullopt;
+  if (!numer) {
+    dlaczego = "\"" + pola[0] + "\" is not COM0 to COM255";
+    return std::nullopt;
+  }
+  if (pola[1].empty()) {
+    dlaczego = "the target is empty";
+    return std::nullopt;
+  }
   WpisMapyPortow wpis{pola[1], {}};
   if (pola.size() == 3) {
     const auto adres = AdresIPv4(pola[2]);
-    if (!adres) return std::nullopt;
+    if (!adres) {
+      dlaczego = "\"" + pola[2] + "\" is not a dotted IPv4 address";
+      return std::nullopt;
+    }
     wpis.adresSerwera = *adres;
   }
   return std::make_pair(*numer, wpis);
+}
+
+// A malformed line is said once a run, however often the map is read.
+void ZgloszenieZlejLinii(const std::string& plik, unsigned numer, const std::string& dlaczego) {
+  static std::mutex straz;
+  static std::set<std::pair<std::string, unsigned>> zgloszone;
+  std::lock_guard<std::mutex> blokada(straz);
+  if (!zgloszone.insert({plik, numer}).second) return;
+  std::fprintf(stderr, "karvo: %s line %u: %s: the line is passed over\n", plik.c_str(), numer, dlaczego.c_str());
+  std::fflush(stderr);
 }
 
 }  // namespace
@@ -83,11 +113,13 @@ std::string KatalogMapyPortow() {
 }
 
 std::optional<WpisMapyPortow> WpisPortu(uint8_t numer) {
-  std::ifstream plik(KatalogMapyPortow() + "/ports.conf", std::ios::binary);
+  const std::string sciezka = KatalogMapyPortow() + "/ports.conf";
+  std::ifstream plik(sciezka, std::ios::binary);
   std::optional<WpisMapyPortow> znaleziony;
-  std::string linia;
-  while (std::getline(plik, linia)) {
-    const auto wpis = PrzeczytanaLinia(linia);
+  std::string linia, dlaczego;
+  for (unsigned n = 1; std::getline(plik, linia); ++n) {
+    const auto wpis = PrzeczytanaLinia(linia, dlaczego);
+    if (!dlaczego.empty()) ZgloszenieZlejLinii(sciezka, n, dlaczego);
     if (wpis && wpis->first == numer) znaleziony = wpis->second;
   }
   return znaleziony;

@@ -5,7 +5,8 @@
 // The map is the file ports.conf in the platform directory ($KARVO_PLATFORM_DIR
 // when set, else /etc/karvo). One line per port:
 //   COMn<TAB>target[<TAB>destination-ip]
-// "#" starts a comment; blank and malformed lines are ignored; when a port is
+// "#" starts a comment; blank lines are ignored, a malformed line is passed
+// over and said on standard error (file and line, once a run); when a port is
 // named twice the later line wins. target is a device path or
 // rfc2217://host:port. A port without a line is /dev/ttyS{n-1}.
 #pragma once

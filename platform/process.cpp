@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <cstdint>
+#include <string>
 
 namespace platforma {
 namespace {
@@ -56,6 +57,15 @@ void PrzechwytywanieSygnalowKonca() {
 }
 
 int SygnalKonca() { return Odebrany; }
+
+std::string NazwaSygnalu(int numer) {
+  switch (numer) {
+    case SIGINT: return "SIGINT (Ctrl-C)";
+    case SIGTERM: return "SIGTERM";
+    case SIGHUP: return "SIGHUP (its terminal went away)";
+    default: return "signal " + std::to_string(numer);
+  }
+}
 
 int UchwytSygnaluKonca() { return Budzik; }
 

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 namespace platforma {
 
@@ -16,6 +17,8 @@ uint32_t IdentyfikatorProcesu();
 void PrzechwytywanieSygnalowKonca();
 // The signal that asked the process to end, 0 while none came.
 int SygnalKonca();
+// A signal's name as a person knows it ("SIGINT (Ctrl-C)").
+std::string NazwaSygnalu(int numer);
 // A descriptor that is readable once such a signal came (and until it is
 // forgotten), so that a wait for the line ends with it; -1 before the first
 // PrzechwytywanieSygnalowKonca.

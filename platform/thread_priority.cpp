@@ -1,19 +1,10 @@
 #include "platform/thread_priority.h"
 
-#include <pthread.h>
-#include <sched.h>
 #include <sys/resource.h>
 
 #include <cerrno>
 
 namespace platforma {
-
-void PriorytetKrytycznyWatku() {
-  // A middle real-time priority: above every ordinary thread, below the kernel's own.
-  sched_param parametr{};
-  parametr.sched_priority = (sched_get_priority_min(SCHED_FIFO) + sched_get_priority_max(SCHED_FIFO)) / 2;
-  pthread_setschedparam(pthread_self(), SCHED_FIFO, &parametr);
-}
 
 int PriorytetProcesu() {
   errno = 0;

@@ -1,12 +1,9 @@
-// Thread and process priorities, requested where the process may have them
-// and silently left as they are where not.
+// The process priority, requested where the process may have it and silently
+// left as it is where not. No thread of the driver asks for real-time
+// scheduling: its waits all block, and none wakes on a timer.
 #pragma once
 
 namespace platforma {
-
-// The calling thread at the top of the ordinary scheduling (round-robin
-// real-time scheduling where permitted).
-void PriorytetKrytycznyWatku();
 
 // The process priority class stands for the nice value of the calling thread.
 int PriorytetProcesu();

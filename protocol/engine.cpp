@@ -7,6 +7,7 @@
 #include "platform/process.h"
 #include "protocol/identification.h"
 #include "protocol/line.h"
+#include "protocol/line_modes.h"
 #include "state/result_codes.h"
 #include "state/server_channel.h"
 #include "state/session_state.h"
@@ -21,16 +22,20 @@ constexpr uint8_t WYNIK_Z_BAJTAMI = WynikStatusuKasy(STATUS_Z_BAJTAMI);
 
 // Reads answer bytes 2..dlugosc into answer bytes 0.., stopping early at an
 // end marker. A read fails when it changes the ResultCode in force before it.
+// The first byte of the answer is in, so the rest is on its way and the line
+// waits for it as a whole.
 void OdczytanieDalszychBajtow(unsigned dlugosc, uint8_t rekord) {
   uint8_t* odpowiedz = Sesja.Wymiana.ObszarOdpowiedzi;
   const uint8_t przed = Sesja.BiezacyWynik;
+  if (dlugosc >= 2) ResztaOdpowiedzi(dlugosc - 1u);
   for (unsigned k = 2; k <= dlugosc; ++k) {
     const uint8_t bajt = OdebranieBajtu();
-    if (Sesja.BiezacyWynik != przed) return;
+    if (Sesja.BiezacyWynik != przed) break;
     const unsigned pozycja = k - 2;
     odpowiedz[pozycja] = bajt;
-    if (rekord != 0 && pozycja % rekord == 0 && bajt == ZNACZNIK_KONCA) return;
+    if (rekord != 0 && pozycja % rekord == 0 && bajt == ZNACZNIK_KONCA) break;
   }
+  ResztaOdpowiedzi(0);
 }
 
 // The first answer: the acknowledgement byte and, for reads, data.
@@ -89,6 +94,7 @@ void DrugaOdpowiedz(uint8_t dlugoscDrugiej, const ZasadyWymiany& zasady) {
   if (dlugoscDrugiej == 0) return;
   const uint8_t status = OdebranieBajtu();
   if (!BrakBledu()) return;
+  Sesja.Wymiana.StatusOdebrany = 1;
   Sesja.Wymiana.ObszarOdpowiedzi[0] = status;
   unsigned dlugosc = dlugoscDrugiej;
   if (StatusDrugiej(status, zasady, dlugosc)) OdczytanieDalszychBajtow(dlugosc, zasady.DlugoscRekordu);
@@ -106,17 +112,32 @@ bool WyslanieBajtow(const uint8_t* bajty, unsigned ile) {
   return true;
 }
 
+// The exchange ended without its whole answer: a byte could not be written,
+// none came in time, or one came that no answer begins or ends with.
+bool WymianaPrzerwana() {
+  return JestBlad(BladWyslania) || JestBlad(BrakOdpowiedzi) || JestBlad(NieoczekiwanaOdpowiedz) ||
+         JestBlad(BrakBajtuOdpowiedzi);
+}
+
 void WymianaZKasa(const Rozkaz& r) {
   const ZasadyWymiany zasady = ZasadyDla(r);
   Sesja.Wymiana.BladBajtu = 0;
+  Sesja.Wymiana.ParametryWyslane = Sesja.Wymiana.StatusOdebrany = 0;
   PrzygotowanieLaczaDoRozkazu();
   if (!BrakBledu()) return;
   const uint8_t poczatek[] = {ESC, r.Kod};
   if (!WyslanieBajtow(poczatek, 2)) return;
+  // A module carries the whole exchange once its frame has left.
+  Sesja.Wymiana.ParametryWyslane = TrybRamkowy();
   WyslanieZadania({r, zasady.DlugoscRekordu, zasady.StatusJestDana});
   if (!BrakBledu()) return;
   PierwszaOdpowiedz(r.DlugoscPierwszej, zasady);
-  if (!BrakBledu()) return;
+  if (!BrakBledu()) {
+    // An acknowledgement that refused: the parameters never left.
+    if (!WymianaPrzerwana()) Sesja.Wymiana.ParametryWyslane = 0;
+    return;
+  }
+  Sesja.Wymiana.ParametryWyslane = 1;
   if (!WyslanieBajtow(Sesja.Wymiana.ObszarParametrow, r.LiczbaParametrow)) return;
   // A request without a second answer is done only when its bytes have left the port.
   if (r.LiczbaParametrow != 0 && r.DlugoscDrugiej == 0 && !WyslanoWszystko()) {
@@ -124,13 +145,6 @@ void WymianaZKasa(const Rozkaz& r) {
     return;
   }
   DrugaOdpowiedz(r.DlugoscDrugiej, zasady);
-}
-
-// The exchange ended without its whole answer: a byte could not be written,
-// none came in time, or one came that no answer begins or ends with.
-bool WymianaPrzerwana() {
-  return JestBlad(BladWyslania) || JestBlad(BrakOdpowiedzi) || JestBlad(NieoczekiwanaOdpowiedz) ||
-         JestBlad(BrakBajtuOdpowiedzi);
 }
 
 void ProbaWykonaniaRozkazu(const Rozkaz& rozkaz) {

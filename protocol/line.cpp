@@ -15,12 +15,15 @@
 
 namespace {
 
-const PortSzeregowyLacza PORT_RZECZYWISTY = {WriteByte,  ReadByte, ModemStatus,
-                                             ClearPort, CharSent, BajtyWKolejceWejscia};
+const PortSzeregowyLacza PORT_RZECZYWISTY = {WriteByte, ReadByte,  ModemStatus,          ClearPort,
+                                             CharSent,  BajtyWKolejceWejscia, OdczytBajtuOdpowiedzi, OdczytZBledemLinii};
 const PortSzeregowyLacza* Port = &PORT_RZECZYWISTY;
 
 // The register may still be sending after an exchange that ended early.
 bool LiniaNiespokojna = false;
+
+// The bytes of the answer being read that are still due (ResztaOdpowiedzi).
+uint32_t ResztaBiezacejOdpowiedzi = 0;
 
 // Whether the register pads its error answers to their declared length; seen
 // at its first error answer and kept with the line.
@@ -46,6 +49,14 @@ uint32_t CzasBajtowMs(uint32_t bajty) {
 
 uint32_t BajtyWKolejce() { return Port->BajtyWKolejce ? Port->BajtyWKolejce() : 0; }
 
+// One byte of an answer, waited for with the rest of it when the rest is known.
+uint8_t OdczytBajtuZReszta(uint8_t* bajt, uint32_t reszta) {
+  return reszta > 1 && Port->OdczytBajtuOdpowiedzi ? Port->OdczytBajtuOdpowiedzi(bajt, reszta) : Port->OdczytBajtu(bajt);
+}
+
+// A read that failed on bytes the line damaged: something came.
+bool PrzyszloUszkodzone() { return Port->BladLinii && Port->BladLinii() != 0; }
+
 // Gives the bytes still on their way time to arrive; whatever waits afterwards came unasked.
 void CzekanieNaBajtyWDrodze() { platforma::Uspienie(CzasBajtowMs(BAJTY_W_DRODZE) + ZAPAS_MS); }
 
@@ -59,7 +70,8 @@ void Uspokojenie() {
   const uint32_t poczatek = platforma::LicznikMs();
   uint8_t bajt = 0;
   bool przyszedl = true;
-  while (przyszedl && platforma::LicznikMs() - poczatek < limitMs) przyszedl = Port->OdczytBajtu(&bajt) == 1;
+  while (przyszedl && platforma::LicznikMs() - poczatek < limitMs)
+    przyszedl = Port->OdczytBajtu(&bajt) == 1 || PrzyszloUszkodzone();
   LiniaNiespokojna = platforma::SygnalKonca() != 0;
 }
 
@@ -80,6 +92,7 @@ namespace tryby {
 
 void CzyszczenieSzeregowe() {
   Sesja.Wymiana.LicznikOdebranychBajtow = 0;
+  ResztaBiezacejOdpowiedzi = 0;
   Port->Czyszczenie();
 }
 
@@ -102,7 +115,11 @@ void WyslanieBajtuBezposrednie(uint8_t bajt) { Sesja.Wymiana.BladBajtu = Port->Z
 
 uint8_t OdebranieBajtuBezposrednie() {
   uint8_t bajt = 0;
-  if (Port->OdczytBajtu(&bajt) != 1) {
+  const uint32_t reszta = ResztaBiezacejOdpowiedzi;
+  if (reszta > 0) --ResztaBiezacejOdpowiedzi;
+  if (OdczytBajtuZReszta(&bajt, reszta) != 1) {
+    // A byte the line damaged ends the answer as a cut one does.
+    ResztaBiezacejOdpowiedzi = 0;
     Sesja.Wymiana.BladBajtu = 1;
     UstawBlad(BrakOdpowiedzi);
     return bajt;
@@ -185,8 +202,10 @@ void DopelnienieOdpowiedzi(uint32_t ile) {
   // A register that pads sends the whole padding at once.
   uint8_t bajt = 0;
   for (uint32_t i = 0; i < ile; ++i)
-    if (Port->OdczytBajtu(&bajt) != 1) return;
+    if (OdczytBajtuZReszta(&bajt, ile - i) != 1) return;
 }
+
+void ResztaOdpowiedzi(uint32_t ile) { ResztaBiezacejOdpowiedzi = ile; }
 
 void PodstawieniePortuSzeregowego(const PortSzeregowyLacza* port) { Port = port ? port : &PORT_RZECZYWISTY; }
 const PortSzeregowyLacza& PortSzeregowyWUzyciu() { return *Port; }

@@ -58,6 +58,11 @@ void WyslanieBajtu(uint8_t bajt);
 // Direct mode: ReadByte (failure: BladBajtu and ResultCode 21); framed modes:
 // the next answer byte of the answer frame (none left: ResultCode 45, 0).
 uint8_t OdebranieBajtu();
+// The next ile bytes OdebranieBajtu takes are the rest of one answer whose
+// first byte is in: a direct line waits for them as a whole (one wake-up,
+// not one a byte). 0 once the answer is over or has ended early. The bytes'
+// time-outs keep their meaning.
+void ResztaOdpowiedzi(uint32_t ile);
 // Framed modes: the whole exchange as a request frame and its answer, with the
 // recovery; the outcome is the current ResultCode. Direct mode: nothing (the
 // bytes go one by one).
@@ -79,6 +84,11 @@ struct PortSzeregowyLacza {
   int32_t (*Czyszczenie)();                // discard both queues
   uint8_t (*WyslanoZnaki)();               // every byte sent
   uint32_t (*BajtyWKolejce)();             // bytes waiting to be read; nullptr: the port cannot tell
+  // OdczytBajtu with the bytes of the answer still due, this one included;
+  // nullptr: OdczytBajtu.
+  uint8_t (*OdczytBajtuOdpowiedzi)(uint8_t* bajt, uint32_t zapowiedziane) = nullptr;
+  // 1 when the last read failed on damaged bytes, not for want of one; nullptr: never.
+  uint8_t (*BladLinii)() = nullptr;
 };
 // nullptr puts the real serial port back.
 void PodstawieniePortuSzeregowego(const PortSzeregowyLacza* port);

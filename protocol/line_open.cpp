@@ -3,6 +3,7 @@
 // The mode of the configured link kind is chosen here, once, and kept with
 // the open line.
 #include <cstdint>
+#include <cstring>
 #include <string>
 
 #include "include/karvo.h"
@@ -12,9 +13,11 @@
 #include "protocol/line_modes.h"
 #include "protocol/line_ops.h"
 #include "protocol/wire_capture.h"
+#include "serial/kolejka_wejscia.h"
 #include "state/result_codes.h"
 #include "state/server_channel.h"
 #include "state/session_state.h"
+#include "text/debug_trace.h"
 #include "transport/tcp_transport.h"
 
 namespace {
@@ -34,14 +37,24 @@ uint8_t SelektorParzystosci(const TrybLacza& tryb) {
   return tryb.ParzystoscDomyslna;
 }
 
+// The debug trace says what the open did about a USB adapter's latency timer.
+void SladOpoznienia() {
+  if (!Sesja.ZapisKomunikatow) return;
+  const std::string tekst = std::string("###DRIVER: ") + OpisOpoznieniaPortu() + " ###\n";
+  Printf(0, tekst.c_str());
+}
+
 bool OtwarciePortu(uint32_t predkosc, uint32_t czas, uint8_t parzystosc) {
   const auto czasy = static_cast<uint16_t>(czas);
   if (InitializePort(Sesja.Lacze.NumerPortu, static_cast<int32_t>(predkosc), czasy, czasy) != 0) return false;
   ChangeParity(parzystosc);
-  if (PodsluchWlaczony())
+  if (PodsluchWlaczony()) {
     PodsluchZdarzenia(NazwaPortuPodsluchu(), "open at " + std::to_string(predkosc) + " bit/s, parity " +
                                                          std::to_string(parzystosc) + ", time-out " +
                                                          std::to_string(czas));
+    PodsluchZdarzenia(NazwaPortuPodsluchu(), OpisOpoznieniaPortu());
+  }
+  SladOpoznienia();
   return true;
 }
 
@@ -125,7 +138,12 @@ void KanalModemu() { UstawienieKanaluZPodsluchem(KANAL_MODEMU); }
 void BezKanalu() {}
 
 // MUX3: the multiplexer takes the channel as a request at 9600 with RTS raised.
+// The line also reopens in the middle of a command (the Server's RESUME,
+// just before the request the command was about to send), so the selection
+// keeps that request's parameter bytes aside while it uses the area.
 void KanalRozkazem() {
+  uint8_t parametry[sizeof Sesja.Wymiana.ObszarParametrow];
+  std::memcpy(parametry, Sesja.Wymiana.ObszarParametrow, sizeof parametry);
   const bool wybrany = [] {
     if (!CharSent() || !PredkoscZPodsluchem(PREDKOSC_MULTIPLEKSERA) || !RtsZPodsluchem(true)) return false;
     Sesja.Wymiana.ObszarParametrow[0] = Sesja.Lacze.Kanal;
@@ -133,6 +151,7 @@ void KanalRozkazem() {
     if (!BrakBledu()) return false;
     return CharSent() && RtsZPodsluchem(false) && PredkoscZPodsluchem(Sesja.Lacze.Predkosc);
   }();
+  std::memcpy(Sesja.Wymiana.ObszarParametrow, parametry, sizeof parametry);
   if (!wybrany) UstawBlad(BladUstawieniaLacza);
 }
 

@@ -215,12 +215,22 @@ uint8_t ZapisBajtuZPodsluchem(uint8_t bajt) {
   return wynik;
 }
 
-uint8_t OdczytBajtuZPodsluchem(uint8_t* bajt) {
-  PodsluchPrzedOczekiwaniem();
-  const uint8_t wynik = Podsluchiwany->OdczytBajtu(bajt);
+uint8_t PodsluchOdczytu(uint8_t wynik, const uint8_t* bajt) {
   if (wynik == 1) PodsluchBajtow(StronaPodsluchu::Odebrane, NazwaPortuPodsluchu(), bajt, 1);
+  else if (Podsluchiwany->BladLinii && Podsluchiwany->BladLinii())
+    PodsluchZdarzenia(NazwaPortuPodsluchu(), "line error: the bytes read were damaged");
   else PodsluchZdarzenia(NazwaPortuPodsluchu(), "no byte within the time-out");
   return wynik;
+}
+
+uint8_t OdczytBajtuZPodsluchem(uint8_t* bajt) {
+  PodsluchPrzedOczekiwaniem();
+  return PodsluchOdczytu(Podsluchiwany->OdczytBajtu(bajt), bajt);
+}
+
+uint8_t OdczytBajtuOdpowiedziZPodsluchem(uint8_t* bajt, uint32_t zapowiedziane) {
+  PodsluchPrzedOczekiwaniem();
+  return PodsluchOdczytu(Podsluchiwany->OdczytBajtuOdpowiedzi(bajt, zapowiedziane), bajt);
 }
 
 std::string OpisStatusuModemu(uint8_t s) {
@@ -254,6 +264,8 @@ void PodsluchPortuSzeregowego() {
   kopia = biezacy;
   Podsluchiwany = &kopia;
   PortZPodsluchem.BajtyWKolejce = kopia.BajtyWKolejce ? BajtyWKolejceZPodsluchem : nullptr;
+  PortZPodsluchem.OdczytBajtuOdpowiedzi = kopia.OdczytBajtuOdpowiedzi ? OdczytBajtuOdpowiedziZPodsluchem : nullptr;
+  PortZPodsluchem.BladLinii = kopia.BladLinii;
   StatusZnany = false;
   PodstawieniePortuSzeregowego(&PortZPodsluchem);
 }

@@ -33,7 +33,16 @@ tabela() {
       my ($co) = grep { /^\/\/ _\Q$nazwa\E:/m } @bloki;
       $co = $bloki[0] // "" unless defined $co;
       $co =~ s/^\/\/ ?//mg; $co =~ s/\s*\n\s*/ /g; $co =~ s/^\s*_\Q$nazwa\E:\s*//;
-      $co =~ s/^(.*?)(?:[.;](?:\s|$)|:\s).*$/$1/s;   # its first sentence (up to ".", ";" or ":")
+      # Its first sentence: up to ".", ";" or ":" outside brackets (a bracket says more of it).
+      my ($glebokosc, $koniec) = (0, length $co);
+      for my $i (0 .. length($co) - 1) {
+        my ($c, $dalej) = (substr($co, $i, 1), substr($co, $i + 1, 1));
+        $glebokosc++ if $c eq "(";
+        $glebokosc-- if $c eq ")" && $glebokosc > 0;
+        next if $glebokosc;
+        if (($c =~ /[.;]/ && ($dalej eq "" || $dalej =~ /\s/)) || ($c eq ":" && $dalej =~ /\s/)) { $koniec = $i; last }
+      }
+      $co = substr($co, 0, $koniec);
       $co =~ s/\|/\\|/g;
       printf "%d\t| %d | `_%s` | %s | %s |\n", $kod, $kod, $nazwa, $plik_wyjsciowy, $co;
     }' | sort -n -k1,1 | cut -f2-

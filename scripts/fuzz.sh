@@ -7,7 +7,7 @@ cd "$(dirname "$0")/.."
 dir=${FUZZ_BUILD_DIR:-build-fuzz}
 seconds=${FUZZ_SECONDS:-60}
 cmake -S . -B "$dir" -G Ninja -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
-  -DKARVO_FUZZ=ON -DKARVO_TESTS=OFF >/dev/null
+  -DKARVO_FUZZ=ON -DBUILD_TESTING=OFF >/dev/null
 cmake --build "$dir" --target karvo_fuzz_ramki
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT

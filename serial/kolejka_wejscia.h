@@ -6,3 +6,12 @@
 // Bytes that have come in and wait to be read on the selected port; 0 when it
 // is not open.
 uint32_t BajtyWKolejceWejscia();
+// ReadByte with the bytes of the answer still due, this byte included (0:
+// not known): the port then waits for them as a whole instead of waking once
+// a byte.
+uint8_t OdczytBajtuOdpowiedzi(uint8_t* bajt, uint32_t zapowiedziane);
+// 1 when the last read failed because the line damaged its bytes (a framing
+// or parity error, an overrun, a break) rather than for want of a byte.
+uint8_t OdczytZBledemLinii();
+// What the open did about the device's low-latency setting, for the trace.
+const char* OpisOpoznieniaPortu();

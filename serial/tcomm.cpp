@@ -8,7 +8,6 @@
 #include "serial/komunikaty.h"
 #include "serial/ostatni_blad.h"
 #include "serial/stan_winserii.h"
-#include "serial/watki.h"
 
 using platforma::PrzebiegTransferu;
 
@@ -72,7 +71,13 @@ int32_t TComm::Otworz() {
   platforma::Uspienie(100);
   if (!CzyOtwarty()) return otwarcie;
 
-  obserwator_ = std::make_unique<TZdarzeniaCommThread>(*this, Linia(), ZestawZdarzen);
+  // The process runs at the top of the ordinary priorities while a port is
+  // open (where it may): its waits all block, so a wake-up comes sooner under
+  // load and costs nothing while the port is idle.
+  StanWinserii& stan = Winseria();
+  stan.ZapamietanyPriorytet = platforma::PriorytetProcesu();
+  if (*stan.ZapamietanyPriorytet != platforma::PRIORYTET_CZASU_RZECZYWISTEGO)
+    platforma::UstawPriorytetProcesu(platforma::PRIORYTET_CZASU_RZECZYWISTEGO);
 
   if (const int32_t wynik = UstawBlokKontroli(); wynik != 0) return PorzucOtwarcie(wynik);
   if (const int kod = Linia()->UstawKolejki(static_cast<uint32_t>(RozmiarKolejkiWejsciowej),
@@ -109,11 +114,9 @@ int32_t TComm::ZamknijPort(bool zapisujBledy) {
   if (!linia) return 0;
   if (const int kod = linia->UstawCzasy(ZapamietaneCzasy); kod != 0 && zapisujBledy)
     ZapamietanieBledu(komunikaty::BLAD_CZASOW, kod);
-  if (obserwator_) {
-    obserwator_->Zatrzymaj();
-    obserwator_->CzekajNaKoniec();
-    obserwator_.reset();
-  }
+  // What a closed port's device may have left unread goes with it, as the
+  // reference design's watcher discarded both queues when it ended.
+  linia->Czysc(true, true);
   ZamknijUchwyt();
   PorzucWczytaneNaprzod();
   ZdarzenieZamkniecia.Ustaw();
@@ -259,9 +262,10 @@ bool TComm::ZapiszBajt(uint8_t bajt) {
   return t.przeniesiono == 1;
 }
 
-bool TComm::CzytajBajt(uint8_t& bajt) {
+bool TComm::CzytajBajt(uint8_t& bajt, uint32_t zapowiedziane) {
   StanWinserii& stan = Winseria();
   stan.FlagaTimeout = false;
+  bladLinii_ = false;
   if (ZdarzenieZamkniecia.Ustawione()) {
     ZapamietanieBledu(komunikaty::ODCZYT_PRZERWANY, ECANCELED);
     return false;
@@ -280,10 +284,20 @@ bool TComm::CzytajBajt(uint8_t& bajt) {
     return false;
   }
   std::array<uint8_t, POJEMNOSC_KOLEJKI> bufor;
-  const platforma::WynikTransferu t = linia->Czytaj(bufor.data(), POJEMNOSC_KOLEJKI, 1);
+  const platforma::WynikTransferu t =
+      linia->Czytaj(bufor.data(), POJEMNOSC_KOLEJKI, 1, std::min(zapowiedziane, POJEMNOSC_KOLEJKI));
   ZapamietajOdczyt(t);
   stan.FlagaTimeout = t.przeniesiono == 0;
   if (t.przeniesiono == 0) return false;
+  if (t.bledyLinii != 0) {
+    // Damaged bytes are no data: the read fails at once, as a cut answer
+    // would, and the record says what the line did.
+    FlagiBledow = t.bledyLinii;
+    ZapamietanieBledowLinii(t.bledyLinii);
+    stan.FlagaTimeout = false;
+    bladLinii_ = true;
+    return false;
+  }
   bajt = bufor[0];
   std::lock_guard<std::mutex> b(blokadaKolejki_);
   // Only the caller reads, so the queue is still empty: the rest goes to its start.
@@ -313,32 +327,22 @@ bool TComm::OproznijWyjscie() {
   return linia && linia->Oproznij() == 0;
 }
 
-void TComm::PrzekazaneZdarzenia(uint32_t maska) { oczekujaceZdarzenia_.fetch_or(maska); }
-
-void TComm::ObsluzOczekujaceZdarzenia() {
-  if (oczekujaceZdarzenia_.load(std::memory_order_relaxed) == 0) return;
-  const uint32_t maska = oczekujaceZdarzenia_.exchange(0);
-  if (maska != 0) ObsluzZdarzeniaPortu(maska);
+platforma::NiskieOpoznienie TComm::Opoznienie() const {
+  const auto linia = Linia();
+  return linia ? linia->Opoznienie() : platforma::NiskieOpoznienie::Niedostepne;
 }
 
-void TComm::ObsluzZdarzeniaPortu(uint32_t maska) {
+void TComm::ZebranieBledowLinii() {
   std::lock_guard<std::recursive_mutex> b(blokada_);
   const auto linia = Linia();
-  if (!linia) return;
-  // Clearing the error condition is what lets transfers go on after a line error.
-  linia->WyczyscBledy(FlagiBledow, StanKolejek);
-  StanKolejek.wejscie += WczytaneNaprzod();
-  // The line-error event is passed too: the port layers detect break, framing,
-  // parity and overrun, and a user of the exported port functions then learns
-  // from IsError that the line itself (a wrong speed or parity) was at fault.
-  // The driver never reads that record, so no outcome of a command changes.
-  for (uint32_t zdarzenie : {platforma::ZDARZENIE_BLAD_LINII, platforma::ZDARZENIE_ZNAK,
-                             platforma::ZDARZENIE_ZNAK_SPECJALNY, platforma::ZDARZENIE_PUSTE_WYJSCIE})
-    if (maska & zdarzenie) ObsluzZdarzenieComm(zdarzenie);
+  platforma::StanKolejek stan;
+  uint32_t flagi = 0;
+  if (!linia || linia->WyczyscBledy(flagi, stan) != 0 || flagi == 0) return;
+  FlagiBledow = flagi;
+  ZapamietanieBledowLinii(flagi);
 }
 
-void TComm::ObsluzZdarzenieComm(uint32_t zdarzenie) {
-  if (zdarzenie != platforma::ZDARZENIE_BLAD_LINII) return;
+void TComm::ZapamietanieBledowLinii(uint32_t flagi) {
   for (const auto& blad : komunikaty::BLEDY_LINII)
-    if (FlagiBledow & blad.flaga) ZapamietanieBledu(blad.komunikat, static_cast<int32_t>(blad.flaga));
+    if (flagi & blad.flaga) ZapamietanieBledu(blad.komunikat, static_cast<int32_t>(blad.flaga));
 }

@@ -1,5 +1,7 @@
-// One serial port: its settings, its line, its input queue and the event
-// watcher thread that carries its comm events while it is open.
+// One serial port: its settings, its line and its input queue. It runs no
+// thread of its own: every transfer and every wait happens on the caller's
+// thread, and what the reference design's comm events carried (the modem
+// lines, the line errors, the queue fill) is read when it is asked for.
 #pragma once
 
 #include <array>
@@ -10,9 +12,6 @@
 #include <string>
 
 #include "platform/comm.h"
-#include "serial/zdarzenie.h"
-
-class TZdarzeniaCommThread;
 
 class TComm {
  public:
@@ -40,8 +39,16 @@ class TComm {
   // has, waiting in the kernel (bounded by the time-outs) when it has none. A
   // write waits only when the device does not take the byte at once. True
   // when the byte moved; the time-out flag and the error record as before.
+  // zapowiedziane: the bytes of the answer still due, this one included (0:
+  // not known); the read then waits for them as a whole. A line error among
+  // the bytes read makes the read fail: they are dropped, never taken as data.
   bool ZapiszBajt(uint8_t bajt);
-  bool CzytajBajt(uint8_t& bajt);
+  bool CzytajBajt(uint8_t& bajt, uint32_t zapowiedziane = 0);
+  // The last read failed on a line error (its bytes came, damaged).
+  bool OdczytZBledemLinii() const { return bladLinii_; }
+  platforma::NiskieOpoznienie Opoznienie() const;
+  // Records the line errors the device reported since the last look.
+  void ZebranieBledowLinii();
 
   // The modem and control lines, and waiting for the output to leave.
   bool UstawLinieSterujaca(platforma::Sterowanie linia, bool wlaczona);
@@ -49,17 +56,10 @@ class TComm {
   bool OproznijWyjscie();
   intptr_t Uchwyt() const;
 
-  // The watcher hands events over here; the owner runs the callback the next
-  // time it uses the port, so it never runs beside the owner's own calls.
-  void PrzekazaneZdarzenia(uint32_t maska);
-  void ObsluzOczekujaceZdarzenia();
-  void ObsluzZdarzeniaPortu(uint32_t maska);
-
   std::string NazwaUrzadzenia = "Comm2";
   uint8_t NumerPortu = 0;
   platforma::CzasyLinii ZapamietaneCzasy{};
   platforma::CzasyLinii BiezaceCzasy{};
-  uint16_t ZestawZdarzen = 511;
   uint32_t FlagiBledow = 0;
   platforma::StanKolejek StanKolejek{};
   int32_t Predkosc = 0;
@@ -72,12 +72,23 @@ class TComm {
   uint16_t CzasOdczytu = 0;
 
   // Set while the port is closed: every transfer then ends at once. A port
-  // that was never opened counts as closed.
-  Zdarzenie ZdarzenieZamkniecia{true};
+  // that was never opened counts as closed. A close on another thread also
+  // ends a wait in progress (the line's own wake-up).
+  class Zamkniecie {
+   public:
+    void Ustaw() { stan_ = true; }
+    void Resetuj() { stan_ = false; }
+    bool Ustawione() const { return stan_; }
+
+   private:
+    std::atomic<bool> stan_{true};
+  } ZdarzenieZamkniecia;
 
  protected:
   virtual int32_t OtworzUrzadzenie();
-  virtual void ObsluzZdarzenieComm(uint32_t zdarzenie);
+  // Records the line-error messages of the flags, in their order, each with
+  // its flag as the code (the last one stays in the record).
+  virtual void ZapamietanieBledowLinii(uint32_t flagi);
 
  private:
   int32_t ZamknijPort(bool zapisujBledy);
@@ -90,12 +101,11 @@ class TComm {
   mutable std::recursive_mutex blokada_;  // the owner's operations on the line
   mutable std::mutex blokadaLinii_;       // the line pointer itself
   std::shared_ptr<platforma::Linia> linia_;
-  std::unique_ptr<TZdarzeniaCommThread> obserwator_;
   // What a read took from the device beyond the byte asked for, in order.
   static constexpr uint32_t POJEMNOSC_KOLEJKI = 4096;
   std::mutex blokadaKolejki_;
   std::array<uint8_t, POJEMNOSC_KOLEJKI> kolejka_{};
   uint32_t poczatekKolejki_ = 0, koniecKolejki_ = 0;
-  std::atomic<uint32_t> oczekujaceZdarzenia_{0};
+  bool bladLinii_ = false;
   bool liniePoczatkowe_ = false;  // DTR and RTS dropped after the open
 };

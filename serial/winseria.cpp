@@ -6,6 +6,7 @@
 #include "include/karvo.h"
 #include "platform/clock.h"
 #include "platform/comm.h"
+#include "platform/comm_latency.h"
 #include "serial/kolejka_wejscia.h"
 #include "serial/komunikaty.h"
 #include "serial/ostatni_blad.h"
@@ -20,12 +21,7 @@ StanWinserii& Winseria() {
 
 namespace {
 
-// The selected port, after the events its watcher handed over have been handled.
-TComm* WybranyPort() {
-  TComm* port = Winseria().TablicaPortow[Winseria().ComSelector].get();
-  if (port != nullptr) port->ObsluzOczekujaceZdarzenia();
-  return port;
-}
+TComm* WybranyPort() { return Winseria().TablicaPortow[Winseria().ComSelector].get(); }
 
 TComm* Port(uint8_t indeks) { return Winseria().TablicaPortow[indeks].get(); }
 
@@ -69,6 +65,25 @@ uint32_t BajtyWKolejceWejscia() {
   return port != nullptr ? port->BajtyWKolejceWejscia() : 0;
 }
 
+uint8_t OdczytBajtuOdpowiedzi(uint8_t* bajt, uint32_t zapowiedziane) {
+  TComm* port = WybranyPort();
+  if (port == nullptr || bajt == nullptr) {
+    ZapamietanieBledu(komunikaty::PORT_NIE_OTWARTY, -1);
+    return 0;
+  }
+  return port->CzytajBajt(*bajt, zapowiedziane) ? 1 : 0;
+}
+
+uint8_t OdczytZBledemLinii() {
+  const TComm* port = WybranyPort();
+  return port != nullptr && port->OdczytZBledemLinii() ? 1 : 0;
+}
+
+const char* OpisOpoznieniaPortu() {
+  const TComm* port = WybranyPort();
+  return platforma::OpisOpoznienia(port != nullptr ? port->Opoznienie() : platforma::NiskieOpoznienie::Niedostepne);
+}
+
 extern "C" {
 
 int32_t InitializePort(uint8_t port, int32_t predkosc, uint16_t czasZapisu, uint16_t czasOdczytu) {
@@ -110,14 +125,7 @@ uint8_t WriteByte(uint8_t bajt) {
   return port->ZapiszBajt(bajt) ? 1 : 0;
 }
 
-uint8_t ReadByte(uint8_t* bajt) {
-  TComm* port = WybranyPort();
-  if (port == nullptr || bajt == nullptr) {
-    ZapamietanieBledu(komunikaty::PORT_NIE_OTWARTY, -1);
-    return 0;
-  }
-  return port->CzytajBajt(*bajt) ? 1 : 0;
-}
+uint8_t ReadByte(uint8_t* bajt) { return OdczytBajtuOdpowiedzi(bajt, 0); }
 
 uint8_t TimeOut(void) { return Winseria().FlagaTimeout ? 1 : 0; }
 
@@ -218,6 +226,9 @@ uint8_t IsError(char* komunikat, int32_t* kod) {
     if (kod != nullptr) *kod = -1;
     return 0;
   }
+  // The line errors the device has reported since the last look are what
+  // the record is asked for now.
+  if (TComm* port = WybranyPort()) port->ZebranieBledowLinii();
   const OstatniBlad blad = PobranieBledu();
   const std::size_t dlugosc = std::min<std::size_t>(blad.komunikat.size(), komunikaty::NAJDLUZSZY_KOMUNIKAT);
   std::memcpy(komunikat, blad.komunikat.data(), dlugosc);

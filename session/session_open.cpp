@@ -3,10 +3,13 @@
 #include <cctype>
 #include <cstdio>
 #include <ctime>
+#include <algorithm>
 #include <string>
+#include <vector>
 
 #include "datafiles/data_files.h"
 #include "datafiles/field_readers.h"
+#include "datafiles/line_errors.h"
 #include "include/karvo.h"
 #include "platform/files.h"
 #include "platform/portmap.h"
@@ -85,15 +88,27 @@ void SprawdzenieNazwPlikow() {
   if (NapisyRowne(wyjscie, wejscie)) return UstawBlad(WyjscieRowneWejsciu);
 }
 
+// A file of the session that did not open: the ResultCode, and on standard
+// error the file and the system's reason (the report names only the file).
+void NieotwartyPlik(IndeksBledu blad, const char* rodzaj, const char* sciezka) {
+  std::fprintf(stderr, "karvo: %s %s cannot be opened (%s): ResultCode %u\n", rodzaj, sciezka,
+               platforma::PowodNieotwarcia().c_str(), static_cast<unsigned>(KodBledu(blad)));
+  UstawBlad(blad);
+}
+
 void OtwarciePlikowSesji() {
-  if (!OtwartoPlik(&Sesja.UchwytWejscia, Sesja.NazwyPlikowSesji[NazwaPlikuWejsciowego], 0)) return UstawBlad(BladOtwarciaWejscia);
-  if (!OtwartoPlik(&Sesja.UchwytKonfig, Sesja.PlikiSterownika[PlikKonfig], 0)) return UstawBlad(BladOtwarciaKonfiguracji);
+  const char* wejscie = Sesja.NazwyPlikowSesji[NazwaPlikuWejsciowego];
+  if (!OtwartoPlik(&Sesja.UchwytWejscia, wejscie, 0)) return NieotwartyPlik(BladOtwarciaWejscia, "the input file", wejscie);
+  const char* konfig = Sesja.PlikiSterownika[PlikKonfig];
+  if (!OtwartoPlik(&Sesja.UchwytKonfig, konfig, 0)) return NieotwartyPlik(BladOtwarciaKonfiguracji, "the configuration", konfig);
   if (Sesja.JestPlikWynikowy) {
     const uint8_t tryb = Sesja.NowyPlikWynikowy ? 1 : 2;
     const char* wyjscie = Sesja.NazwyPlikowSesji[NazwaPlikuWyjsciowego];
-    if (!PlikDajeSieOtworzyc(wyjscie, tryb) || !OtwartoPlik(&Sesja.UchwytWyjscia, wyjscie, tryb)) return UstawBlad(BladOtwarciaWyjscia);
+    if (!PlikDajeSieOtworzyc(wyjscie, tryb) || !OtwartoPlik(&Sesja.UchwytWyjscia, wyjscie, tryb))
+      return NieotwartyPlik(BladOtwarciaWyjscia, "the output file", wyjscie);
   }
-  if (!OtwartoPlik(&Sesja.UchwytRaportu, Sesja.PlikiSterownika[PlikRaport], 1)) return UstawBlad(BladUtworzeniaRaportu);
+  const char* raport = Sesja.PlikiSterownika[PlikRaport];
+  if (!OtwartoPlik(&Sesja.UchwytRaportu, raport, 1)) return NieotwartyPlik(BladUtworzeniaRaportu, "the report", raport);
 }
 
 void CzyszczenieWierszyNaglowka() {
@@ -167,13 +182,19 @@ void OdczytanieNaglowkaWejscia() {
   }
 }
 
+std::string OpisLacza();
+
 void OdczytanieNumeruIWeryfikacja() {
   if (!OdczytanieNumeruUrzadzenia()) return;
   if (!BrakBledu()) return;
   // A device not found in ECRTBUF.TXT is appended now, so the line carries its number.
   if (UrzadzenieDoDopisania() && !DopisanieDoPlikuIdentyfikatorow()) return;
-  if (Sesja.SprawdzacNumerKasy && KasaPodajeNumer() && Sesja.Urzadzenie.NumerUrzadzenia != Sesja.NumerKasyZadany)
+  if (Sesja.SprawdzacNumerKasy && KasaPodajeNumer() && Sesja.Urzadzenie.NumerUrzadzenia != Sesja.NumerKasyZadany) {
+    std::fprintf(stderr, "karvo: the register on %s has the number %u, the input file asks for %u: ResultCode %u\n",
+                 OpisLacza().c_str(), static_cast<unsigned>(Sesja.Urzadzenie.NumerUrzadzenia),
+                 static_cast<unsigned>(Sesja.NumerKasyZadany), static_cast<unsigned>(KodBledu(InnyNumerKasy)));
     UstawBlad(InnyNumerKasy);
+  }
 }
 
 // ---- the report ------------------------------------------------------------
@@ -213,7 +234,21 @@ std::string OpisLacza() {
   const UstawieniaLacza& l = Sesja.Lacze;
   if (TrybDlaRodzaju(l.RodzajLacza).Modul == UstawieniaModulu::Siec)
     return std::string(l.AdresModulu) + ":" + std::to_string(l.PortModulu);
-  return "COM" + std::to_string(l.NumerPortu) + ": " + platforma::CelPortu(l.NumerPortu);
+  std::string opis = "COM" + std::to_string(l.NumerPortu) + ": " + platforma::CelPortu(l.NumerPortu);
+  if (!platforma::WpisPortu(l.NumerPortu)) opis += ", not in " + platforma::KatalogMapyPortow() + "/ports.conf";
+  return opis;
+}
+
+// The line to the register, on standard error, where the ResultCode says only
+// that it failed: no answer came (21), or it did not open (62).
+void ZgloszenieLacza() {
+  const bool brakOdpowiedzi = JestBlad(BrakOdpowiedzi), nieOtwarto = JestBlad(BladOtwarciaLacza);
+  if (!brakOdpowiedzi && !nieOtwarto) return;
+  const bool siec = TrybDlaRodzaju(Sesja.Lacze.RodzajLacza).Modul == UstawieniaModulu::Siec;
+  const std::string predkosc = siec ? "" : "; " + std::to_string(Sesja.Lacze.Predkosc) + " bit/s";
+  std::fprintf(stderr, "karvo: %s register %u (%s%s): ResultCode %u\n",
+               brakOdpowiedzi ? "no answer from" : "cannot open the line to", static_cast<unsigned>(Sesja.NumerKasyZadany),
+               OpisLacza().c_str(), predkosc.c_str(), static_cast<unsigned>(Sesja.BiezacyWynik));
 }
 
 // The detail in brackets after the description: the file concerned, with
@@ -303,6 +338,38 @@ void Archiwizacja() {
 
 void NazwyDluzszeNizOpcja(bool wejscie, bool wyjscie) { NazwyZaDlugie = {wejscie, wyjscie}; }
 
+namespace {
+
+// Where a command run with these names would write RAPORT.TXT: read as a
+// command without an output file (a second name is the Server file), and as
+// one with it (input;output;Server file); a Server file that does not read
+// names no report. The session record is cleared again afterwards.
+std::vector<std::string> SciezkiRaportu(const char* wejscie, const char* wyjscie) {
+  std::vector<std::string> sciezki;
+  for (const uint8_t zWyjsciem : {0, 1}) {
+    ZerowanieDanychSesji();
+    Sesja.JestPlikWynikowy = zWyjsciem;
+    KopiowanieNapisu(Sesja.NazwyPlikowSesji[NazwaPlikuWejsciowego], wejscie);
+    KopiowanieNapisu(Sesja.NazwyPlikowSesji[NazwaPlikuWyjsciowego], wyjscie);
+    OdczytanieKonfiguracji();
+    ZamknieciePliku(&Sesja.UchwytSerwera);
+    const char* raport = Sesja.PlikiSterownika[PlikRaport];
+    if (BrakBledu() && raport[0] && std::find(sciezki.begin(), sciezki.end(), raport) == sciezki.end())
+      sciezki.emplace_back(raport);
+  }
+  ZerowanieDanychSesji();
+  return sciezki;
+}
+
+}  // namespace
+
+std::vector<std::string> UsuniecieRaportuBezRozkazu(const char* wejscie, const char* wyjscie) {
+  std::vector<std::string> usuniete;
+  for (const std::string& sciezka : SciezkiRaportu(wejscie, wyjscie))
+    if (PlikDajeSieOtworzyc(sciezka.c_str(), 0) && platforma::UsunPlik(sciezka.c_str())) usuniete.push_back(sciezka);
+  return usuniete;
+}
+
 uint8_t ZapisanieNaglowka(int32_t uchwyt) {
   for (const char* wiersz : Sesja.WierszeNaglowka)
     if (!ZapisanoDoPlikuLinieNaglowka(uchwyt, wiersz)) return 0;
@@ -330,6 +397,8 @@ void ZakonczenieSesji() {
   if (BrakBledu() && LaczeOtwarte()) CiszaPoOdpowiedzi();
   KoniecPostepu();
   ZgloszenieNieprzeczytanychLinii();
+  ZgloszenieBleduLinii();
+  ZgloszenieLacza();
   ZamknieciePliku(&Sesja.UchwytWejscia);
   ZamknieciePliku(&Sesja.UchwytWyjscia);
   ZamknieciePliku(&Sesja.UchwytKonfig);

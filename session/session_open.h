@@ -2,6 +2,8 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
+#include <vector>
 
 // Checks the names, opens the files, greets the Server, reads the input
 // header, finds the register in KONFIG.TXT, opens the link and identifies the
@@ -18,3 +20,9 @@ uint8_t ZapisanieNaglowka(int32_t uchwyt);
 // opens a data file, instead of using a cut name that may be another file.
 // Only the program entry sets them; a library caller's names are not limited.
 void NazwyDluzszeNizOpcja(bool wejscie, bool wyjscie);
+
+// A run whose CommandCode selects no command writes no report, so a report of
+// an earlier run must not stay where the application would read this run's:
+// removes RAPORT.TXT where a command with these names would write it (it is
+// in karvo.log already) and answers the paths it removed.
+std::vector<std::string> UsuniecieRaportuBezRozkazu(const char* wejscie, const char* wyjscie);

@@ -15,6 +15,7 @@
 #include "module/module.h"
 #include "module/module_tcp.h"
 #include "modem/modem.h"
+#include "karvo_version.h"
 #include "options.h"
 #include "portserver/port_server.h"
 #include "replay/replay.h"
@@ -147,7 +148,12 @@ int main(int argc, char** argv) {
     std::fputs(sim::Pomoc, stdout);
     return 0;
   }
+  if (opcje->wersja) {
+    std::printf("karvo-sim %s\n", KARVO_VERSION);
+    return 0;
+  }
   sim::UstawObslugeSygnalow();
+  sim::UstawOpoznienieAdaptera(std::chrono::milliseconds(opcje->opoznienieAdapteraMs));
   sim::Dziennik dziennik;
   if (!opcje->dziennik.empty() && !dziennik.Otworz(opcje->dziennik))
     return Blad("cannot open the log " + opcje->dziennik, 1);

@@ -46,6 +46,9 @@ const char* const Pomoc =
     "                        pad=N (an error answer padded with zeros to N bytes)\n"
     "  --faults FILE         faults from a script file, one a line, \";\" comments\n"
     "  --baud N              send no faster than N bit/s (11 bits a byte)\n"
+    "  --adapter-latency MS  play a USB serial adapter's receive side: the bytes sent reach\n"
+    "                        the driver only when 62 wait or MS ms have passed since the\n"
+    "                        first of them (its latency timer; 0, the default: at once)\n"
     "  --log FILE            the wire log: every exchange in readable form\n"
     "  --modem-status BITS   modem lines for RFC 2217 (0x10 CTS, 0x20 DSR, 0x40 ring,\n"
     "                        0x80 carrier); default 0x30\n"
@@ -77,7 +80,9 @@ const char* const Pomoc =
     "\n"
     "When it is ready it prints one line \"karvo-sim: ready ...\" to standard output\n"
     "(\"karvo-sim: ready port-server HOST:65535\" when the port server runs alone).\n"
-    "SIGTERM or SIGINT end it; the state files are written back then.\n";
+    "SIGTERM or SIGINT end it; the state files are written back then.\n"
+    "\n"
+    "  --help                this text;  --version  the version\n";
 
 namespace {
 
@@ -85,7 +90,7 @@ namespace {
 // apart from an option that does not exist.
 constexpr std::string_view OpcjeZWartoscia[] = {
     "--pty",   "--rfc2217", "--module", "--module-fault", "--carrier",      "--state",       "--mux",
-    "--select", "--fault",  "--faults", "--baud",         "--log",          "--modem-status", "--byte-timeout",
+    "--select", "--fault",  "--faults", "--baud",  "--adapter-latency", "--log",          "--modem-status", "--byte-timeout",
     "--port-server", "--port-server-fault", "--replay",
     "--modem-dial", "--modem-delay", "--modem-guard", "--modem-pin"};
 
@@ -155,6 +160,10 @@ std::optional<Opcje> CzytajOpcje(int argc, const char* const* argv, std::string&
       o.pomoc = true;
       return o;
     }
+    if (nazwa == "--version") {
+      o.wersja = true;
+      return o;
+    }
     if (nazwa == "--write-back") {
       o.zapisZwrotny = true;
       continue;
@@ -222,6 +231,8 @@ std::optional<Opcje> CzytajOpcje(int argc, const char* const* argv, std::string&
       if (!WczytajUsterki(wartosc, o.usterki, blad)) return std::nullopt;
     } else if (nazwa == "--baud") {
       if (!liczba(4'000'000, o.baud)) return std::nullopt;
+    } else if (nazwa == "--adapter-latency") {
+      if (!liczba(255, o.opoznienieAdapteraMs)) return std::nullopt;
     } else if (nazwa == "--replay") {
       o.nagranie = wartosc;
     } else if (nazwa == "--log") {

@@ -26,10 +26,12 @@ struct Opcje {
   int wybor = -1;
   std::vector<Usterka> usterki;
   uint32_t baud = 0;
+  uint32_t opoznienieAdapteraMs = 0;  // --adapter-latency
   std::string dziennik;
   uint8_t stanModemu = 0x30;  // CTS and DSR on, no carrier, no ring
   uint32_t czasBajtuMs = 500;
   bool pomoc = false;
+  bool wersja = false;  // --version: print the version and end
   // --write-back: the changes go back also into a ready-made register of
   // sim/devices (or its installed copy), which is otherwise left as it is.
   bool zapisZwrotny = false;

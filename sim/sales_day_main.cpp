@@ -7,6 +7,7 @@
 #include "common/bytes.h"
 #include "common/data_file.h"
 #include "device/sales_day.h"
+#include "karvo_version.h"
 
 namespace {
 
@@ -16,11 +17,13 @@ constexpr const char* Uzycie =
     "  OUT        the state file to write: BASE with its sales replaced by a generated day\n"
     "  --goods    goods numbers with sales (default 3000; at most the register's capacity)\n"
     "  --records  records of each periodic stream (default 3000)\n"
-    "  --seed     the same seed gives the same day (default 1)\n";
+    "  --seed     the same seed gives the same day (default 1)\n"
+    "  --help     this text;  --version  the version\n";
 
-int Blad(const std::string& tekst) {
+// A usage error ends with 2, a file that cannot be read or written with 1.
+int Blad(const std::string& tekst, int kod = 2) {
   std::fprintf(stderr, "karvo-sim-day: %s\n", tekst.c_str());
-  return 2;
+  return kod;
 }
 
 }  // namespace
@@ -31,8 +34,12 @@ int main(int argc, char** argv) {
   size_t ileSciezek = 0;
   for (int i = 1; i < argc; ++i) {
     const std::string opcja = argv[i];
-    if (opcja == "--help") {
+    if (opcja == "--help" || opcja == "-h") {
       std::fputs(Uzycie, stdout);
+      return 0;
+    }
+    if (opcja == "--version") {
+      std::printf("karvo-sim-day %s\n", KARVO_VERSION);
       return 0;
     }
     if (opcja.rfind("--", 0) == 0) {
@@ -52,14 +59,15 @@ int main(int argc, char** argv) {
     std::fputs(Uzycie, stderr);
     return 2;
   }
+  // From here on the command line was usable: what fails is the files.
   std::string blad;
   auto plik = sim::PlikDanych::Wczytaj(sciezki[0], blad);
-  if (!plik) return Blad(blad);
+  if (!plik) return Blad(blad, 1);
   auto stan = sim::StanZPliku(*plik, blad);
-  if (!stan) return Blad(sciezki[0] + ": " + blad);
+  if (!stan) return Blad(sciezki[0] + ": " + blad, 1);
   const sim::StanKasy wczytany = *stan;
   sim::GenerujDzien(ustawienia, *stan);
   sim::StanDoPliku(*stan, wczytany, *plik);
-  if (!plik->Zapisz(sciezki[1], blad)) return Blad(blad);
+  if (!plik->Zapisz(sciezki[1], blad)) return Blad(blad, 1);
   return 0;
 }

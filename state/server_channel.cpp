@@ -19,6 +19,11 @@ namespace {
 platforma::PunktMagistrali Punkt;
 // Set when a SUSPEND closed the link, so that RESUME reopens only that.
 bool LaczeZamknieteNaRozkaz = false;
+// Set while a Server command is carried out. Reopening the link at RESUME may
+// itself send a request (a multiplexer's channel selection); that request
+// belongs to the RESUME and does not look at the queue again, so that no
+// further command is carried out in the middle of the reopening.
+bool WRozkazieSerwera = false;
 
 constexpr int CzuwanieWstrzymanego = 200;  // ms a suspended driver sleeps between looks at the signals
 
@@ -149,11 +154,16 @@ char OdebranieRozkazu(uint32_t* wartosc) {
 }
 
 void ObslugaSerweraPrzedRozkazem() {
-  if (PrzerwanieSygnalem() || !KanalSerweraOtwarty()) return;
+  if (PrzerwanieSygnalem() || WRozkazieSerwera || !KanalSerweraOtwarty()) return;
   for (;;) {
     uint32_t wartosc = 0;
     const char litera = OdebranieRozkazu(&wartosc);
-    if (litera && !WykonanieRozkazuSerwera(litera)) return;
+    if (litera) {
+      WRozkazieSerwera = true;
+      const bool dalej = WykonanieRozkazuSerwera(litera);
+      WRozkazieSerwera = false;
+      if (!dalej) return;
+    }
     if (!Sesja.Wstrzymany) return;
     // Suspended: sleep until the next message arrives. A channel that broke
     // meanwhile cannot resume us, so stop waiting for it. The sleep is cut

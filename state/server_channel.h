@@ -24,7 +24,8 @@ char OdebranieRozkazu(uint32_t* wartosc);
 // waits while suspended; the outcome is the current ResultCode (56 on BREAK
 // and on a signal that asks the process to end, also without a Server, 54 on
 // an unknown command, the link's code when RESUME could not reopen it): the
-// request is sent only while it is 0.
+// request is sent only while it is 0. A request that reopening the link at
+// RESUME sends (a multiplexer's channel selection) takes no further command.
 void ObslugaSerweraPrzedRozkazem();
 // After every request: counts it and sends COUNTER by period.
 void ZliczenieRozkazu();

@@ -1,4 +1,6 @@
 #include "state/versions.h"
 
+#include "karvo_version.h"
+
 const char* const WersjaBiblioteki = "WIN 8.55";
-const double WersjaSterownika = 2.14;
+const double WersjaSterownika = KARVO_VERSION_NUMBER;

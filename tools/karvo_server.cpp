@@ -7,8 +7,8 @@
 //       after COUNT messages, after SECONDS (exit code 3), or on SIGINT/SIGTERM.
 //   karvo-server send N ID LETTER [VALUE]
 //       posts one command to every endpoint of bus N; exit code 3 when nobody took it.
-//   karvo-server --help
-//       says what the arguments mean.
+//   karvo-server --help | --version
+//       says what the arguments mean, or which version this is.
 #include <algorithm>
 #include <charconv>
 #include <chrono>
@@ -17,6 +17,7 @@
 #include <cstring>
 #include <string>
 
+#include "karvo_version.h"
 #include "platform/bus.h"
 #include "platform/process.h"
 
@@ -31,7 +32,8 @@ void Przerwanie(int) { Koniec = 1; }
 
 const char* const Skladnia =
     "usage: karvo-server listen N [-n COUNT] [-t SECONDS]\n"
-    "       karvo-server send N ID LETTER [VALUE]\n";
+    "       karvo-server send N ID LETTER [VALUE]\n"
+    "       karvo-server --help | --version\n";
 
 const char* const Pomoc =
     "\n"
@@ -140,6 +142,10 @@ int main(int argc, char** argv) {
   if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
     std::fputs(Skladnia, stdout);
     std::fputs(Pomoc, stdout);
+    return KodDobry;
+  }
+  if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
+    std::printf("karvo-server %s\n", KARVO_VERSION);
     return KodDobry;
   }
   if (argc < 3) return Uzycie();

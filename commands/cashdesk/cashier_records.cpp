@@ -1,5 +1,6 @@
 #include "commands/cashdesk/cashier_records.h"
 
+#include <cstdio>
 #include <string_view>
 
 #include "platform/files.h"
@@ -102,13 +103,39 @@ bool OdczytanieZmiany(uint8_t numer, LiniaZmiany& linia) {
 
 // The line is on the disk before the register is asked to zero the data it
 // holds: a zeroing after a write that failed, or before a crash, would lose
-// the shift. A zeroing that then fails leaves the line in the file (the
-// register may have zeroed without its answer arriving) and ends the command.
-bool ZapisanieNaDysk(const LiniaZmiany& linia) {
-  if (!linia.Zapisanie()) return false;
+// the shift. `poczatek` is where the line begins.
+bool ZapisanieNaDysk(const LiniaZmiany& linia, int64_t& poczatek) {
+  poczatek = platforma::UstawPozycjePliku(Sesja.UchwytWyjscia, 0, 1);
+  if (poczatek < 0 || !linia.Zapisanie()) return false;
   if (platforma::SynchronizujPlik(Sesja.UchwytWyjscia)) return true;
   UstawBlad(BladZapisuWyjscia);
   return false;
+}
+
+// A zeroing that failed. The file holds a line only where the register may
+// have zeroed: when it refused (its status came) or never took the request
+// (its parameters never left), the line is taken back and the file cut to
+// its length before it. When the parameters left and no status came, the
+// line stays and standard error names the cashier. The ResultCode stays.
+void ZerowanieNieudane(uint8_t numer, int64_t poczatek) {
+  const DaneWymiany& w = Sesja.Wymiana;
+  // A byte where the status belongs that is none the register sends may have been its 0.
+  const bool odmowa = w.StatusOdebrany && !JestBlad(NieoczekiwanaOdpowiedz);
+  if (w.ParametryWyslane && !odmowa) {
+    std::fprintf(stderr,
+                 "karvo: cashier %u: the zeroing was sent but not answered; whether the register zeroed the shift "
+                 "is unknown, and its line stays in %s\n",
+                 static_cast<unsigned>(numer), NazwaZeSlotu(NazwaPlikuWyjsciowego));
+    return;
+  }
+  const int32_t plik = Sesja.UchwytWyjscia;
+  if (platforma::ObetnijPlik(plik, poczatek) && platforma::UstawPozycjePliku(plik, poczatek, 0) == poczatek &&
+      platforma::SynchronizujPlik(plik)) {
+    --Sesja.LicznikLiniiWyjscia;
+    return;
+  }
+  std::fprintf(stderr, "karvo: cashier %u was not zeroed, but its line could not be taken back from %s\n",
+               static_cast<unsigned>(numer), NazwaZeSlotu(NazwaPlikuWyjsciowego));
 }
 
 }  // namespace
@@ -156,9 +183,11 @@ void RaportKasjera(uint8_t numer, RodzajRaportu rodzaj) {
     linia.Zapisanie();
     return;
   }
-  if (!ZapisanieNaDysk(linia)) return;
+  int64_t poczatek = 0;
+  if (!ZapisanieNaDysk(linia, poczatek)) return;
   Parametry().Bajt(numer);
   WykonanieRozkazu(ZEROWANIE_ZMIANY);
+  if (!BrakBledu()) ZerowanieNieudane(numer, poczatek);
 }
 
 namespace {

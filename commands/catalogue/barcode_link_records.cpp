@@ -27,11 +27,6 @@ void LiniaWiazania(std::size_t od, LiniaWyniku& linia) {
   linia.Pole(Liczba(OdpowiedzWordOdStarszego(od), 4)).Pole(Liczba(OdpowiedzWord(od + 2), 4));
 }
 
-void UtraconeRekordy() {
-  NiedokonczonaWymiana();
-  UstawBlad(BladOdczytuBloku);
-}
-
 bool ResztaRekorduPoZnaczniku() {
   if (CiszaPoOdpowiedzi()) return false;
   UstawBlad(BladOdczytuBloku);

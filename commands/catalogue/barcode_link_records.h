@@ -47,5 +47,3 @@ void LiniaWiazania(std::size_t od, LiniaWyniku& linia);
 // record and the rest of the answer are lost, ResultCode 25, and the line is
 // let go quiet before it carries anything else.
 bool ResztaRekorduPoZnaczniku();
-// The readout lost records it cannot tell: ResultCode 25, the line let go quiet.
-void UtraconeRekordy();

@@ -1,9 +1,15 @@
 // _ODBarkod: the additional barcodes, part by part. A part holds up to nine
-// records and ends with the end marker; the all-zero record just before a
-// marker ends the table. A part that ends before its ninth record without
-// that last record has lost a record that began with 0xFF (a goods number
-// from 65280 on) and everything after it in the part: the command reports 25
-// instead of a success.
+// records and ends with the end marker; a part may hold fewer (a register
+// leaves gaps where barcodes were deleted), and the readout then goes on with
+// the next part. The all-zero record just before a marker ends the table.
+//
+// Two records a register can hold cannot be told from the marker: the
+// all-zero record (goods 0, barcode 0) as a part's last, which reads as the
+// table's end, and the record of a goods number from 65280 on, whose first
+// byte is the marker. On a direct line the rest of such a record still comes
+// after the marker: the command then ends with 25. Over a communication
+// module, which stops at the marker itself, the record and the rest of its
+// part are lost unseen; _ZDBarkod refuses both kinds.
 #include "commands/catalogue/barcode_link_records.h"
 
 namespace {
@@ -19,26 +25,27 @@ bool RekordZerowy(std::size_t rekord) {
   return true;
 }
 
-// The lines of one part; false when the readout ends here (the table's last
-// record, a failed write, lost records).
-bool LinieCzesci() {
+enum class KoniecCzesci : uint8_t { DalszaCzesc, KoniecTabeli, Blad };
+
+// The lines of one part and what comes after it: the next part, the table's
+// end, or the end of the readout on a failed write or a lost record.
+KoniecCzesci LinieCzesci() {
   std::size_t rekord = 0;
   for (; rekord < REKORDOW_W_CZESCI && !Znacznik(rekord); ++rekord) {
-    if (Znacznik(rekord + 1) && RekordZerowy(rekord)) return false;
+    if (Znacznik(rekord + 1) && RekordZerowy(rekord)) return KoniecCzesci::KoniecTabeli;
     LiniaWyniku linia;
     LiniaDodatkowegoKodu(DodatkowyKodZOdpowiedzi(rekord * DLUGOSC_REKORDU_KODU), linia);
-    if (!linia.Zapisanie()) return false;
+    if (!linia.Zapisanie()) return KoniecCzesci::Blad;
   }
-  if (rekord == REKORDOW_W_CZESCI) return true;
-  UtraconeRekordy();
-  return false;
+  if (rekord < REKORDOW_W_CZESCI && ResztaRekorduPoZnaczniku()) return KoniecCzesci::Blad;
+  return KoniecCzesci::DalszaCzesc;
 }
 
 void OdczytDodatkowychKodowKasy() {
   for (uint32_t czesc = 0; czesc <= 0xFFFF; ++czesc) {
     Parametry().Word(static_cast<uint16_t>(czesc));
     WykonanieRozkazu(ODCZYT_CZESCI);
-    if (!BrakBledu() || !LinieCzesci()) return;
+    if (!BrakBledu() || LinieCzesci() != KoniecCzesci::DalszaCzesc) return;
   }
   // Every part number answered without the table's end: not a register's answer.
   UstawBlad(NieoczekiwanaOdpowiedz);

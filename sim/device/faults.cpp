@@ -21,6 +21,8 @@ const OpisRodzaju Rodzaje[] = {
     {"raw", RodzajUsterki::Surowe, OpisRodzaju::ListaBajtow_},
     {"late", RodzajUsterki::Opoznienie, OpisRodzaju::Liczba_},
     {"cut", RodzajUsterki::Ciecie, OpisRodzaju::Liczba_},
+    {"linerror", RodzajUsterki::BladRamki, OpisRodzaju::Liczba_},
+    {"break", RodzajUsterki::Przerwa, OpisRodzaju::Liczba_},
     {"eor", RodzajUsterki::KoniecRekordow, OpisRodzaju::Liczba_},
     {"silent2", RodzajUsterki::Cisza2, OpisRodzaju::Brak},
     {"garbage2", RodzajUsterki::Smieci2, OpisRodzaju::LiczbaOpcjonalna},

@@ -20,6 +20,10 @@
 //                               away and the next one comes, and what the register
 //                               answers after it waits behind it
 //            cut=N              only the first N bytes of the whole answer are sent
+//            linerror=N         after the first N bytes of the whole answer the line
+//                               reports a framing error (over RFC 2217, in order with
+//                               the data; the bytes still go out)
+//            break=N            the same with a break
 //            eor=R              records from number R on do not exist (end of records)
 //            status=S[,B...]    status S and the bytes B instead of the second answer
 //                               (status 0x7A without bytes sends its two extra bytes 0 0)
@@ -47,7 +51,7 @@
 namespace sim {
 
 enum class RodzajUsterki : uint8_t {
-  Cisza, Odmowa, Potwierdzenie, Smieci, Surowe, Opoznienie, Ciecie, KoniecRekordow,
+  Cisza, Odmowa, Potwierdzenie, Smieci, Surowe, Opoznienie, Ciecie, BladRamki, Przerwa, KoniecRekordow,
   Cisza2, Smieci2, Surowe2, Opoznienie2, Status, Dopelnienie,
   ZlaSumaStrumienia,  // check=K: applied by the requests that hand out records with check bytes
   ZlaSuma, Zapisane,  // act on a goods record read (the goods requests apply them)

@@ -102,6 +102,7 @@ void Kasa::Rozpocznij(uint8_t kod, Nadajnik& wyjscie, Zegar::time_point teraz) {
   parametry_.clear();
   wyslane_ = 0;
   ciecie_.reset();
+  bladLinii_.reset();
   granica_ = UINT32_MAX;
   drugie_.clear();
   const Usterka* zamiana = nullptr;
@@ -116,6 +117,10 @@ void Kasa::Rozpocznij(uint8_t kod, Nadajnik& wyjscie, Zegar::time_point teraz) {
     if (u.rodzaj == RodzajUsterki::Opoznienie && !opoznienie) opoznienie = &u;
     if (u.rodzaj == RodzajUsterki::Ciecie && !ciecie_) {
       ciecie_ = u.liczba;
+      Usterka_(u);
+    }
+    if ((u.rodzaj == RodzajUsterki::BladRamki || u.rodzaj == RodzajUsterki::Przerwa) && !bladLinii_) {
+      bladLinii_ = {u.liczba, static_cast<uint8_t>(u.rodzaj == RodzajUsterki::Przerwa ? 0x10 : 0x08)};
       Usterka_(u);
     }
     if (u.rodzaj == RodzajUsterki::KoniecRekordow && granica_ == UINT32_MAX) {
@@ -245,8 +250,18 @@ void Kasa::Wyslij(Nadajnik& wyjscie, Bajty bajty, const char* opis) {
     return;
   }
   dziennik_.Bajty(nazwa_, Kierunek::OdUrzadzenia, bajty, tekst);
+  if (bladLinii_ && bladLinii_->first >= wyslane_ && bladLinii_->first < wyslane_ + bajty.size()) {
+    // The line error falls inside these bytes: what comes after it is damaged.
+    const size_t przed = bladLinii_->first - wyslane_;
+    wyjscie.Wyslij(std::span<const uint8_t>(bajty).first(przed));
+    wyjscie.BladLinii(bladLinii_->second);
+    dziennik_.Zdarzenie(nazwa_, bladLinii_->second == 0x10 ? "line: break" : "line: framing error");
+    wyjscie.Wyslij(std::span<const uint8_t>(bajty).subspan(przed));
+    bladLinii_.reset();
+  } else {
+    wyjscie.Wyslij(bajty);
+  }
   wyslane_ += bajty.size();
-  wyjscie.Wyslij(bajty);
 }
 
 // The same garbage for the same request and occurrence, never starting with

@@ -78,6 +78,8 @@ class Kasa {
   size_t oczekiwane_ = 0;
   size_t wyslane_ = 0;
   std::optional<size_t> ciecie_;
+  // linerror= and break=: after how many bytes of the answer, and the line-error bits.
+  std::optional<std::pair<size_t, uint8_t>> bladLinii_;
   uint32_t granica_ = UINT32_MAX;
   std::vector<const Usterka*> drugie_;  // faults decided once the parameters are in
 };

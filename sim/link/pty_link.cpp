@@ -17,7 +17,8 @@ namespace {
 
 class NadajnikPty : public NadajnikStrumienia {
  public:
-  NadajnikPty(int fd, uint32_t baud, Dziennik& dziennik) : NadajnikStrumienia(baud), fd_(fd), dziennik_(dziennik) {}
+  NadajnikPty(int fd, uint32_t baud, Dziennik& dziennik)
+      : NadajnikStrumienia(baud, OpoznienieAdaptera()), fd_(fd), dziennik_(dziennik) {}
 
  protected:
   // The slave's input queue fills up when nobody reads it (no driver between

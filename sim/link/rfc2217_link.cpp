@@ -14,10 +14,14 @@ namespace {
 class NadajnikRfc2217 : public NadajnikStrumienia {
  public:
   NadajnikRfc2217(int fd, const telnet::Serwer& serwer, uint32_t baud)
-      : NadajnikStrumienia(baud), fd_(fd), serwer_(serwer) {}
+      : NadajnikStrumienia(baud, OpoznienieAdaptera()), fd_(fd), serwer_(serwer) {}
 
  protected:
   void Zapisz(std::span<const uint8_t> bajty) override { WyslijWszystko(fd_, serwer_.Dane(bajty)); }
+  void ZapiszBladLinii(uint8_t bledy) override {
+    const Bajty stan = serwer_.StanLinii(bledy);
+    if (!stan.empty()) WyslijWszystko(fd_, stan);
+  }
 
  private:
   int fd_;

@@ -22,6 +22,10 @@ class Nadajnik {
   virtual void Wyslij(std::span<const uint8_t> bajty) = 0;
   // The bytes sent next leave this much later (a late answer).
   virtual void Czekaj(std::chrono::milliseconds czas) = 0;
+  // The line damages what follows the bytes sent so far: a line error
+  // (break 0x10, framing 0x08, parity 0x04, overrun 0x02) that a port server
+  // reports in order with the data; a line that cannot report it ignores it.
+  virtual void BladLinii(uint8_t) {}
 };
 
 // One byte takes 11 bit times: start bit, 8 data bits, parity, stop bit.
@@ -42,15 +46,25 @@ class Tempo {
   Zegar::time_point wolnaOd_{};
 };
 
+// A USB serial adapter's receive side: it hands the bytes it has received to
+// the host only when 62 wait or its latency timer has run out since the first
+// of them. Zero (the default) hands each byte over as it comes.
+void UstawOpoznienieAdaptera(std::chrono::milliseconds opoznienie);
+std::chrono::milliseconds OpoznienieAdaptera();
+constexpr size_t PAKIET_ADAPTERA = 62;
+
 // A sender that writes to a byte stream through Zapisz, paced when asked. A
 // late answer does not stop the simulator: its bytes wait here, and whatever
 // the device sends after them waits behind them, while the device goes on
 // hearing the line (a driver that retries, or a new driver on the same line).
+// With an adapter's latency the bytes the line has carried wait in the
+// adapter until it hands them over.
 class NadajnikStrumienia : public Nadajnik {
  public:
-  explicit NadajnikStrumienia(uint32_t baud);
+  explicit NadajnikStrumienia(uint32_t baud, std::chrono::milliseconds adapter = std::chrono::milliseconds(0));
   void Wyslij(std::span<const uint8_t> bajty) override;
   void Czekaj(std::chrono::milliseconds czas) override;
+  void BladLinii(uint8_t bledy) override;
   // When the first waiting bytes are due, if any wait.
   std::optional<Zegar::time_point> Termin() const;
   // Sends the waiting bytes that are due by teraz.
@@ -58,15 +72,24 @@ class NadajnikStrumienia : public Nadajnik {
 
  protected:
   virtual void Zapisz(std::span<const uint8_t> bajty) = 0;
+  virtual void ZapiszBladLinii(uint8_t) {}
 
  private:
   struct Czekajace {
     Zegar::time_point kiedy;
     std::vector<uint8_t> bajty;
+    uint8_t bladLinii = 0;  // reported after the bytes
   };
   void Nadaj(std::span<const uint8_t> bajty);
+  // Bytes the line has carried to the adapter by teraz.
+  void DoAdaptera(std::span<const uint8_t> bajty, Zegar::time_point teraz);
+  void OproznijAdapter(Zegar::time_point teraz);
+  std::optional<Zegar::time_point> TerminAdaptera() const;
 
   Tempo tempo_;
+  std::chrono::milliseconds adapter_;
+  std::vector<uint8_t> wAdapterze_;
+  Zegar::time_point pierwszyWAdapterze_{};
   Zegar::time_point nieWczesniej_{};
   std::deque<Czekajace> czekajace_;
 };

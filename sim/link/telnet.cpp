@@ -214,6 +214,14 @@ Bajty Serwer::StanModemu(uint8_t stan) {
   return Zawiadomienie(stan);
 }
 
+Bajty Serwer::StanLinii(uint8_t bledy) const {
+  const uint8_t bajt = bledy & port_.maskaLinii;
+  if (!ComPort() || bajt == 0) return {};
+  Bajty wynik;
+  Odpowiedz(NOTIFY_LINESTATE, {&bajt, 1}, wynik);
+  return wynik;
+}
+
 Bajty Serwer::Zawiadomienie(uint8_t stan) {
   const uint8_t linie = stan & 0xF0;
   // The delta bits tell which lines changed since the last notice.

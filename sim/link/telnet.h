@@ -51,6 +51,10 @@ class Serwer {
   // A NOTIFY-MODEMSTATE when the masked state changed (or was never sent),
   // once the client speaks COM-PORT-OPTION; empty otherwise.
   Bajty StanModemu(uint8_t stan);
+  // A NOTIFY-LINESTATE of these line-error bits (break 0x10, framing 0x08,
+  // parity 0x04, overrun 0x02) as the client's mask lets them through, once
+  // the client speaks COM-PORT-OPTION; empty otherwise.
+  Bajty StanLinii(uint8_t bledy) const;
   // The modem lines as they are now: a client that asks for them (its own
   // NOTIFY-MODEMSTATE, or a new mask) gets them at once, in order with the
   // answers to its other commands.

@@ -161,29 +161,58 @@ TEST(DodatkoweKody, AnEmptyTableWritesNoLineAndALongOneTakesSeveralParts) {
   EXPECT_EQ(k.IleRazy(0xEA), 3);
 }
 
-// A goods number from 65280 on begins its record with the end marker: the
-// records from it to the part's end cannot be read, and the readout says so.
-TEST(DodatkoweKody, ARecordOfAGoodsNumberFrom65280OnEndsTheReadoutWith25) {
+// A goods number from 65280 on begins its record with the end marker. On a
+// direct line the rest of the record follows the marker, and the readout says
+// it lost records; a communication module stops at the marker itself, so over
+// TCP the part reads as a short one and the readout goes on with the next.
+TEST(DodatkoweKody, ARecordOfAGoodsNumberFrom65280OnEndsTheReadoutWith25OnADirectLine) {
   const std::string stan = Kody(1, 2) + "$kod_dodatkowy\t65300\t999\r\n" + Kody(3, 2);
-  for (Lacze lacze : {Lacze::Pty, Lacze::ModulTcp}) {
-    Kasa k(RodzinaZPliku("vin-t.txt"), stan, lacze);
+  {
+    Kasa k(RodzinaZPliku("vin-t.txt"), stan, Lacze::Pty);
     ASSERT_TRUE(k.Gotowa());
     k.Odczyt(215, LinieKodow(1, 2), 25, BLAD_BLOKU);
+    EXPECT_EQ(k.IleRazy(0xEA), 1);
     // The next run finds a quiet line.
     k.Odczyt(221, {"20\t21\t22\t23\t24\t25"});
   }
+  Kasa k(RodzinaZPliku("vin-t.txt"), stan, Lacze::ModulTcp);
+  ASSERT_TRUE(k.Gotowa());
+  k.Odczyt(215, LinieKodow(1, 2));
+  EXPECT_EQ(k.IleRazy(0xEA), 2);
+  k.Odczyt(221, {"20\t21\t22\t23\t24\t25"});
 }
 
-// Only an all-zero record right before the marker ends the table; a part that
-// ends early without it has lost records.
-TEST(DodatkoweKody, OnlyTheAllZeroRecordBeforeTheMarkerEndsTheTable) {
-  const std::string rekord1 = "0,1,0x0F,0,0,0,0,0", rekord2 = "0,2,0x10,0,0,0,0,0", zero = "0,0,0,0,0,0,0,0";
-  Kasa k(RodzinaZPliku("vin-t.txt"), "", Lacze::ModulTcp,
-         {"0xEA,n=1:raw2=0," + rekord1 + "," + zero + "," + rekord2 + "," + zero + ",0xFF",
-          "0xEA,n=2:raw2=0," + rekord1 + ",0xFF"});
-  ASSERT_TRUE(k.Gotowa());
-  k.Odczyt(215, {"0001\t0000000000015", "0000\t0000000000000", "0002\t0000000000016"});
-  k.Odczyt(215, {"0001\t0000000000015"}, 25, BLAD_BLOKU);
+// A part may end before its ninth record (the register leaves gaps where
+// barcodes were deleted): the readout goes on with the next part, and only
+// an all-zero record right before a marker ends the table.
+TEST(DodatkoweKody, APartThatEndsEarlyIsFollowedByTheNext) {
+  const std::string r1 = "0,1,0x0F,0,0,0,0,0", r2 = "0,2,0x10,0,0,0,0,0", r3 = "0x01,0x02,0x11,0,0,0,0,0";
+  const std::string zero = "0,0,0,0,0,0,0,0";
+  const std::string l1 = "0001\t0000000000015", l2 = "0002\t0000000000016", l3 = "0258\t0000000000017";
+  const std::string l0 = "0000\t0000000000000";
+  struct Przypadek {
+    const char* opis;
+    std::vector<std::string> czesci;  // the answers to parts 0, 1, ... (raw2 bytes before the marker)
+    std::vector<std::string> linie;
+  } przypadki[] = {
+      {"short parts, the table's end in the last", {r1, r2 + "," + r3, zero}, {l1, l2, l3}},
+      {"an empty part between two", {r1, "", r2 + "," + zero}, {l1, l2}},
+      {"an all-zero record inside a part is a record", {r1 + "," + zero + "," + r2, r3 + "," + zero}, {l1, l0, l2, l3}},
+      {"the first part empty", {"", "", r3 + "," + zero}, {l3}},
+  };
+  for (const Przypadek& p : przypadki) {
+    SCOPED_TRACE(p.opis);
+    for (Lacze lacze : {Lacze::Pty, Lacze::ModulTcp}) {
+      std::vector<std::string> usterki;
+      for (size_t i = 0; i < p.czesci.size(); ++i)
+        usterki.push_back("0xEA,p0=" + std::to_string(i) + ":raw2=0," + (p.czesci[i].empty() ? "" : p.czesci[i] + ",") +
+                          "0xFF");
+      Kasa k(RodzinaZPliku("vin-t.txt"), Kody(1, 30), lacze, usterki);
+      ASSERT_TRUE(k.Gotowa());
+      k.Odczyt(215, p.linie);
+      EXPECT_EQ(k.IleRazy(0xEA), static_cast<int>(p.czesci.size()));
+    }
+  }
 }
 
 // ---- the barcode codes ----

@@ -34,12 +34,14 @@ const Rodzina& RodzinaZPliku(const std::string& plik) {
 // against it; every run's report (and output) is checked whole.
 class Kasa {
  public:
-  Kasa(const char* plik, const std::vector<std::string>& stan) : r_(RodzinaZPliku(plik)) {
+  Kasa(const char* plik, const std::vector<std::string>& stan, std::vector<std::string> usterki = {})
+      : r_(RodzinaZPliku(plik)) {
     std::string tresc = CzytajPlik(Urzadzenie(plik));
     for (const auto& l : stan) tresc += l + "\r\n";
     const std::string sciezka = env_.Sciezka(plik);
     ZapiszPlik(sciezka, tresc);
-    sim_ = std::make_unique<Symulator>(env_.Katalog(), OpcjeSymulatora{.urzadzenia = {sciezka}});
+    sim_ = std::make_unique<Symulator>(env_.Katalog(),
+                                       OpcjeSymulatora{.urzadzenia = {sciezka}, .usterki = std::move(usterki)});
     env_.PolaczZSymulatorem(*sim_, r_.numer);
     zrodlo_ = std::string(r_.nazwa) + ZRODLO;
   }
@@ -281,6 +283,41 @@ TEST(Zmiany, ReadAndZeroSkipsTheLoggedInAndClosedCashiers) {
   nikt.Odczyt(411, "ONKasWla", {}, {"00"});
   nikt.Odczyt(47, "OIKasZZ", {"2"}, {DRUGA.Linia(2)});
   EXPECT_EQ(nikt.Stan("zmiana"), std::vector<std::string>{Zerowana(DRUGA).Stan(2).substr(8)});
+}
+
+// A zeroing that failed (the second, cashier 5's): the file holds a line only
+// where the register may have zeroed. A refusal (its status) and a request
+// never taken (no acknowledgement, so the parameter never left) take the line
+// back; a parameter sent without a status coming back keeps it and names the
+// cashier on standard error.
+TEST(Zmiany, AFailedZeroingKeepsTheLineOnlyWhereTheRegisterMayHaveZeroed) {
+  const std::string NIEZNANE = "karvo: cashier 5: the zeroing was sent but not answered";
+  struct Przypadek {
+    const char* usterka;
+    int wynik;
+    const char* opis;
+    bool liniaZostaje, wyzerowany;
+  } przypadki[] = {
+      {"status=0x0E", 114, "kasa zglosila blad o statusie 14", false, false},
+      {"refuse", 24, "kasa odrzucila rozkaz", false, false},
+      {"silent", 21, "brak odpowiedzi kasy", false, false},
+      {"silent2", 21, "brak odpowiedzi kasy", true, true},
+  };
+  for (const Przypadek& p : przypadki) {
+    SCOPED_TRACE(p.usterka);
+    std::vector<std::string> stan = StanZmian();
+    stan.insert(stan.end(), {"$kasjer\t5\tE\t5\t2", TRZECIA.Stan(5)});
+    Kasa k("vin-t.txt", stan, {std::string("0xB8,n=2:") + p.usterka});
+    ASSERT_TRUE(k.Gotowa());
+    std::vector<std::string> linie = {DRUGA.Linia(3)};
+    if (p.liniaZostaje) linie.push_back(TRZECIA.Linia(5));
+    const WynikKarvo w = k.Uruchom(47, "OIKasZZ", {"3", "5", "4"}, "WY.TXT", p.wynik, p.opis);
+    EXPECT_TRUE(w.wyjscie.ends_with("\r\n#" + std::string(RodzinaZPliku("vin-t.txt").nazwa) + ZRODLO + "\r\n" +
+                                    Dane(linie)))
+        << w.wyjscie;
+    EXPECT_EQ(w.konsola.find(NIEZNANE) != std::string::npos, p.liniaZostaje) << w.konsola;
+    EXPECT_EQ(k.Stan("zmiana").back(), (p.wyzerowany ? Zerowana(TRZECIA) : TRZECIA).Stan(5).substr(8));
+  }
 }
 
 // A line that cannot be written is never followed by its zeroing: the

@@ -76,6 +76,9 @@ TEST(Sygnaly, EndTheCommandAsABreakWithReportLogAndAFreePort) {
     const WynikKarvo w = s.Przerwany(sygnal);
     EXPECT_EQ(w.kodWyjscia, 0);
     EXPECT_TRUE(Zawiera(w.raport, PRZERWANY)) << w.raport;
+    // Standard error says that a signal, not a Server, broke the command off.
+    const std::string nazwa = sygnal == SIGINT ? "SIGINT (Ctrl-C)" : sygnal == SIGTERM ? "SIGTERM" : "SIGHUP (its terminal went away)";
+    EXPECT_TRUE(Zawiera(w.konsola, "karvo: " + nazwa + " ended the command: ResultCode 56\n")) << w.konsola;
     SprawdzLog(w);
     EXPECT_EQ(IleRazy(s.sim.Dziennik(), 0xFE), 1) << "the retry was not sent";
     // The port was closed and its lock released.

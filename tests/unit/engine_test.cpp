@@ -66,6 +66,32 @@ TEST_F(Silnik, AcknowledgementBytesAndTheirResultCodes) {
   }
 }
 
+// How far a write got, for a command that must know whether the register may
+// have carried it out: the parameters leave only after an acknowledgement,
+// and only a status byte that came tells the register's own answer.
+TEST_F(Silnik, HowFarARequestGotIsKeptForTheCommand) {
+  const struct {
+    const char* opis;
+    OdpowiedzKasy odpowiedz;
+    uint8_t wynik, parametryWyslane, statusOdebrany;
+  } przypadki[] = {
+      {"done", PoWykonaniu({0x00}), 0, 1, 1},
+      {"refused by its status", PoWykonaniu({0x0E}), 114, 1, 1},
+      {"no status", PoWykonaniu({}), 21, 1, 0},
+      {"refused by its acknowledgement", {{0x15}, nullptr}, 24, 0, 0},
+      {"no acknowledgement", Cisza(), 21, 0, 0},
+  };
+  for (const auto& p : przypadki) {
+    CzystaSesja();
+    kasa.NaRozkaz = [&](uint8_t) { return p.odpowiedz; };
+    Sesja.Wymiana.ObszarParametrow[0] = 3;
+    WykonanieRozkazu({0xB8, 1, 1, 1});
+    EXPECT_EQ(Sesja.BiezacyWynik, p.wynik) << p.opis;
+    EXPECT_EQ(Sesja.Wymiana.ParametryWyslane, p.parametryWyslane) << p.opis;
+    EXPECT_EQ(Sesja.Wymiana.StatusOdebrany, p.statusOdebrany) << p.opis;
+  }
+}
+
 TEST_F(Silnik, CodesThatAnswerWithDataFromTheFirstByte) {
   for (uint8_t kod : {0x9B, 0x94, 0x95, 0x96}) {
     CzystaSesja();
@@ -406,6 +432,26 @@ TEST_F(SilnikRamkowy, Status7AInAFrameEndsTheExchange) {
   kasa.NaOdczyt = [] { return RamkaOdpowiedzi({0x06, 0x7A}); };
   WykonanieRozkazu({0xC4, 1, 1, 1});
   EXPECT_EQ(Sesja.BiezacyWynik, 222);
+}
+
+// Over a module the frame carries the parameters with the request: once it
+// has left, only an answer frame that refused the acknowledgement says the
+// register never took them.
+TEST_F(SilnikRamkowy, AFrameThatLeftMayHaveBeenCarriedOut) {
+  const struct {
+    Bajty ramka;  // empty: no answer frame
+    uint8_t parametryWyslane, statusOdebrany;
+  } przypadki[] = {{{0x06, 0x00}, 1, 1}, {{0x15}, 0, 0}, {{}, 1, 0}};
+  for (const auto& p : przypadki) {
+    CzystaSesja();
+    WybranieTrybuLacza(2);
+    Sesja.Lacze.KanalZadany = 3;
+    Sesja.Lacze.LimitPowtorzen = 1;
+    kasa.NaOdczyt = [&] { return p.ramka.empty() ? Bajty{} : RamkaOdpowiedzi(p.ramka); };
+    WykonanieRozkazu({0xB8, 1, 1, 1});
+    EXPECT_EQ(Sesja.Wymiana.ParametryWyslane, p.parametryWyslane) << p.ramka.size();
+    EXPECT_EQ(Sesja.Wymiana.StatusOdebrany, p.statusOdebrany) << p.ramka.size();
+  }
 }
 
 }  // namespace

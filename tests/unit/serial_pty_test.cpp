@@ -305,12 +305,11 @@ TEST(IsError, CopiesAtMostTheLongestMessageAndHandlesBadArguments) {
 
 TEST(LineErrors, AreRecordedInTheirOrderWithTheFlagAsTheCode) {
   struct PortZBledami : TComm {
-    void Zglos(uint32_t zdarzenie) { ObsluzZdarzenieComm(zdarzenie); }
+    void Zglos(uint32_t flagi) { ZapamietanieBledowLinii(flagi); }
   } port;
-  port.FlagiBledow = 0x10 | 0x04;
-  port.Zglos(0x01);  // data events record nothing
+  port.Zglos(0);  // no flag, no record
   EXPECT_FALSE(PobierzBlad().jest);
-  port.Zglos(0x80);
+  port.Zglos(0x10 | 0x04);
   const Blad blad = PobierzBlad();  // parity comes after break, so it stays
   EXPECT_EQ(blad.kod, 0x04);
   EXPECT_EQ(blad.komunikat, komunikaty::BLEDY_LINII[4].komunikat);
@@ -329,7 +328,6 @@ TEST(ModuleDefaults, ParitySelectionGivesTheNewPortsParity) {
   TComm nowy;
   EXPECT_EQ(nowy.NazwaUrzadzenia, "Comm2");
   EXPECT_EQ(nowy.RozmiarBajtu, 8);
-  EXPECT_EQ(nowy.ZestawZdarzen, 511);
   EXPECT_EQ(nowy.Konfiguruj(3, 4800, 2, 3), 0);
   EXPECT_EQ(nowy.NazwaUrzadzenia, "\\\\.\\COM3");
   EXPECT_EQ(nowy.Zamknij(), 0);  // not open: nothing to do

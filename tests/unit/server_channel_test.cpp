@@ -241,6 +241,43 @@ TEST_F(KanalSerwera, SuspendTwiceThenResumeClosesOnceAndReopensOnce) {
   EXPECT_EQ(Otwarcia, 1);
 }
 
+// Reopening the link at RESUME may send a request of its own (a
+// multiplexer's channel selection); that request takes no command, so that
+// nothing is carried out in the middle of the reopening.
+bool OtwarcieZRozkazem() {
+  ++Otwarcia;
+  ObslugaSerweraPrzedRozkazem();  // as the selection's request does
+  return BrakBledu();
+}
+
+TEST_F(KanalSerwera, TheRequestOfTheReopeningAtResumeTakesNoCommand) {
+  for (const char dalszy : {'a', 'c', 'b'}) {
+    SCOPED_TRACE(dalszy);
+    ZerowanieDanychSesji();
+    std::strcpy(Sesja.NazwyPlikowSesji[NazwaFunkcji], "OTowar");
+    Sesja.NumerKomunikatu = N;
+    Powitanie();
+    Zamkniecia = Otwarcia = 0;
+    LaczeSerwera = {ZamkniecieTestowe, OtwarcieZRozkazem};
+    Rozkaz('s');
+    Rozkaz('r');
+    Rozkaz(dalszy);
+    ObslugaSerweraPrzedRozkazem();
+    EXPECT_TRUE(BrakBledu());
+    EXPECT_EQ(Otwarcia, 1);
+    EXPECT_EQ(Sesja.Wstrzymany, 0);
+    EXPECT_EQ(Odpowiedzi(), (std::vector<Odpowiedz>{{'S', 0}, {'R', 0}}));
+    // The further command waits for the next request.
+    ObslugaSerweraPrzedRozkazem();
+    EXPECT_EQ(Odpowiedzi(), (std::vector<Odpowiedz>{{static_cast<char>(dalszy - 'a' + 'A'), 0}}));
+    if (dalszy == 'b') {
+      EXPECT_EQ(Sesja.BiezacyWynik, 56);
+    }
+    UstawBlad(BezBledu);
+    Sesja.Wstrzymany = 0;
+  }
+}
+
 TEST_F(KanalSerwera, BreakEndsTheCommandWith56AndIsAnswered) {
   Powitanie();
   Rozkaz('b');
