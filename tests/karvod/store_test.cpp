@@ -24,7 +24,7 @@ class KarvodStore : public ::testing::Test {
   void Open() {
     std::string error;
     store_.reset();
-    store_ = OpenStore("", dir_, error);
+    store_ = OpenStore("", dir_, 15, error);
     ASSERT_TRUE(store_) << error;
   }
   Job Add(int reg, const std::string& line, const std::string& key = "", std::vector<std::string> input = {}) {
