@@ -144,9 +144,10 @@ class PostgresStore : public Store {
 
   std::vector<std::string> ReadyLines(int64_t nowMs) override {
     std::lock_guard<std::mutex> lock(m_);
-    Result r = Exec("SELECT j.line, MIN(j.seq) AS first FROM karvod_jobs j WHERE j.state='queued' AND j.not_before<=$1 "
-                    "AND NOT EXISTS (SELECT 1 FROM karvod_leases l WHERE l.line=j.line AND l.expires>$1) "
-                    "GROUP BY j.line ORDER BY first",
+    // A line whose first job waits to be tried again waits with it: the line keeps its order.
+    Result r = Exec("SELECT j.line, j.seq FROM karvod_jobs j WHERE j.state='queued' AND j.not_before<=$1 "
+                    "AND j.seq=(SELECT MIN(k.seq) FROM karvod_jobs k WHERE k.state='queued' AND k.line=j.line) "
+                    "AND NOT EXISTS (SELECT 1 FROM karvod_leases l WHERE l.line=j.line AND l.expires>$1) ORDER BY j.seq",
                     {P(nowMs)});
     std::vector<std::string> out;
     for (int i = 0; r.Ok() && i < r.Rows(); ++i) out.push_back(r.Text(i, 0));
@@ -168,10 +169,9 @@ class PostgresStore : public Store {
     Result left = Exec("SELECT 1 FROM karvod_jobs WHERE line=$1 AND state IN ('running','suspended') AND node<>$2 LIMIT 1",
                        {P(line), P(node)});
     Result r = Exec(std::string("SELECT ") + JobColumns +
-                        " FROM karvod_jobs WHERE state='queued' AND line=$1 AND not_before<=$2 ORDER BY seq LIMIT 1 "
-                        "FOR UPDATE SKIP LOCKED",
-                    {P(line), P(nowMs)});
-    if (!left.Ok() || left.Rows() != 0 || !r.Ok() || r.Rows() != 1) {
+                        " FROM karvod_jobs WHERE state='queued' AND line=$1 ORDER BY seq LIMIT 1 FOR UPDATE",
+                    {P(line)});
+    if (!left.Ok() || left.Rows() != 0 || !r.Ok() || r.Rows() != 1 || r.Int(0, 17) > nowMs) {
       Exec("DELETE FROM karvod_leases WHERE line=$1 AND node=$2", {P(line), P(node)});
       Exec("COMMIT", {});
       return std::nullopt;

@@ -82,18 +82,21 @@ TEST_F(KarvodStore, ALineServesItsJobsInOrderAndLinesAreIndependent) {
   EXPECT_EQ(c->State, JobState::Running);
   ASSERT_EQ(c->Attempts.size(), 1u);
   EXPECT_EQ(c->Attempts[0].Number, 1);
-  // A retry that waits lets the line's next job go first.
+  // A retry that waits holds the line's next job back: the line keeps its order.
   c->State = JobState::Queued;
   c->NotBeforeMs = NowMs() + 60000;
   store_->Save(*c);
-  auto next = store_->Claim("A", "n1", NowMs());
-  ASSERT_TRUE(next);
-  EXPECT_EQ(next->Id, a2.Id);
   EXPECT_FALSE(store_->Claim("A", "n1", NowMs()));
+  EXPECT_EQ(store_->ReadyLines(NowMs()), (std::vector<std::string>{"B"}));
   auto later = store_->Claim("A", "n1", NowMs() + 61000);
   ASSERT_TRUE(later);
   EXPECT_EQ(later->Id, a1.Id);
   EXPECT_EQ(later->Attempts.size(), 2u);
+  later->State = JobState::Done;
+  store_->Save(*later);
+  auto next = store_->Claim("A", "n1", NowMs());
+  ASSERT_TRUE(next);
+  EXPECT_EQ(next->Id, a2.Id);
   auto b = store_->Claim("B", "n1", NowMs());
   ASSERT_TRUE(b);
   EXPECT_EQ(b->Id, b1.Id);
