@@ -12,3 +12,14 @@ if [ ${#need[@]} -gt 0 ]; then
   $SUDO apt-get update -qq >/dev/null
   DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq "${need[@]}" >/dev/null
 fi
+# karvod, the service: its libraries, and for its tests PostgreSQL's server
+# and a headless browser.
+need=()
+for p in libcpp-httplib-dev nlohmann-json3-dev libsqlite3-dev libpq-dev libsystemd-dev pkg-config postgresql chromium; do
+  dpkg -s "$p" >/dev/null 2>&1 || need+=("$p")
+done
+if [ ${#need[@]} -gt 0 ]; then
+  SUDO=""; [ "$(id -u)" -eq 0 ] || SUDO=sudo
+  $SUDO apt-get update -qq >/dev/null
+  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq "${need[@]}" >/dev/null
+fi

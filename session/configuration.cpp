@@ -174,7 +174,8 @@ bool OdczytanieOpisuLacza(const char* linia) {
   uint32_t port = 0, predkosc = 0, rodzaj = 0;
   if (!CzescZPrefiksem(czesci[0], "COM", &reszta) || !LiczbaBezZerWiodacych(reszta, 1, 255, &port)) return false;
   if (!PoprawnaLiczbaZPodanegoZakresu(czesci[1], 1, 115200, &predkosc)) return false;
-  if (!CzescZPrefiksem(czesci[2], "MUX", &reszta) || std::strlen(reszta) != 1 || reszta[0] < '0' || reszta[0] > '5')
+  if (!CzescZPrefiksem(czesci[2], "MUX", &reszta) || std::strlen(reszta) != 1 || reszta[0] < '0' ||
+      reszta[0] - '0' >= LiczbaRodzajowLacza())
     return false;
   rodzaj = static_cast<uint32_t>(reszta[0] - '0');
   const TrybLacza& tryb = TrybDlaRodzaju(static_cast<uint8_t>(rodzaj));
