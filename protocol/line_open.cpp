@@ -37,11 +37,13 @@ uint8_t SelektorParzystosci(const TrybLacza& tryb) {
   return tryb.ParzystoscDomyslna;
 }
 
-// The debug trace says what the open did about a USB adapter's latency timer.
+// The debug trace says what the open did about a serial device's latency
+// timer (a USB adapter's); a pseudo-terminal or a port server has none.
 void SladOpoznienia() {
   if (!Sesja.ZapisKomunikatow) return;
-  const std::string tekst = std::string("###DRIVER: ") + OpisOpoznieniaPortu() + " ###\n";
-  Printf(0, tekst.c_str());
+  bool szeregowe = false;
+  const std::string tekst = std::string("###DRIVER: ") + OpisOpoznieniaPortu(&szeregowe) + " ###\n";
+  if (szeregowe) Printf(0, tekst.c_str());
 }
 
 bool OtwarciePortu(uint32_t predkosc, uint32_t czas, uint8_t parzystosc) {
