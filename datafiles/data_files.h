@@ -35,5 +35,9 @@ uint8_t NapisZawieraDanaPoSredniku(const char* tekst, uint8_t numer, char* pole)
 // are trimmed at both ends, letters become upper case.
 void OczyszczenieNapisu(char* tekst);
 
+// Opens a data file for appending lines (mode 2). A last line without its
+// terminator (a run killed while writing it) gets the terminator's missing
+// bytes first, said on standard error, so that the next line stands on its own.
+uint8_t OtwartoPlikDoDopisania(int32_t* uchwyt, const char* sciezka);
 // Opens and closes at once: whether the file exists (mode 0) or can be created.
 uint8_t PlikDajeSieOtworzyc(const char* sciezka, uint8_t tryb);

@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <climits>
 #include <cstdlib>
@@ -297,6 +298,28 @@ bool ObetnijPlik(int32_t uchwyt, int64_t dlugosc) {
 }
 
 bool UsunPlik(const char* sciezka) { return sciezka && unlink(DopasowanaSciezka(sciezka).c_str()) == 0; }
+
+bool NowaNazwaPliku(const char* sciezka, const char* nowa) {
+  if (!sciezka || !nowa) return false;
+  const std::string stara = DopasowanaSciezka(sciezka), docelowa = DopasowanaSciezka(nowa);
+  if (stara.empty() || docelowa.empty()) return false;
+  if (renameat2(AT_FDCWD, stara.c_str(), AT_FDCWD, docelowa.c_str(), RENAME_NOREPLACE) != 0) {
+    if (errno != EINVAL && errno != ENOSYS) return false;
+    // A file system that cannot refuse to replace: a second link, then the old name goes.
+    if (link(stara.c_str(), docelowa.c_str()) != 0 || unlink(stara.c_str()) != 0) return false;
+  }
+  return SynchronizujKatalogPliku(docelowa.c_str());
+}
+
+bool SynchronizujKatalogPliku(const char* sciezka) {
+  std::string katalog, nazwa;
+  if (!sciezka || !KatalogINazwa(DopasowanaSciezka(sciezka), katalog, nazwa)) return false;
+  const int fd = open(katalog.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return false;
+  const bool dobrze = fsync(fd) == 0 || errno == EINVAL || errno == EROFS;
+  close(fd);
+  return dobrze;
+}
 
 bool ZmienKatalog(const char* sciezka) { return sciezka && chdir(DopasowanaSciezka(sciezka).c_str()) == 0; }
 

@@ -29,6 +29,12 @@ bool SynchronizujPlik(int32_t uchwyt);
 // Cuts the file back to the given length (a write that failed half way).
 bool ObetnijPlik(int32_t uchwyt, int64_t dlugosc);
 bool UsunPlik(const char* sciezka);
+// Gives the file a name that no file has yet (false, errno EEXIST, when one
+// has it) and puts the change on the disk with the directory.
+bool NowaNazwaPliku(const char* sciezka, const char* nowa);
+// Puts the directory entry of the file on the disk, so that a file just
+// created survives a crash of the machine.
+bool SynchronizujKatalogPliku(const char* sciezka);
 bool ZmienKatalog(const char* sciezka);
 // True when the path names an existing directory.
 bool KatalogIstnieje(const char* sciezka);

@@ -2,8 +2,9 @@
 # Installs what the build and the tests need on a fresh Debian machine.
 set -euo pipefail
 need=()
-# lintian checks the Debian package (tests/delivery/package_test.sh).
-for p in cmake ninja-build g++ libgtest-dev libgmock-dev clang ser2net lintian dpkg-dev; do
+# lintian checks the Debian packages, which dpkg-buildpackage builds with
+# debhelper (tests/delivery/package_test.sh; pkgconf for the build's pkg-config).
+for p in cmake ninja-build g++ libgtest-dev libgmock-dev clang ser2net lintian dpkg-dev debhelper pkgconf; do
   dpkg -s "$p" >/dev/null 2>&1 || need+=("$p")
 done
 if [ ${#need[@]} -gt 0 ]; then

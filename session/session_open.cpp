@@ -9,6 +9,7 @@
 
 #include "datafiles/data_files.h"
 #include "datafiles/field_readers.h"
+#include "datafiles/kept_copies.h"
 #include "datafiles/line_errors.h"
 #include "include/karvo.h"
 #include "platform/files.h"
@@ -104,7 +105,12 @@ void OtwarciePlikowSesji() {
   if (Sesja.JestPlikWynikowy) {
     const uint8_t tryb = Sesja.NowyPlikWynikowy ? 1 : 2;
     const char* wyjscie = Sesja.NazwyPlikowSesji[NazwaPlikuWyjsciowego];
-    if (!PlikDajeSieOtworzyc(wyjscie, tryb) || !OtwartoPlik(&Sesja.UchwytWyjscia, wyjscie, tryb))
+    // A command that zeroes what it reads never empties data an earlier run read.
+    if (tryb == 1 && Sesja.ZachowanieWyniku && !ZachowanieKopiiNumerowanej(wyjscie)) return UstawBlad(BladOtwarciaWyjscia);
+    // An output file appended to has a torn last line ended first.
+    if (!PlikDajeSieOtworzyc(wyjscie, tryb) ||
+        !(tryb == 2 ? OtwartoPlikDoDopisania(&Sesja.UchwytWyjscia, wyjscie)
+                    : OtwartoPlik(&Sesja.UchwytWyjscia, wyjscie, tryb)))
       return NieotwartyPlik(BladOtwarciaWyjscia, "the output file", wyjscie);
   }
   const char* raport = Sesja.PlikiSterownika[PlikRaport];
@@ -311,7 +317,7 @@ void ArchiwizacjaPliku(const char* zrodlo, const char* rodzaj, const std::string
   int32_t wejscie = -1, archiwum = -1;
   if (!OtwartoPlik(&wejscie, zrodlo, 0)) return;
   const std::string cel = "$$$/" + baza + "." + rodzaj;
-  if (OtwartoPlik(&archiwum, cel.c_str(), 2)) {
+  if (OtwartoPlikDoDopisania(&archiwum, cel.c_str())) {
     ZapisanoDoPlikuLinie(archiwum, naglowek.c_str());
     Napis linia{};
     while (OdczytanieLinii(wejscie, linia)) ZapisanoDoPlikuLinie(archiwum, linia);
@@ -351,8 +357,7 @@ std::vector<std::string> SciezkiRaportu(const char* wejscie, const char* wyjscie
     Sesja.JestPlikWynikowy = zWyjsciem;
     KopiowanieNapisu(Sesja.NazwyPlikowSesji[NazwaPlikuWejsciowego], wejscie);
     KopiowanieNapisu(Sesja.NazwyPlikowSesji[NazwaPlikuWyjsciowego], wyjscie);
-    OdczytanieKonfiguracji();
-    ZamknieciePliku(&Sesja.UchwytSerwera);
+    SciezkiPlikowSterownika();
     const char* raport = Sesja.PlikiSterownika[PlikRaport];
     if (BrakBledu() && raport[0] && std::find(sciezki.begin(), sciezki.end(), raport) == sciezki.end())
       sciezki.emplace_back(raport);

@@ -42,6 +42,7 @@ void ZerowanieDanychSesji() {
   // flag of an earlier command in this process survives.
   Sesja.JestPlikWynikowy = Sesja.NowyPlikWynikowy = Sesja.OdczytacNumerKasy = 0;
   Sesja.SprawdzacNumerKasy = Sesja.OdczytacTypKasy = Sesja.PolaczenieZKasa = 0;
+  Sesja.ZachowanieWyniku = 0;
   Sesja.OdczytacPojemnoscPLU = 0;
   std::memset(Sesja.PlikiSterownika, 0, sizeof Sesja.PlikiSterownika);
 }

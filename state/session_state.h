@@ -66,6 +66,7 @@ struct DaneSesji {
   // Prologue flags, set by each command entry point.
   uint8_t JestPlikWynikowy = 0, NowyPlikWynikowy = 0, OdczytacNumerKasy = 0, SprawdzacNumerKasy = 0,
           OdczytacTypKasy = 0, PolaczenieZKasa = 0;
+  uint8_t ZachowanieWyniku = 0;  // an output file with data lines is kept as a numbered copy, not emptied
   uint8_t OdczytacPojemnoscPLU = 0;  // determine the goods capacity (every command entry point sets it)
 
   // Session flags. PelnaSesja survives the reset.

@@ -11,4 +11,4 @@ void RaportyIZerowanie() { RaportyKasjerowZWejscia(RodzajRaportu::ZZerowaniem); 
 
 }  // namespace
 
-KARVO_FUNKCJA_Z_WYJSCIEM(OIKasZZ, .Kod = 47, .Cialo = RaportyIZerowanie);
+KARVO_FUNKCJA_Z_WYJSCIEM(OIKasZZ, .Kod = 47, .ZachowanieWyniku = 1, .Cialo = RaportyIZerowanie);

@@ -21,13 +21,30 @@
 // Field 1 keeps every readout's block, also those of a loop repeated after
 // 201 or of a run broken off and run again; each block is the register's whole
 // count at that moment, so the sorting keeps the last line of each goods number.
+// A field 1 that holds data lines before the day is read is said on standard
+// error: yesterday's day left there would be packed again.
+//
+// Fields 3 and 4 are written anew by their readouts; one that holds data
+// lines at the start may hold the only copy of a day the register no longer
+// has (a run broken off after its clearing and run again), so it is kept as
+// a numbered copy first. Fields 1, 3 and 4 are on the disk before the
+// clearing is sent.
+//
+// The sequence's own report, written when its session has opened, would say
+// 0 before anything was read: it is put aside and dropped, so RAPORT.TXT
+// stays empty until the first inner command writes its report, and a report
+// of _OSpOpMax is only ever one of its own failures. Each inner report goes
+// to the log before the next command begins.
+#include <cstdio>
 #include <cstring>
 
 #include "commands/command.h"
 #include "datafiles/data_files.h"
+#include "datafiles/kept_copies.h"
 #include "platform/files.h"
 #include "protocol/line.h"
 #include "session/configuration.h"
+#include "session/report_log.h"
 #include "session/session_open.h"
 
 namespace {
@@ -63,11 +80,14 @@ void OdczytNazw() {
   UstawBlad(BezBledu);
 }
 
-// The session's report is written now, with the line kept open (the flag is set before the epilogue).
+// The session's report is written now, with the line kept open (the flag is
+// set before the epilogue). When the names are right the sequence will run,
+// and the report is put aside: it would say 0 before anything was read.
 void Poczatek() {
   UstawieniePozostawiacOtwartyPortSzeregowy(1);
   Sesja.PelnaSesja = 0;
   OdczytNazw();
+  if (BrakBledu()) OdlozenieRaportuSesji();
 }
 
 constexpr OpisFunkcji OpisOSpOpMax = UzupelnienieOpisu({.Kod = 324, .Cialo = Poczatek}, "_OSpOpMax", 0);
@@ -110,17 +130,38 @@ bool UtworzenieZnacznika() {
   return true;
 }
 
-// The marker could not be created: 8, in a report of this command's own that
-// names it. Its session opens on files only, for the report's first line.
-uint8_t RaportZnacznika(const char* wejscie) {
+// Field 1 already holds data lines before the day is read: an earlier day
+// not moved away, or a run broken off and run again. Both are read on.
+void OstrzezenieOSprzedazy() {
+  const uint32_t linie = LiczbaLiniiDanych(Pola[Sprzedaz]);
+  if (linie == 0) return;
+  std::fprintf(stderr,
+               "karvo: %s already holds %u data lines before this end of day; the sales are appended after "
+               "them, and the sorting packs them again: move the file away once its day is booked\n",
+               Pola[Sprzedaz], static_cast<unsigned>(linie));
+}
+
+// The files whose data the clearing destroys are on the disk, their names too.
+bool NaDysku(const char* sciezka) {
+  int32_t uchwyt = -1;
+  if (!OtwartoPlik(&uchwyt, sciezka, 0)) return false;
+  const bool zsynchronizowany = platforma::SynchronizujPlik(uchwyt);
+  ZamknieciePliku(&uchwyt);
+  return zsynchronizowany && platforma::SynchronizujKatalogPliku(sciezka);
+}
+
+// A failure of this command's own about a file: the code, in a report of its
+// own that names the file. Its session opens on files only, for the report's first line.
+uint8_t RaportPliku(const char* wejscie, const char* plik, IndeksBledu blad) {
+  DopisanieOstatniegoRaportu();
   ZerowanieDanychSesji();
   DopisanieNapisu(Sesja.NazwyPlikowSesji[NazwaFunkcji], OpisOSpOpMax.Nazwa + 1);
   DopisanieNapisu(Sesja.NazwyPlikowSesji[NazwaPlikuWejsciowego], wejscie);
   OdczytanieKonfiguracji();
   if (BrakBledu()) RozpoczecieSesji();
   if (BrakBledu()) {
-    UstawBlad(BladOtwarciaWyjscia);
-    KopiowanieNapisu(Sesja.NazwyPlikowSesji[NazwaPlikuWyjsciowego], Pola[Znacznik]);
+    UstawBlad(blad);
+    KopiowanieNapisu(Sesja.NazwyPlikowSesji[NazwaPlikuWyjsciowego], plik);
   }
   ZakonczenieSesji();
   return Sesja.BiezacyWynik;
@@ -132,23 +173,33 @@ uint8_t Karvo_OSpOpMax(const char* wejscie) {
   const ZachowaneFlagi flagi;
   const uint8_t otwarcie = WykonanieFunkcji(OpisOSpOpMax, wejscie, nullptr);
   if (otwarcie != KodBledu(BezBledu)) return otwarcie;
+  UsuniecieOdlozonegoRaportu();
   // Built while the session record still holds this command's names.
   const char* nazwa = Sesja.NazwyPlikowSesji[NazwaPlikuWejsciowego];
   const Argumenty sprzedaz(nazwa, Pola[Sprzedaz]), opakowania(nazwa, Pola[Opakowania]),
       rabaty(nazwa, Pola[Rabaty]), kasowanie(nazwa, ""), sortowanie(Pola[Sprzedaz], Pola[Posortowane]);
   const bool zRabatami = std::strcmp(Pola[Rabaty], BezRabatow) != 0;
+  OstrzezenieOSprzedazy();
+  // The files written anew are kept before their first readout replaces them.
+  const char* const zapisywaneOdNowa[] = {Pola[Opakowania], zRabatami ? Pola[Rabaty] : nullptr};
+  const char* const kasowane[] = {Pola[Sprzedaz], Pola[Opakowania], zRabatami ? Pola[Rabaty] : nullptr};
+  for (const char* plik : zapisywaneOdNowa)
+    if (plik && !ZachowanieKopiiNumerowanej(plik)) return RaportPliku(wejscie, plik, BladOtwarciaWyjscia);
   uint8_t wynik = SprzedazNieodczytana;
   for (int odczyt = 0; odczyt < NajwiecejOdczytow && wynik == SprzedazNieodczytana; ++odczyt) {
     UsuniecieZnacznika();
     wynik = Karvo_OSprzed(sprzedaz.Lista, sprzedaz.Drugi);
     if (wynik == KodBledu(BezBledu)) wynik = Karvo_OOpak(opakowania.Lista, opakowania.Drugi);
     if (wynik == KodBledu(BezBledu) && zRabatami) wynik = Karvo_OObrRab(rabaty.Lista, rabaty.Drugi);
-    if (wynik == KodBledu(BezBledu)) wynik = Karvo_KSprOp(kasowanie.Lista);
+    if (wynik != KodBledu(BezBledu)) break;
+    for (const char* plik : kasowane)
+      if (plik && !NaDysku(plik)) return RaportPliku(wejscie, plik, BladZapisuWyjscia);
+    wynik = Karvo_KSprOp(kasowanie.Lista);
   }
   if (wynik != KodBledu(BezBledu)) return wynik;
   if (std::strcmp(Pola[Znacznik], BezZnacznika) == 0) return Karvo_SortPak(sortowanie.Lista, sortowanie.Drugi);
   if (UtworzenieZnacznika()) return wynik;
-  return RaportZnacznika(wejscie);
+  return RaportPliku(wejscie, Pola[Znacznik], BladOtwarciaWyjscia);
 }
 
 static const RejestracjaFunkcji RejestracjaOSpOpMax(OpisOSpOpMax, Karvo_OSpOpMax);

@@ -1,9 +1,17 @@
-// _ONrKasy: the register's number, read while the session opens, as one data line.
+// _ONrKasy: the register's number, read while the session opens, as one data
+// line. The line is written only from an answer that passed: two digits, with
+// no byte after them that no answer has (else 23 and no line).
 #include "commands/command.h"
+#include "protocol/line.h"
 
 namespace {
 
-void ZapisanieNumeru() { LiniaWyniku().Pole(Sesja.Urzadzenie.NumerKasyTekst).Zapisanie(); }
+void ZapisanieNumeru() {
+  uint8_t numer = 0;
+  if (!PoprawnaLiczbaTypuByte(Sesja.Urzadzenie.NumerKasyTekst, &numer)) return UstawBlad(NieoczekiwanaOdpowiedz);
+  if (!CiszaPoOdpowiedzi()) return;
+  LiniaWyniku().Pole(Sesja.Urzadzenie.NumerKasyTekst).Zapisanie();
+}
 
 }  // namespace
 

@@ -3,6 +3,13 @@
 // anything else (no line, "CLA", any other text) clears all with 0xA8. The
 // end-of-day sequence relies on that: it passes its own input file, whose
 // field 1 is a file name.
+//
+// Only the Norda registers answer 0xA8 with a status. The others answer
+// nothing, and a parameter byte that reaches them after their byte time-out
+// is dropped unseen: the clearing is then confirmed by reading the first part
+// of the sales back, and sales still there end the command with 20 (the
+// clearing did not get through), never with 0.
+#include <cstdio>
 #include <cstring>
 
 #include "commands/command.h"
@@ -19,10 +26,20 @@ void KasowanieTekstem(const char* tekst) {
   WykonanieRozkazu({KasowanieLicznikow, 1, 3, 1});
 }
 
+void PotwierdzenieKasowania() {
+  bool pusta = false;
+  if (!PierwszaCzescSprzedazyPusta(pusta) || pusta) return;
+  std::fputs("karvo: the register still holds sales after it was asked to clear them (it answers no "
+             "status, and did not take the request): nothing was cleared\n",
+             stderr);
+  UstawBlad(BladWyslania);
+}
+
 void KasowanieWszystkiego() {
   Parametry().Bajt(WszystkieDaneSprzedazy);
-  // The Norda registers answer a status when they have cleared; the others nothing.
-  WykonanieRozkazu({KasowanieSprzedazy, 1, 1, static_cast<uint8_t>(KasaNorda() ? 1 : 0)});
+  const bool zeStatusem = KasaNorda();
+  WykonanieRozkazu({KasowanieSprzedazy, 1, 1, static_cast<uint8_t>(zeStatusem ? 1 : 0)});
+  if (BrakBledu() && !zeStatusem) PotwierdzenieKasowania();
 }
 
 // A line that is no data line at all (the reader reports it) is not taken for

@@ -5,13 +5,6 @@
 
 namespace {
 
-constexpr uint8_t WyborSprzedazy = 0x10;  // 0xA1: the sales per goods
-constexpr uint8_t DalszaCzesc = 0x80;     // 0xA1: the next part of the list
-
-constexpr Rozkaz PierwszaCzescBezSum{OdczytSprzedazy, 57, 0, 0};
-constexpr Rozkaz DalszaCzescBezSum{OdczytDalszejSprzedazy, 57, 0, 0};
-constexpr Rozkaz CzescZSumami{OdczytRekordowZSuma, 1, 1, 62};
-
 // Appends the records of one answer; their count, or -1 when a record failed.
 int DopisanieRekordow(std::size_t dlugosc, std::size_t bajtyDanych, bool zSuma) {
   const bool zeZnakiem = KasaStaraSprzedaz();

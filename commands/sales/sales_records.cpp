@@ -1,6 +1,7 @@
 #include "commands/sales/sales_records.h"
 
 #include "commands/command.h"
+#include "datafiles/data_files.h"
 #include "platform/files.h"
 
 namespace {
@@ -15,6 +16,17 @@ constexpr uint8_t NajwiecejMiejsc = sizeof(Fragment{}.Tekst) - 1 - 3;
 bool SprzedazZSumaKontrolna() {
   const uint8_t typ = Sesja.Urzadzenie.KodTypuKasy;
   return typ > 115 || ((typ == 103 || typ == 104) && Sesja.Urzadzenie.PodwersjaTypu > 1);
+}
+
+bool PierwszaCzescSprzedazyPusta(bool& pusta) {
+  if (SprzedazZSumaKontrolna()) {
+    Parametry().Bajt(WyborSprzedazy);
+    WykonanieRozkazu(CzescZSumami);
+  } else {
+    WykonanieRozkazu(PierwszaCzescBezSum);
+  }
+  pusta = OdpowiedzByte(0) == KoniecRekordow;
+  return BrakBledu();
 }
 
 bool KasaStaraSprzedaz() { return Sesja.Urzadzenie.KodTypuKasy == 24 || Sesja.Urzadzenie.KodTypuKasy == 27; }
@@ -35,7 +47,7 @@ void ZamknieciePlikuWyniku() { ZamknieciePliku(&Sesja.UchwytWyjscia); }
 
 bool DopisanieLinii(const LiniaWyniku& linia) {
   if (Sesja.UchwytWyjscia < 0 &&
-      !OtwartoPlik(&Sesja.UchwytWyjscia, Sesja.NazwyPlikowSesji[NazwaPlikuWyjsciowego], 2)) {
+      !OtwartoPlikDoDopisania(&Sesja.UchwytWyjscia, Sesja.NazwyPlikowSesji[NazwaPlikuWyjsciowego])) {
     UstawBlad(BladOtwarciaWyjscia);
     return false;
   }

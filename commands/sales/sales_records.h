@@ -6,6 +6,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "protocol/requests.h"
+
 class LiniaWyniku;
 
 // The sales record of goods: number (2 bytes, most significant first),
@@ -18,6 +20,20 @@ constexpr uint8_t KoniecRekordow = 0xFF;  // the first byte of a record that is 
 // The register hands out its sales with check bytes (request 0xA1): type
 // code above 115, or 103 and 104 from version 2 on.
 bool SprzedazZSumaKontrolna();
+
+// The parts of the sales readout: the plain form (the first part, then the
+// next ones), and the check-byte form, whose parameter byte chooses the
+// sales list and, with bit 7, its next part.
+constexpr Rozkaz PierwszaCzescBezSum{OdczytSprzedazy, 57, 0, 0};
+constexpr Rozkaz DalszaCzescBezSum{OdczytDalszejSprzedazy, 57, 0, 0};
+constexpr Rozkaz CzescZSumami{OdczytRekordowZSuma, 1, 1, 62};
+constexpr uint8_t WyborSprzedazy = 0x10;
+constexpr uint8_t DalszaCzesc = 0x80;
+
+// The first part of the sales readout, asked for only to learn whether the
+// register still holds sales (after a clearing that has no answer of its
+// own): true when the request succeeded, `pusta` when it held no record.
+bool PierwszaCzescSprzedazyPusta(bool& pusta);
 // Type codes 24 and 27: signed sales, and neither packaging blocks nor discount totals.
 bool KasaStaraSprzedaz();
 

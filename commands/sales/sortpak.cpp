@@ -1,11 +1,15 @@
 // _SortPak: _Sorter on the input file, then _Paker from it to the output file;
-// each runs as its own command with its own report.
+// each runs as its own command with its own report. Its own report, written
+// before either has run, is put aside and dropped: it would say 0 before
+// anything was sorted.
 #include "commands/command.h"
 #include "session/configuration.h"
+#include "session/report_log.h"
 
 namespace {
 
-constexpr OpisFunkcji OpisSortPak = UzupelnienieOpisu({.Kod = 34, .PolaczenieZKasa = 0}, "_SortPak", 1);
+constexpr OpisFunkcji OpisSortPak =
+    UzupelnienieOpisu({.Kod = 34, .PolaczenieZKasa = 0, .Cialo = OdlozenieRaportuSesji}, "_SortPak", 1);
 
 }  // namespace
 
@@ -14,6 +18,7 @@ constexpr OpisFunkcji OpisSortPak = UzupelnienieOpisu({.Kod = 34, .PolaczenieZKa
 uint8_t Karvo_SortPak(const char* wejscie, const char* wyjscie) {
   const uint8_t wynik = WykonanieFunkcji(OpisSortPak, wejscie, wyjscie);
   if (wynik != KodBledu(BezBledu)) return wynik;
+  UsuniecieOdlozonegoRaportu();
   // The names as the session split them: in Server mode the /F list holds
   // the output name and the Server file after the input name.
   Napis nazwa{}, wynikowa{};

@@ -21,6 +21,7 @@ const OpisRodzaju Rodzaje[] = {
     {"raw", RodzajUsterki::Surowe, OpisRodzaju::ListaBajtow_},
     {"late", RodzajUsterki::Opoznienie, OpisRodzaju::Liczba_},
     {"cut", RodzajUsterki::Ciecie, OpisRodzaju::Liczba_},
+    {"hold", RodzajUsterki::Wstrzymanie, OpisRodzaju::Liczba_},
     {"linerror", RodzajUsterki::BladRamki, OpisRodzaju::Liczba_},
     {"break", RodzajUsterki::Przerwa, OpisRodzaju::Liczba_},
     {"eor", RodzajUsterki::KoniecRekordow, OpisRodzaju::Liczba_},

@@ -20,6 +20,10 @@
 //                               away and the next one comes, and what the register
 //                               answers after it waits behind it
 //            cut=N              only the first N bytes of the whole answer are sent
+//            hold=MS            the parameters are held MS milliseconds on their way (a
+//                               driver or a line that stalls after the acknowledgement):
+//                               beyond the byte time-out they come too late, the register
+//                               drops the request unanswered and takes them for noise
 //            linerror=N         after the first N bytes of the whole answer the line
 //                               reports a framing error (over RFC 2217, in order with
 //                               the data; the bytes still go out)
@@ -52,6 +56,7 @@ namespace sim {
 
 enum class RodzajUsterki : uint8_t {
   Cisza, Odmowa, Potwierdzenie, Smieci, Surowe, Opoznienie, Ciecie, BladRamki, Przerwa, KoniecRekordow,
+  Wstrzymanie,
   Cisza2, Smieci2, Surowe2, Opoznienie2, Status, Dopelnienie,
   ZlaSumaStrumienia,  // check=K: applied by the requests that hand out records with check bytes
   ZlaSuma, Zapisane,  // act on a goods record read (the goods requests apply them)

@@ -49,6 +49,10 @@ void Kasa::Odebrano(std::span<const uint8_t> bajty, Nadajnik& wyjscie, Zegar::ti
         break;
       case Faza::Kod: Rozpocznij(b, wyjscie, teraz); break;
       case Faza::Parametry:
+        if (wstrzymanie_ && std::chrono::milliseconds(wstrzymanie_->liczba) > ustawienia_.czasBajtu) {
+          Porzuc(b);
+          break;
+        }
         parametry_.push_back(b);
         termin_ = teraz + ustawienia_.czasBajtu;
         if (rozkaz_->parametryWedlugPoczatku)
@@ -77,6 +81,17 @@ void Kasa::Sprawdz(Zegar::time_point teraz) {
   faza_ = Faza::Bezczynna;
 }
 
+// The parameters were held beyond the byte time-out: by the time they come
+// the register has given the request up, and they are noise.
+void Kasa::Porzuc(uint8_t bajt) {
+  Usterka_(*wstrzymanie_);
+  dziennik_.Zdarzenie(nazwa_, "parameters held " + std::to_string(wstrzymanie_->liczba) +
+                                  " ms: they came after the byte time-out, request dropped");
+  wstrzymanie_ = nullptr;
+  faza_ = Faza::Bezczynna;
+  szum_.push_back(bajt);
+}
+
 void Kasa::Przerwij() {
   Szum();
   faza_ = Faza::Bezczynna;
@@ -102,6 +117,7 @@ void Kasa::Rozpocznij(uint8_t kod, Nadajnik& wyjscie, Zegar::time_point teraz) {
   parametry_.clear();
   wyslane_ = 0;
   ciecie_.reset();
+  wstrzymanie_ = nullptr;
   bladLinii_.reset();
   granica_ = UINT32_MAX;
   drugie_.clear();
@@ -115,6 +131,7 @@ void Kasa::Rozpocznij(uint8_t kod, Nadajnik& wyjscie, Zegar::time_point teraz) {
     }
     if (ZastepujePierwsza(u.rodzaj) && !zamiana) zamiana = &u;
     if (u.rodzaj == RodzajUsterki::Opoznienie && !opoznienie) opoznienie = &u;
+    if (u.rodzaj == RodzajUsterki::Wstrzymanie && !wstrzymanie_) wstrzymanie_ = &u;
     if (u.rodzaj == RodzajUsterki::Ciecie && !ciecie_) {
       ciecie_ = u.liczba;
       Usterka_(u);

@@ -57,6 +57,7 @@ class Kasa {
   Bajty Smieci(size_t ile) const;
   void Usterka_(const Usterka& u);
   void Szum();
+  void Porzuc(uint8_t bajt);
 
   StanKasy stan_;
   std::vector<Usterka> usterki_;
@@ -78,6 +79,7 @@ class Kasa {
   size_t oczekiwane_ = 0;
   size_t wyslane_ = 0;
   std::optional<size_t> ciecie_;
+  const Usterka* wstrzymanie_ = nullptr;  // a hold= fault on the parameters
   // linerror= and break=: after how many bytes of the answer, and the line-error bits.
   std::optional<std::pair<size_t, uint8_t>> bladLinii_;
   uint32_t granica_ = UINT32_MAX;

@@ -3,6 +3,7 @@
 // each on the register families that answer them differently, with the
 // output files, the reports and the register's state checked whole.
 #include <gtest/gtest.h>
+#include <signal.h>
 
 #include <memory>
 #include <regex>
@@ -107,6 +108,7 @@ class Kasa {
   }
   std::string Dziennik() const { return sim_->Dziennik(); }
   const Srodowisko& Env() const { return env_; }
+  const Symulator& Sim() const { return *sim_; }
 
  private:
   inline static const std::string LACZE = "COM1:9600:MUX0:1";
@@ -318,6 +320,37 @@ TEST(Zmiany, AFailedZeroingKeepsTheLineOnlyWhereTheRegisterMayHaveZeroed) {
     EXPECT_EQ(w.konsola.find(NIEZNANE) != std::string::npos, p.liniaZostaje) << w.konsola;
     EXPECT_EQ(k.Stan("zmiana").back(), (p.wyzerowany ? Zerowana(TRZECIA) : TRZECIA).Stan(5).substr(8));
   }
+}
+
+// Killed after cashier 3 was zeroed (the simulator holds the next request):
+// the file holds the only copy of that shift. The run again keeps it as a
+// numbered copy, byte for byte, before it writes its own file.
+TEST(Zmiany, KilledAfterAZeroingAndRunAgainIntoTheSameFile) {
+  std::vector<std::string> stan = StanZmian();
+  stan.insert(stan.end(), {"$kasjer\t5\tE\t5\t2", TRZECIA.Stan(5)});
+  Kasa k("vin-t.txt", stan, {"0xB0,n=2:late=1500"});
+  ASSERT_TRUE(k.Gotowa());
+  k.Env().Plik("WE.TXT", Srodowisko::Wejscie(7, {"3", "5"}));
+  {
+    KarvoWTle karvo(k.Env(), 47, "WE.TXT", "WY.TXT");
+    ASSERT_TRUE(CzekajNaRozkaz(k.Sim(), 0xB0, 2));
+    karvo.Sygnal(SIGKILL);
+    karvo.Koniec();
+  }
+  const std::string zabity = CzytajPlik(k.Env().Sciezka("WY.TXT"));
+  ASSERT_TRUE(zabity.ends_with("\r\n" + Dane({DRUGA.Linia(3)}))) << zabity;
+  WynikKarvo w;
+  for (int proba = 0; proba < 3; ++proba) {
+    w = k.Env().Karvo(47, "WE.TXT", "WY.TXT");
+    if (w.raport.find(DOBRZE) != std::string::npos) break;
+  }
+  ASSERT_NE(w.raport.find(DOBRZE), std::string::npos) << w.raport;
+  EXPECT_EQ(CzytajPlik(k.Env().Sciezka("WY.TXT.1")), zabity);
+  EXPECT_NE(w.konsola.find("karvo: WY.TXT held 1 data lines of an earlier run, which the register may no longer "
+                           "have: kept as WY.TXT.1"),
+            std::string::npos)
+      << w.konsola;
+  EXPECT_TRUE(w.wyjscie.ends_with("\r\n" + Dane({Zerowana(DRUGA).Linia(3), TRZECIA.Linia(5)}))) << w.wyjscie;
 }
 
 // A line that cannot be written is never followed by its zeroing: the

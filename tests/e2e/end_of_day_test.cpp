@@ -53,6 +53,7 @@ class Dzien : KasaNaLinii {
   Dzien(const Rodzina& r, std::vector<std::string> usterki = {}, e2e::Lacze rodzaj = e2e::Lacze::Pty)
       : KasaNaLinii(r, SPRZEDAZ, std::move(usterki), rodzaj) {}
   bool Gotowy() const { return sim->Gotowy(); }
+  int Numer() const { return r.numer; }
 
   WynikKarvo Uruchom(const std::string& pola) {
     env.Plik("WE.TXT", Srodowisko::Wejscie(r.numer, {pola}));
@@ -64,17 +65,28 @@ class Dzien : KasaNaLinii {
   bool Istnieje(const std::string& nazwa) const { return std::filesystem::exists(env.Sciezka(nazwa)); }
   const Srodowisko& Env() const { return env; }
   int IleRazy(uint8_t kod) const { return e2e::IleRazy(sim->Dziennik(), kod); }
+  const Symulator& Sim() const { return *sim; }
   std::string Stan() {
     sim->Zatrzymaj();
     return sim->Stan();
   }
   // The header an inner command writes: its own line 0, the register identified by the first session.
-  std::string Naglowek(const std::string& funkcja, const std::string& wyjscie) const {
-    return Linie({Naglowek0(r.numer, lacze, funkcja, wyjscie), "", Identyfikacja()});
+  std::string Naglowek(const std::string& funkcja, const std::string& wyjscie,
+                       const std::string& zrodlo = ZRODLO) const {
+    return Linie({Naglowek0(r.numer, lacze, funkcja, wyjscie), "", Identyfikacja(zrodlo)});
   }
 };
 
 const std::string POLA = "SPRZ.TXT\tSPAK.TXT\tOPAK.TXT\tRAB.TXT";
+
+// The blocks of a log: the command each names in its first line and its ResultCode.
+std::vector<std::string> BlokiLogu(const std::string& log) {
+  static const std::regex blok("(?:^|-{80}\r\n)#[^\t]*\t[^\t]*\t[^\t]*\t[^\t]*\t[^\t]*\t([^\t]*)\t[^\r]*\r\n#(\\d+)");
+  std::vector<std::string> bloki;
+  for (auto it = std::sregex_iterator(log.begin(), log.end(), blok); it != std::sregex_iterator(); ++it)
+    bloki.push_back((*it)[1].str() + " " + (*it)[2].str());
+  return bloki;
+}
 
 }  // namespace
 
@@ -104,8 +116,20 @@ TEST(OSpOpMax, ThreeReadoutsThenSortedAndPacked) {
   const std::string raport = Linie({Naglowek0(7, "COM1:9600:MUX0:1", "Paker", "SPAK.TXT"), DOBRZE,
                                     "Vin 20000 PLU II gen. ver. 02" + ZRODLO});
   EXPECT_EQ(BezCzasow(w.raport), std::regex_replace(raport, std::regex("WE.TXT"), "SPRZ.TXT"));
-  // Only the report the run ended with goes to the log.
-  SprawdzLog(w);
+  // Every inner command's report is in the log, in order; the last is the
+  // report the run ended with. The sequences' own reports, which would say 0
+  // before anything was done, are in none.
+  const std::vector<std::string> petla = {"OSprzed 0", "OOpak 0", "OObrRab 0"};
+  std::vector<std::string> bloki;
+  for (const char* kasowanie : {"KSprOp 201", "KSprOp 201", "KSprOp 0"}) {
+    bloki.insert(bloki.end(), petla.begin(), petla.end());
+    bloki.push_back(kasowanie);
+  }
+  bloki.insert(bloki.end(), {"Sorter 0", "Paker 0"});
+  EXPECT_EQ(BlokiLogu(w.log), bloki) << w.log;
+  EXPECT_TRUE(w.log.ends_with(w.raport + std::string(80, '-') + "\r\n"));
+  // The sequence's own report went to the log only.
+  EXPECT_FALSE(d.Istnieje("RAPORT.TXT.~~~"));
   const std::string stan = d.Stan();
   EXPECT_EQ(stan.find("$sprzedaz\t"), std::string::npos) << stan;
 }
@@ -181,6 +205,7 @@ TEST(OSpOpMax, AnInnerFailureEndsTheDayBeforeTheClearing) {
       {"vin-t.txt", {"0xA5,p0=2:status=0x6C"}, 208, 3, 0},        // _OOpak, block 2
       {"vin-t.txt", {"0xA7:refuse"}, 24, 4, 0},                    // _OObrRab
       {"vin-t.txt", {"0xA8:refuse"}, 25, 4, 1},                    // _KSprOp itself
+      {"vin-t.txt", {"0xA8:hold=900"}, 20, 4, 1},                  // a clearing the register never took
       {"vin-t.txt", {"0xA8,n=1:ack=0x65", "0xA5,n=5:refuse"}, 24, 5, 1},  // the second readout
       {"typ-24.txt", {}, 25, 0, 0},                                // no packaging blocks there
       // A register that never lets itself be cleared ends the day after 16 readouts.
@@ -305,4 +330,157 @@ TEST(OSpOpMax, TheServerFileGoesToEveryInnerCommand) {
   EXPECT_EQ(d.IleRazy(0xA8), 1);
   EXPECT_FALSE(d.Istnieje("RAPORT.TXT")) << d.Plik("RAPORT.TXT");
   EXPECT_TRUE(w.log.ends_with(raport + std::string(80, '-') + "\r\n"));
+}
+
+// A second end of day on the same files: field 1 still holds the first day
+// (said on standard error), and the packaging and discount files, which the
+// readouts write anew, hold the only copy of a day the register has cleared:
+// they are kept as numbered copies, byte for byte, before they are replaced.
+TEST(OSpOpMax, ASecondDayOnTheSameFilesKeepsWhatTheRegisterNoLongerHas) {
+  Dzien d(RodzinaZPliku("vin-t.txt"), {}, e2e::Lacze::ModulTcp);
+  ASSERT_TRUE(d.Gotowy());
+  const WynikKarvo pierwszy = d.Uruchom(POLA);
+  ASSERT_EQ(Kod(pierwszy), 0) << pierwszy.raport;
+  EXPECT_EQ(pierwszy.konsola, "");
+  const std::string opak = d.Plik("OPAK.TXT"), rab = d.Plik("RAB.TXT");
+  EXPECT_EQ(BezCzasow(opak), d.Naglowek("OOpak", "OPAK.TXT") + Dane(LINIE_OPAKOWAN));
+
+  const WynikKarvo w = d.Uruchom(POLA);
+  EXPECT_EQ(Kod(w), 0) << w.raport;
+  EXPECT_EQ(d.Plik("OPAK.TXT.1"), opak);
+  EXPECT_EQ(d.Plik("RAB.TXT.1"), rab);
+  // The cleared register has no packaging sales; its discount totals are 0.
+  const std::string zBufora = " (identyfikator odczytany z urzadzenia i pliku ECRTBUF.TXT)";
+  EXPECT_EQ(BezCzasow(d.Plik("OPAK.TXT")), d.Naglowek("OOpak", "OPAK.TXT", zBufora));
+  EXPECT_EQ(BezCzasow(d.Plik("RAB.TXT")), d.Naglowek("OObrRab", "RAB.TXT", zBufora) + Dane({"0\t0\t0"}));
+  for (const char* zdanie : {"karvo: SPRZ.TXT already holds 3 data lines before this end of day",
+                             "karvo: OPAK.TXT held 2 data lines of an earlier run, which the register may no "
+                             "longer have: kept as OPAK.TXT.1\n",
+                             "karvo: RAB.TXT held 1 data lines of an earlier run, which the register may no longer "
+                             "have: kept as RAB.TXT.1\n"})
+    EXPECT_NE(w.konsola.find(zdanie), std::string::npos) << w.konsola;
+  // A third day keeps the discount line as the next copy; the packaging file held none.
+  EXPECT_EQ(Kod(d.Uruchom(POLA)), 0);
+  EXPECT_TRUE(d.Istnieje("RAB.TXT.2"));
+  EXPECT_FALSE(d.Istnieje("OPAK.TXT.2"));
+  EXPECT_EQ(d.Plik("OPAK.TXT.1"), opak);
+}
+
+// The day killed while the driver confirms the clearing (the register has
+// cleared; the simulator holds its answer): RAPORT.TXT then claims nothing,
+// and the run again keeps the day's packaging and discount files before it
+// reads the empty register, while the sorting keeps the day's sales.
+TEST(OSpOpMax, KilledAfterTheClearingAndRunAgain) {
+  // vin-t hands its sales out with check bytes: the third 0xA1 is the read-back.
+  Dzien d(RodzinaZPliku("vin-t.txt"), {"0xA1,n=3:late2=1500"}, e2e::Lacze::Pty);
+  ASSERT_TRUE(d.Gotowy());
+  d.Env().Plik("WE.TXT", Srodowisko::Wejscie(7, {POLA}));
+  {
+    KarvoWTle karvo(d.Env(), 324, "WE.TXT");
+    ASSERT_TRUE(CzekajNaRozkaz(d.Sim(), 0xA1, 3));
+    EXPECT_EQ(d.Plik("RAPORT.TXT"), "");
+    karvo.Sygnal(SIGKILL);
+    karvo.Koniec();
+  }
+  EXPECT_FALSE(d.Istnieje("RAPORT.TXT.~~~"));
+  const std::string opak = d.Plik("OPAK.TXT"), rab = d.Plik("RAB.TXT");
+  EXPECT_EQ(BezCzasow(opak), d.Naglowek("OOpak", "OPAK.TXT") + Dane(LINIE_OPAKOWAN));
+  // The register may still be finishing the killed run's exchange: run again.
+  WynikKarvo w;
+  for (int proba = 0; proba < 3; ++proba) {
+    w = d.Uruchom(POLA);
+    if (Kod(w) == 0) break;
+    EXPECT_TRUE(Kod(w) == 21 || Kod(w) == 23) << w.raport;
+  }
+  ASSERT_EQ(Kod(w), 0) << w.raport;
+  EXPECT_EQ(d.Plik("OPAK.TXT.1"), opak);
+  EXPECT_EQ(d.Plik("RAB.TXT.1"), rab);
+  EXPECT_TRUE(d.Plik("SPAK.TXT").ends_with("\r\n" + Dane(LINIE_SPRZEDAZY))) << d.Plik("SPAK.TXT");
+  EXPECT_EQ(d.IleRazy(0xA8), 2);
+}
+
+// On a register that answers the clearing with no status, a parameter byte
+// that reaches it after its byte time-out is dropped unseen: the read-back
+// finds the sales still there and the clearing ends with 20, never 0. A
+// parameter in time clears; a Norda register answers a status of its own and
+// is not read back.
+TEST(KSprOp, AClearingTheRegisterNeverTookIsNoSuccess) {
+  const struct {
+    const char* plik;
+    const char* usterka;
+    int wynik;
+    bool wyczyszczona;
+    int odczyty;  // the read-backs of the first sales part
+  } przypadki[] = {
+      {"vin-t.txt", "0xA8:hold=900", 20, false, 1},
+      {"vin-t.txt", "0xA8:hold=100", 0, true, 1},
+      {"pelto-103.txt", "0xA8:hold=900", 20, false, 1},
+      {"norda-u.txt", "0xA8:hold=900", 21, false, 0},
+      {"norda-u.txt", "0xA8:hold=100", 0, true, 0},
+  };
+  for (const auto& p : przypadki) {
+    SCOPED_TRACE(std::string(p.plik) + " " + p.usterka);
+    Dzien d(RodzinaZPliku(p.plik), {p.usterka}, e2e::Lacze::Pty);
+    ASSERT_TRUE(d.Gotowy());
+    d.Env().Plik("WE.TXT", Srodowisko::Wejscie(d.Numer()));
+    const WynikKarvo w = d.Env().Karvo(39, "WE.TXT");
+    EXPECT_EQ(Kod(w), p.wynik) << w.raport;
+    EXPECT_EQ(w.konsola.find("karvo: the register still holds sales after it was asked to clear them") !=
+                  std::string::npos,
+              p.wynik == 20)
+        << w.konsola;
+    EXPECT_EQ(d.IleRazy(0xA1) + d.IleRazy(0xA2), p.odczyty);
+    EXPECT_EQ(d.Stan().find("$sprzedaz\t") == std::string::npos, p.wyczyszczona);
+  }
+}
+
+// A sales file whose last line was torn (a run killed while it wrote it) has
+// that line ended before the next readout's header lines.
+TEST(OSprzed, ATornLastLineIsEndedBeforeTheNextHeader) {
+  Dzien d(RodzinaZPliku("vin-t.txt"), {}, e2e::Lacze::ModulTcp);
+  ASSERT_TRUE(d.Gotowy());
+  const std::string przed = "#earlier\r\n#\r\n#\r\n$0001\t12\t4188\r\n$0002\t1.5";
+  d.Env().Plik("SPRZ.TXT", przed);
+  d.Env().Plik("WE.TXT", Srodowisko::Wejscie(7));
+  const WynikKarvo w = d.Env().Karvo(31, "WE.TXT", "SPRZ.TXT");
+  EXPECT_EQ(Kod(w), 0) << w.raport;
+  EXPECT_EQ(BezCzasow(d.Plik("SPRZ.TXT")),
+            przed + "\r\n" + d.Naglowek("OSprzed", "SPRZ.TXT") + Dane(LINIE_SPRZEDAZY));
+  EXPECT_NE(w.konsola.find("karvo: the last line of SPRZ.TXT had no line end"), std::string::npos) << w.konsola;
+}
+
+// The files whose data the clearing destroys (the sales, the packaging, the
+// discounts) are flushed to the disk, with their directory, before the
+// clearing's request code goes out on the line.
+TEST(OSpOpMax, TheFilesTheClearingEmptiesAreOnTheDiskBeforeIt) {
+  const char* strace = "/usr/bin/strace";
+  if (!std::filesystem::exists(strace)) GTEST_SKIP() << "no strace to watch the system calls";
+  Dzien d(RodzinaZPliku("vin-t.txt"), {}, e2e::Lacze::Pty);
+  ASSERT_TRUE(d.Gotowy());
+  d.Env().Plik("WE.TXT", Srodowisko::Wejscie(7, {POLA}));
+  const std::string slad = d.Env().Sciezka("strace.txt");
+  const WynikKarvo w = d.Env().KarvoPrzez(
+      {strace, "-f", "-qq", "-e", "trace=openat,fsync,write,close", "-o", slad}, 324, "WE.TXT");
+  if (Kod(w) != 0 && w.konsola.find("strace:") != std::string::npos) GTEST_SKIP() << w.konsola;
+  ASSERT_EQ(Kod(w), 0) << w.raport << w.konsola;
+  const std::string s = CzytajPlik(slad);
+  // The clearing: ESC and 0xA8 written to the line.
+  std::smatch kasowanie;
+  ASSERT_TRUE(std::regex_search(s, kasowanie, std::regex("write\\(\\d+, \"(\\\\33)?\\\\250")));
+  const std::string przed = s.substr(0, static_cast<size_t>(kasowanie.position()));
+  for (const char* plik : {"SPRZ.TXT", "OPAK.TXT", "RAB.TXT"}) {
+    SCOPED_TRACE(plik);
+    std::smatch otwarcie;
+    const std::regex r(std::string("openat\\([^\\n]*\"") + plik + "\", O_RDONLY[^\\n]*\\) = (\\d+)\\n");
+    std::string reszta = przed;
+    bool naDysku = false;
+    // Opened for reading and flushed before that descriptor is closed.
+    while (std::regex_search(reszta, otwarcie, r)) {
+      const std::string po = otwarcie.suffix().str();
+      const std::string fd = otwarcie[1].str();
+      naDysku = naDysku || po.substr(0, po.find("close(" + fd + ")")).find("fsync(" + fd + ")") != std::string::npos;
+      reszta = po;
+    }
+    EXPECT_TRUE(naDysku) << przed;
+  }
 }

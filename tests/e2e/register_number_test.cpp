@@ -99,6 +99,32 @@ TEST(NowyNumer, AnInputWithoutDataLinesGives10) {
                                        std::string("Karvo 4000 PLU I gen. ver. 05") + ZRODLO}));
 }
 
+// A number answer that did not pass writes no line: one that is no number,
+// and one followed by a byte no answer has, both end with 23.
+TEST(NumerKasy, ANumberAnswerThatDidNotPassWritesNoLine) {
+  const struct {
+    const char* usterka;
+    const char* opis;
+  } przypadki[] = {
+      {"0xC0:raw=0x06,0x06,0x06", "acknowledgements where the digits belong"},
+      {"0xC0:raw=0x06,0x30,0x37,0x06", "a byte after the digits"},
+  };
+  for (const auto& p : przypadki) {
+    SCOPED_TRACE(p.opis);
+    Stanowisko env;
+    Symulator sim(env.Katalog(), {.urzadzenia = {"vin-t.txt"}, .usterki = {p.usterka}});
+    ASSERT_TRUE(sim.Gotowy());
+    env.PolaczZSymulatorem(sim, 7);
+    env.Plik("WE.TXT", Srodowisko::Wejscie(7));
+    const WynikKarvo w = env.Karvo(113, "WE.TXT", "WY.TXT");
+    ASSERT_FALSE(w.przekroczonyCzas);
+    EXPECT_NE(w.raport.find("\r\n#" + Opis(23, "nieoczekiwana odpowiedz kasy") + "\r\n"), std::string::npos)
+        << w.raport;
+    EXPECT_EQ(w.wyjscie.find("\r\n$"), std::string::npos) << w.wyjscie;
+    EXPECT_TRUE(w.wyjscie.ends_with(")\r\n")) << w.wyjscie;
+  }
+}
+
 // ---- the link modes ----
 
 std::string StanZAdresem(const KatalogTymczasowy& k, const char* plik, int adres, int numer) {

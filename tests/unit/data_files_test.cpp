@@ -279,6 +279,40 @@ TEST_F(PlikiDanych, OpenModes) {
   EXPECT_EQ(KatalogTymczasowy::Odczyt(sciezka), "");
 }
 
+// A data file opened for appending lines whose last line lacks its
+// terminator (a run killed while writing it) gets the missing bytes first, so
+// the next line written stands on a line of its own; whole files, and files
+// opened with the plain modes, are left as they are.
+TEST_F(PlikiDanych, ATornLastLineIsEndedBeforeAnythingIsAppended) {
+  const struct {
+    std::string koniec, tresc;
+    uint8_t tryb;
+    std::string potem;  // after the open and one line "#h"
+  } przypadki[] = {
+      {"\r\n", "", 2, "#h\r\n"},
+      {"\r\n", "$1\t2\r\n", 2, "$1\t2\r\n#h\r\n"},
+      {"\r\n", "$0002\t1.5", 2, "$0002\t1.5\r\n#h\r\n"},
+      {"\r\n", "$0002\t1.5\r", 2, "$0002\t1.5\r\n#h\r\n"},
+      {"\r\n", "$0002\t1.5\n", 2, "$0002\t1.5\n\r\n#h\r\n"},
+      {"\n", "$1", 2, "$1\n#h\n"},
+      {"\r\n\x1A", "$1\r\n", 2, "$1\r\n\x1A#h\r\n\x1A"},
+      {"\r\n\x1A", "$1\r", 2, "$1\r\n\x1A#h\r\n\x1A"},
+      {"\r\n", "$0002\t1.5", 3, "#h\r\n2\t1.5"},
+      {"\r\n", "$0002\t1.5", 4, "$0002\t1.5#h\r\n"},  // 4: OtwartoPlik's mode 2, raw bytes appended
+  };
+  for (const auto& p : przypadki) {
+    UstawienieKonca(p.koniec);
+    platforma::ZamknijPlik(uchwyt_);
+    sciezka_ = katalog_.Zapis("dane.txt", p.tresc);
+    if (p.tryb == 2)
+      ASSERT_TRUE(OtwartoPlikDoDopisania(&uchwyt_, sciezka_.c_str()));
+    else
+      ASSERT_TRUE(OtwartoPlik(&uchwyt_, sciezka_.c_str(), p.tryb == 4 ? 2 : p.tryb));
+    EXPECT_TRUE(ZapisanoDoPlikuLinie(uchwyt_, "#h"));
+    EXPECT_EQ(Zawartosc(), p.potem) << p.tresc << " mode " << int(p.tryb);
+  }
+}
+
 TEST(PobranieDanej, FieldsOfALine) {
   const struct {
     const char* tekst;
