@@ -112,4 +112,24 @@ inline void WypisanieSerii(const char* nazwa, std::size_t rekordy, const SeriaPr
               SeriaPrzebiegow::Mediana(s.procesor) / double(rekordy ? rekordy : 1) * 1e6);
 }
 
+// A full fiscal memory of report records (status, date, number, totals, the
+// counter) added to a register's state file, and the input of _ODaneRek that
+// lists every record.
+inline void PamiecFiskalna(const char* urzadzenie, uint8_t status, int dane, unsigned ile, std::string& stan,
+                           std::string& wejscie) {
+  auto hex = [](unsigned b) {
+    char t[4];
+    std::snprintf(t, sizeof t, "%02X ", b & 0xFF);
+    return std::string(t);
+  };
+  stan = e2e::CzytajPlik(e2e::Urzadzenie(urzadzenie));
+  wejscie.clear();
+  for (unsigned n = 0; n < ile; ++n) {
+    std::string r = hex(status) + "15 03 07 " + hex(n) + hex(n >> 8);
+    for (int i = 5; i < dane; ++i) r += hex(n * 7 + i);
+    stan += "$fiskalny\t" + std::to_string(n) + "\t" + r + "\r\n";
+    wejscie += "$" + std::to_string(n) + "\r\n";
+  }
+}
+
 }  // namespace

@@ -20,28 +20,11 @@ namespace {
 
 constexpr uint32_t BAUD = 115200;
 
-std::string Hex(unsigned b) {
-  char t[4];
-  std::snprintf(t, sizeof t, "%02X ", b & 0xFF);
-  return t;
-}
-
-// A report record numbered n: status, date, number, the totals and the counter.
-std::string Raport(uint8_t status, unsigned n, int dane) {
-  std::string r = Hex(status) + "15 03 07 " + Hex(n) + Hex(n >> 8);
-  for (int i = 5; i < dane; ++i) r += Hex(n * 7 + i);
-  return r;
-}
-
 void Pomiar(const char* nazwa, const char* urzadzenie, int numer, uint8_t status, int dane, unsigned ile,
             int przebiegi) {
   e2e::Srodowisko env;
-  std::string stan = e2e::CzytajPlik(e2e::Urzadzenie(urzadzenie));
-  std::string wejscie;
-  for (unsigned n = 0; n < ile; ++n) {
-    stan += "$fiskalny\t" + std::to_string(n) + "\t" + Raport(status, n, dane) + "\r\n";
-    wejscie += "$" + std::to_string(n) + "\r\n";
-  }
+  std::string stan, wejscie;
+  PamiecFiskalna(urzadzenie, status, dane, ile, stan, wejscie);
   e2e::ZapiszPlik(env.Sciezka("pamiec.txt"), stan);
   e2e::Symulator sim(env.Katalog(), {.urzadzenia = {env.Sciezka("pamiec.txt")}, .baud = BAUD});
   if (!sim.Gotowy()) std::exit(1);

@@ -186,7 +186,43 @@ void SeriaBezposrednia(const Pty& pty, int n, Wyniki& w) {
 
 }  // namespace
 
+// An open port left idle for sekundy: the voluntary context switches of the
+// whole process meanwhile (every thread's), and how many threads it has.
+int Bezczynny(int sekundy) {
+  Pty pty;
+  if (pty.nazwa.empty()) return std::fprintf(stderr, "no pseudo-terminal\n"), 1;
+  pty.urzadzenie = open(pty.nazwa.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);  // the line stays up
+  char wzor[] = "/tmp/karvo-bench-XXXXXX";
+  if (!mkdtemp(wzor)) return 1;
+  const std::string katalog = wzor;
+  std::ofstream(katalog + "/ports.conf") << "COM1\t" << pty.nazwa << "\n";
+  setenv("KARVO_PLATFORM_DIR", katalog.c_str(), 1);
+  SetComSelector(1);
+  if (InitializePort(1, 115200, 1, 1) != 0) return std::fprintf(stderr, "the port did not open\n"), 1;
+  auto przelaczenia = [] {
+    long suma = 0;
+    for (const auto& watek : std::filesystem::directory_iterator("/proc/self/task")) {
+      std::ifstream status(watek.path() / "status");
+      std::string slowo;
+      while (status >> slowo)
+        if (slowo == "voluntary_ctxt_switches:" && status >> slowo) suma += std::atol(slowo.c_str());
+    }
+    return suma;
+  };
+  const long przed = przelaczenia();
+  std::this_thread::sleep_for(std::chrono::seconds(sekundy));
+  const long po = przelaczenia();
+  const auto watki = std::distance(std::filesystem::directory_iterator("/proc/self/task"), {});
+  UnInitializePort();
+  std::filesystem::remove_all(katalog);
+  // The main thread's own sleep is one of them.
+  std::printf("an open port idle for %d s: %ld voluntary context switches, %ld threads\n", sekundy, po - przed,
+              static_cast<long>(watki));
+  return 0;
+}
+
 int main(int argc, char** argv) {
+  if (argc > 1 && std::string(argv[1]) == "idle") return Bezczynny(argc > 2 ? std::atoi(argv[2]) : 10);
   const int n = argc > 1 ? std::atoi(argv[1]) : 5000;
   const int serie = argc > 2 ? std::atoi(argv[2]) : 7;
   if (n <= 0 || serie <= 0) {

@@ -7,6 +7,8 @@
 //   karvo_bench_wire network RUNS KARVO_A [KARVO_B]     the same over RFC 2217 and TCP, unpaced
 //   karvo_bench_wire sales RUNS KARVO_A [KARVO_B]       _OSprzed of a large day
 //   karvo_bench_wire parallel N KARVO_A [KARVO_B]       N drivers at once, 2000 goods each
+//   karvo_bench_wire adapter RUNS KARVO_A [KARVO_B]     _TowarMax through a USB adapter's latency timer
+//   karvo_bench_wire fiscal RUNS KARVO_A [KARVO_B]      _ODaneRek of a full fiscal memory
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/resource.h>
@@ -85,8 +87,10 @@ Rozrzut Policz(std::vector<double> v) {
 
 // A simulator and its directory with the register identified into ECRTBUF.TXT.
 struct Stanowisko {
-  Stanowisko(const std::string& stan, int numer, uint32_t baud, e2e::Lacze lacze = e2e::Lacze::Pty)
-      : sim(env.Katalog(), {.urzadzenia = {stan}, .lacze = lacze, .baud = baud}), baud(baud) {
+  Stanowisko(const std::string& stan, int numer, uint32_t baud, e2e::Lacze lacze = e2e::Lacze::Pty,
+             std::vector<std::string> dodatkowe = {})
+      : sim(env.Katalog(), {.urzadzenia = {stan}, .lacze = lacze, .dodatkowe = std::move(dodatkowe), .baud = baud}),
+        baud(baud) {
     if (!sim.Gotowy()) std::exit(1);
     if (lacze == e2e::Lacze::ModulTcp)
       env.PolaczZModulem(sim, numer);
@@ -155,13 +159,17 @@ void Towary(int przebiegi, const std::vector<std::string>& binarne) {
   }
 }
 
-// The network paths, unpaced: a port of a port server over RFC 2217 and the
-// communication module over TCP.
+// The network paths: a port of a port server over RFC 2217, unpaced and paced
+// at 115200 bit/s, and the communication module over TCP, unpaced.
 void Siec(int przebiegi, const std::vector<std::string>& binarne) {
   const std::string katalog = KARVO_BENCH_DIR;
   {
     Stanowisko s(katalog + "/towary-s-5000.txt", 5, 0, e2e::Lacze::Rfc2217);
     Porownanie("_TowarMax S 5000 over RFC 2217, unpaced", s, 21, przebiegi, binarne);
+  }
+  {
+    Stanowisko s(katalog + "/towary-s-5000.txt", 5, 115200, e2e::Lacze::Rfc2217);
+    Porownanie("_TowarMax S 5000 over RFC 2217", s, 21, przebiegi, binarne);
   }
   {
     Stanowisko s(katalog + "/towary-s-5000.txt", 5, 0, e2e::Lacze::ModulTcp);
@@ -180,6 +188,37 @@ void Sprzedaz(int przebiegi, const std::vector<std::string>& binarne) {
   }
   Stanowisko s(stan, 7, 115200);
   Porownanie("_OSprzed vin-t, a day of 10000 goods", s, 31, przebiegi, binarne);
+}
+
+// _TowarMax through a USB adapter that hands the bytes over when 62 wait or
+// its latency timer runs out: 16 ms (the default of the common adapters) and
+// 1 ms (what the low-latency setting gives), against the line time.
+void Adapter(int przebiegi, const std::vector<std::string>& binarne) {
+  const std::string katalog = KARVO_BENCH_DIR;
+  const struct {
+    const char* opis;
+    const char* plik;
+    uint32_t baud;
+  } przypadki[] = {{"_TowarMax S 5000", "towary-s-5000.txt", 115200}, {"_TowarMax S 500", "towary-s-500.txt", 9600}};
+  for (const auto& p : przypadki) {
+    for (const char* opoznienie : {"16", "1"}) {
+      Stanowisko s(katalog + "/" + p.plik, 5, p.baud, e2e::Lacze::Pty, {"--adapter-latency", opoznienie});
+      const std::string opis = std::string(p.opis) + ", adapter latency " + opoznienie + " ms";
+      Porownanie(opis.c_str(), s, 21, przebiegi, binarne);
+    }
+  }
+}
+
+// _ODaneRek of the 2076 report records of a full fiscal memory (0x9A, 4 bytes
+// out and 64 back each) at 115200 bit/s.
+void Fiskalne(int przebiegi, const std::vector<std::string>& binarne) {
+  e2e::Srodowisko pamiec;
+  std::string stan, wejscie;
+  PamiecFiskalna("vin-t.txt", 0xFC, 59, 2076, stan, wejscie);
+  e2e::ZapiszPlik(pamiec.Sciezka("pamiec.txt"), stan);
+  Stanowisko s(pamiec.Sciezka("pamiec.txt"), 7, 115200);
+  s.env.Plik("WE.TXT", e2e::Srodowisko::Wejscie(7) + wejscie);
+  Porownanie("_ODaneRek vin-t, 2076 records", s, 317, przebiegi, binarne);
 }
 
 // N drivers at once, each against its own paced simulator; then one alone.
@@ -278,8 +317,10 @@ int main(int argc, char** argv) {
   else if (przypadek == "network") Siec(liczba > 0 ? liczba : 3, binarne);
   else if (przypadek == "sales") Sprzedaz(liczba > 0 ? liczba : 3, binarne);
   else if (przypadek == "parallel") Rownolegle(liczba > 0 ? liczba : 40, binarne);
+  else if (przypadek == "adapter") Adapter(liczba > 0 ? liczba : 3, binarne);
+  else if (przypadek == "fiscal") Fiskalne(liczba > 0 ? liczba : 3, binarne);
   else {
-    std::fprintf(stderr, "usage: karvo_bench_wire tempo|goods|network|sales|parallel [N] [KARVO_A [KARVO_B]]\n");
+    std::fprintf(stderr, "usage: karvo_bench_wire tempo|goods|network|sales|parallel|adapter|fiscal [N] [KARVO_A [KARVO_B]]\n");
     return 2;
   }
   return 0;

@@ -1,6 +1,8 @@
 #include "commands/command_entry.h"
 
 #include "commands/output_line.h"
+#include "commands/parameters.h"
+#include "datafiles/field_readers.h"
 #include "include/karvo.h"
 #include "protocol/engine.h"
 #include "protocol/identification_text.h"
@@ -53,43 +55,72 @@ void CialoPojedynczejOdpowiedzi(const PojedynczaOdpowiedz& odczyt) {
 }
 
 void CialoOdczytuRekordow(const OdczytRekordow& odczyt) {
-  ZakresPostepu(odczyt.Ostatni);
-  for (uint32_t numer = 1; numer <= odczyt.Ostatni; ++numer) {
+  // A record gives one line at most; the lines of a block are not known ahead.
+  const uint32_t numery = odczyt.Ostatni >= odczyt.Pierwszy ? odczyt.Ostatni - odczyt.Pierwszy + 1 : 0;
+  ZakresPostepu(odczyt.Linie ? 0 : numery);
+  for (uint32_t numer = odczyt.Pierwszy; numer <= odczyt.Ostatni; ++numer) {
     if (odczyt.Parametry)
       odczyt.Parametry(numer);
     else
       Sesja.Wymiana.ObszarParametrow[0] = static_cast<uint8_t>(numer);
     WykonanieRozkazu(odczyt.rozkaz);
     if (!BrakBledu()) {
-      if (Sesja.BiezacyWynik == odczyt.KodKoncaRekordow) UstawBlad(BezBledu);
+      const uint8_t wynik = Sesja.BiezacyWynik;
+      if (wynik == odczyt.KodPominiecia && numer >= odczyt.PominiecieOd) {
+        UstawBlad(BezBledu);
+        continue;
+      }
+      if (wynik == odczyt.KodKoncaRekordow) UstawBlad(BezBledu);
+      if (wynik == odczyt.KodBrakuTablicy) UstawBlad(RozkazNieobslugiwany);
       return;
+    }
+    if (odczyt.Linie) {
+      if (!odczyt.Linie(numer)) return;
+      continue;
     }
     LiniaWyniku linia;
     if (odczyt.Linia(numer, linia) && !linia.Zapisanie()) return;
   }
 }
 
-void CialoZapisuLiniami(const ZapisLiniami& zapis) {
-  bool przeczytano = false;
-  for (;;) {
-    Napis linia{};
-    uint8_t zlaLinia = 0;
-    if (!OdczytanoZPlikuLinieDanych(Sesja.UchwytWejscia, linia, &zlaLinia)) {
-      if (zlaLinia)
-        UstawBlad(BladLiniiWejscia);
-      else if (!przeczytano)
-        UstawBlad(BrakLiniiWejscia);
-      return;
-    }
-    przeczytano = true;
-    UstawBlad(BladLiniiWejscia);
-    if (zapis.Pola(linia)) {
-      UstawBlad(BezBledu);
-      if (zapis.Wyslanie)
-        zapis.Wyslanie();
-      else
-        WykonanieRozkazu(zapis.rozkaz);
-    }
-    if (!BrakBledu() || zapis.TylkoPierwszaLinia) return;
-  }
+bool BajtJakoParametr(const char* linia) {
+  uint8_t bajt = 0;
+  if (!PoleByte(linia, 1, bajt)) return false;
+  Parametry().Bajt(bajt);
+  return true;
 }
+
+bool NumerJakoParametr(const char* linia, uint16_t& numer) {
+  if (!PoleWord(linia, 1, numer)) return false;
+  Parametry().Word(numer);
+  return true;
+}
+
+bool WordJakoParametr(const char* linia) {
+  uint16_t numer = 0;
+  return NumerJakoParametr(linia, numer);
+}
+
+bool WordIBajtJakoParametry(const char* linia) {
+  uint16_t numer = 0;
+  uint8_t bajt = 0;
+  if (!PoleWord(linia, 1, numer) || !PoleByte(linia, 2, bajt)) return false;
+  Parametry().Word(numer).Bajt(bajt);
+  return true;
+}
+
+bool PobranieLiniiDanych(Napis& linia, bool& przeczytano) {
+  uint8_t zlaLinia = 0;
+  if (!OdczytanoZPlikuLinieDanych(Sesja.UchwytWejscia, linia, &zlaLinia)) {
+    if (zlaLinia)
+      UstawBlad(BladLiniiWejscia);
+    else if (!przeczytano)
+      UstawBlad(BrakLiniiWejscia);
+    return false;
+  }
+  przeczytano = true;
+  UstawBlad(BladLiniiWejscia);
+  return true;
+}
+
+bool DalszaLiniaDanych(bool tylkoPierwszaLinia) { return BrakBledu() && !tylkoPierwszaLinia; }

@@ -7,7 +7,10 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "protocol/engine.h"
 #include "protocol/requests.h"
+#include "state/result_codes.h"
+#include "state/session_state.h"
 
 class LiniaWyniku;
 
@@ -87,15 +90,25 @@ struct PojedynczaOdpowiedz {
 };
 void CialoPojedynczejOdpowiedzi(const PojedynczaOdpowiedz& odczyt);
 
-// Body kind 2: records 1, 2, ... requested one by one until the first request
-// that fails; the command's end-of-records code then counts as success.
+// Body kind 2: records requested one by one, from `Pierwszy` to `Ostatni`,
+// until the first request that fails. The record number goes into parameter
+// byte 0 unless `Parametry` fills them; `Linia` builds the one output line of
+// a record (false: nothing to write), or `Linie` writes the lines of an answer
+// that holds several (false ends the readout). A failed request ends the
+// readout with its ResultCode, except for the few codes a readout gives a
+// meaning: the end of the records (success), a number without a record
+// (skipped, from `PominiecieOd` on), the register having no such table (25).
 struct OdczytRekordow {
   Rozkaz rozkaz;
-  uint8_t KodKoncaRekordow;           // the ResultCode of "no such record"
-  // Builds the output line of record `numer` from the answer; false: nothing to write.
-  bool (*Linia)(uint32_t numer, LiniaWyniku& linia);
+  uint8_t KodKoncaRekordow = 0;  // the ResultCode of "no such record"; 0: none
+  bool (*Linia)(uint32_t numer, LiniaWyniku& linia) = nullptr;
   void (*Parametry)(uint32_t numer) = nullptr;  // nullptr: the number in parameter byte 0
-  uint32_t Ostatni = 255;  // the highest record number the request can address
+  uint32_t Ostatni = 255;                       // the highest record number the request can address
+  uint32_t Pierwszy = 1;
+  uint8_t KodPominiecia = 0;  // the ResultCode of "no record under this number"; 0: none
+  uint32_t PominiecieOd = 0;  // the lowest number that may be skipped so
+  uint8_t KodBrakuTablicy = 0;  // the ResultCode of a register without the table; 0: none
+  bool (*Linie)(uint32_t numer) = nullptr;
 };
 void CialoOdczytuRekordow(const OdczytRekordow& odczyt);
 
@@ -104,10 +117,48 @@ void CialoOdczytuRekordow(const OdczytRekordow& odczyt);
 // field readers of datafiles/field_readers.h) and fills the parameters, answering
 // true when the request is to be sent (it may set 19 itself for a value out
 // of range). `Wyslanie`, when given, replaces the one request `rozkaz`.
+// What `Pola` reads from a line and `Wyslanie` needs travels in a value of
+// the command's own type, kept on the body's stack and handed to both:
+//   struct Linia { uint16_t Numer = 0; };
+//   bool NumerZLinii(const char* linia, Linia& l) { return PoleWord(linia, 1, l.Numer); }
+//   void Odczyt(Linia& l) { ... l.Numer ... }
+//   Linia l;
+//   CialoZapisuLiniami({.rozkaz = {}, .Pola = NumerZLinii, .Wyslanie = Odczyt}, l);
+// A command whose lines need nothing kept gives no value.
+template <typename... Stan>  // none, or the command's per-line value
 struct ZapisLiniami {
   Rozkaz rozkaz;
-  bool (*Pola)(const char* linia);
-  void (*Wyslanie)() = nullptr;
+  bool (*Pola)(const char* linia, Stan&... stan);
+  void (*Wyslanie)(Stan&... stan) = nullptr;
   bool TylkoPierwszaLinia = false;  // further data lines are ignored
 };
-void CialoZapisuLiniami(const ZapisLiniami& zapis);
+
+// The `Pola` of the lines whose fields are the request's parameters as they
+// stand: field 1 a byte; field 1 a word (low byte first); field 1 a word and
+// field 2 a byte. The last keeps the number for the line's send as well.
+bool BajtJakoParametr(const char* linia);
+bool WordJakoParametr(const char* linia);
+bool WordIBajtJakoParametry(const char* linia);
+bool NumerJakoParametr(const char* linia, uint16_t& numer);
+
+// The steps of kind 3 that do not depend on the command's value: the next
+// data line with ResultCode 11 in force (false at the end of the input, with
+// 11 for a bad line and 10 when there was no data line at all), and whether
+// the loop goes on after a line.
+bool PobranieLiniiDanych(Napis& linia, bool& przeczytano);
+bool DalszaLiniaDanych(bool tylkoPierwszaLinia);
+
+template <typename... Stan>
+void CialoZapisuLiniami(const ZapisLiniami<Stan...>& zapis, Stan&... stan) {
+  bool przeczytano = false;
+  do {
+    Napis linia{};
+    if (!PobranieLiniiDanych(linia, przeczytano)) return;
+    if (!zapis.Pola(linia, stan...)) continue;
+    UstawBlad(BezBledu);
+    if (zapis.Wyslanie)
+      zapis.Wyslanie(stan...);
+    else
+      WykonanieRozkazu(zapis.rozkaz);
+  } while (DalszaLiniaDanych(zapis.TylkoPierwszaLinia));
+}

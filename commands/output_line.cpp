@@ -1,8 +1,11 @@
 #include "commands/output_line.h"
 
+#include <cstdio>
 #include <cstring>
 
 #include "commands/command_entry.h"
+#include "state/result_codes.h"
+#include "state/session_state.h"
 #include "text/codecs.h"
 
 namespace {
@@ -83,7 +86,10 @@ void LiniaWyniku::NowePole() {
 
 void LiniaWyniku::Dopisanie(std::string_view tekst) {
   for (const char znak : tekst) {
-    if (dlugosc_ >= sizeof tekst_ - 1) break;
+    if (dlugosc_ >= sizeof tekst_ - 1) {
+      zaDluga_ = true;
+      break;
+    }
     tekst_[dlugosc_++] = znak;
   }
   tekst_[dlugosc_] = 0;
@@ -107,4 +113,10 @@ LiniaWyniku& LiniaWyniku::PoleHexH(const uint8_t* bajty, std::size_t n) {
   return *this;
 }
 
-bool LiniaWyniku::Zapisanie() const { return ZapisanieLiniiWyniku(tekst_); }
+bool LiniaWyniku::Zapisanie() const {
+  if (!zaDluga_) return ZapisanieLiniiWyniku(tekst_);
+  UstawBlad(BladZapisuWyjscia);
+  std::fprintf(stderr, "karvo: an output line needs more than %zu characters: it was not written (ResultCode %u)\n",
+               sizeof tekst_ - 1, static_cast<unsigned>(Sesja.BiezacyWynik));
+  return false;
+}

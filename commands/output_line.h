@@ -1,7 +1,10 @@
 // The output line builder of the commands: a data line of tab-separated
 // fields, each made of one or more parts (numbers zero-padded to a width,
 // wide numbers, numbers with decimal places, texts of a fixed width, hex
-// bytes), kept within 255 bytes like every line of a data file.
+// bytes). A data line holds at most 255 characters: a line whose fields need
+// more is never cut short (a cut line would lose values without a word); it
+// is refused whole when it is to be written, with ResultCode 17 and a message
+// on standard error.
 //
 //   LiniaWyniku linia;
 //   linia.Pole(Liczba(numer, 5)).Pole(Znaki(Odpowiedz(0), 19)).Pole(Liczba(OdpowiedzByte(19)));
@@ -50,9 +53,13 @@ class LiniaWyniku {
   LiniaWyniku& PoleHexH(const uint8_t* bajty, std::size_t n);
   // Appends to the current field.
   void Dopisanie(std::string_view tekst);
+  // The line so far, at most its first 255 characters.
   const char* Tekst() const { return tekst_; }
   bool Pusta() const { return dlugosc_ == 0 && !pole_; }
-  // Writes the line to the output file; false and ResultCode 17 when it cannot.
+  // Whether the fields need more than a data line holds.
+  bool ZaDluga() const { return zaDluga_; }
+  // Writes the line to the output file; false and ResultCode 17 when it is
+  // too long (nothing is written) or cannot be written.
   bool Zapisanie() const;
 
  private:
@@ -60,4 +67,5 @@ class LiniaWyniku {
   char tekst_[256]{};
   std::size_t dlugosc_ = 0;
   bool pole_ = false;  // a field has been started
+  bool zaDluga_ = false;
 };

@@ -6,7 +6,7 @@
 #include <cstring>
 #include <string>
 
-#include "driver/command_table.h"
+#include "commands/command_entry.h"
 #include "karvo_version.h"
 #include "platform/console.h"
 #include "platform/files.h"
@@ -113,8 +113,8 @@ int ProgramGlowny(int argc, const char* const* argv) {
       std::fprintf(stderr, "karvo: CommandCode %d is outside 11 to 412\n", static_cast<int>(o.KodRozkazu));
     return 1;
   }
-  const PozycjaRozkazu* pozycja = ZnajdzRozkaz(o.KodRozkazu);
-  if (!RozkazWybiera(pozycja)) {
+  const PozycjaFunkcji* pozycja = ZnalezienieFunkcji(o.KodRozkazu);
+  if (!pozycja) {
     std::fprintf(stderr, "karvo: CommandCode %d selects no command: nothing was run\n", static_cast<int>(o.KodRozkazu));
     for (const std::string& raport : UsuniecieRaportuBezRozkazu(o.Wejscie.c_str(), o.Wyjscie.c_str()))
       std::fprintf(stderr, "karvo: the report of an earlier run, %s, was removed (karvo.log keeps it)\n", raport.c_str());
@@ -125,8 +125,9 @@ int ProgramGlowny(int argc, const char* const* argv) {
   RozpoczeciePodsluchu(argc, argv);
   // A command that runs others leaves each inner report in the log as it goes.
   UstawienieLoguRaportow(DopisanieRaportuDoLogu);
-  const uint8_t wynik = pozycja->ZPlikiemWynikowym ? pozycja->WejscieIWyjscie(o.Wejscie.c_str(), o.Wyjscie.c_str())
-                                                   : pozycja->Wejscie(o.Wejscie.c_str());
+  const OpisFunkcji& opis = *pozycja->Opis;
+  const uint8_t wynik = opis.JestPlikWynikowy ? pozycja->WejscieIWyjscie(o.Wejscie.c_str(), o.Wyjscie.c_str())
+                                              : pozycja->Wejscie(o.Wejscie.c_str());
   // Only the report this run wrote goes to the log: one left by another run
   // would give it a block that is not this run's.
   DopisanieRaportuDoLogu(Sesja.ZapisanyRaport[0] ? Sesja.ZapisanyRaport : nullptr);
@@ -135,7 +136,7 @@ int ProgramGlowny(int argc, const char* const* argv) {
   if (const int sygnal = platforma::SygnalKonca())
     std::fprintf(stderr, "karvo: %s ended the command: ResultCode %u\n", platforma::NazwaSygnalu(sygnal).c_str(),
                  static_cast<unsigned>(wynik));
-  WypisanieWyniku(o.Selektor, pozycja->NazwaWydruku ? pozycja->NazwaWydruku : pozycja->Nazwa, wynik);
+  WypisanieWyniku(o.Selektor, opis.NazwaWydruku ? opis.NazwaWydruku : opis.Nazwa, wynik);
   return 0;
 }
 

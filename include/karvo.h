@@ -21,7 +21,19 @@ extern "C" {
 #endif
 #define KARVO_AS(symbol) __asm__(symbol)
 
-/* ---- data file lines and fields ---------------------------------------- */
+/* ---- data file lines and fields ------------------------------------------
+ * OtwartoPlik: 1 when the file opened (*uchwyt is its handle), 0 (*uchwyt -1).
+ *   tryb 0 read, 1 write (created, truncated), 2 append, 3 read and write.
+ * ZamknieciePliku: 1 when closed (*uchwyt becomes -1), 0 (*uchwyt kept).
+ * OdczytanoZPlikuKonkretnaLinie, OdczytanoZPlikuLinieDanych ("$"): 1 and the
+ *   line without its marker; 0 at the end of the lines (*zlaLinia 0) or at a
+ *   line of another kind (*zlaLinia 1). Comment lines (";") are skipped.
+ * ZapisanoDoPlikuLinie, ZapisanoDoPlikuLinieDanych ("$" first): 1 when the
+ *   text and the line terminator were written whole, else 0.
+ * NapisZawieraDana: 1 and field `numer` (from 1, tab-separated) of the line;
+ *   0 and an empty field when it is missing or empty.
+ * Moje_feof: 1 when the file stands at its end (its position is kept).
+ * ZerowanieNapisu: returns nothing; sets the 256 bytes of the text to 0. */
 KARVO_API uint8_t OtwartoPlik(int32_t* uchwyt, const char* sciezka, uint8_t tryb) KARVO_AS("OtwartoPlik");
 KARVO_API uint8_t ZamknieciePliku(int32_t* uchwyt) KARVO_AS("ZamknieciePliku");
 KARVO_API uint8_t OdczytanoZPlikuKonkretnaLinie(int32_t uchwyt, char znacznik, char* linia,
@@ -35,7 +47,22 @@ KARVO_API uint8_t NapisZawieraDana(const char* linia, uint8_t numer, char* pole)
 KARVO_API uint8_t Moje_feof(int32_t uchwyt) KARVO_AS("Moje_feof");
 KARVO_API void ZerowanieNapisu(char* tekst) KARVO_AS("ZerowanieNapisu");
 
-/* ---- field validators --------------------------------------------------- */
+/* ---- field validators -----------------------------------------------------
+ * Each returns 1 when the text is a valid value of its kind and stores the
+ * value; 0 otherwise (the value is then 0, or left as it was for Word, Byte,
+ * HEX Byte, Boolean and the parity). No validator sets a ResultCode.
+ * ZnakJestCyfra: "0".."9", *cyfra its value. ZnakJestKropkaLubPrzecinkiem: "." or ",".
+ * PoprawnaLiczbaZmiennoprzecinkowa: digits with one "." or ","; *wartosc the
+ *   digits as one number, *miejsca its decimal places ("12,50": 125 and 1).
+ * PoprawnaLiczbaOsmiobajtowa: decimal digits below 2^64, spaces ignored.
+ * PoprawnaLiczbaSzesciobajtowa(Dec|Hex|WCudzyslowie): a 48-bit number, least
+ *   significant byte first: decimal, hexadecimal with $, H or 0x, or 1 to 6
+ *   characters between apostrophes; without a suffix, the first form that fits.
+ * PoprawnaLiczbaTypuLong: a six-byte number below 2^32. PoprawnaLiczbaZPodanegoZakresu:
+ *   a Long from minimum to maksimum (*wartosc holds the Long even when it is outside).
+ * PoprawnaLiczbaTypuWord 0..65535, PoprawnaLiczbaTypuByte 0..255,
+ * PoprawnaLiczbaHEXTypuByte hexadecimal digits 0..FF, PoprawnaLiczbaTypuBoolean 0 or 1.
+ * PoprawnyNapisOpisujacyParzystosc: NONE/N 0, ODD/O 1, EVEN/E 2, any letter case. */
 KARVO_API uint8_t ZnakJestCyfra(char znak, uint8_t* cyfra) KARVO_AS("ZnakJestCyfra");
 KARVO_API uint8_t ZnakJestKropkaLubPrzecinkiem(char znak) KARVO_AS("ZnakJestKropkaLubPrzecinkiem");
 KARVO_API uint8_t PoprawnaLiczbaZmiennoprzecinkowa(const char* tekst, uint32_t* wartosc, uint8_t* miejsca)
@@ -63,7 +90,26 @@ KARVO_API uint8_t PoprawnyNapisOpisujacyParzystosc(const char* tekst, uint8_t* p
     KARVO_AS("PoprawnyNapisOpisujacyParzystosc");
 
 /* ---- serial port ---------------------------------------------------------
- * Every function works on the port table entry selected by SetComSelector. */
+ * Every function works on the port table entry selected by SetComSelector.
+ * InitializePort, pInitializePort (parity 0 none, 1 odd, else even): 0 when
+ *   the port opened, 5 when the entry is open already, else the system's error
+ *   code. UnInitializePort, ClearPort: 0 or the system's error code.
+ * SerialPortPresent: 1 when the port exists and is free. WriteByte: 1 when the
+ *   byte was written, 0 not. ReadByte: 1 and *bajt when a byte came, 0 not.
+ * TimeOut: 1 when the last transfer moved no byte. UstawCTS: the flag given.
+ * ModemStatus: 0x10 CTS, 0x20 DSR, 0x40 ring, 0x80 carrier detect.
+ * CharSent: 1 when the output was sent (0 when the flush failed).
+ * SetDTRLine, ClearDTRLine, SetRTSLine, ClearRTSLine: non-zero on success.
+ * ChangeParity, MsSetTimeouts, ChangeSpeedWinseria: 1 on success, 0 not.
+ * SetComSelector: the index given. GetComSelector, GetCOMNumber: return
+ *   nothing, store the index, the entry's port (0: empty entry).
+ * GetCOMHandle: the entry's device handle, 0 for an empty entry. GetSpeed:
+ *   the entry's speed, 0 for an empty entry. UstawKanalWinseria: 1 when
+ *   channel 1 to 4 was selected on DTR and RTS, 0 for another channel or a
+ *   failed line. PIPAdress: the port server's address of a virtual port, ""
+ *   for another port (valid until the next call). IsError: 1 and the last
+ *   error (message in code page 1250, at most 51 characters, and its code),
+ *   which it then clears; 0 when there was none. Dzwiek: a short beep. */
 KARVO_API int32_t InitializePort(uint8_t port, int32_t predkosc, uint16_t czasZapisu, uint16_t czasOdczytu)
     KARVO_AS("InitializePort");
 KARVO_API int32_t pInitializePort(uint8_t port, int32_t predkosc, uint16_t czasZapisu, uint16_t czasOdczytu,
@@ -94,7 +140,13 @@ KARVO_API const char* PIPAdress(uint8_t port) KARVO_AS("PIPAdress");
 KARVO_API uint8_t IsError(char* komunikat, int32_t* kod) KARVO_AS("IsError");
 KARVO_API void Dzwiek(void) KARVO_AS("Dzwiek");
 
-/* ---- link and device identification ------------------------------------- */
+/* ---- link and device identification ---------------------------------------
+ * UstawieniePozostawiacOtwartyPortSzeregowy(1): the port stays open between
+ *   commands of one process. SygnalizowanieBleduWeryfikacjiNumeruUrzadzenia(0):
+ *   a register of another number is no error (22). Both return nothing.
+ * OdczytanieNumeruUrzadzenia, OdczytanieTypuUrzadzenia: 1 when the register's
+ *   number, or its type and identification, were read; 0 with the ResultCode
+ *   of the failure in the session. */
 KARVO_API void UstawieniePozostawiacOtwartyPortSzeregowy(uint8_t flaga)
     KARVO_AS("UstawieniePozostawiacOtwartyPortSzeregowy");
 KARVO_API void SygnalizowanieBleduWeryfikacjiNumeruUrzadzenia(uint8_t flaga)
@@ -102,7 +154,10 @@ KARVO_API void SygnalizowanieBleduWeryfikacjiNumeruUrzadzenia(uint8_t flaga)
 KARVO_API uint8_t OdczytanieNumeruUrzadzenia(void) KARVO_AS("OdczytanieNumeruUrzadzenia");
 KARVO_API uint8_t OdczytanieTypuUrzadzenia(void) KARVO_AS("OdczytanieTypuUrzadzenia");
 
-/* ---- command entry points ------------------------------------------------ */
+/* ---- command entry points --------------------------------------------------
+ * Each takes the input name (and, for a reading command, the output name),
+ * as karvo's /F and /W, runs the command and returns its ResultCode: 0 for
+ * success, else the code RAPORT.TXT carries (the guide lists them). */
 KARVO_API uint8_t Karvo_ONrKasy(const char* wejscie, const char* wyjscie) KARVO_AS("_ONrKasy");
 KARVO_API uint8_t Karvo_ZNrKasy(const char* wejscie) KARVO_AS("_ZNrKasy");
 /* goods */

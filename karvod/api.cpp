@@ -64,6 +64,7 @@ json JobToJson(const Job& j) {
           {"name", info ? info->Name : ""},
           {"class", info ? CommandClassName(info->Class) : ""},
           {"line", j.Line},
+          {"node", Optional(j.Node)},
           {"key", Optional(j.Key)},
           {"state", StateName(j.State)},
           {"result", Result(j)},

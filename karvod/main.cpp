@@ -11,7 +11,8 @@ namespace {
 const char* const Usage =
     "usage: karvod --config DIR --state DIR [--listen HOST:PORT] [--token-file FILE]\n"
     "              [--store URL] [--lines N] [--karvo PATH] [--capture-days N]\n"
-    "       karvod submit|status|wait|break|output ... (karvod help client)\n";
+    "       karvod submit|status|wait|break|output ... (karvod help)\n"
+    "       karvod --help | --version\n";
 
 const char* const Help =
     "\n"
@@ -34,15 +35,23 @@ const char* const Help =
     "  --retry-backoff-ms N  the first pause before a read is tried again (1000)\n"
     "  --break-grace-ms N    how long a driver broken off at shutdown may take (5000)\n"
     "  --lease-seconds N     with PostgreSQL: how long a node's hold on a line lasts (15)\n"
-    "  --keep-runs        keep the runs' directories (for debugging)\n";
+    "  --keep-runs        keep the runs' directories (for debugging)\n"
+    "  --help, --version  say what the arguments mean, or the version\n"
+    "\n"
+    "Once it listens it says \"karvod: ready, listening on HOST:PORT\" on standard\n"
+    "error; SIGTERM breaks the running drivers off and ends it.\n";
 
 }  // namespace
 
 int main(int argc, char** argv) {
   std::vector<std::string> args(argv + 1, argv + argc);
-  if (!args.empty() && (args[0] == "--help" || args[0] == "-h" || (args[0] == "help" && args.size() == 1))) {
+  if (!args.empty() && (args[0] == "--help" || args[0] == "-h")) {
     std::fputs(Usage, stdout);
     std::fputs(Help, stdout);
+    return 0;
+  }
+  if (args.size() == 1 && args[0] == "--version") {
+    std::printf("karvod %s\n", KARVOD_VERSION);
     return 0;
   }
   if (!args.empty() && (args[0] == "submit" || args[0] == "status" || args[0] == "wait" || args[0] == "break" ||

@@ -9,7 +9,9 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
+#include <mutex>
 
 #include "commands/command_classes.h"
 #include "karvod/bus.h"
@@ -56,12 +58,13 @@ std::string InputFile(const Job& job) {
   return text;
 }
 
-std::string ServerFile(const std::string& ecrtbuf, uint32_t driverId) {
-  // Line terminator CR LF; the driver's files in the run's directory (the
-  // identification cache shared); message number and this run's identifier;
-  // no trace, not suspended, the file concerned named in the report as a run
-  // without a Server names it; every request and line reported.
-  return "$13:10\r\n$KONFIG.TXT\r\n$RAPORT.TXT\r\n$KOMENT.TXT\r\n$MODKONF.TXT\r\n$" + ecrtbuf + "\r\n$" +
+std::string ServerFile(uint32_t driverId) {
+  // Line terminator CR LF; the driver's files in the run's directory, under
+  // the names a run by hand gives them (the report names them); message
+  // number and this run's identifier; no trace, not suspended, the file
+  // concerned named in the report as a run without a Server names it; every
+  // request and line reported.
+  return "$13:10\r\n$KONFIG.TXT\r\n$RAPORT.TXT\r\n$KOMENT.TXT\r\n$MODKONF.TXT\r\n$ECRTBUF.TXT\r\n$" +
          std::to_string(BusNumber) + ":" + std::to_string(driverId) + "\r\n$0\r\n$0\r\n$1\r\n$1\r\n$1\r\n$1\r\n";
 }
 
@@ -85,11 +88,34 @@ bool PrepareDirectory(const RunnerSettings& s, const Job& job, const std::string
     }
   }
   if (!WriteFile(dir + "/" + InputName, InputFile(job), 0600) ||
-      !WriteFile(dir + "/" + ServerName, ServerFile(s.StateDir + "/ECRTBUF.TXT", driverId), 0600)) {
+      !WriteFile(dir + "/" + ServerName, ServerFile(driverId), 0600) ||
+      !WriteFile(dir + "/ECRTBUF.TXT", SharedCache(s.StateDir, nullptr), 0600)) {
     error = "cannot write the input or the Server file in " + dir;
     return false;
   }
   return true;
+}
+
+std::string SharedCache(const std::string& stateDir, const std::string* learnt) {
+  // The identification cache is the service's, one for all registers: each
+  // run starts with a copy, and the complete lines it added come back.
+  static std::mutex m;
+  std::lock_guard<std::mutex> lock(m);
+  const std::string path = stateDir + "/ECRTBUF.TXT";
+  std::string cache = ReadFile(path).value_or("");
+  if (!learnt) return cache;
+  std::string added;
+  std::size_t start = 0;
+  for (std::size_t end; (end = learnt->find("\r\n", start)) != std::string::npos; start = end + 2) {
+    const std::string line = learnt->substr(start, end + 2 - start);
+    if (cache.find(line) == std::string::npos && added.find(line) == std::string::npos) added += line;
+  }
+  if (!added.empty()) {
+    if (!cache.empty() && cache.back() != '\n') cache += "\r\n";
+    WriteFile(path + ".new", cache + added, 0600);
+    std::rename((path + ".new").c_str(), path.c_str());
+  }
+  return cache + added;
 }
 
 void ParseReport(const std::string& report, RunResult& r) {
@@ -201,6 +227,7 @@ void Runner::Execute() {
   Watch(pid, id, bus);
   bus.Close();
   left_ = CollectResult(dir, hasOutput, info && info->Class == CommandClass::FileOnly);
+  if (const auto learnt = ReadFile(dir + "/ECRTBUF.TXT")) SharedCache(s_.StateDir, &*learnt);
   if (!s_.KeepDirectories) RemoveTree(dir);
 }
 

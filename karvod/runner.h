@@ -46,7 +46,10 @@ bool PrepareDirectory(const RunnerSettings& s, const Job& job, const std::string
 // The input file of a job: the three header lines naming the register, then
 // each line as given, every one ended with CR LF.
 std::string InputFile(const Job& job);
-std::string ServerFile(const std::string& ecrtbuf, uint32_t driverId);
+std::string ServerFile(uint32_t driverId);
+// The service's identification cache (STATE/ECRTBUF.TXT); with `learnt` (a
+// run's copy after the run) the lines the run added are kept in it first.
+std::string SharedCache(const std::string& stateDir, const std::string* learnt);
 RunResult CollectResult(const std::string& dir, bool hasOutput, bool inputIsOutput);
 // Splits a report into its lines and takes the ResultCode and its text.
 void ParseReport(const std::string& report, RunResult& r);

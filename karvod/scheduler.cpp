@@ -14,6 +14,7 @@ namespace karvod {
 namespace {
 
 constexpr int PurgeEveryMs = 60000;
+constexpr int OrphansEveryMs = 1000;
 constexpr double Bounds[] = {1, 5, 15, 60, 300, 1800};
 
 bool Repeatable(const Job& job) {
@@ -97,9 +98,10 @@ void Scheduler::Recover(Job& job, const RunResult& r, const SchedulerSettings& s
     job.State = JobState::Queued;
     return;
   }
-  // The driver finished (its log block is written after the report) before
-  // the service could see it: its result stands.
-  if (r.Code != -1 && !r.Log.empty()) {
+  // The driver finished (the report gets its lines only at the end of a run,
+  // and each attempt has a fresh directory) before the service could see it:
+  // its result stands.
+  if (r.Code != -1) {
     Settle(job, r, false, s, nowMs);
     return;
   }
@@ -197,7 +199,7 @@ std::vector<std::string> Scheduler::BusyLines() {
 }
 
 void Scheduler::Loop() {
-  int64_t lastPurge = 0;
+  int64_t lastPurge = 0, lastOrphans = 0;
   std::unique_lock<std::mutex> lock(m_);
   while (!stopping_) {
     const int64_t now = NowMs();
@@ -218,6 +220,16 @@ void Scheduler::Loop() {
       lastPurge = now;
     }
     store_.Renew(s_.Node, std::vector<std::string>(busy.begin(), busy.end()));
+    if (now - lastOrphans >= OrphansEveryMs) {
+      lastOrphans = now;
+      // Runs of a node that stopped renewing its lines: put right as after a restart.
+      const auto settled = store_.TakeOrphans(s_.Node, [&](Job& j) {
+        RunResult r;
+        r.Why = "its node stopped";
+        Recover(j, r, s_, now);
+      });
+      if (!settled.empty()) Changed();
+    }
     int started = 0;
     if (active < s_.Lines) {
       for (const std::string& line : store_.ReadyLines(now)) {

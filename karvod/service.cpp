@@ -147,7 +147,7 @@ int RunService(const ServiceOptions& o) {
   // One service a state directory: two would run the same lines at once.
   const int lock = open((state + "/karvod.lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
   if (lock < 0 || flock(lock, LOCK_EX | LOCK_NB) != 0) return fail("another karvod uses the state directory " + state);
-  auto store = OpenStore(o.StoreUrl, state, error);
+  auto store = OpenStore(o.StoreUrl, state, o.LeaseSeconds, error);
   if (!store) return fail(error);
 
   // SIGTERM and SIGINT are taken by sigwait below; every thread started from

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -68,8 +69,11 @@ class Store {
   // lets a line whose holder stopped renewing go to another node.
   virtual void Renew(const std::string& /*node*/, const std::vector<std::string>& /*lines*/) {}
   virtual void Release(const std::string& /*node*/, const std::string& /*line*/) {}
-  // Jobs that another node left running and whose line it no longer holds.
-  virtual std::vector<Job> Orphaned(const std::string& /*node*/) { return {}; }
+  // Jobs that another node left running and whose line it no longer holds:
+  // each is settled by `settle` and saved, in one transaction; answers them.
+  virtual std::vector<Job> TakeOrphans(const std::string& /*node*/, const std::function<void(Job&)>& /*settle*/) {
+    return {};
+  }
 
   virtual Stats Statistics() = 0;
   // Forgets wire captures whose time has passed.
@@ -79,7 +83,8 @@ class Store {
 
 // "sqlite" at STATE/karvod.db when url is empty, else sqlite:PATH or
 // postgresql://... . nullptr with a reason when it cannot be opened.
-std::unique_ptr<Store> OpenStore(const std::string& url, const std::string& stateDir, std::string& error);
+std::unique_ptr<Store> OpenStore(const std::string& url, const std::string& stateDir, int leaseSeconds,
+                                 std::string& error);
 std::unique_ptr<Store> OpenSqliteStore(const std::string& path, std::string& error);
 std::unique_ptr<Store> OpenPostgresStore(const std::string& url, int leaseSeconds, std::string& error);
 

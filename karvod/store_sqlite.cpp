@@ -144,8 +144,9 @@ class SqliteStore : public Store {
 
   std::vector<std::string> ReadyLines(int64_t nowMs) override {
     std::lock_guard<std::mutex> lock(m_);
-    Stmt s(db_, "SELECT line, MIN(seq) AS first FROM jobs WHERE state='queued' AND not_before<=? "
-                "GROUP BY line ORDER BY first");
+    // A line whose first job waits to be tried again waits with it: the line keeps its order.
+    Stmt s(db_, "SELECT line, seq FROM jobs j WHERE state='queued' AND not_before<=? AND seq=(SELECT MIN(seq) FROM jobs "
+                "k WHERE k.state='queued' AND k.line=j.line) ORDER BY seq");
     s.Bind(1, nowMs);
     std::vector<std::string> out;
     while (s.Row()) out.push_back(s.Text(0));
@@ -158,10 +159,11 @@ class SqliteStore : public Store {
     std::optional<Job> job;
     {
       Stmt s(db_, (std::string("SELECT ") + JobColumns +
-                   " FROM jobs WHERE state='queued' AND line=? AND not_before<=? ORDER BY seq LIMIT 1")
+                   " FROM jobs WHERE state='queued' AND line=? ORDER BY seq LIMIT 1")
                       .c_str());
-      s.BindText(1, line).Bind(2, nowMs);
+      s.BindText(1, line);
       if (s.Row()) job = JobFrom(s);
+      if (job && job->NotBeforeMs > nowMs) job.reset();
     }
     if (job) {
       job->State = JobState::Running;

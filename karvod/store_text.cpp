@@ -69,10 +69,11 @@ Progress ProgressFromText(const std::string& text) {
   return p;
 }
 
-std::unique_ptr<Store> OpenStore(const std::string& url, const std::string& stateDir, std::string& error) {
+std::unique_ptr<Store> OpenStore(const std::string& url, const std::string& stateDir, int leaseSeconds,
+                                 std::string& error) {
   if (url.empty()) return OpenSqliteStore(stateDir + "/karvod.db", error);
   if (url.rfind("sqlite:", 0) == 0) return OpenSqliteStore(url.substr(7), error);
-  if (url.rfind("postgresql://", 0) == 0 || url.rfind("postgres://", 0) == 0) return OpenPostgresStore(url, 15, error);
+  if (url.rfind("postgresql://", 0) == 0 || url.rfind("postgres://", 0) == 0) return OpenPostgresStore(url, leaseSeconds, error);
   error = "--store takes sqlite:PATH or postgresql://...";
   return nullptr;
 }

@@ -42,8 +42,10 @@ struct WynikTransferu {
 };
 
 // Whether the device hands received bytes over at once (the low-latency
-// setting of a USB adapter's driver), as the open found and left it.
-enum class NiskieOpoznienie : uint8_t { Wlaczone, JuzBylo, Niedostepne };
+// setting of a USB adapter's driver), as the open found and left it: set by
+// the open, already set, refused by a serial driver, or no serial driver's
+// settings at all (a pseudo-terminal, a port server).
+enum class NiskieOpoznienie : uint8_t { Wlaczone, JuzBylo, Odmowa, Niedostepne };
 // Modem input lines.
 constexpr uint8_t LINIA_CTS = 0x10, LINIA_DSR = 0x20, LINIA_RI = 0x40, LINIA_DCD = 0x80;
 // Line-error flags.

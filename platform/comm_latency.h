@@ -25,6 +25,8 @@ NiskieOpoznienie WlaczenieNiskiegoOpoznienia(const OperacjeOpoznienia& operacje)
 // Puts the flag back as the open found it.
 void PrzywrocenieOpoznienia(const OperacjeOpoznienia& operacje, NiskieOpoznienie stan);
 // How the debug trace and the wire capture say it.
+// Whether the device is a serial device's driver (what the debug trace tells).
+inline bool UrzadzenieSzeregowe(NiskieOpoznienie stan) { return stan != NiskieOpoznienie::Niedostepne; }
 const char* OpisOpoznienia(NiskieOpoznienie stan);
 
 }  // namespace platforma

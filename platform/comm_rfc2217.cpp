@@ -43,7 +43,7 @@ constexpr auto CZAS_POLACZENIA = std::chrono::milliseconds(3000);
 constexpr auto CZAS_ODPOWIEDZI = std::chrono::milliseconds(300);
 // What a wait for the bytes still due adds to their line time: the port
 // server relays them in its own packets, a little after the line has carried them.
-constexpr uint64_t ZAPAS_US = 2000;
+constexpr uint64_t ZAPAS_US = 500;
 
 std::optional<Zegar::time_point> Termin(std::optional<uint32_t> ms) {
   if (!ms) return std::nullopt;
@@ -185,9 +185,17 @@ class LiniaRfc2217 final : public Linia {
                                        CzasBajtowUs(ustawienia_, zapowiedziane - static_cast<uint32_t>(wejscie_.size())) +
                                        ZAPAS_US);
       if (calkowity && *calkowity < koniec) koniec = *calkowity;
+      // The receiver sleeps as long, so that the bytes' segments wake neither
+      // thread one by one; after its sleep it takes what has come and says so.
       potrzebne_ = zapowiedziane;
-      cv_.wait_until(b, koniec, [&] { return przerwano_ || blad_ != 0 || sygnal_ || wejscie_.size() >= potrzebne_; });
+      drzemkaDo_ = koniec;
+      poDrzemce_ = false;
+      cv_.notify_all();
+      auto gotowe = [&] { return przerwano_ || blad_ != 0 || sygnal_ || poDrzemce_ || wejscie_.size() >= potrzebne_; };
+      if (calkowity) cv_.wait_until(b, *calkowity, gotowe);
+      else cv_.wait(b, gotowe);
       potrzebne_ = 1;
+      drzemkaDo_.reset();
     }
     uint32_t mam = Pobierz(bajty, ile);
     if (mam >= najmniej) return {PrzebiegTransferu::OdRazu, mam, 0};
@@ -378,19 +386,50 @@ class LiniaRfc2217 final : public Linia {
     bool sygnalWidziany = false;
     for (;;) {
       std::size_t miejsce;
+      std::optional<Zegar::time_point> drzemka;
       {
         std::unique_lock<std::mutex> b(m_);
         cv_.wait(b, [&] { return przerwano_ || odrzucajDoCzyszczenia_ || wejscie_.size() < pojemnosc_; });
         if (przerwano_) return;
         miejsce = odrzucajDoCzyszczenia_ ? sizeof bufor : std::min(sizeof bufor, pojemnosc_ - wejscie_.size());
+        if (drzemkaDo_ && !poDrzemce_ && wejscie_.size() < potrzebne_) drzemka = drzemkaDo_;
+      }
+      // A reader waits for the rest of an answer: its bytes are on their way
+      // at the line's speed, so they are taken together when their line time
+      // is over. Only the close and a signal to end cut that sleep short.
+      bool poDrzemce = false;
+      if (drzemka) {
+        const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(*drzemka - Zegar::now()).count();
+        const timespec czas{static_cast<time_t>(ns > 0 ? ns / 1'000'000'000 : 0),
+                            static_cast<long>(ns > 0 ? ns % 1'000'000'000 : 0)};
+        pollfd s[2] = {{budzik_, POLLIN, 0}, {sygnalWidziany ? -1 : UchwytSygnaluKonca(), POLLIN, 0}};
+        if (ppoll(s, 2, &czas, nullptr) > 0) {
+          if (s[0].revents != 0) return;
+          if (s[1].revents != 0) {
+            sygnalWidziany = true;
+            std::lock_guard<std::mutex> b(m_);
+            sygnal_ = true;
+            cv_.notify_all();
+            continue;
+          }
+        }
+        poDrzemce = true;
       }
       // A signal that asks the process to end wakes the waits of the line
       // once; the descriptor stays readable, so it is watched no more.
       pollfd p[3] = {{gniazdo_, POLLIN, 0}, {budzik_, POLLIN, 0}, {sygnalWidziany ? -1 : UchwytSygnaluKonca(), POLLIN, 0}};
-      if (poll(p, 3, -1) < 0) {
+      const int gotowych = poll(p, 3, poDrzemce ? 0 : -1);
+      if (gotowych < 0) {
         if (errno == EINTR) continue;
         Zerwane(errno);
         return;
+      }
+      if (gotowych == 0) {
+        // Nothing more came in the answer's line time: the reader takes what there is.
+        std::lock_guard<std::mutex> b(m_);
+        if (drzemkaDo_) poDrzemce_ = true;
+        cv_.notify_all();
+        continue;
       }
       if (p[1].revents != 0) return;
       if (p[2].revents != 0) {
@@ -409,7 +448,8 @@ class LiniaRfc2217 final : public Linia {
       Bajty odpowiedz;
       {
         std::lock_guard<std::mutex> b(m_);
-        powiadom_ = false;
+        powiadom_ = poDrzemce;
+        if (poDrzemce) poDrzemce_ = true;
         for (ssize_t i = 0; i < n; ++i) Przyjmij(bufor[i], odpowiedz);
         // A reader waiting for a whole answer is woken once, when it is in.
         if (powiadom_ || wejscie_.size() >= potrzebne_) cv_.notify_all();
@@ -530,6 +570,8 @@ class LiniaRfc2217 final : public Linia {
   uint32_t bledyLinii_ = 0;
   UstawieniaLinii ustawienia_{};  // as last set, for the line time of a byte
   std::size_t potrzebne_ = 1;     // the input the reader waits for
+  std::optional<Zegar::time_point> drzemkaDo_;  // the reader waits for an answer's rest until then
+  bool poDrzemce_ = false;        // the receiver has taken what came by then
   bool powiadom_ = false;         // something besides data came in
   std::array<uint32_t, 16> odpowiedzi_{};
   std::array<Stan, 256> nasze_{};

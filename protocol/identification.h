@@ -39,6 +39,9 @@ bool KasaMN();
 bool KasaZPojemnikami();
 bool KasaNowa();
 bool KasaRozszerzona();
+// The second-generation Pelto registers of subversions up to 2 (their shift
+// data carry three bytes more than the others').
+bool KasaPeltoPierwszychPodwersji();
 bool KasaT();
 // 'm' or 'n' (the price checkers of the M goods layout; KasaMN also holds the apostrophe and '9').
 bool KasaMLubN();

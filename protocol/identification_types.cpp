@@ -36,6 +36,9 @@ bool KasaNowa() { return Kod() >= 116 && !KasaNorda(); }
 bool KasaRozszerzona() {
   return (KasaDrugiejGeneracji() && KasaPelto() && Sesja.Urzadzenie.PodwersjaTypu > 1) || Kod() > 115;
 }
+bool KasaPeltoPierwszychPodwersji() {
+  return KasaDrugiejGeneracji() && KasaPelto() && Sesja.Urzadzenie.PodwersjaTypu <= 2;
+}
 bool KasaT() { return Kod() == 116 || Kod() > 120; }
 bool KasaMLubN() { return KodJednymZ({'m', 'n'}); }
 bool KasaStarszaNizT() { return Kod() < 't'; }

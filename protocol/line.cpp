@@ -34,6 +34,11 @@ Dopelnianie KasaDopelnia = Dopelnianie::Nieznane;
 // may find the rest of a late answer still on its way.
 bool PoNiedokonczonejWymianie = false;
 
+// The line's last exchange ended early (no answer in time, a cut or an
+// unexpected one). Its answer may come later than the quiet wait at the
+// close lasts, so the port keeps its mark and the next run waits too.
+bool OstatniaWymianaPrzerwana = false;
+
 // Bytes already on their way arrive within a few byte times at the line's
 // speed (11 bits a byte), plus what the port's reader, a USB adapter or a
 // port server add on a loaded machine.
@@ -104,10 +109,11 @@ void CzyszczenieBezposrednie() {
 uint32_t BajtyCzekajaceSzeregowo() { return BajtyWKolejce(); }
 uint32_t BezBajtowCzekajacych() { return 0; }
 void PrzerwanyPoprzedniPrzebieg() { LiniaNiespokojna = true; }
-bool LiniaUspokojona() { return !LiniaNiespokojna; }
+bool LiniaBezDlugu() { return !LiniaNiespokojna && !OstatniaWymianaPrzerwana; }
 void NowaLinia() {
   LiniaNiespokojna = false;
   PoNiedokonczonejWymianie = false;
+  OstatniaWymianaPrzerwana = false;
   KasaDopelnia = Dopelnianie::Nieznane;
 }
 
@@ -162,6 +168,7 @@ bool OdbiorBajtuRamkiSzeregowo(uint8_t* bajt) {
 }  // namespace tryby
 
 void PrzygotowanieLaczaDoRozkazu() {
+  OstatniaWymianaPrzerwana = false;
   // Once the line has been let go quiet after an exchange that ended early,
   // bytes may still be on their way (a late answer may have been taken for
   // the retry's); a line about to be let go quiet needs no such wait.
@@ -181,7 +188,7 @@ void PrzygotowanieLaczaDoRozkazu() {
 
 void NiedokonczonaWymiana() {
   // Only where stray bytes reach the engine can a late answer be taken for another.
-  if (BiezacyTrybLacza().BajtySpozaDlugosci) LiniaNiespokojna = PoNiedokonczonejWymianie = true;
+  if (BiezacyTrybLacza().BajtySpozaDlugosci) LiniaNiespokojna = PoNiedokonczonejWymianie = OstatniaWymianaPrzerwana = true;
   Sesja.Wymiana.WymianaNiepewna = 1;
 }
 

@@ -16,27 +16,70 @@ using enum UstawieniaModulu;
 
 // A direct line: the register on the serial port (or a virtual port), with its channel chosen by the kind.
 constexpr TrybLacza Bezposredni(uint8_t najwyzszyKanal, void (*wyborKanalu)()) {
-  return {najwyzszyKanal,          Brak,           2,
-          OtwarcieSzeregowe,       wyborKanalu,    ZamkniecieSzeregowe,
-          false,                   CzyszczenieBezposrednie, BajtyCzekajaceSzeregowo, WyslanieBajtuBezposrednie,
-          OdebranieBajtuBezposrednie, BezZadania,  WyslanoWszystkoBezposrednio,
-          true,                    NosnaSzeregowa, WyslanieRamkiSzeregowo,
-          OdbiorBajtuRamkiSzeregowo, AdresKanalu};
+  return {.NajwyzszyKanal = najwyzszyKanal,
+          .Modul = Brak,
+          .ParzystoscDomyslna = 2,
+          .OtwarciePortu = OtwarcieSzeregowe,
+          .WyborKanalu = wyborKanalu,
+          .ZamknieciePortu = ZamkniecieSzeregowe,
+          .Ramkowy = false,
+          .Czyszczenie = CzyszczenieBezposrednie,
+          .BajtyCzekajace = BajtyCzekajaceSzeregowo,
+          .WyslanieBajtu = WyslanieBajtuBezposrednie,
+          .OdebranieBajtu = OdebranieBajtuBezposrednie,
+          .WyslanieZadania = BezZadania,
+          .WyslanoWszystko = WyslanoWszystkoBezposrednio,
+          .BajtySpozaDlugosci = true,
+          .JestNosna = NosnaSzeregowa,
+          .WyslanieBajtowRamki = WyslanieRamkiSzeregowo,
+          .OdbiorBajtuRamki = OdbiorBajtuRamkiSzeregowo,
+          .AdresWRamce = AdresKanalu};
 }
 
 // Indexed by the link kind: MUX0 to MUX5.
 const TrybLacza TRYBY[] = {
-    Bezposredni(1, KanalZerowy),    // MUX0: one register on the port
-    Bezposredni(4, KanalAdresu),    // MUX1: a line switch, the channel is the register's address
-    {8, Modem, 0, OtwarcieModemowe, KanalModemu, ZamkniecieSzeregowe, true, CzyszczenieSzeregowe,
-     BezBajtowCzekajacych, WyslanieBajtuRamkowe, OdebranieBajtuOdpowiedzi, WymianaRamki, WyslanoWszystkoRamkowo, false, NosnaSzeregowa,
-     WyslanieRamkiSzeregowo, OdbiorBajtuRamkiSzeregowo, AdresZadany},  // MUX2: the module behind a dialled modem
+    Bezposredni(1, KanalZerowy),  // MUX0: one register on the port
+    Bezposredni(4, KanalAdresu),  // MUX1: a line switch, the channel is the register's address
+    // MUX2: the module behind a dialled modem, the frames over the serial port
+    {.NajwyzszyKanal = 8,
+     .Modul = Modem,
+     .ParzystoscDomyslna = 0,
+     .OtwarciePortu = OtwarcieModemowe,
+     .WyborKanalu = KanalModemu,
+     .ZamknieciePortu = ZamkniecieSzeregowe,
+     .Ramkowy = true,
+     .Czyszczenie = CzyszczenieSzeregowe,
+     .BajtyCzekajace = BezBajtowCzekajacych,
+     .WyslanieBajtu = WyslanieBajtuRamkowe,
+     .OdebranieBajtu = OdebranieBajtuOdpowiedzi,
+     .WyslanieZadania = WymianaRamki,
+     .WyslanoWszystko = WyslanoWszystkoRamkowo,
+     .BajtySpozaDlugosci = false,
+     .JestNosna = NosnaSzeregowa,
+     .WyslanieBajtowRamki = WyslanieRamkiSzeregowo,
+     .OdbiorBajtuRamki = OdbiorBajtuRamkiSzeregowo,
+     .AdresWRamce = AdresZadany},
     Bezposredni(8, KanalRozkazem),  // MUX3: a multiplexer addressed by a request
     Bezposredni(8, KanalBajtami),   // MUX4: a multiplexer addressed by two raw bytes
-    {8, Siec, 2, OtwarcieTcp, BezKanalu, ZamkniecieTcp, true, CzyszczenieTcp, BezBajtowCzekajacych,
-     WyslanieBajtuRamkowe,
-     OdebranieBajtuOdpowiedzi, WymianaRamki, WyslanoWszystkoRamkowo, false, NosnaTcp, WyslanieRamkiTcp, OdbiorBajtuRamkiTcp,
-     AdresZadany},  // MUX5: the module over TCP
+    // MUX5: the module over TCP
+    {.NajwyzszyKanal = 8,
+     .Modul = Siec,
+     .ParzystoscDomyslna = 2,
+     .OtwarciePortu = OtwarcieTcp,
+     .WyborKanalu = BezKanalu,
+     .ZamknieciePortu = ZamkniecieTcp,
+     .Ramkowy = true,
+     .Czyszczenie = CzyszczenieTcp,
+     .BajtyCzekajace = BezBajtowCzekajacych,
+     .WyslanieBajtu = WyslanieBajtuRamkowe,
+     .OdebranieBajtu = OdebranieBajtuOdpowiedzi,
+     .WyslanieZadania = WymianaRamki,
+     .WyslanoWszystko = WyslanoWszystkoRamkowo,
+     .BajtySpozaDlugosci = false,
+     .JestNosna = NosnaTcp,
+     .WyslanieBajtowRamki = WyslanieRamkiTcp,
+     .OdbiorBajtuRamki = OdbiorBajtuRamkiTcp,
+     .AdresWRamce = AdresZadany},
 };
 
 // The modem commands talk to the modem itself, byte by byte on the serial port.
@@ -47,6 +90,8 @@ const TrybLacza* Wybrany = &TRYBY[0];
 }  // namespace
 
 const TrybLacza& TrybDlaRodzaju(uint8_t rodzaj) { return rodzaj < std::size(TRYBY) ? TRYBY[rodzaj] : TRYBY[0]; }
+
+uint8_t LiczbaRodzajowLacza() { return static_cast<uint8_t>(std::size(TRYBY)); }
 
 void WybranieTrybuLacza(uint8_t rodzaj) {
   Wybrany = &TrybDlaRodzaju(rodzaj);

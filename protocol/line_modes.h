@@ -39,8 +39,9 @@ struct TrybLacza {
   uint8_t (*AdresWRamce)();   // the register's address on the module
 };
 
-// The entry of a link kind (0 to 5).
+// The entry of a link kind (0 to 5), and how many kinds there are.
 const TrybLacza& TrybDlaRodzaju(uint8_t rodzaj);
+uint8_t LiczbaRodzajowLacza();
 // Keeps the mode of a link kind with the line. The line's open does it; a
 // test or a fuzzer that drives the line without opening a port does it itself.
 void WybranieTrybuLacza(uint8_t rodzaj);

@@ -37,11 +37,13 @@ uint8_t SelektorParzystosci(const TrybLacza& tryb) {
   return tryb.ParzystoscDomyslna;
 }
 
-// The debug trace says what the open did about a USB adapter's latency timer.
+// The debug trace says what the open did about a serial device's latency
+// timer (a USB adapter's); a pseudo-terminal or a port server has none.
 void SladOpoznienia() {
   if (!Sesja.ZapisKomunikatow) return;
-  const std::string tekst = std::string("###DRIVER: ") + OpisOpoznieniaPortu() + " ###\n";
-  Printf(0, tekst.c_str());
+  bool szeregowe = false;
+  const std::string tekst = std::string("###DRIVER: ") + OpisOpoznieniaPortu(&szeregowe) + " ###\n";
+  if (szeregowe) Printf(0, tekst.c_str());
 }
 
 bool OtwarciePortu(uint32_t predkosc, uint32_t czas, uint8_t parzystosc) {
@@ -120,9 +122,11 @@ bool OtwarcieTcp(uint8_t) {
 }
 
 void ZamkniecieSzeregowe() {
-  // Once the line has been let go quiet nothing is owed on it any more; a
-  // line closed unsettled keeps its mark for the next run.
-  if (LiniaUspokojona()) platforma::ZdjecieZnacznikaPortu();
+  // Once the line has been let go quiet after whole exchanges nothing is owed
+  // on it any more. A line closed unsettled, or after an exchange that ended
+  // early (its answer may still come, later than the quiet wait), keeps its
+  // mark, so the next run lets the line fall quiet before its first request.
+  if (LiniaBezDlugu()) platforma::ZdjecieZnacznikaPortu();
   UnInitializePort();
   if (PodsluchWlaczony()) PodsluchZdarzenia(NazwaPortuPodsluchu(), "closed");
 }

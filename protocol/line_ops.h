@@ -20,8 +20,10 @@ void NowaLinia();
 // line is let go quiet before the first request, so that a register left
 // waiting for the rest of a request gives up first.
 void PrzerwanyPoprzedniPrzebieg();
-// No exchange is left unsettled on the line (the register owes nothing and waits for nothing).
-bool LiniaUspokojona();
+// No exchange is left unsettled on the line and its last exchange was
+// whole: the register owes nothing and waits for nothing, so the port's mark
+// may go.
+bool LiniaBezDlugu();
 void CzyszczenieTcp();
 void WyslanieBajtuBezposrednie(uint8_t bajt);
 void WyslanieBajtuRamkowe(uint8_t bajt);

@@ -13,5 +13,7 @@ uint8_t OdczytBajtuOdpowiedzi(uint8_t* bajt, uint32_t zapowiedziane);
 // 1 when the last read failed because the line damaged its bytes (a framing
 // or parity error, an overrun, a break) rather than for want of a byte.
 uint8_t OdczytZBledemLinii();
-// What the open did about the device's low-latency setting, for the trace.
-const char* OpisOpoznieniaPortu();
+// What the open did about the device's low-latency setting, for the trace;
+// szeregowe (when given) tells whether the device has a serial driver's
+// settings at all (not a pseudo-terminal or a port server).
+const char* OpisOpoznieniaPortu(bool* szeregowe = nullptr);

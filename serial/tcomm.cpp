@@ -57,10 +57,14 @@ int32_t TComm::OtworzUrzadzenie() {
     }
     return kod;
   }
-  std::lock_guard<std::mutex> b(blokadaLinii_);
-  linia_ = std::move(nowa);
-  liniePoczatkowe_ = false;
+  PrzyjecieLinii(std::move(nowa));
   return 0;
+}
+
+void TComm::PrzyjecieLinii(std::unique_ptr<platforma::Linia> linia) {
+  std::lock_guard<std::mutex> b(blokadaLinii_);
+  linia_ = std::move(linia);
+  liniePoczatkowe_ = false;
 }
 
 int32_t TComm::Otworz() {
@@ -266,6 +270,10 @@ bool TComm::CzytajBajt(uint8_t& bajt, uint32_t zapowiedziane) {
   StanWinserii& stan = Winseria();
   stan.FlagaTimeout = false;
   bladLinii_ = false;
+  // The bytes due count down through one answer; a count that does not go
+  // on from the last one starts another answer.
+  if (zapowiedziane == 0 || zapowiedziane + 1 != ostatniaZapowiedz_) przespanaOdpowiedz_ = false;
+  ostatniaZapowiedz_ = zapowiedziane;
   if (ZdarzenieZamkniecia.Ustawione()) {
     ZapamietanieBledu(komunikaty::ODCZYT_PRZERWANY, ECANCELED);
     return false;
@@ -283,9 +291,13 @@ bool TComm::CzytajBajt(uint8_t& bajt, uint32_t zapowiedziane) {
     ZapamietanieBledu(komunikaty::PORT_NIE_OTWARTY, -1);
     return false;
   }
+  // One sleep an answer: bytes still missing after it are late rather than
+  // on their way (a loaded far end, a USB adapter's timer), so they are
+  // waited for as they come.
+  const uint32_t drzemka = przespanaOdpowiedz_ ? 0 : std::min(zapowiedziane, POJEMNOSC_KOLEJKI);
+  if (drzemka > 1) przespanaOdpowiedz_ = true;
   std::array<uint8_t, POJEMNOSC_KOLEJKI> bufor;
-  const platforma::WynikTransferu t =
-      linia->Czytaj(bufor.data(), POJEMNOSC_KOLEJKI, 1, std::min(zapowiedziane, POJEMNOSC_KOLEJKI));
+  const platforma::WynikTransferu t = linia->Czytaj(bufor.data(), POJEMNOSC_KOLEJKI, 1, drzemka);
   ZapamietajOdczyt(t);
   stan.FlagaTimeout = t.przeniesiono == 0;
   if (t.przeniesiono == 0) return false;

@@ -40,7 +40,8 @@ class TComm {
   // write waits only when the device does not take the byte at once. True
   // when the byte moved; the time-out flag and the error record as before.
   // zapowiedziane: the bytes of the answer still due, this one included (0:
-  // not known); the read then waits for them as a whole. A line error among
+  // not known); the read then waits for them as a whole, once an answer
+  // (what is still missing after that comes late and is taken as it comes). A line error among
   // the bytes read makes the read fail: they are dropped, never taken as data.
   bool ZapiszBajt(uint8_t bajt);
   bool CzytajBajt(uint8_t& bajt, uint32_t zapowiedziane = 0);
@@ -86,6 +87,8 @@ class TComm {
 
  protected:
   virtual int32_t OtworzUrzadzenie();
+  // The open device becomes the port's line (a test hands in a line of its own).
+  void PrzyjecieLinii(std::unique_ptr<platforma::Linia> linia);
   // Records the line-error messages of the flags, in their order, each with
   // its flag as the code (the last one stays in the record).
   virtual void ZapamietanieBledowLinii(uint32_t flagi);
@@ -107,5 +110,7 @@ class TComm {
   std::array<uint8_t, POJEMNOSC_KOLEJKI> kolejka_{};
   uint32_t poczatekKolejki_ = 0, koniecKolejki_ = 0;
   bool bladLinii_ = false;
+  uint32_t ostatniaZapowiedz_ = 0;   // the bytes due at the last read
+  bool przespanaOdpowiedz_ = false;  // this answer's rest has been slept for once
   bool liniePoczatkowe_ = false;  // DTR and RTS dropped after the open
 };

@@ -79,9 +79,11 @@ uint8_t OdczytZBledemLinii() {
   return port != nullptr && port->OdczytZBledemLinii() ? 1 : 0;
 }
 
-const char* OpisOpoznieniaPortu() {
+const char* OpisOpoznieniaPortu(bool* szeregowe) {
   const TComm* port = WybranyPort();
-  return platforma::OpisOpoznienia(port != nullptr ? port->Opoznienie() : platforma::NiskieOpoznienie::Niedostepne);
+  const auto stan = port != nullptr ? port->Opoznienie() : platforma::NiskieOpoznienie::Niedostepne;
+  if (szeregowe != nullptr) *szeregowe = platforma::UrzadzenieSzeregowe(stan);
+  return platforma::OpisOpoznienia(stan);
 }
 
 extern "C" {

@@ -1,11 +1,13 @@
 #include "session/configuration.h"
 
 #include <cctype>
+#include <cstdio>
 #include <cstring>
 #include <string>
 
 #include "datafiles/data_files.h"
 #include "include/karvo.h"
+#include "platform/files.h"
 #include "protocol/line_modes.h"
 #include "protocol/wire_capture.h"
 #include "state/result_codes.h"
@@ -108,9 +110,17 @@ bool OdczytanieUdostepniania() {
   return true;
 }
 
+// While only the paths are wanted, a Server file that does not open is not told.
+bool BezKomunikatow = false;
+
 void OdczytaniePlikuSerwera(const char* nazwa) {
   UstawBlad(BladSerwera);
-  if (!OtwartoPlik(&Sesja.UchwytSerwera, nazwa, 0)) return;
+  if (!OtwartoPlik(&Sesja.UchwytSerwera, nazwa, 0)) {
+    if (!BezKomunikatow)
+      std::fprintf(stderr, "karvo: the Server file %s cannot be opened (%s): ResultCode %u\n", nazwa,
+                   platforma::PowodNieotwarcia().c_str(), static_cast<unsigned>(KodBledu(BladSerwera)));
+    return;
+  }
   std::string terminator;
   if (!OdczytanieTerminatora(terminator)) {
     ZamknieciePliku(&Sesja.UchwytSerwera);
@@ -164,7 +174,8 @@ bool OdczytanieOpisuLacza(const char* linia) {
   uint32_t port = 0, predkosc = 0, rodzaj = 0;
   if (!CzescZPrefiksem(czesci[0], "COM", &reszta) || !LiczbaBezZerWiodacych(reszta, 1, 255, &port)) return false;
   if (!PoprawnaLiczbaZPodanegoZakresu(czesci[1], 1, 115200, &predkosc)) return false;
-  if (!CzescZPrefiksem(czesci[2], "MUX", &reszta) || std::strlen(reszta) != 1 || reszta[0] < '0' || reszta[0] > '5')
+  if (!CzescZPrefiksem(czesci[2], "MUX", &reszta) || std::strlen(reszta) != 1 || reszta[0] < '0' ||
+      reszta[0] - '0' >= LiczbaRodzajowLacza())
     return false;
   rodzaj = static_cast<uint32_t>(reszta[0] - '0');
   const TrybLacza& tryb = TrybDlaRodzaju(static_cast<uint8_t>(rodzaj));
@@ -256,6 +267,13 @@ void OdczytanieKonfiguracji() {
     UstawienieSciezekSterownika(KatalogPlikowSterownika());
   }
   std::memcpy(Sesja.ZastrzezoneNazwy, Sesja.PlikiSterownika, sizeof Sesja.ZastrzezoneNazwy);
+}
+
+void SciezkiPlikowSterownika() {
+  BezKomunikatow = true;
+  OdczytanieKonfiguracji();
+  BezKomunikatow = false;
+  ZamknieciePliku(&Sesja.UchwytSerwera);
 }
 
 bool OdczytanieLiniiKonfiguracji(const char* linia) {

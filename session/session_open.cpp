@@ -357,8 +357,7 @@ std::vector<std::string> SciezkiRaportu(const char* wejscie, const char* wyjscie
     Sesja.JestPlikWynikowy = zWyjsciem;
     KopiowanieNapisu(Sesja.NazwyPlikowSesji[NazwaPlikuWejsciowego], wejscie);
     KopiowanieNapisu(Sesja.NazwyPlikowSesji[NazwaPlikuWyjsciowego], wyjscie);
-    OdczytanieKonfiguracji();
-    ZamknieciePliku(&Sesja.UchwytSerwera);
+    SciezkiPlikowSterownika();
     const char* raport = Sesja.PlikiSterownika[PlikRaport];
     if (BrakBledu() && raport[0] && std::find(sciezki.begin(), sciezki.end(), raport) == sciezki.end())
       sciezki.emplace_back(raport);

@@ -40,6 +40,7 @@ const char* const Pomoc =
     "  --select ADDR         the register selected at start\n"
     "  --fault FAULT         inject a fault: CODE[,n=N|N-M|N+][,pK=V][,reg=A][,towar=N|N-M|N+]:KIND[=ARG]\n"
     "                        KIND: silent refuse ack=B garbage[=N] raw=B,.. late=MS cut=N\n"
+    "                        linerror=N break=N (after N bytes, reported over RFC 2217)\n"
     "                        eor=R status=S[,B..] silent2 garbage2[=N] raw2=B,.. late2=MS\n"
     "                        check=K (the K-th record of a readout with a wrong check byte)\n"
     "                        badcheck stored=FIELD,V (goods records read)\n"

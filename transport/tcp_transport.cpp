@@ -23,7 +23,16 @@ uint8_t LicznikUzyc = 0;
 struct Gniazdo {
   int32_t Uchwyt = -1;
   int32_t CzasOdbioru = 0;  // seconds
+  bool Strumien = false;    // TCP: what has come is read ahead; UDP: one byte of each datagram
 } Otwarte;
+
+// What one receive took from a TCP stream beyond the byte asked for: a
+// module's answer frame comes in one segment, and is then taken in one call.
+struct Wczytane {
+  uint8_t Bajty[1024];
+  std::size_t Poczatek = 0, Koniec = 0;
+  void Porzuc() { Poczatek = Koniec = 0; }
+} Naprzod;
 
 void BladJesliBrak(IndeksBledu kod) {
   if (BrakBledu()) UstawBlad(kod);
@@ -60,13 +69,15 @@ bool PolaczenieGniazda(uint8_t rodzaj, const char* adres, uint16_t port, int32_t
     return false;
   }
   if (Otwarte.Uchwyt >= 0) platforma::ZamkniecieGniazda(Otwarte.Uchwyt);  // never leak a forgotten socket
-  Otwarte = {uchwyt, czasOdbioru};
+  Otwarte = {uchwyt, czasOdbioru, rodzaj == 0};
+  Naprzod.Porzuc();
   return true;
 }
 
 bool ZamkniecieGniazda() {
   const bool zamkniete = platforma::ZamkniecieGniazda(Otwarte.Uchwyt);
   Otwarte.Uchwyt = -1;
+  Naprzod.Porzuc();
   ZwolnienieGniazd();
   if (!zamkniete) UstawBlad(BladGniazda);
   return zamkniete;
@@ -86,6 +97,10 @@ bool WyslanieDanych(const uint8_t* bufor, std::size_t dlugosc) {
 }
 
 bool OdbiorBajtu(uint8_t* bajt) {
+  if (Naprzod.Poczatek < Naprzod.Koniec) {
+    *bajt = Naprzod.Bajty[Naprzod.Poczatek++];
+    return true;
+  }
   if (Otwarte.CzasOdbioru <= 0) {
     UstawBlad(BrakOdpowiedziGniazda);
     return false;
@@ -103,7 +118,20 @@ bool OdbiorBajtu(uint8_t* bajt) {
       UstawBlad(BladGniazda);
       return false;
     }
-    if (czeka > 0) {
+    if (czeka > 0 && Otwarte.Strumien) {
+      const long n = platforma::OdbiorZGniazda(Otwarte.Uchwyt, Naprzod.Bajty,
+                                               std::min<std::size_t>(static_cast<std::size_t>(czeka), sizeof Naprzod.Bajty));
+      if (n >= 1) {
+        *bajt = Naprzod.Bajty[0];
+        Naprzod.Poczatek = 1;
+        Naprzod.Koniec = static_cast<std::size_t>(n);
+        return true;
+      }
+      if (n == -1) {
+        UstawBlad(BladGniazda);
+        return false;
+      }
+    } else if (czeka > 0) {
       const long n = platforma::OdbiorZGniazda(Otwarte.Uchwyt, bajt, 1);
       if (n == 1) return true;
       if (n == -1) {

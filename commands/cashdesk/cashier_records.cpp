@@ -1,7 +1,6 @@
 #include "commands/cashdesk/cashier_records.h"
 
 #include <cstdio>
-#include <string_view>
 
 #include "platform/files.h"
 
@@ -26,35 +25,12 @@ constexpr std::size_t WSTAWKA_OD = 19;
 constexpr std::size_t DLUGOSC_WSTAWKI = DALSZA_ZMIANA_PELTO - DALSZA_ZMIANA;
 constexpr uint8_t LICZNIKI_ZMIANY = 5, SUMY_DALSZE = 5;
 
-bool DluzszaDalszaZmiana() { return KasaDrugiejGeneracji() && KasaPelto() && Sesja.Urzadzenie.PodwersjaTypu <= 2; }
 
-// The shift line and the length its fields need. With the widest values the
-// 27 fields need more than the 255 characters a data line holds; a line cut
-// short would lose totals (and _OIKasZZ would then zero them), so such a
-// line is refused whole with 17 and its cashier is not zeroed.
-constexpr std::size_t NAJDLUZSZA_LINIA = 255;
-
-class LiniaZmiany {
- public:
-  template <typename... Czesci>
-  LiniaZmiany& Pole(const Czesci&... czesci) {
-    potrzebne_ += (linia_.Pusta() ? 0 : 1) + (std::string_view(czesci).size() + ...);
-    linia_.Pole(czesci...);
-    return *this;
-  }
-  // Writes the line; false and 17 when it does not fit or cannot be written.
-  bool Zapisanie() const {
-    if (potrzebne_ <= NAJDLUZSZA_LINIA) return linia_.Zapisanie();
-    UstawBlad(BladZapisuWyjscia);
-    return false;
-  }
-
- private:
-  LiniaWyniku linia_;
-  std::size_t potrzebne_ = 0;
-};
-
-void PolaPierwszejCzesci(LiniaZmiany& linia) {
+// The shift line. With the widest values its 27 fields need more than the
+// 255 characters a data line holds; the line builder refuses such a line
+// whole with 17 (a line cut short would lose totals, and _OIKasZZ would then
+// zero them), so its cashier is not zeroed.
+void PolaPierwszejCzesci(LiniaWyniku& linia) {
   linia.Pole(Liczba(OdpowiedzByte(0), 2));
   for (uint8_t i = 0; i < SUMY_ZMIANY; ++i) {
     const auto od = static_cast<uint8_t>(1 + 5 * i);
@@ -65,7 +41,7 @@ void PolaPierwszejCzesci(LiniaZmiany& linia) {
 // The bytes of the second part as the 52-byte answer places them.
 const uint8_t* BajtDalszej(std::size_t j, std::size_t wstawka) { return Odpowiedz(j < WSTAWKA_OD ? j : j + wstawka); }
 
-void PolaDalszejCzesci(LiniaZmiany& linia, std::size_t wstawka) {
+void PolaDalszejCzesci(LiniaWyniku& linia, std::size_t wstawka) {
   const auto b = [wstawka](std::size_t j) { return Liczba(*BajtDalszej(j, wstawka)); };
   linia.Pole(b(1), b(2), ".", b(3), b(4), ".", b(5), b(6));
   linia.Pole(b(7), b(8), ":", b(9), b(10));
@@ -88,12 +64,12 @@ bool Pasuje(RodzajRaportu rodzaj, bool otwarta) {
 }
 
 // Both parts of the shift data of cashier `numer` as its line.
-bool OdczytanieZmiany(uint8_t numer, LiniaZmiany& linia) {
+bool OdczytanieZmiany(uint8_t numer, LiniaWyniku& linia) {
   Parametry().Bajt(numer);
   WykonanieRozkazu(ODCZYT_ZMIANY);
   if (!BrakBledu()) return false;
   PolaPierwszejCzesci(linia);
-  const bool dluzsza = DluzszaDalszaZmiana();
+  const bool dluzsza = KasaPeltoPierwszychPodwersji();
   Parametry().Bajt(numer);
   WykonanieRozkazu({OdczytDalszejZmianyKasjera, 1, 1, dluzsza ? DALSZA_ZMIANA_PELTO : DALSZA_ZMIANA});
   if (!BrakBledu()) return false;
@@ -104,7 +80,7 @@ bool OdczytanieZmiany(uint8_t numer, LiniaZmiany& linia) {
 // The line is on the disk before the register is asked to zero the data it
 // holds: a zeroing after a write that failed, or before a crash, would lose
 // the shift. `poczatek` is where the line begins.
-bool ZapisanieNaDysk(const LiniaZmiany& linia, int64_t& poczatek) {
+bool ZapisanieNaDysk(const LiniaWyniku& linia, int64_t& poczatek) {
   poczatek = platforma::UstawPozycjePliku(Sesja.UchwytWyjscia, 0, 1);
   if (poczatek < 0 || !linia.Zapisanie()) return false;
   if (platforma::SynchronizujPlik(Sesja.UchwytWyjscia)) return true;
@@ -152,21 +128,6 @@ bool OdczytanieZalogowanego(uint8_t& numer) {
   return BrakBledu();
 }
 
-void OdczytTablicyKasjerow(void (*Linia)(uint8_t numer, LiniaWyniku& linia)) {
-  for (unsigned n = 1; n <= NAJWYZSZY_KASJER; ++n) {
-    const auto numer = static_cast<uint8_t>(n);
-    if (!OdczytanieKasjera(numer)) {
-      const bool dalej = Sesja.BiezacyWynik == BRAK_KASJERA;
-      if (dalej || Sesja.BiezacyWynik == KONIEC_KASJEROW) UstawBlad(BezBledu);
-      if (dalej) continue;
-      return;
-    }
-    LiniaWyniku linia;
-    Linia(numer, linia);
-    if (!linia.Zapisanie()) return;
-  }
-}
-
 void RaportKasjera(uint8_t numer, RodzajRaportu rodzaj) {
   if (!OdczytanieKasjera(numer)) {
     if (Sesja.BiezacyWynik == BRAK_KASJERA) UstawBlad(BezBledu);
@@ -177,7 +138,7 @@ void RaportKasjera(uint8_t numer, RodzajRaportu rodzaj) {
   if (!OdczytanieZalogowanego(zalogowany)) return;
   const bool zerowanie = rodzaj == RodzajRaportu::ZZerowaniem;
   if (zerowanie && zalogowany == numer) return;
-  LiniaZmiany linia;
+  LiniaWyniku linia;
   if (!OdczytanieZmiany(numer, linia)) return;
   if (!zerowanie) {
     linia.Zapisanie();
@@ -192,17 +153,20 @@ void RaportKasjera(uint8_t numer, RodzajRaportu rodzaj) {
 
 namespace {
 
-uint8_t numerZWejscia = 0;
-RodzajRaportu rodzajZWejscia = RodzajRaportu::Kazdy;
+// The kind of the readout and the cashier of the line in hand.
+struct RaportZWejscia {
+  RodzajRaportu Rodzaj;
+  uint8_t Numer = 0;
+};
 
-bool NumerKasjera(const char* linia) { return PoleByte(linia, 1, numerZWejscia); }
-void RaportZWejscia() { RaportKasjera(numerZWejscia, rodzajZWejscia); }
+bool NumerKasjera(const char* linia, RaportZWejscia& r) { return PoleByte(linia, 1, r.Numer); }
+void RaportKasjeraZLinii(RaportZWejscia& r) { RaportKasjera(r.Numer, r.Rodzaj); }
 
 }  // namespace
 
 void RaportyKasjerowZWejscia(RodzajRaportu rodzaj) {
-  rodzajZWejscia = rodzaj;
-  CialoZapisuLiniami({{}, NumerKasjera, RaportZWejscia});
+  RaportZWejscia r{rodzaj};
+  CialoZapisuLiniami({{}, NumerKasjera, RaportKasjeraZLinii}, r);
 }
 
 void RaportyKasjerow(RodzajRaportu rodzaj) {

@@ -34,10 +34,13 @@ constexpr uint8_t ZFlaga(uint8_t flagi, uint8_t bit, bool ustawiony) {
   return static_cast<uint8_t>(ustawiony ? flagi | (1u << bit) : flagi & ~(1u << bit));
 }
 
-// Cashiers 1, 2, ... up to 255 (the number is one byte, never wrapped): a
-// missing cashier is skipped, the end of the table ends the readout with 0;
-// `Linia` builds the line of the cashier just read.
-void OdczytTablicyKasjerow(void (*Linia)(uint8_t numer, LiniaWyniku& linia));
+// The cashier table as a record readout: cashiers 1, 2, ... up to 255 (the
+// number is one byte, never wrapped); a missing cashier is skipped, the end
+// of the table ends the readout with 0; `linia` builds the line of the
+// cashier just read.
+inline OdczytRekordow OdczytTablicyKasjerow(bool (*linia)(uint32_t numer, LiniaWyniku& linia)) {
+  return {.rozkaz = ODCZYT_KASJERA, .KodKoncaRekordow = KONIEC_KASJEROW, .Linia = linia, .KodPominiecia = BRAK_KASJERA};
+}
 
 // Which cashiers a shift readout takes: every one, those with their drawer
 // open, those with it closed, or those with it open who are not logged in,

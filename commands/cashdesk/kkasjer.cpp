@@ -3,14 +3,7 @@
 
 namespace {
 
-bool NumerKasjera(const char* linia) {
-  uint8_t numer = 0;
-  if (!PoleByte(linia, 1, numer)) return false;
-  Parametry().Bajt(numer);
-  return true;
-}
-
-void KasowanieKasjerow() { CialoZapisuLiniami({{KasowanieKasjera, 1, 1, 1}, NumerKasjera}); }
+void KasowanieKasjerow() { CialoZapisuLiniami({{KasowanieKasjera, 1, 1, 1}, BajtJakoParametr}); }
 
 }  // namespace
 

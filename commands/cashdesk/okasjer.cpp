@@ -13,16 +13,17 @@ void PolaFlag(LiniaWyniku& linia, const uint8_t (&bity)[N]) {
   for (uint8_t bit : bity) linia.Pole(PoleFlagi(FlagiKasjera(), bit));
 }
 
-void LiniaKasjera(uint8_t numer, LiniaWyniku& linia) {
+bool LiniaKasjera(uint32_t numer, LiniaWyniku& linia) {
   linia.Pole(Liczba(numer, 2)).PoleBezZer(Odpowiedz(0), SZEROKOSC_NAZWY_KASJERA);
   linia.PoleBezZer(Odpowiedz(SZEROKOSC_NAZWY_KASJERA), SZEROKOSC_HASLA);
   if (KasaNorda())
     PolaFlag(linia, BITY_NORDA);
   else
     PolaFlag(linia, BITY_ZWYKLE);
+  return true;
 }
 
-void OdczytKasjerow() { OdczytTablicyKasjerow(LiniaKasjera); }
+void OdczytKasjerow() { CialoOdczytuRekordow(OdczytTablicyKasjerow(LiniaKasjera)); }
 
 }  // namespace
 

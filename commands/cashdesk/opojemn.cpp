@@ -9,16 +9,15 @@ namespace {
 constexpr uint8_t PIERWSZY = 2, OSTATNI = 64;
 constexpr Rozkaz ODCZYT{OdczytPojemnika, 1, 1, 1 + SZEROKOSC_NAZWY_POJEMNIKA + 2};
 
+bool LiniaPojemnika(uint32_t numer, LiniaWyniku& linia) {
+  linia.Pole(Liczba(numer, 2)).PoleBezZer(Odpowiedz(0), SZEROKOSC_NAZWY_POJEMNIKA);
+  linia.Pole(Liczba(OdpowiedzWord(SZEROKOSC_NAZWY_POJEMNIKA)));
+  return true;
+}
+
 void OdczytPojemnikow() {
-  if (!KasaMaPojemniki()) return;
-  for (uint8_t numer = PIERWSZY; numer <= OSTATNI; ++numer) {
-    Parametry().Bajt(numer);
-    WykonanieRozkazu(ODCZYT);
-    if (!BrakBledu()) return;
-    LiniaWyniku linia;
-    linia.Pole(Liczba(numer, 2)).PoleBezZer(Odpowiedz(0), SZEROKOSC_NAZWY_POJEMNIKA);
-    if (!linia.Pole(Liczba(OdpowiedzWord(SZEROKOSC_NAZWY_POJEMNIKA))).Zapisanie()) return;
-  }
+  if (KasaMaPojemniki())
+    CialoOdczytuRekordow({.rozkaz = ODCZYT, .Linia = LiniaPojemnika, .Ostatni = OSTATNI, .Pierwszy = PIERWSZY});
 }
 
 }  // namespace

@@ -3,14 +3,10 @@
 // 2. A register that refuses the readout (24 or 208) gives 25.
 #include "commands/command.h"
 #include "commands/sales/periodic_readout.h"
-#include "commands/sales/sales_records.h"
 
 namespace {
 
-void OdczytSprzedazyRozszerzonejN() {
-  OdczytOkresowy(KasaRozszerzona() ? TrybD6_Suma : TrybD6);
-  OdmowaJakoNieobslugiwany();
-}
+void OdczytSprzedazyRozszerzonejN() { OdczytOkresowyPolecenia(TrybD6, TrybD6_Suma); }
 
 }  // namespace
 

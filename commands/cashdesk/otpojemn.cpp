@@ -4,21 +4,14 @@
 
 namespace {
 
-uint16_t towar = 0;
-
-bool NumerTowaru(const char* linia) {
-  if (!PoleWord(linia, 1, towar)) return false;
-  Parametry().Word(towar);
-  return true;
-}
-
-void OdczytPowiazania() {
+void OdczytPowiazania(uint16_t& towar) {
   WykonanieRozkazu({OdczytPojemnikaTowaru, 1, 2, 2});
   if (BrakBledu()) LiniaWyniku().Pole(Liczba(towar, 5)).Pole(Liczba(OdpowiedzByte(0), 2)).Zapisanie();
 }
 
 void OdczytPowiazan() {
-  if (KasaMaPojemniki()) CialoZapisuLiniami({{}, NumerTowaru, OdczytPowiazania});
+  uint16_t towar = 0;
+  if (KasaMaPojemniki()) CialoZapisuLiniami({{}, NumerJakoParametr, OdczytPowiazania}, towar);
 }
 
 }  // namespace

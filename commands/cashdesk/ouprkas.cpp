@@ -4,12 +4,13 @@
 
 namespace {
 
-void LiniaUprawnien(uint8_t numer, LiniaWyniku& linia) {
+bool LiniaUprawnien(uint32_t numer, LiniaWyniku& linia) {
   linia.Pole(Liczba(numer, 2));
   for (uint8_t bit : BITY_UPRAWNIEN) linia.Pole(PoleFlagi(FlagiKasjera(), bit));
+  return true;
 }
 
-void OdczytUprawnien() { OdczytTablicyKasjerow(LiniaUprawnien); }
+void OdczytUprawnien() { CialoOdczytuRekordow(OdczytTablicyKasjerow(LiniaUprawnien)); }
 
 }  // namespace
 

@@ -12,31 +12,36 @@ constexpr uint8_t ZACHOWANE_BITY = 0x47;        // bits 0, 1, 2 and 6
 constexpr uint8_t BITY_NORDA[] = {3, 4, 5, 7};  // fields 5 to 8; field 4 (bit 1) is not sent
 constexpr uint8_t PIERWSZE_POLE_FLAG = 4;
 
-uint8_t numer = 0;
-uint8_t flagi[1 + std::size(BITY_NORDA)] = {};
+struct Kasjer {
+  uint8_t Numer = 0;
+  uint8_t Flagi[1 + std::size(BITY_NORDA)] = {};
+};
 
-bool PolaKasjera(const char* linia) {
+bool PolaKasjera(const char* linia, Kasjer& k) {
   Napis nazwa{}, haslo{};
-  if (!PoleByte(linia, 1, numer) || !PoleTekst(linia, 2, SZEROKOSC_NAZWY_KASJERA, nazwa) ||
+  if (!PoleByte(linia, 1, k.Numer) || !PoleTekst(linia, 2, SZEROKOSC_NAZWY_KASJERA, nazwa) ||
       !PoleTekst(linia, 3, SZEROKOSC_HASLA, haslo))
     return false;
   if (KasaNorda())
-    for (uint8_t i = 0; i < std::size(flagi); ++i)
-      if (!PoleBoolean(linia, static_cast<uint8_t>(PIERWSZE_POLE_FLAG + i), flagi[i])) return false;
-  Parametry().Bajt(numer).Tekst(nazwa, SZEROKOSC_NAZWY_KASJERA).Tekst(haslo, SZEROKOSC_HASLA);
+    for (uint8_t i = 0; i < std::size(k.Flagi); ++i)
+      if (!PoleBoolean(linia, static_cast<uint8_t>(PIERWSZE_POLE_FLAG + i), k.Flagi[i])) return false;
+  Parametry().Bajt(k.Numer).Tekst(nazwa, SZEROKOSC_NAZWY_KASJERA).Tekst(haslo, SZEROKOSC_HASLA);
   return true;
 }
 
-void ZapisKasjeraIFlag() {
+void ZapisKasjeraIFlag(Kasjer& k) {
   WykonanieRozkazu(ZAPIS_KASJERA);
-  if (!BrakBledu() || !KasaNorda() || !OdczytanieKasjera(numer)) return;
+  if (!BrakBledu() || !KasaNorda() || !OdczytanieKasjera(k.Numer)) return;
   auto bajt = static_cast<uint8_t>(FlagiKasjera() & ZACHOWANE_BITY);
-  for (uint8_t i = 0; i < std::size(BITY_NORDA); ++i) bajt = ZFlaga(bajt, BITY_NORDA[i], flagi[i + 1]);
-  Parametry().Bajt(numer).Bajt(bajt);
+  for (uint8_t i = 0; i < std::size(BITY_NORDA); ++i) bajt = ZFlaga(bajt, BITY_NORDA[i], k.Flagi[i + 1]);
+  Parametry().Bajt(k.Numer).Bajt(bajt);
   WykonanieRozkazu(ZAPIS_FLAG_KASJERA);
 }
 
-void ZapisKasjerow() { CialoZapisuLiniami({ZAPIS_KASJERA, PolaKasjera, ZapisKasjeraIFlag}); }
+void ZapisKasjerow() {
+  Kasjer k;
+  CialoZapisuLiniami({ZAPIS_KASJERA, PolaKasjera, ZapisKasjeraIFlag}, k);
+}
 
 }  // namespace
 

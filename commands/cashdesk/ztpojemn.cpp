@@ -9,21 +9,13 @@
 
 namespace {
 
-bool PolaPowiazania(const char* linia) {
-  uint16_t towar = 0;
-  uint8_t pojemnik = 0;
-  if (!PoleWord(linia, 1, towar) || !PoleByte(linia, 2, pojemnik)) return false;
-  Parametry().Word(towar).Bajt(pojemnik);
-  return true;
-}
-
 void ZapisPowiazania() {
   WykonanieRozkazu({ZapisPojemnikaTowaru, 1, 3, 1});
   if (BrakBledu() && Sesja.Wymiana.StatusRozkazu != 0) UstawWynik(WynikStatusu(Sesja.Wymiana.StatusRozkazu));
 }
 
 void ZapisPowiazan() {
-  if (KasaMaPojemniki()) CialoZapisuLiniami({{}, PolaPowiazania, ZapisPowiazania});
+  if (KasaMaPojemniki()) CialoZapisuLiniami({{}, WordIBajtJakoParametry, ZapisPowiazania});
 }
 
 }  // namespace

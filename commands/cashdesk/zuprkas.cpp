@@ -5,25 +5,30 @@
 
 namespace {
 
-uint8_t numer = 0;
-uint8_t uprawnienia[std::size(BITY_UPRAWNIEN)] = {};
+struct Uprawnienia {
+  uint8_t Numer = 0;
+  uint8_t Bity[std::size(BITY_UPRAWNIEN)] = {};
+};
 
-bool PolaUprawnien(const char* linia) {
-  if (!PoleByte(linia, 1, numer)) return false;
-  for (uint8_t i = 0; i < std::size(uprawnienia); ++i)
-    if (!PoleBoolean(linia, static_cast<uint8_t>(2 + i), uprawnienia[i])) return false;
+bool PolaUprawnien(const char* linia, Uprawnienia& u) {
+  if (!PoleByte(linia, 1, u.Numer)) return false;
+  for (uint8_t i = 0; i < std::size(u.Bity); ++i)
+    if (!PoleBoolean(linia, static_cast<uint8_t>(2 + i), u.Bity[i])) return false;
   return true;
 }
 
-void ZapisUprawnien() {
-  if (!OdczytanieKasjera(numer)) return;
+void ZapisUprawnien(Uprawnienia& u) {
+  if (!OdczytanieKasjera(u.Numer)) return;
   uint8_t bajt = FlagiKasjera();
-  for (uint8_t i = 0; i < std::size(BITY_UPRAWNIEN); ++i) bajt = ZFlaga(bajt, BITY_UPRAWNIEN[i], uprawnienia[i]);
-  Parametry().Bajt(numer).Bajt(bajt);
+  for (uint8_t i = 0; i < std::size(BITY_UPRAWNIEN); ++i) bajt = ZFlaga(bajt, BITY_UPRAWNIEN[i], u.Bity[i]);
+  Parametry().Bajt(u.Numer).Bajt(bajt);
   WykonanieRozkazu(ZAPIS_FLAG_KASJERA);
 }
 
-void ZapisUprawnienKasjerow() { CialoZapisuLiniami({ZAPIS_FLAG_KASJERA, PolaUprawnien, ZapisUprawnien}); }
+void ZapisUprawnienKasjerow() {
+  Uprawnienia u;
+  CialoZapisuLiniami({ZAPIS_FLAG_KASJERA, PolaUprawnien, ZapisUprawnien}, u);
+}
 
 }  // namespace
 

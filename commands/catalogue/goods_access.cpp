@@ -18,94 +18,75 @@ bool NumerZakresu(const Rozkaz& rozkaz, uint32_t& numer) {
   return true;
 }
 
-// The readout request of the family; false when a family T register refuses
-// its own and the full layout is to be read instead.
-bool OdczytWlasnymUkladem(RodzinaTowarow rodzina) {
-  switch (rodzina) {
-    case RodzinaTowarow::V: WykonanieRozkazu({OdczytTowaruVW, 0, 2, 32}); return true;
-    case RodzinaTowarow::W: WykonanieRozkazu({OdczytTowaruVW, 0, 2, 33}); return true;
-    case RodzinaTowarow::T:
-      WykonanieRozkazu({OdczytTowaruT, 0, 2, 34});
-      if (!JestBlad(OdmowaRozkazu)) return true;
-      UstawBlad(BezBledu);
-      return false;
-    default: return false;
-  }
-}
-
-// The answer in the model; the next number from the layouts that carry one.
-bool TowarZOdpowiedzi(RodzinaTowarow rodzina, bool pelny, RekordTowaru& t, uint32_t& nastepny) {
-  uint16_t numer = 0;
-  if (pelny) {
-    TowarZUkladuPelnego(Odpowiedz(0), t);
-    return true;
-  }
-  if (rodzina == RodzinaTowarow::V) TowarZUkladuV(Odpowiedz(0), t, numer);
-  if (rodzina == RodzinaTowarow::W) TowarZUkladuW(Odpowiedz(0), t, numer);
-  const bool zgodny = rodzina != RodzinaTowarow::T || TowarZUkladuT(Odpowiedz(0), t, numer);
-  nastepny = numer;
-  if (!zgodny) UstawBlad(NiezgodnoscDanych);
-  return zgodny;
+// The request of a family's row: the older registers' code where the row has one.
+Rozkaz Wedlug(Rozkaz rozkaz, uint8_t kodStary) {
+  if (kodStary && !KasaDrugiejGeneracji()) rozkaz.Kod = kodStary;
+  return rozkaz;
 }
 
 }  // namespace
 
 bool OdczytanieZakresuTowarow(ZakresTowarow& zakres) {
   zakres = {};
-  if (KasaNorda() && !NumerZakresu({OdczytNajnizszegoNumeruV, 3, 0, 0}, zakres.Najnizszy)) return false;
-  if (KasaWX() && !NumerZakresu({OdczytNajnizszegoNumeruW, 1, 0, 3}, zakres.Najnizszy)) return false;
+  const Rozkaz& najnizszy = RodzinaKasy().Najnizszy;
+  if (najnizszy.Kod != 0 && !NumerZakresu(najnizszy, zakres.Najnizszy)) return false;
   return NumerZakresu({OdczytNajwyzszegoNumeru, 3, 0, 0}, zakres.Najwyzszy);
 }
 
 uint32_t OdczytanieTowaru(uint32_t numer, const ZakresTowarow& zakres) {
   uint32_t nastepny = numer + 1;
   if (!zakres.Zawiera(numer)) return nastepny;
-  const RodzinaTowarow rodzina = RodzinaTowarowKasy();
+  const OpisRodzinyTowarow& rodzina = RodzinaKasy();
   Parametry().Word(static_cast<uint16_t>(numer));
-  const bool pelny = !OdczytWlasnymUkladem(rodzina);
-  if (pelny) WykonanieRozkazu({OdczytTowaru, 1, 2, 36});
+  bool wlasny = rodzina.ZOdpowiedzi != nullptr;
+  if (wlasny) {
+    WykonanieRozkazu(rodzina.Odczyt);
+    if (rodzina.PelnyPoOdmowie && JestBlad(OdmowaRozkazu)) {
+      UstawBlad(BezBledu);
+      wlasny = false;
+    }
+  }
+  const OpisRodzinyTowarow& uklad = wlasny ? rodzina : OpisRodziny(RodzinaTowarow::S);
+  if (!wlasny) WykonanieRozkazu(uklad.Odczyt);
   if (!BrakBledu()) {
     if (Sesja.BiezacyWynik == WYNIK_BRAK_TOWARU) UstawBlad(BezBledu);
     return nastepny;
   }
   RekordTowaru t;
   t.NumerTowaru = static_cast<uint16_t>(numer);
-  if (!TowarZOdpowiedzi(rodzina, pelny, t, nastepny)) return nastepny;
-  // Family W shows its fields as they come; the others only values within their ranges.
+  if (wlasny) {
+    uint16_t dalej = 0;
+    const bool zgodny = rodzina.ZOdpowiedzi(Odpowiedz(0), t, dalej);
+    nastepny = dalej;
+    if (!zgodny) {
+      UstawBlad(NiezgodnoscDanych);
+      return nastepny;
+    }
+  } else {
+    TowarZUkladuPelnego(Odpowiedz(0), t);
+  }
+  // Some families show their fields as they come; the others only values within their ranges.
   UstawBlad(NieoczekiwanaOdpowiedz);
-  if (rodzina != RodzinaTowarow::W && !WartosciTowaruWZakresie(t)) return nastepny;
+  if (!(wlasny && rodzina.BezSprawdzenia) && !WartosciTowaruWZakresie(t)) return nastepny;
   LiniaWyniku linia;
-  LiniaTowaru(pelny ? RodzinaTowarow::S : rodzina, t, linia);
+  LiniaTowaru(uklad.Rodzina, t, linia);
   UstawBlad(BezBledu);
   linia.Zapisanie();
   return nastepny;
 }
 
 void ZapisanieTowaru(const RekordTowaru& t) {
-  const RodzinaTowarow rodzina = RodzinaTowarowKasy();
-  const uint8_t ile = ParametryZapisuTowaru(rodzina, t);
-  switch (rodzina) {
-    case RodzinaTowarow::V: WykonanieRozkazu({ZapisTowaruVKasowanieWM, 0, ile, 1}); return;
-    case RodzinaTowarow::W:
-    case RodzinaTowarow::M: WykonanieRozkazu({ZapisTowaruWM, 0, ile, 1}); return;
-    case RodzinaTowarow::T: WykonanieRozkazu({ZapisTowaruT, 0, ile, 1}); return;
-    case RodzinaTowarow::S:
-      WykonanieRozkazu({KasaDrugiejGeneracji() ? ZapisTowaruS : ZapisTowaruSStary, 1, ile, 1});
-      return;
-  }
+  const OpisRodzinyTowarow& rodzina = RodzinaKasy();
+  Rozkaz zapis = Wedlug(rodzina.Zapis, rodzina.ZapisStary);
+  zapis.LiczbaParametrow = ParametryZapisuTowaru(rodzina.Rodzina, t);
+  WykonanieRozkazu(zapis);
 }
 
 uint32_t KasowanieTowaru(uint32_t numer) {
+  const OpisRodzinyTowarow& rodzina = RodzinaKasy();
   Parametry().Word(static_cast<uint16_t>(numer));
-  switch (RodzinaTowarowKasy()) {
-    case RodzinaTowarow::W: WykonanieRozkazu({ZapisTowaruVKasowanieWM, 0, 2, 3}); break;
-    case RodzinaTowarow::M: WykonanieRozkazu({ZapisTowaruVKasowanieWM, 0, 2, 1}); return numer + 1;
-    case RodzinaTowarow::T: WykonanieRozkazu({KasowanieTowaruT, 0, 2, 3}); break;
-    default:
-      WykonanieRozkazu({KasaDrugiejGeneracji() ? KasowanieTowaruVS : KasowanieTowaruSStary, 1, 2, 1});
-      return numer + 1;
-  }
-  return BrakBledu() ? OdpowiedzWord(0) : numer + 1;
+  WykonanieRozkazu(Wedlug(rodzina.Kasowanie, rodzina.KasowanieStare));
+  return rodzina.NastepnyPoKasowaniu && BrakBledu() ? OdpowiedzWord(0) : numer + 1;
 }
 
 void PrzejscieTowarow(const ZakresTowarow& zakres, uint32_t (*krok)(uint32_t, const ZakresTowarow&)) {

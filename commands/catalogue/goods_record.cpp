@@ -1,6 +1,7 @@
 #include "commands/catalogue/goods_record.h"
 
 #include <cstring>
+#include <iterator>
 #include <span>
 
 #include "commands/command.h"
@@ -36,9 +37,6 @@ const Wariant Warianty[] = {
     {2, 20, Pola2, [] { return KasaWX() || KasaMLubN(); }},
     {4, 20, Pola4, [] { return KasaWX(); }},
 };
-
-// The variant the first line of the run took; 0 before it.
-uint8_t WariantBiegu = 0;
 
 bool CzytajPole(const char* linia, uint8_t k, PoleLinii pole, uint8_t dlugoscNazwy, RekordTowaru& t) {
   switch (pole) {
@@ -103,74 +101,172 @@ void NazwaZOdpowiedzi(const uint8_t* odpowiedz, uint8_t dlugosc, RekordTowaru& t
 
 }  // namespace
 
-RodzinaTowarow RodzinaTowarowKasy() {
-  if (KasaNorda()) return RodzinaTowarow::V;
-  if (KasaWX()) return RodzinaTowarow::W;
-  if (KasaMLubN()) return RodzinaTowarow::M;
-  if (KasaT()) return RodzinaTowarow::T;
-  return RodzinaTowarow::S;
-}
-
-void ZerowanieWariantuLinii() { WariantBiegu = 0; }
-
-bool OdczytanieLiniiTowaru(const char* linia, RekordTowaru& t) {
+bool OdczytanieLiniiTowaru(const char* linia, uint8_t& wariant, RekordTowaru& t) {
   for (const Wariant& w : Warianty) {
-    const bool dozwolony = WariantBiegu ? w.Numer == WariantBiegu : w.Przyjmuje();
+    const bool dozwolony = wariant ? w.Numer == wariant : w.Przyjmuje();
     if (!dozwolony || !CzytajWariant(w, linia, t)) continue;
-    WariantBiegu = w.Numer;
+    wariant = w.Numer;
     return true;
   }
   UstawBlad(BladLiniiWejscia);
   return false;
 }
 
-bool OdczytanieLiniiTowaruDoZapisu(const char* linia, RekordTowaru& t) {
-  if (!OdczytanieLiniiTowaru(linia, t)) return false;
+bool OdczytanieLiniiTowaruDoZapisu(const char* linia, uint8_t& wariant, RekordTowaru& t) {
+  if (!OdczytanieLiniiTowaru(linia, wariant, t)) return false;
   if (TowarMiesciSieWUkladzie(RodzinaTowarowKasy(), t)) return true;
   UstawBlad(WartoscPozaZakresem);
   return false;
 }
 
-uint8_t ParametryZapisuTowaru(RodzinaTowarow rodzina, const RekordTowaru& t) {
+// ---- the families' layouts, both ways ----
+
+namespace {
+
+void UkladPelny(Parametry& p, const RekordTowaru& t) {
+  p.Tekst(t.NazwaTowaru, NazwaPelna).Bajt(t.NumerStawki).Bajt(t.NumerGrupy).Bajt(t.Atrybut1);
+  p.Bajt(t.NumerJednostki).Bajt(t.Znacznik1).Bajty(t.KodKreskowy, 6).Long(t.Cena).Bajt(t.Znacznik2);
+}
+
+void UkladV(Parametry& p, const RekordTowaru& t) {
+  p.Tekst(t.NazwaTowaru, NazwaV).Bajt(static_cast<uint8_t>(t.NumerStawki << 4 | t.NumerGrupy));
+  p.Bajty(t.KodKreskowy, 6).Long(t.Cena);
+}
+
+void UkladWM(Parametry& p, const RekordTowaru& t) {
   uint8_t kod[6];
+  p.Tekst(t.NazwaTowaru, NazwaWM).Bajty(KodZNosnikiem(t, JednostkaWNosniku(t), kod), 6).Long(t.Cena);
+}
+
+void UkladT(Parametry& p, const RekordTowaru& t) {
+  uint8_t kod[6];
+  const auto flagi = static_cast<uint8_t>(t.Znacznik2 << 7 | t.Znacznik1 << 6 | t.Atrybut1 << 4);
+  const uint32_t cena = (t.Cena & 0x0FFFFFFFu) | uint32_t{JednostkaWNosniku(t)} << 24;
+  p.Tekst(t.NazwaTowaru, NazwaT).Bajt(t.NumerStawki).Bajt(t.NumerGrupy).Bajty(KodZNosnikiem(t, flagi, kod), 6);
+  p.Long(cena).Bajt(Xor(Sesja.Wymiana.ObszarParametrow, 32));
+}
+
+bool JednostkaIKodMieszczaSie(const RekordTowaru& t) {
+  return t.NumerJednostki >= 1 && t.NumerJednostki <= 16 && Kod(t) < Kod44Bity;
+}
+bool MiesciSieWPelnym(const RekordTowaru&) { return true; }
+bool MiesciSieWV(const RekordTowaru& t) { return t.NumerStawki <= 15 && t.NumerGrupy <= 15; }
+bool MiesciSieWT(const RekordTowaru& t) {
+  return JednostkaIKodMieszczaSie(t) && t.Atrybut1 <= 3 && t.Znacznik1 <= 1 && t.Znacznik2 <= 1 && t.Cena < Cena28Bitow;
+}
+
+bool ZUkladuV(const uint8_t* o, RekordTowaru& t, uint16_t& nastepny) {
+  TowarZUkladuV(o, t, nastepny);
+  return true;
+}
+bool ZUkladuW(const uint8_t* o, RekordTowaru& t, uint16_t& nastepny) {
+  TowarZUkladuW(o, t, nastepny);
+  return true;
+}
+
+// The goods line: ten fields as input variant 1 (family T keeps 18 name
+// bytes: the line shows 19, as the full layout does), six as variant 3 (V),
+// four as variant 4 (W).
+void LiniaPelna(const RekordTowaru& t, std::string_view nazwa, LiniaWyniku& linia) {
+  linia.Pole(nazwa, std::string_view(t.DlugoscNazwy < NazwaPelna ? " " : ""));
+  linia.Pole(Liczba(t.NumerStawki)).Pole(Liczba(t.NumerGrupy)).Pole(Liczba(t.Atrybut1));
+  linia.Pole(Liczba(t.NumerJednostki)).Pole(Liczba(t.Znacznik1)).Pole(Szesciobajtowa(t.KodKreskowy, 13));
+  linia.Pole(Liczba(t.Cena)).Pole(Liczba(t.Znacznik2));
+}
+void LiniaV(const RekordTowaru& t, std::string_view nazwa, LiniaWyniku& linia) {
+  linia.Pole(nazwa).Pole(Liczba(t.NumerStawki)).Pole(Liczba(t.NumerGrupy));
+  linia.Pole(Szesciobajtowa(t.KodKreskowy, 13)).Pole(Liczba(t.Cena));
+}
+void LiniaW(const RekordTowaru& t, std::string_view nazwa, LiniaWyniku& linia) {
+  linia.Pole(nazwa).Pole(Szesciobajtowa(t.KodKreskowy, 13)).Pole(Liczba(t.Cena));
+}
+
+// One row per family, in the order the type tests are asked; the last row
+// (S) takes every register the others do not.
+constexpr OpisRodzinyTowarow RODZINY[] = {
+    {.Rodzina = RodzinaTowarow::V,
+     .Kasa = KasaNorda,
+     .Najnizszy = {OdczytNajnizszegoNumeruV, 3, 0, 0},
+     .Odczyt = {OdczytTowaruVW, 0, 2, 32},
+     .ZOdpowiedzi = ZUkladuV,
+     .Zapis = {ZapisTowaruVKasowanieWM, 0, 0, 1},
+     .Kasowanie = {KasowanieTowaruVS, 1, 2, 1},
+     .KasowanieStare = KasowanieTowaruSStary,
+     .Uklad = UkladV,
+     .MiesciSie = MiesciSieWV,
+     .Linia = LiniaV},
+    {.Rodzina = RodzinaTowarow::W,
+     .Kasa = KasaWX,
+     .Najnizszy = {OdczytNajnizszegoNumeruW, 1, 0, 3},
+     .Odczyt = {OdczytTowaruVW, 0, 2, 33},
+     .ZOdpowiedzi = ZUkladuW,
+     .BezSprawdzenia = true,
+     .Zapis = {ZapisTowaruWM, 0, 0, 1},
+     .Kasowanie = {ZapisTowaruVKasowanieWM, 0, 2, 3},
+     .NastepnyPoKasowaniu = true,
+     .Uklad = UkladWM,
+     .MiesciSie = JednostkaIKodMieszczaSie,
+     .Linia = LiniaW},
+    {.Rodzina = RodzinaTowarow::M,
+     .Kasa = KasaMLubN,
+     .Zapis = {ZapisTowaruWM, 0, 0, 1},
+     .Kasowanie = {ZapisTowaruVKasowanieWM, 0, 2, 1},
+     .Uklad = UkladWM,
+     .MiesciSie = JednostkaIKodMieszczaSie,
+     .Linia = LiniaPelna},
+    {.Rodzina = RodzinaTowarow::T,
+     .Kasa = KasaT,
+     .Odczyt = {OdczytTowaruT, 0, 2, 34},
+     .ZOdpowiedzi = TowarZUkladuT,
+     .PelnyPoOdmowie = true,
+     .Zapis = {ZapisTowaruT, 0, 0, 1},
+     .Kasowanie = {KasowanieTowaruT, 0, 2, 3},
+     .NastepnyPoKasowaniu = true,
+     .Uklad = UkladT,
+     .MiesciSie = MiesciSieWT,
+     .Linia = LiniaPelna},
+    {.Rodzina = RodzinaTowarow::S,
+     .Kasa = nullptr,
+     .Zapis = {ZapisTowaruS, 1, 0, 1},
+     .ZapisStary = ZapisTowaruSStary,
+     .Kasowanie = {KasowanieTowaruVS, 1, 2, 1},
+     .KasowanieStare = KasowanieTowaruSStary,
+     .Uklad = UkladPelny,
+     .MiesciSie = MiesciSieWPelnym,
+     .Linia = LiniaPelna},
+};
+
+constexpr bool KazdaRodzinaWSwoimWierszu() {
+  for (std::size_t i = 0; i < std::size(RODZINY); ++i)
+    if (static_cast<std::size_t>(RODZINY[i].Rodzina) >= std::size(RODZINY)) return false;
+  return RODZINY[std::size(RODZINY) - 1].Kasa == nullptr;
+}
+static_assert(KazdaRodzinaWSwoimWierszu(), "a goods family without its row, or no row for the other registers");
+
+}  // namespace
+
+const OpisRodzinyTowarow& OpisRodziny(RodzinaTowarow rodzina) {
+  for (const OpisRodzinyTowarow& r : RODZINY)
+    if (r.Rodzina == rodzina) return r;
+  return RODZINY[std::size(RODZINY) - 1];
+}
+
+const OpisRodzinyTowarow& RodzinaKasy() {
+  for (const OpisRodzinyTowarow& r : RODZINY)
+    if (!r.Kasa || r.Kasa()) return r;
+  return RODZINY[std::size(RODZINY) - 1];
+}
+
+RodzinaTowarow RodzinaTowarowKasy() { return RodzinaKasy().Rodzina; }
+
+uint8_t ParametryZapisuTowaru(RodzinaTowarow rodzina, const RekordTowaru& t) {
   Parametry p;
   p.Word(t.NumerTowaru);
-  switch (rodzina) {
-    case RodzinaTowarow::S:
-      p.Tekst(t.NazwaTowaru, NazwaPelna).Bajt(t.NumerStawki).Bajt(t.NumerGrupy).Bajt(t.Atrybut1);
-      p.Bajt(t.NumerJednostki).Bajt(t.Znacznik1).Bajty(t.KodKreskowy, 6).Long(t.Cena).Bajt(t.Znacznik2);
-      break;
-    case RodzinaTowarow::V:
-      p.Tekst(t.NazwaTowaru, NazwaV).Bajt(static_cast<uint8_t>(t.NumerStawki << 4 | t.NumerGrupy));
-      p.Bajty(t.KodKreskowy, 6).Long(t.Cena);
-      break;
-    case RodzinaTowarow::W:
-    case RodzinaTowarow::M:
-      p.Tekst(t.NazwaTowaru, NazwaWM).Bajty(KodZNosnikiem(t, JednostkaWNosniku(t), kod), 6).Long(t.Cena);
-      break;
-    case RodzinaTowarow::T: {
-      const auto flagi = static_cast<uint8_t>(t.Znacznik2 << 7 | t.Znacznik1 << 6 | t.Atrybut1 << 4);
-      const uint32_t cena = (t.Cena & 0x0FFFFFFFu) | uint32_t{JednostkaWNosniku(t)} << 24;
-      p.Tekst(t.NazwaTowaru, NazwaT).Bajt(t.NumerStawki).Bajt(t.NumerGrupy).Bajty(KodZNosnikiem(t, flagi, kod), 6);
-      p.Long(cena).Bajt(Xor(Sesja.Wymiana.ObszarParametrow, 32));
-      break;
-    }
-  }
+  OpisRodziny(rodzina).Uklad(p, t);
   return static_cast<uint8_t>(p.Ile());
 }
 
-bool TowarMiesciSieWUkladzie(RodzinaTowarow rodzina, const RekordTowaru& t) {
-  const bool jednostkaIKod = t.NumerJednostki >= 1 && t.NumerJednostki <= 16 && Kod(t) < Kod44Bity;
-  switch (rodzina) {
-    case RodzinaTowarow::S: return true;
-    case RodzinaTowarow::V: return t.NumerStawki <= 15 && t.NumerGrupy <= 15;
-    case RodzinaTowarow::W:
-    case RodzinaTowarow::M: return jednostkaIKod;
-    case RodzinaTowarow::T:
-      return jednostkaIKod && t.Atrybut1 <= 3 && t.Znacznik1 <= 1 && t.Znacznik2 <= 1 && t.Cena < Cena28Bitow;
-  }
-  return false;
-}
+bool TowarMiesciSieWUkladzie(RodzinaTowarow rodzina, const RekordTowaru& t) { return OpisRodziny(rodzina).MiesciSie(t); }
 
 void TowarZUkladuPelnego(const uint8_t* o, RekordTowaru& t) {
   NazwaZOdpowiedzi(o, NazwaPelna, t);
@@ -228,20 +324,5 @@ bool WartosciTowaruWZakresie(const RekordTowaru& t) {
 void LiniaTowaru(RodzinaTowarow rodzina, const RekordTowaru& t, LiniaWyniku& linia) {
   const std::string_view nazwa = Znaki(reinterpret_cast<const uint8_t*>(t.NazwaTowaru), t.DlugoscNazwy);
   linia.Pole(Liczba(t.NumerTowaru, 5));
-  switch (rodzina) {
-    case RodzinaTowarow::W:
-      linia.Pole(nazwa).Pole(Szesciobajtowa(t.KodKreskowy, 13)).Pole(Liczba(t.Cena));
-      return;
-    case RodzinaTowarow::V:
-      linia.Pole(nazwa).Pole(Liczba(t.NumerStawki)).Pole(Liczba(t.NumerGrupy));
-      linia.Pole(Szesciobajtowa(t.KodKreskowy, 13)).Pole(Liczba(t.Cena));
-      return;
-    default:
-      // Family T keeps 18 name bytes: the line shows 19, as the full layout does.
-      linia.Pole(nazwa, std::string_view(t.DlugoscNazwy < NazwaPelna ? " " : ""));
-      linia.Pole(Liczba(t.NumerStawki)).Pole(Liczba(t.NumerGrupy)).Pole(Liczba(t.Atrybut1));
-      linia.Pole(Liczba(t.NumerJednostki)).Pole(Liczba(t.Znacznik1)).Pole(Szesciobajtowa(t.KodKreskowy, 13));
-      linia.Pole(Liczba(t.Cena)).Pole(Liczba(t.Znacznik2));
-      return;
-  }
+  OpisRodziny(rodzina).Linia(t, nazwa, linia);
 }

@@ -6,8 +6,12 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string_view>
+
+#include "protocol/requests.h"
 
 class LiniaWyniku;
+class Parametry;
 
 // How the register keeps its goods, from the type tests: V the Norda
 // registers, W 'w' and 'x', M 'm' and 'n', T the newer registers, S the rest.
@@ -34,17 +38,23 @@ struct RekordTowaru {
 
 // ---- the goods line of an input file ---------------------------------------------
 
-// Forgets the variant of the previous run; called before the first line.
-void ZerowanieWariantuLinii();
-// Reads a goods line. The first line takes the first variant, in the order 1,
-// 3, 2, 4, that the register accepts and the line matches (every field of the
-// variant valid, the name of its exact length: 19, 18, 20, 20, and no further
-// field); every later line of the run must match that same variant. False
-// with ResultCode 11 otherwise.
-bool OdczytanieLiniiTowaru(const char* linia, RekordTowaru& t);
+// Reads a goods line. `wariant` is the variant the run's first line took, 0
+// before it: the first line takes the first variant, in the order 1, 3, 2, 4,
+// that the register accepts and the line matches (every field of the variant
+// valid, the name of its exact length: 19, 18, 20, 20, and no further field)
+// and sets `wariant`; every later line of the run must match that same
+// variant. False with ResultCode 11 otherwise.
+bool OdczytanieLiniiTowaru(const char* linia, uint8_t& wariant, RekordTowaru& t);
 // The same for a line to be written in the family's layout: a value the
 // layout cannot hold (TowarMiesciSieWUkladzie) gives 19, before anything is sent.
-bool OdczytanieLiniiTowaruDoZapisu(const char* linia, RekordTowaru& t);
+bool OdczytanieLiniiTowaruDoZapisu(const char* linia, uint8_t& wariant, RekordTowaru& t);
+
+// The goods lines of one writing run: the variant the first line fixed and
+// the goods of the line in hand (the per-line value of the writing commands).
+struct LinieTowarow {
+  uint8_t Wariant = 0;
+  RekordTowaru Towar;
+};
 
 // ---- the register's layouts --------------------------------------------------------
 
@@ -75,3 +85,35 @@ bool WartosciTowaruWZakresie(const RekordTowaru& t);
 // The goods line of the family: ten fields on S, M and T (as input variant 1),
 // six on V (as variant 3), four on W (as variant 4).
 void LiniaTowaru(RodzinaTowarow rodzina, const RekordTowaru& t, LiniaWyniku& linia);
+
+// ---- the families as rows ------------------------------------------------------------
+
+// One register family of goods: the type test that recognises it, its
+// requests with their lengths, its write layout and what the layout can
+// hold, its readout codec and its goods line. A new family is one row in
+// goods_record.cpp (and its name in RodzinaTowarow).
+struct OpisRodzinyTowarow {
+  RodzinaTowarow Rodzina;
+  bool (*Kasa)();  // nullptr: every register no other row takes
+  // The request that gives the lowest goods number (code 0: none, the lowest is 1).
+  Rozkaz Najnizszy = {};
+  // The readout: the family's own request and codec (the next goods number
+  // comes with the answer), or none: the full layout of 0xAC, number + 1 next.
+  Rozkaz Odczyt = {OdczytTowaru, 1, 2, 36};
+  bool (*ZOdpowiedzi)(const uint8_t* odpowiedz, RekordTowaru& t, uint16_t& nastepny) = nullptr;
+  bool PelnyPoOdmowie = false;  // a refused own readout (24) reads the full layout instead
+  bool BezSprawdzenia = false;  // the line shows the fields as they come, unchecked
+  // The write: the parameter count is the layout's; the second generation's
+  // code, or `ZapisStary` on the older registers when it is given.
+  Rozkaz Zapis;
+  uint8_t ZapisStary = 0;
+  Rozkaz Kasowanie;
+  uint8_t KasowanieStare = 0;
+  bool NastepnyPoKasowaniu = false;  // the delete answers the next goods number
+  void (*Uklad)(Parametry& p, const RekordTowaru& t);  // the layout after the 2 number bytes
+  bool (*MiesciSie)(const RekordTowaru& t);
+  void (*Linia)(const RekordTowaru& t, std::string_view nazwa, LiniaWyniku& linia);  // the fields after the number
+};
+// The row of a family, and that of the register in the session.
+const OpisRodzinyTowarow& OpisRodziny(RodzinaTowarow rodzina);
+const OpisRodzinyTowarow& RodzinaKasy();

@@ -5,17 +5,21 @@
 
 namespace {
 
-ZakresTowarow Zakres;
-uint16_t Numer = 0;
+// The register's range, and the number of the line in hand.
+struct Towary {
+  ZakresTowarow Zakres;
+  uint16_t Numer = 0;
+};
 
-bool NumerZLinii(const char* linia) { return PoleWord(linia, 1, Numer); }
+bool NumerZLinii(const char* linia, Towary& t) { return PoleWord(linia, 1, t.Numer); }
 
-void Kasowanie() {
-  if (Zakres.Zawiera(Numer)) KasowanieTowaru(Numer);
+void Kasowanie(Towary& t) {
+  if (t.Zakres.Zawiera(t.Numer)) KasowanieTowaru(t.Numer);
 }
 
 void KasowanieTowarow() {
-  if (OdczytanieZakresuTowarow(Zakres)) CialoZapisuLiniami({.rozkaz = {}, .Pola = NumerZLinii, .Wyslanie = Kasowanie});
+  Towary t;
+  if (OdczytanieZakresuTowarow(t.Zakres)) CialoZapisuLiniami({.rozkaz = {}, .Pola = NumerZLinii, .Wyslanie = Kasowanie}, t);
 }
 
 }  // namespace

@@ -3,14 +3,7 @@
 
 namespace {
 
-bool PolaTowaru(const char* linia) {
-  uint16_t towar = 0;
-  if (!PoleWord(linia, 1, towar)) return false;
-  Parametry().Word(towar);
-  return true;
-}
-
-void KasowanieWiazan() { CialoZapisuLiniami({{KasowanieWiazania, 1, 2, 1}, PolaTowaru}); }
+void KasowanieWiazan() { CialoZapisuLiniami({{KasowanieWiazania, 1, 2, 1}, WordJakoParametr}); }
 
 }  // namespace
 

@@ -41,14 +41,24 @@ KoniecCzesci LinieCzesci() {
   return KoniecCzesci::DalszaCzesc;
 }
 
-void OdczytDodatkowychKodowKasy() {
-  for (uint32_t czesc = 0; czesc <= 0xFFFF; ++czesc) {
-    Parametry().Word(static_cast<uint16_t>(czesc));
-    WykonanieRozkazu(ODCZYT_CZESCI);
-    if (!BrakBledu() || LinieCzesci() != KoniecCzesci::DalszaCzesc) return;
-  }
+constexpr uint32_t OSTATNIA_CZESC = 0xFFFF;  // the part number is a word
+
+void NumerCzesci(uint32_t czesc) { Parametry().Word(static_cast<uint16_t>(czesc)); }
+
+// The lines of part `czesc`; false when the readout ends here.
+bool LinieWCzesci(uint32_t czesc) {
+  if (LinieCzesci() != KoniecCzesci::DalszaCzesc) return false;
   // Every part number answered without the table's end: not a register's answer.
-  UstawBlad(NieoczekiwanaOdpowiedz);
+  if (czesc == OSTATNIA_CZESC) UstawBlad(NieoczekiwanaOdpowiedz);
+  return true;
+}
+
+void OdczytDodatkowychKodowKasy() {
+  CialoOdczytuRekordow({.rozkaz = ODCZYT_CZESCI,
+                        .Parametry = NumerCzesci,
+                        .Ostatni = OSTATNIA_CZESC,
+                        .Pierwszy = 0,
+                        .Linie = LinieWCzesci});
 }
 
 }  // namespace

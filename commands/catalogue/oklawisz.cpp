@@ -8,17 +8,18 @@ namespace {
 constexpr uint8_t PIERWSZY_KLAWISZ = 33;
 constexpr uint8_t OSTATNI_KLAWISZ = 255;
 
+bool LiniaKlawisza(uint32_t kod, LiniaWyniku& linia) {
+  const char klawisz = static_cast<char>(kod);
+  linia.Pole(std::string_view(&klawisz, 1)).Pole(Liczba(OdpowiedzWord(0), 4));
+  return true;
+}
+
 void OdczytKlawiszy() {
-  for (unsigned kod = PIERWSZY_KLAWISZ; kod <= OSTATNI_KLAWISZ; ++kod) {
-    Parametry().Bajt(static_cast<uint8_t>(kod));
-    WykonanieRozkazu({OdczytKlawisza, 1, 1, 3});
-    if (!BrakBledu()) {
-      if (JestBlad(OdmowaRozkazu)) UstawBlad(RozkazNieobslugiwany);
-      return;
-    }
-    const char klawisz = static_cast<char>(kod);
-    if (!LiniaWyniku().Pole(std::string_view(&klawisz, 1)).Pole(Liczba(OdpowiedzWord(0), 4)).Zapisanie()) return;
-  }
+  CialoOdczytuRekordow({.rozkaz = {OdczytKlawisza, 1, 1, 3},
+                        .Linia = LiniaKlawisza,
+                        .Ostatni = OSTATNI_KLAWISZ,
+                        .Pierwszy = PIERWSZY_KLAWISZ,
+                        .KodBrakuTablicy = KodBledu(OdmowaRozkazu)});
 }
 
 }  // namespace

@@ -5,17 +5,9 @@
 
 namespace {
 
-uint16_t Numer = 0;
-
-bool NumerZLinii(const char* linia) {
-  if (!PoleWord(linia, 1, Numer)) return false;
-  Parametry().Word(Numer);
-  return true;
-}
-
-void Odczyt() {
+void Odczyt(uint16_t& numer) {
   WykonanieRozkazu({OdczytBajtuTowaru, 1, 2, 2});
-  if (BrakBledu()) LiniaWyniku().Pole(Liczba(Numer, 4)).Pole(Liczba(OdpowiedzByte(0))).Zapisanie();
+  if (BrakBledu()) LiniaWyniku().Pole(Liczba(numer, 4)).Pole(Liczba(OdpowiedzByte(0))).Zapisanie();
 }
 
 void OdczytBajtow() {
@@ -23,7 +15,8 @@ void OdczytBajtow() {
     UstawBlad(RozkazNieobslugiwany);
     return;
   }
-  CialoZapisuLiniami({.rozkaz = {}, .Pola = NumerZLinii, .Wyslanie = Odczyt});
+  uint16_t numer = 0;
+  CialoZapisuLiniami({.rozkaz = {}, .Pola = NumerJakoParametr, .Wyslanie = Odczyt}, numer);
 }
 
 }  // namespace

@@ -5,15 +5,20 @@
 
 namespace {
 
-ZakresTowarow Zakres;
-uint16_t Numer = 0;
+// The register's range, and the number of the line in hand.
+struct Towary {
+  ZakresTowarow Zakres;
+  uint16_t Numer = 0;
+};
 
-bool NumerZLinii(const char* linia) { return PoleWord(linia, 1, Numer); }
+bool NumerZLinii(const char* linia, Towary& t) { return PoleWord(linia, 1, t.Numer); }
 
-void OdczytNumeru() { OdczytanieTowaru(Numer, Zakres); }
+void OdczytNumeru(Towary& t) { OdczytanieTowaru(t.Numer, t.Zakres); }
 
 void OdczytTowarow() {
-  if (OdczytanieZakresuTowarow(Zakres)) CialoZapisuLiniami({.rozkaz = {}, .Pola = NumerZLinii, .Wyslanie = OdczytNumeru});
+  Towary t;
+  if (OdczytanieZakresuTowarow(t.Zakres))
+    CialoZapisuLiniami({.rozkaz = {}, .Pola = NumerZLinii, .Wyslanie = OdczytNumeru}, t);
 }
 
 }  // namespace

@@ -14,7 +14,7 @@ constexpr uint8_t WYNIK_BRAK_BLOKU = WynikStatusuKasy(0x6C);  // 208
 constexpr Rozkaz ODCZYT_BLOKU = {OdczytWiazan, 1, 1, 1 + REKORDOW_W_BLOKU * DLUGOSC_REKORDU_WIAZANIA + 1};
 
 // The lines of one block; false when the readout ends here.
-bool LinieBloku() {
+bool LinieBloku(uint32_t) {
   std::size_t rekord = 0;
   for (; rekord < REKORDOW_W_BLOKU; ++rekord) {
     const std::size_t od = rekord * DLUGOSC_REKORDU_WIAZANIA;
@@ -27,16 +27,12 @@ bool LinieBloku() {
 }
 
 void OdczytWiazanKasy() {
-  for (uint8_t blok = 0; blok < LICZBA_BLOKOW; ++blok) {
-    Parametry().Bajt(blok);
-    WykonanieRozkazu(ODCZYT_BLOKU);
-    if (!BrakBledu()) {
-      if (blok < PIERWSZY_BLOK_NIEOBOWIAZKOWY || Sesja.BiezacyWynik != WYNIK_BRAK_BLOKU) return;
-      UstawBlad(BezBledu);
-      continue;
-    }
-    if (!LinieBloku()) return;
-  }
+  CialoOdczytuRekordow({.rozkaz = ODCZYT_BLOKU,
+                        .Ostatni = LICZBA_BLOKOW - 1,
+                        .Pierwszy = 0,
+                        .KodPominiecia = WYNIK_BRAK_BLOKU,
+                        .PominiecieOd = PIERWSZY_BLOK_NIEOBOWIAZKOWY,
+                        .Linie = LinieBloku});
 }
 
 }  // namespace

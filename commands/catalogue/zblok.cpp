@@ -4,15 +4,7 @@
 
 namespace {
 
-bool PolaBlokady(const char* linia) {
-  uint16_t numer = 0;
-  uint8_t blokada = 0;
-  if (!PoleWord(linia, 1, numer) || !PoleByte(linia, 2, blokada)) return false;
-  Parametry().Word(numer).Bajt(blokada);
-  return true;
-}
-
-void ZapisBlokad() { CialoZapisuLiniami({{ZapisBlokadyTowaru, 1, 3, 1}, PolaBlokady}); }
+void ZapisBlokad() { CialoZapisuLiniami({{ZapisBlokadyTowaru, 1, 3, 1}, WordIBajtJakoParametry}); }
 
 }  // namespace
 

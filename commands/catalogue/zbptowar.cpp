@@ -7,30 +7,33 @@
 
 namespace {
 
-RekordTowaru Towar;
-uint8_t OstatniaOdmowa = 0;
+struct Zapisy {
+  LinieTowarow Linie;
+  uint8_t OstatniaOdmowa = 0;
+};
 
 bool OdmowaRekordu(uint8_t wynik) {
   return wynik == WynikStatusuKasy(0x64) || wynik == WynikStatusuKasy(0x6D) ||
          (wynik >= WynikStatusuKasy(0x79) && wynik <= WynikStatusuKasy(0x7F)) || wynik == WynikStatusuKasy(0x84);
 }
 
-bool PolaTowaru(const char* linia) { return OdczytanieLiniiTowaruDoZapisu(linia, Towar); }
+bool PolaTowaru(const char* linia, Zapisy& z) {
+  return OdczytanieLiniiTowaruDoZapisu(linia, z.Linie.Wariant, z.Linie.Towar);
+}
 
-void Zapis() {
-  ZapisanieTowaru(Towar);
+void Zapis(Zapisy& z) {
+  ZapisanieTowaru(z.Linie.Towar);
   const uint8_t wynik = Sesja.BiezacyWynik;
   if (!OdmowaRekordu(wynik)) return;
   UstawBlad(BezBledu);
-  if (!LiniaWyniku().Pole(Liczba(Towar.NumerTowaru, 5)).Pole(Liczba(wynik)).Zapisanie()) return;
-  OstatniaOdmowa = wynik;
+  if (!LiniaWyniku().Pole(Liczba(z.Linie.Towar.NumerTowaru, 5)).Pole(Liczba(wynik)).Zapisanie()) return;
+  z.OstatniaOdmowa = wynik;
 }
 
 void ZapisTowarow() {
-  ZerowanieWariantuLinii();
-  OstatniaOdmowa = 0;
-  CialoZapisuLiniami({.rozkaz = {}, .Pola = PolaTowaru, .Wyslanie = Zapis});
-  if (BrakBledu() && OstatniaOdmowa) UstawWynik(OstatniaOdmowa);
+  Zapisy z;
+  CialoZapisuLiniami({.rozkaz = {}, .Pola = PolaTowaru, .Wyslanie = Zapis}, z);
+  if (BrakBledu() && z.OstatniaOdmowa) UstawWynik(z.OstatniaOdmowa);
 }
 
 }  // namespace

@@ -6,16 +6,16 @@
 
 namespace {
 
-bool PolaTowaru(const char* linia) {
+bool PolaTowaru(const char* linia, uint8_t& wariant) {
   RekordTowaru t;
-  if (!OdczytanieLiniiTowaru(linia, t)) return false;
+  if (!OdczytanieLiniiTowaru(linia, wariant, t)) return false;
   Parametry().Word(t.NumerTowaru).Bajt(t.NumerGrupy).Bajt(t.NumerJednostki).Bajty(t.KodKreskowy, 6).Long(t.Cena);
   return true;
 }
 
 void ZapisCen() {
-  ZerowanieWariantuLinii();
-  CialoZapisuLiniami({{ZapisCenyTowaru, 1, 14, 1}, PolaTowaru});
+  uint8_t wariant = 0;
+  CialoZapisuLiniami({{ZapisCenyTowaru, 1, 14, 1}, PolaTowaru}, wariant);
 }
 
 }  // namespace

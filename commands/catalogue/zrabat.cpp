@@ -3,15 +3,8 @@
 
 namespace {
 
-bool PoleRabatu(const char* linia) {
-  uint8_t rabat = 0;
-  if (!PoleByte(linia, 1, rabat)) return false;
-  Parametry().Bajt(rabat);
-  return true;
-}
-
 void ZapisRabatu_() {
-  CialoZapisuLiniami({.rozkaz = {ZapisRabatu, 1, 1, 1}, .Pola = PoleRabatu, .TylkoPierwszaLinia = true});
+  CialoZapisuLiniami({.rozkaz = {ZapisRabatu, 1, 1, 1}, .Pola = BajtJakoParametr, .TylkoPierwszaLinia = true});
 }
 
 }  // namespace

@@ -5,15 +5,13 @@
 
 namespace {
 
-RekordTowaru Towar;
+bool PolaTowaru(const char* linia, LinieTowarow& l) { return OdczytanieLiniiTowaruDoZapisu(linia, l.Wariant, l.Towar); }
 
-bool PolaTowaru(const char* linia) { return OdczytanieLiniiTowaruDoZapisu(linia, Towar); }
-
-void Zapis() { ZapisanieTowaru(Towar); }
+void Zapis(LinieTowarow& l) { ZapisanieTowaru(l.Towar); }
 
 void ZapisTowarow() {
-  ZerowanieWariantuLinii();
-  CialoZapisuLiniami({.rozkaz = {}, .Pola = PolaTowaru, .Wyslanie = Zapis});
+  LinieTowarow l;
+  CialoZapisuLiniami({.rozkaz = {}, .Pola = PolaTowaru, .Wyslanie = Zapis}, l);
 }
 
 }  // namespace

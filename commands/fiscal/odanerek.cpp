@@ -5,14 +5,13 @@
 
 namespace {
 
-uint16_t numerRekordu = 0;
+bool NumerRekordu(const char* linia, uint16_t& numer) { return PoleWord(linia, 1, numer); }
 
-bool NumerRekordu(const char* linia) { return PoleWord(linia, 1, numerRekordu); }
-
-void OdczytWskazanego() { OdczytanieRekordu(numerRekordu); }
+void OdczytWskazanego(uint16_t& numer) { OdczytanieRekordu(numer); }
 
 void OdczytWskazanychRekordow() {
-  CialoZapisuLiniami({.rozkaz = {}, .Pola = NumerRekordu, .Wyslanie = OdczytWskazanego});
+  uint16_t numer = 0;
+  CialoZapisuLiniami({.rozkaz = {}, .Pola = NumerRekordu, .Wyslanie = OdczytWskazanego}, numer);
 }
 
 }  // namespace

@@ -2,12 +2,14 @@
 
 #include <cstring>
 
+#include "include/karvo.h"
 #include "platform/clock.h"
 #include "protocol/framing.h"
 #include "protocol/line.h"
 #include "state/result_codes.h"
 #include "state/server_channel.h"
 #include "state/session_state.h"
+#include "text/codecs.h"
 
 namespace {
 
@@ -42,11 +44,23 @@ void PauzaModemu(uint32_t ms) {
 
 bool JestNosnaModemu() { return JestNosna(); }
 
-bool WyslanieKomendyModemu(const char* tekst) {
-  uint8_t* bajty = Sesja.Wymiana.ObszarParametrow;
+bool OdczytanieKomendyModemu(int32_t plik, char* komenda, uint8_t& zla) {
+  zla = 0;
+  if (!OdczytanoZPlikuLinieDanych(plik, komenda, &zla)) return false;
+  ZamianaNaWielkieLitery(komenda);
+  return true;
+}
+
+std::size_t BajtyKomendyModemu(const char* tekst, uint8_t* bajty) {
   std::size_t dlugosc = strnlen(tekst, sizeof Sesja.Wymiana.ObszarParametrow - 1);
   std::memcpy(bajty, tekst, dlugosc);
   if (dlugosc > 0 && std::strcmp(tekst, KOMENDA_ESKAPE) != 0) bajty[dlugosc++] = ZNAK_KONCA_KOMENDY;
+  return dlugosc;
+}
+
+bool WyslanieKomendyModemu(const char* tekst) {
+  uint8_t* bajty = Sesja.Wymiana.ObszarParametrow;
+  const std::size_t dlugosc = BajtyKomendyModemu(tekst, bajty);
   PauzaModemu(PAUZA_KOMENDY_MS);
   if (!BrakBledu()) return false;
   // The modem is spoken to directly, also on a line that otherwise carries frames.

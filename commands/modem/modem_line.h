@@ -22,6 +22,15 @@ inline constexpr const char* KOMENDA_ROZLACZENIA = "ATH0";
 inline constexpr const char* KOMENDA_WYBIERANIA = "ATD";
 inline constexpr const char* ZNACZNIK_PIN = "PIN";
 
+// The next command of the modem's initialisation file (MODKONF.TXT): its
+// next data line, in upper case. False at the end of its lines; zla is then
+// set when a line of another kind ended them.
+bool OdczytanieKomendyModemu(int32_t plik, char* komenda, uint8_t& zla);
+// The bytes of a modem command as they go to the modem: the text and a
+// carriage return, unless the text is empty or the escape "+++". bajty has
+// room for 256; answers the count.
+std::size_t BajtyKomendyModemu(const char* tekst, uint8_t* bajty);
+
 // Every step below first lets the Server (or a signal) break the command,
 // which then ends with 56.
 //

@@ -14,11 +14,10 @@ void InicjalizacjaModemu() {
   for (;;) {
     Napis linia{};
     uint8_t zla = 0;
-    if (!OdczytanoZPlikuLinieDanych(plik, linia, &zla)) {
+    if (!OdczytanieKomendyModemu(plik, linia, zla)) {
       if (zla) UstawBlad(BladLiniiModkonf);
       break;
     }
-    ZamianaNaWielkieLitery(linia);
     if (!WyslanieKomendyModemu(linia)) break;
     if (std::strstr(linia, ZNACZNIK_PIN)) PauzaModemu(PAUZA_PIN_MS);
   }

@@ -6,14 +6,11 @@ namespace {
 
 constexpr std::size_t BajtySumy = 5;
 
-// Three totals on the second-generation registers other than 100 and 101, two on the others.
-uint8_t LiczbaSum() {
-  const uint8_t typ = Sesja.Urzadzenie.KodTypuKasy;
-  return typ >= 100 && typ != 100 && typ != 101 && typ != 'o' && typ != 'p' ? 3 : 2;
-}
+// Three totals on the second-generation registers other than Veko's (100 and 101), two on the others.
+uint8_t LiczbaSum() { return KasaDrugiejGeneracjiBezVeko() ? 3 : 2; }
 
 void OdczytSum() {
-  if (KasaStaraSprzedaz()) return UstawBlad(RozkazNieobslugiwany);
+  if (KasaTypu24Lub27()) return UstawBlad(RozkazNieobslugiwany);
   const uint8_t ile = LiczbaSum();
   WykonanieRozkazu({OdczytObrotuRabatow, static_cast<uint8_t>(BajtySumy * ile + 1), 0, 0});
   if (!BrakBledu()) return;

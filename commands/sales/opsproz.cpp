@@ -2,14 +2,10 @@
 // record (mode 1, or mode 4 with check bytes on the registers that hand them out).
 #include "commands/command.h"
 #include "commands/sales/periodic_readout.h"
-#include "commands/sales/sales_records.h"
 
 namespace {
 
-void OdczytSprzedazyRozszerzonej() {
-  OdczytOkresowy(SprzedazZSumaKontrolna() ? TrybEE_Suma : TrybEE);
-  OdmowaJakoNieobslugiwany();
-}
+void OdczytSprzedazyRozszerzonej() { OdczytOkresowyPolecenia(TrybEE, TrybEE_Suma); }
 
 }  // namespace
 

@@ -2,14 +2,10 @@
 // or mode 3 with check bytes on the registers that hand them out).
 #include "commands/command.h"
 #include "commands/sales/periodic_readout.h"
-#include "commands/sales/sales_records.h"
 
 namespace {
 
-void OdczytSprzedazyOkresowej() {
-  OdczytOkresowy(SprzedazZSumaKontrolna() ? TrybAD_Suma : TrybAD);
-  OdmowaJakoNieobslugiwany();
-}
+void OdczytSprzedazyOkresowej() { OdczytOkresowyPolecenia(TrybAD, TrybAD_Suma); }
 
 }  // namespace
 

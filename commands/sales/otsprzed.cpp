@@ -6,21 +6,16 @@ namespace {
 
 constexpr Rozkaz OdczytTowaru{OdczytSprzedazyTowaru, 1, 2, 1 + DlugoscSprzedazyTowaru};
 
-uint16_t numer_ = 0;
-
-bool NumerTowaru(const char* linia) {
-  if (!PoleWord(linia, 1, numer_)) return false;
-  Parametry().Word(numer_);
-  return true;
-}
-
-void OdczytIZapis() {
+void OdczytIZapis(uint16_t& numer) {
   WykonanieRozkazu(OdczytTowaru);
   LiniaWyniku linia;
-  if (BrakBledu() && LiniaSprzedazy(numer_, Odpowiedz(0), false, linia)) linia.Zapisanie();
+  if (BrakBledu() && LiniaSprzedazy(numer, Odpowiedz(0), false, linia)) linia.Zapisanie();
 }
 
-void OdczytWymienionych() { CialoZapisuLiniami({.rozkaz = OdczytTowaru, .Pola = NumerTowaru, .Wyslanie = OdczytIZapis}); }
+void OdczytWymienionych() {
+  uint16_t numer = 0;
+  CialoZapisuLiniami({.rozkaz = OdczytTowaru, .Pola = NumerJakoParametr, .Wyslanie = OdczytIZapis}, numer);
+}
 
 }  // namespace
 

@@ -35,12 +35,6 @@ struct Robocza {
   }
 };
 
-bool ZPakowanaData(TrybOkresowy t) {
-  return t == TrybEE || t == TrybD6 || t == TrybEE_Suma || t == TrybD6_Suma || t == TrybDlugi || t == TrybNumerowany;
-}
-bool ZDalszymiBajtami(TrybOkresowy t) { return t == TrybD6 || t == TrybD6_Suma || t == TrybDlugi || t == TrybNumerowany; }
-bool KrotkaLinia(TrybOkresowy t) { return t == TrybAD || t == TrybAD_Suma || t == TrybSprzedazy; }
-
 // A packed date and time over four bytes: year, month, day, hour, and the minute spread over their top bits.
 void RozpakowanieDaty(const Rekord& r, std::size_t od, uint8_t& rok, uint8_t& miesiac, uint8_t& dzien, uint8_t& godzina,
                       uint8_t& minuta) {
@@ -54,21 +48,21 @@ void RozpakowanieDaty(const Rekord& r, std::size_t od, uint8_t& rok, uint8_t& mi
 Fragment Dwie(uint64_t v) { return Liczba(v, 2); }
 
 // Kinds 0, 1 and 2: a sales record.
-bool LiniaSprzedazyOkresowej(TrybOkresowy tryb, Rodzaj rodzaj, const Rekord& r) {
+bool LiniaSprzedazyOkresowej(const OpisTrybu& tryb, Rodzaj rodzaj, const Rekord& r) {
   Robocza N;
   for (std::size_t i = 0; i < 16; ++i) N[i] = r[i];
   N[9] = r[9] & 0x7F;
   N[16] = r[9] >> 7;
-  if (ZPakowanaData(tryb)) {
+  if (tryb.Data) {
     RozpakowanieDaty(r, 16, N[17], N[18], N[19], N[20], N[22]);
     N[21] = r[17] >> 4;
   }
-  if (ZDalszymiBajtami(tryb))
+  if (tryb.DalszeBajty)
     for (std::size_t i = 20; i < 41; ++i) N[23 + i - 20] = r[i];
   if (rodzaj != Sprzedaz) N[0] = static_cast<uint8_t>(N[0] - 0x80);
 
   LiniaWyniku linia;
-  if (ZPakowanaData(tryb)) linia.Pole(rodzaj == Sprzedaz ? "1" : rodzaj == SprzedazOznaczona ? "2" : "5");
+  if (tryb.Data) linia.Pole(rodzaj == Sprzedaz ? "1" : rodzaj == SprzedazOznaczona ? "2" : "5");
   if (!KasaNowa()) {
     if (N.Liczba_(14, 15) == 0) N[14] = 0x0F, N[15] = 0x27;  // 9999
     if (N.Liczba_(1, 2) == 0) N[1] = 0x0F, N[2] = 0x27;
@@ -89,16 +83,15 @@ bool LiniaSprzedazyOkresowej(TrybOkresowy tryb, Rodzaj rodzaj, const Rekord& r) 
     }
   }
   linia.Pole(Liczba(v, 4)).Pole(N.Dziesietnie(5, 8, N[9] & 3)).Pole(N.Dziesietnie(10, 13));
-  if (KrotkaLinia(tryb)) return DopisanieLinii(linia);
+  if (!tryb.Data) return DopisanieLinii(linia);
 
   linia.Pole(Dwie(N[17]), ".", Dwie(N[18]), ".", Dwie(N[19]));
-  if (ZDalszymiBajtami(tryb)) linia.Pole(Dwie(N[20]), ":", Dwie(N[23]));
+  if (tryb.DalszeBajty) linia.Pole(Dwie(N[20]), ":", Dwie(N[23]));
   else linia.Pole(Dwie(N[20]));
   linia.Pole(Liczba(N[21])).Pole(Dwie(N[22]));
-  if (tryb == TrybEE || tryb == TrybEE_Suma || rodzaj == SprzedazOznaczona) return DopisanieLinii(linia);
+  if (!tryb.DalszeBajty || rodzaj == SprzedazOznaczona) return DopisanieLinii(linia);
 
-  const bool dwaTryby = tryb == TrybD6 || tryb == TrybD6_Suma;
-  if ((N[31] & 0x80) && dwaTryby && !KasaNorda()) {
+  if ((N[31] & 0x80) && tryb.JednaSumaZBitem && !KasaNorda()) {
     N[31] &= 0x7F;
     linia.Pole(Liczba(N.Liczba_(24, 31), 13));
   } else {
@@ -107,15 +100,16 @@ bool LiniaSprzedazyOkresowej(TrybOkresowy tryb, Rodzaj rodzaj, const Rekord& r) 
     else linia.Pole(N.Dziesietnie(28, 31));
   }
   if (!KasaNorda()) linia.Pole(Dwie((N[9] >> 2) & 0x1F));
-  if (tryb == TrybDlugi || tryb == TrybNumerowany) linia.Pole(Liczba(N.Liczba_(32, 39), 13));
+  if (tryb.SumaKoncowa) linia.Pole(Liczba(N.Liczba_(32, 39), 13));
   return DopisanieLinii(linia);
 }
 
 // Kind 3: a text record.
-bool LiniaTekstu(TrybOkresowy tryb, const Rekord& r, std::size_t dane) {
+bool LiniaTekstu(const OpisTrybu& tryb, const Rekord& r, std::size_t dane) {
   LiniaWyniku linia;
   linia.Pole("3").Pole(Liczba(r[3] | (r[4] << 8))).Pole(Liczba(r[1] | (r[2] << 8))).Pole(Liczba(r[5]));
-  const bool dlugi = KasaDrugiejGeneracji() && tryb != TrybEE && tryb != TrybEE_Suma;
+  // Modes 1 and 4 (a date, nothing after it) keep the short text.
+  const bool dlugi = KasaDrugiejGeneracji() && (!tryb.Data || tryb.DalszeBajty);
   std::size_t koniec = dlugi ? 30 : 19;
   if (koniec >= dane) koniec = dane - 1;
   linia.Pole();
@@ -288,7 +282,8 @@ uint8_t RodzajRekorduOkresowego(uint8_t b) {
   }
 }
 
-bool ZapisanieRekorduOkresowego(TrybOkresowy tryb, const uint8_t* rekord, std::size_t dlugosc, std::size_t dane) {
+bool ZapisanieRekorduOkresowego(TrybOkresowy trybOdczytu, const uint8_t* rekord, std::size_t dlugosc, std::size_t dane) {
+  const OpisTrybu& tryb = OpisTrybuOkresowego(trybOdczytu);
   const Rekord r(rekord, dane);
   const auto rodzaj = static_cast<Rodzaj>(RodzajRekorduOkresowego(rekord[0]));
   switch (rodzaj) {

@@ -8,86 +8,124 @@
 namespace {
 
 constexpr uint8_t DalszaCzesc = 0x80;  // 0xA1: the next part of the list
-constexpr int BezWyboru = -1;
-
-// One mode: its requests, record length, the records an answer holds, and
-// whether each record ends with a check byte.
-struct OpisTrybu {
-  uint8_t kodOtwarcia, kodDalszy;
-  int wybor;  // parameter byte 0 of 0xA1 for the opening (the continuation adds 0x80)
-  uint8_t dlugosc;
-  uint8_t wOdpowiedzi;
-  bool suma;
-};
 
 constexpr OpisTrybu Tryby[LiczbaTrybow] = {
-    {OdczytOkresowejSprzedazy, OdczytDalszejOkresowejSprzedazy, BezWyboru, 16, 4, false},
-    {OdczytOkresowejSprzedazyRozszerzonej, OdczytDalszejOkresowejSprzedazyRozszerzonej, BezWyboru, 20, 3, false},
-    {OdczytOkresowejSprzedazyDlugiej, OdczytDalszejOkresowejSprzedazyDlugiej, BezWyboru, 29, 3, false},
-    {OdczytRekordowZSuma, OdczytRekordowZSuma, 0x00, 17, 4, true},
-    {OdczytRekordowZSuma, OdczytRekordowZSuma, 0x01, 21, 3, true},
-    {OdczytRekordowZSuma, OdczytRekordowZSuma, 0x02, 30, 3, true},
-    {OdczytRekordowZSuma, OdczytRekordowZSuma, 0x03, 38, 3, true},
-    {OdczytRekordowZSuma, OdczytRekordowZSuma, 0x10, 12, 3, true},
-    {OdczytRekorduSprzedazyZArgumentem, OdczytRekorduSprzedazyZArgumentem, BezWyboru, 38, 1, true},
+    {.KodOtwarcia = OdczytOkresowejSprzedazy, .KodDalszy = OdczytDalszejOkresowejSprzedazy, .WOdpowiedzi = 4},
+    {.KodOtwarcia = OdczytOkresowejSprzedazyRozszerzonej,
+     .KodDalszy = OdczytDalszejOkresowejSprzedazyRozszerzonej,
+     .WOdpowiedzi = 3,
+     .Data = true},
+    {.KodOtwarcia = OdczytOkresowejSprzedazyDlugiej,
+     .KodDalszy = OdczytDalszejOkresowejSprzedazyDlugiej,
+     .WOdpowiedzi = 3,
+     .Data = true,
+     .DalszeBajty = true,
+     .JednaSumaZBitem = true},
+    {.KodOtwarcia = OdczytRekordowZSuma, .KodDalszy = OdczytRekordowZSuma, .Wybor = 0x00, .WOdpowiedzi = 4, .Suma = true},
+    {.KodOtwarcia = OdczytRekordowZSuma,
+     .KodDalszy = OdczytRekordowZSuma,
+     .Wybor = 0x01,
+     .WOdpowiedzi = 3,
+     .Suma = true,
+     .Data = true},
+    {.KodOtwarcia = OdczytRekordowZSuma,
+     .KodDalszy = OdczytRekordowZSuma,
+     .Wybor = 0x02,
+     .WOdpowiedzi = 3,
+     .Suma = true,
+     .Data = true,
+     .DalszeBajty = true,
+     .JednaSumaZBitem = true},
+    {.KodOtwarcia = OdczytRekordowZSuma,
+     .KodDalszy = OdczytRekordowZSuma,
+     .Wybor = 0x03,
+     .WOdpowiedzi = 3,
+     .Suma = true,
+     .Data = true,
+     .DalszeBajty = true,
+     .SumaKoncowa = true},
+    {.KodOtwarcia = OdczytRekordowZSuma, .KodDalszy = OdczytRekordowZSuma, .Wybor = 0x10, .WOdpowiedzi = 3, .Suma = true},
+    {.KodOtwarcia = OdczytRekorduSprzedazyZArgumentem,
+     .KodDalszy = OdczytRekorduSprzedazyZArgumentem,
+     .Pozycja = true,
+     .WOdpowiedzi = 1,
+     .Suma = true,
+     .Data = true,
+     .DalszeBajty = true,
+     .SumaKoncowa = true},
 };
 
-// Mode 5 records are 33 bytes on the Norda registers.
-uint8_t DlugoscRekordu(TrybOkresowy tryb) {
-  return tryb == TrybD6_Suma && KasaNorda() ? 33 : Tryby[tryb].dlugosc;
+// One readout in progress: its mode, and the records written so far (the
+// position mode 8 asks for, 0 for the opening).
+struct Strumien {
+  TrybOkresowy tryb;
+  std::size_t pozycja = 0;
+};
+
+// The request of a mode and phase, its parameters filled, and its record
+// length (the catalogue's, which may depend on the parameters).
+Rozkaz Zadanie(bool otwarcie, Strumien& s, uint8_t& r) {
+  const OpisTrybu& t = Tryby[s.tryb];
+  Rozkaz rozkaz{otwarcie ? t.KodOtwarcia : t.KodDalszy, 0, 0, 0};
+  if (t.Pozycja) {
+    if (otwarcie) s.pozycja = 0;
+    rozkaz.LiczbaParametrow = static_cast<uint8_t>(Parametry().Word(static_cast<uint16_t>(s.pozycja)).Ile());
+  } else if (t.Wybor >= 0) {
+    const auto wybor = static_cast<uint8_t>(otwarcie ? t.Wybor : t.Wybor | DalszaCzesc);
+    rozkaz.LiczbaParametrow = static_cast<uint8_t>(Parametry().Bajt(wybor).Ile());
+  }
+  r = DlugoscRekorduZnacznika(rozkaz);
+  const auto dlugosc = static_cast<uint8_t>(r * t.WOdpowiedzi + 2);  // status or acknowledgement, records, end byte
+  if (rozkaz.LiczbaParametrow) {
+    rozkaz.DlugoscPierwszej = 1;
+    rozkaz.DlugoscDrugiej = dlugosc;
+  } else {
+    rozkaz.DlugoscPierwszej = dlugosc;
+  }
+  return rozkaz;
 }
 
-// Mode 8 asks for a record by its position in the stream: the records this
-// readout has written so far, 0 for the opening.
-std::size_t pozycja_ = 0;
-
-// The request of a mode and phase; its parameters are filled.
-Rozkaz Zadanie(bool otwarcie, TrybOkresowy tryb) {
-  const OpisTrybu& t = Tryby[tryb];
-  const uint8_t r = DlugoscRekordu(tryb);
-  const uint8_t dlugosc = static_cast<uint8_t>(r * t.wOdpowiedzi + 2);  // status or acknowledgement, records, end byte
-  if (tryb == TrybNumerowany) {
-    if (otwarcie) pozycja_ = 0;
-    Parametry().Word(static_cast<uint16_t>(pozycja_));
-    return {t.kodOtwarcia, 1, 2, dlugosc};
-  }
-  if (t.wybor != BezWyboru) {
-    Parametry().Bajt(static_cast<uint8_t>(otwarcie ? t.wybor : t.wybor | DalszaCzesc));
-    return {t.kodOtwarcia, 1, 1, dlugosc};
-  }
-  return {otwarcie ? t.kodOtwarcia : t.kodDalszy, dlugosc, 0, 0};
-}
-
-}  // namespace
-
-std::size_t PobranieRekordowOkresowych(bool otwarcie, TrybOkresowy tryb) {
-  const OpisTrybu& t = Tryby[tryb];
-  const Rozkaz rozkaz = Zadanie(otwarcie, tryb);
+// One request of the readout (the opening or a continuation) and its
+// records; answers how many records it wrote.
+std::size_t PobranieRekordowOkresowych(bool otwarcie, Strumien& s) {
+  const OpisTrybu& t = Tryby[s.tryb];
+  uint8_t dlugoscRekordu = 0;
+  const Rozkaz rozkaz = Zadanie(otwarcie, s, dlugoscRekordu);
   WykonanieRozkazu(rozkaz);
   if (!BrakBledu()) return 0;
-  const std::size_t r = DlugoscRekordu(tryb);
-  const std::size_t dane = r - (t.suma ? 1 : 0);
+  const std::size_t r = dlugoscRekordu;
+  const std::size_t dane = r - (t.Suma ? 1 : 0);
   const std::size_t bajty = (rozkaz.DlugoscDrugiej ? rozkaz.DlugoscDrugiej : rozkaz.DlugoscPierwszej) - 1u;
   std::size_t ile = 0;
   for (std::size_t i = 0; i < RekordyOdpowiedzi(bajty, r); ++i) {
     const std::size_t p = i * r;
     if (OdpowiedzByte(p) == KoniecRekordow) break;
-    if (t.suma && XorOdpowiedzi(p, dane) != OdpowiedzByte(p + dane)) {
+    if (t.Suma && XorOdpowiedzi(p, dane) != OdpowiedzByte(p + dane)) {
       UstawBlad(NiezgodnoscDanych);
       break;
     }
-    if (!ZapisanieRekorduOkresowego(tryb, Odpowiedz(p), r, dane)) break;
+    if (!ZapisanieRekorduOkresowego(s.tryb, Odpowiedz(p), r, dane)) break;
     ++ile;
-    ++pozycja_;
+    ++s.pozycja;
   }
   if (!ZakonczenieDopisania()) return 0;
   return ile;
 }
 
+}  // namespace
+
+const OpisTrybu& OpisTrybuOkresowego(TrybOkresowy tryb) { return Tryby[tryb]; }
+
+void OdczytOkresowyPolecenia(TrybOkresowy zwykly, TrybOkresowy zSumami) {
+  OdczytOkresowy(KasaRozszerzona() ? zSumami : zwykly);
+  OdmowaJakoNieobslugiwany();
+}
+
 void OdczytOkresowy(TrybOkresowy tryb) {
+  Strumien s{tryb};
   ZamknieciePlikuWyniku();
-  PobranieRekordowOkresowych(true, tryb);
+  PobranieRekordowOkresowych(true, s);
   if (!BrakBledu()) return;
-  while (PobranieRekordowOkresowych(false, tryb) != 0 && BrakBledu()) {
+  while (PobranieRekordowOkresowych(false, s) != 0 && BrakBledu()) {
   }
 }

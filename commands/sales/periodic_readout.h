@@ -21,14 +21,30 @@ enum TrybOkresowy : uint8_t {
   LiczbaTrybow = 9,
 };
 
+// One mode: its requests, the records an answer holds and whether each ends
+// with a check byte, and what its sales records carry. The record length is
+// the request catalogue's (the end-marker record length of the request).
+struct OpisTrybu {
+  uint8_t KodOtwarcia, KodDalszy;
+  int Wybor = -1;  // 0xA1: parameter byte 0 of the opening (the continuation adds 0x80); -1: none
+  bool Pozycja = false;  // 0x61: the parameters are the record's position in the stream
+  uint8_t WOdpowiedzi;
+  bool Suma = false;
+  // The sales records: a packed date and time after byte 15; the bytes from
+  // 20 on (minutes and further totals); one 13-digit total where bit 7 of
+  // byte 31 says so; a last 13-digit total of bytes 32 to 39.
+  bool Data = false, DalszeBajty = false, JednaSumaZBitem = false, SumaKoncowa = false;
+};
+const OpisTrybu& OpisTrybuOkresowego(TrybOkresowy tryb);
+
 // Closes the output file, then fetches the stream of the mode to its end (or
 // the first failure), appending the lines of each record to the output file;
 // the lines written before a failure stay. The outcome is the current ResultCode.
 void OdczytOkresowy(TrybOkresowy tryb);
-
-// One request of the readout (the opening or a continuation) and its records;
-// answers how many records it wrote.
-std::size_t PobranieRekordowOkresowych(bool otwarcie, TrybOkresowy tryb);
+// The body of the periodic sales commands: the readout in `zSumami` on the
+// registers that hand out check bytes (KasaRozszerzona), else in `zwykly`; a
+// register that refuses the readout (24) or does not serve it (208) gives 25.
+void OdczytOkresowyPolecenia(TrybOkresowy zwykly, TrybOkresowy zSumami);
 
 // ---- the records (periodic_lines.cpp) ----
 

@@ -38,7 +38,7 @@ sciezka=$PATH
   >"$tmp/build.log" 2>&1 || { tail -60 "$tmp/build.log"; zle "dpkg-buildpackage failed"; }
 mkdir -p "$tmp/out"
 cp "$miejsce"/*.deb "$tmp/out/"
-for pakiet in karvo libkarvo1 libkarvo-dev karvo-sim; do
+for pakiet in karvo libkarvo1 libkarvo-dev karvo-sim karvod; do
   compgen -G "$tmp/out/${pakiet}_*.deb" >/dev/null || zle "no package $pakiet: $(ls "$tmp/out")"
 done
 compgen -G "$miejsce/karvo_$wersja.dsc" >/dev/null || zle "no source package karvo_$wersja.dsc"
@@ -76,6 +76,12 @@ done
 for strona in karvo karvo-sim karvo-server karvo-sim-catalogue karvo-sim-day; do
   [ -e "$root/usr/share/man/man1/$strona.1.gz" ] || zle "the manual page $strona(1) is not in the packages"
 done
+# The service: its program, unit, configuration and page.
+for plik in usr/sbin/karvod lib/systemd/system/karvod.service etc/default/karvod etc/karvod/KONFIG.TXT \
+    etc/karvod/ports.conf usr/share/man/man8/karvod.8.gz; do
+  [ -e "$root/$plik" ] || zle "/$plik is not in the karvod package"
+done
+"$root/usr/sbin/karvod" --version | grep -qx "karvod $wersja" || zle "karvod --version: $("$root/usr/sbin/karvod" --version)"
 objdump -p "$root/$lib/libkarvo.so.1" | grep -q 'SONAME *libkarvo\.so\.1$' || zle "libkarvo.so.1 has no SONAME libkarvo.so.1"
 grep -qx "Version: $wersja" "$root/$lib/pkgconfig/karvo.pc" || zle "karvo.pc: $(cat "$root/$lib/pkgconfig/karvo.pc")"
 grep -qx "libdir=/$lib" "$root/$lib/pkgconfig/karvo.pc" || zle "karvo.pc: $(cat "$root/$lib/pkgconfig/karvo.pc")"

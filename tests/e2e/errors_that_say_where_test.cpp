@@ -179,13 +179,18 @@ TEST(Pliki, AFileThatDoesNotOpenIsNamedWithTheSystemsReason) {
 // The report of an earlier run would read as this run's: it goes (karvo.log
 // keeps it), wherever a command with these names would have written it.
 TEST(BezRozkazu, TheReportOfAnEarlierRunIsRemoved) {
+  // A Server file whose third line names the report RAP/RAPORT.TXT.
+  std::string serwer = "$13:10\r\n$KONFIG.TXT\r\n$RAP/RAPORT.TXT\r\n$KOMENT.TXT\r\n$MODKONF.TXT\r\n$ECRTBUF.TXT\r\n";
+  serwer += "$0\r\n$0\r\n$0\r\n$0\r\n$0\r\n$0\r\n$0\r\n";
   const struct {
     const char* opis;
-    std::string wejscie;
-    std::string raport;  // where the earlier run's report lies
+    std::string wejscie;  // the /F value
+    std::string raport;   // where the earlier run's report lies
+    bool wSerwerze;
   } przypadki[] = {
-      {"beside KONFIG.TXT", "WE.TXT", "RAPORT.TXT"},
-      {"in the input file's directory", "SKLEP/WE.TXT", "SKLEP/RAPORT.TXT"},
+      {"beside KONFIG.TXT", "WE.TXT", "RAPORT.TXT", false},
+      {"in the input file's directory", "SKLEP/WE.TXT", "SKLEP/RAPORT.TXT", false},
+      {"where the Server file says", "WE.TXT;WY.TXT;SERWER.TXT", "RAP/RAPORT.TXT", true},
   };
   for (const auto& p : przypadki) {
     SCOPED_TRACE(p.opis);
@@ -193,21 +198,28 @@ TEST(BezRozkazu, TheReportOfAnEarlierRunIsRemoved) {
     Symulator sim(env.Katalog(), {.urzadzenia = {"vin-t.txt"}});
     ASSERT_TRUE(sim.Gotowy());
     env.PolaczZSymulatorem(sim, 7);
-    const std::string katalog = std::filesystem::path(env.Sciezka(p.wejscie)).parent_path();
+    const std::string wejscie = p.wejscie.substr(0, p.wejscie.find(';'));
+    const std::string katalog = std::filesystem::path(env.Sciezka(wejscie)).parent_path();
     std::filesystem::create_directories(katalog);
-    if (p.raport != "RAPORT.TXT") {
+    std::filesystem::create_directories(env.Sciezka("RAP"));
+    if (p.raport == "SKLEP/RAPORT.TXT") {
       std::filesystem::rename(env.Sciezka("KONFIG.TXT"), katalog + "/KONFIG.TXT");
       std::filesystem::copy_file(env.Sciezka("KOMENT.TXT"), katalog + "/KOMENT.TXT");
     }
-    env.Plik(p.wejscie, Srodowisko::Wejscie(7));
+    if (p.wSerwerze) env.Plik("SERWER.TXT", serwer);
+    env.Plik(wejscie, Srodowisko::Wejscie(7));
     const WynikKarvo dobry = env.Karvo(113, p.wejscie, "WY.TXT");
     ASSERT_TRUE(Zawiera(CzytajPlik(env.Sciezka(p.raport)), "\r\n#" + DOBRZE + "\r\n")) << dobry.konsola;
+    // A report that no command with these names would write stays.
+    const std::string obcy = p.raport == "RAPORT.TXT" ? "RAP/RAPORT.TXT" : "RAPORT.TXT";
+    env.Plik(obcy, "#another application's\r\n");
 
     std::string konsola;
     const int kod = Uruchom({KARVO_BINARY, "/K20", "/F" + p.wejscie, "/WWY.TXT", "/Q2"}, env.Katalog().Sciezka(),
                             {"KARVO_PLATFORM_DIR=" + env.Katalog().Sciezka()}, 10s, konsola);
     EXPECT_EQ(kod, 0);
     EXPECT_FALSE(std::filesystem::exists(env.Sciezka(p.raport)));
+    EXPECT_EQ(CzytajPlik(env.Sciezka(obcy)), "#another application's\r\n");
     EXPECT_EQ(konsola, "karvo: CommandCode 20 selects no command: nothing was run\n"
                        "karvo: the report of an earlier run, " + p.raport + ", was removed (karvo.log keeps it)\n");
     EXPECT_EQ(CzytajPlik(env.Sciezka("karvo.log")), dobry.log) << "the log is left as it was";

@@ -148,4 +148,16 @@ TEST(PozneOdpowiedzi, ALateAcknowledgementOfAWriteDoesNotTakeTheNextRunsBytes) {
   EXPECT_NE(s.sim.Stan().find("$numer\t07"), std::string::npos) << s.sim.Stan();
 }
 
+// A write whose status comes after the run has given up on it (21), later
+// than the quiet wait of its close lasts: the port keeps its mark, so the
+// next run lets the line fall quiet before its first request instead of
+// taking the status for an answer of its own.
+TEST(PozneOdpowiedzi, ALateStatusOfARunThatGaveUpIsNotTheNextRunsAnswer) {
+  Stanowisko7 s({"0xCC,n=1:late2=2500"});
+  ASSERT_TRUE(s.sim.Gotowy());
+  s.env.Plik("RABAT.TXT", Srodowisko::Wejscie(7, {"15"}));
+  EXPECT_EQ(Wynik(s.env.Karvo(112, "RABAT.TXT")), 21);
+  ONrKasy(s, 0, BUFOR_VIN);
+}
+
 }  // namespace

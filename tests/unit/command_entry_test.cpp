@@ -7,6 +7,7 @@
 #include <random>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "commands/command.h"
 #include "include/karvo.h"
@@ -160,6 +161,134 @@ TEST_F(CialoFunkcji, SingleAnswerBecomesOutputLines) {
   CialoPojedynczejOdpowiedzi({{0x35, 3, 0, 0}, LiniaOdpowiedzi});
   EXPECT_EQ(Sesja.BiezacyWynik, 24);
   EXPECT_EQ(Wynik(), "");
+}
+
+// The per-line value of kind 3: what the parse took from a line reaches the
+// send of that line, and the value lives on across the lines of the run.
+struct Suma {
+  uint8_t Ostatni = 0;
+  unsigned Razem = 0;
+  unsigned Linie = 0;
+};
+bool PoleSumy(const char* linia, Suma& s) {
+  if (!PoleByte(linia, 1, s.Ostatni) || !WZakresie(s.Ostatni, 0, 49)) return false;
+  ++s.Linie;
+  return true;
+}
+void WyslanieSumy(Suma& s) {
+  s.Razem += s.Ostatni;
+  Parametry().Bajt(static_cast<uint8_t>(s.Razem));
+  WykonanieRozkazu({0xC4, 1, 1, 1});
+}
+
+TEST_F(CialoFunkcji, LineByLineValueTravelsFromTheFieldsToTheRequest) {
+  const struct { const char* wejscie; bool tylkoPierwsza; uint8_t wynik; std::vector<Bajty> wyslane; } przypadki[] = {
+      {"$1\r\n$2\r\n$3\r\n", false, 0, {{1}, {3}, {6}}},
+      {"$1\r\n$2\r\n$3\r\n", true, 0, {{1}}},
+      {"$5\r\n$x\r\n$3\r\n", false, 11, {{5}}},
+      {"$5\r\n$60\r\n", false, 19, {{5}}},
+      {"", false, 10, {}},
+  };
+  for (const auto& p : przypadki) {
+    CzystaSesja();
+    kasa.Parametry.clear();
+    kasa.NaRozkaz = [](uint8_t) { return PoWykonaniu({0}); };
+    Wejscie(p.wejscie);
+    Suma s;  // a new run starts from nothing
+    CialoZapisuLiniami({.rozkaz = {}, .Pola = PoleSumy, .Wyslanie = WyslanieSumy, .TylkoPierwszaLinia = p.tylkoPierwsza},
+                       s);
+    EXPECT_EQ(Sesja.BiezacyWynik, p.wynik) << p.wejscie;
+    EXPECT_EQ(kasa.Parametry, p.wyslane) << p.wejscie;
+    EXPECT_EQ(s.Linie, p.wyslane.size()) << p.wejscie;
+    ZamknieciePliku(&Sesja.UchwytWejscia);
+  }
+}
+
+// Record readouts with their knobs: a first number other than 1, a code that
+// skips a number (from a number on), a code that means the register has no
+// such table, and an answer that gives several lines.
+bool DwieLinie(uint32_t numer) {
+  return LiniaWyniku().Pole(Liczba(numer), "a").Zapisanie() && LiniaWyniku().Pole(Liczba(numer), "b").Zapisanie();
+}
+
+TEST_F(CialoFunkcji, RecordReadoutKnobs) {
+  const struct {
+    const char* nazwa;
+    OdczytRekordow odczyt;
+    std::vector<uint8_t> statusy;  // the status of each request in turn; 0 beyond the list
+    uint8_t wynik;
+    std::string linie;
+  } przypadki[] = {
+      {"first number", {.rozkaz = {0xC5, 1, 1, 2}, .Linia = LiniaRekordu, .Ostatni = 4, .Pierwszy = 3}, {}, 0,
+       "$3\t0\r\n$4\t0\r\n"},
+      {"skipped number",
+       {.rozkaz = {0xC5, 1, 1, 2}, .KodKoncaRekordow = 111, .Linia = LiniaRekordu, .KodPominiecia = 112},
+       {0, 0x0C, 0, 0x0B}, 0, "$1\t0\r\n$3\t0\r\n"},
+      {"skipped only from 3",
+       {.rozkaz = {0xC5, 1, 1, 2}, .Linia = LiniaRekordu, .Ostatni = 4, .KodPominiecia = 112, .PominiecieOd = 3},
+       {0, 0x0C}, 112, "$1\t0\r\n"},
+      {"skipped from 3 on",
+       {.rozkaz = {0xC5, 1, 1, 2}, .Linia = LiniaRekordu, .Ostatni = 4, .KodPominiecia = 112, .PominiecieOd = 3},
+       {0, 0, 0x0C}, 0, "$1\t0\r\n$2\t0\r\n$4\t0\r\n"},
+      {"no such table", {.rozkaz = {0xC5, 1, 1, 2}, .Linia = LiniaRekordu, .KodBrakuTablicy = 112}, {0, 0x0C}, 25,
+       "$1\t0\r\n"},
+      {"any other code stays", {.rozkaz = {0xC5, 1, 1, 2}, .Linia = LiniaRekordu, .KodBrakuTablicy = 112}, {0x0D}, 113,
+       ""},
+      {"several lines an answer", {.rozkaz = {0xC5, 1, 1, 2}, .Ostatni = 1, .Pierwszy = 0, .Linie = DwieLinie}, {}, 0,
+       "$0a\r\n$0b\r\n$1a\r\n$1b\r\n"},
+  };
+  for (const auto& p : przypadki) {
+    CzystaSesja();
+    Wyjscie();
+    kasa.Rozkazy.clear();
+    kasa.Parametry.clear();
+    kasa.NaRozkaz = [this, &p](uint8_t) {
+      const size_t i = kasa.Rozkazy.size() - 1;
+      const uint8_t status = i < p.statusy.size() ? p.statusy[i] : 0;
+      return status ? PoWykonaniu({status}) : PoWykonaniu({0, 0});
+    };
+    CialoOdczytuRekordow(p.odczyt);
+    EXPECT_EQ(Sesja.BiezacyWynik, p.wynik) << p.nazwa;
+    EXPECT_EQ(Wynik(), p.linie) << p.nazwa;
+    ASSERT_FALSE(kasa.Parametry.empty()) << p.nazwa;
+    EXPECT_EQ(kasa.Parametry[0], Bajty{static_cast<uint8_t>(p.odczyt.Pierwszy)}) << p.nazwa;
+  }
+}
+
+// A line longer than a data line holds is never cut short: it is not written,
+// the command ends with 17 and standard error says why; the lines before it stay.
+TEST_F(CialoFunkcji, AnOutputLineThatDoesNotFitIsRefusedWhole) {
+  const struct { const char* pierwsze; bool zapisana; } przypadki[] = {
+      {"xxxxx", true},    // 5 + 50 fields of a tab and 4 characters: 255, the most a line holds
+      {"xxxxxx", false},  // 256
+  };
+  for (const auto& p : przypadki) {
+    CzystaSesja();
+    Wyjscie();
+    ASSERT_TRUE(LiniaWyniku().Pole("przed").Zapisanie());
+    LiniaWyniku linia;
+    linia.Pole(p.pierwsze);
+    std::string oczekiwana = p.pierwsze;
+    for (int i = 0; i < 50; ++i) {
+      linia.Pole("abcd");
+      oczekiwana += "\tabcd";
+    }
+    testing::internal::CaptureStderr();
+    const bool zapisana = linia.Zapisanie();
+    const std::string komunikat = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(zapisana, p.zapisana) << p.pierwsze;
+    EXPECT_EQ(linia.ZaDluga(), !p.zapisana) << p.pierwsze;
+    if (p.zapisana) {
+      EXPECT_EQ(Sesja.BiezacyWynik, 0);
+      EXPECT_EQ(komunikat, "");
+      EXPECT_EQ(Wynik(), "$przed\r\n$" + oczekiwana + "\r\n");
+    } else {
+      EXPECT_EQ(Sesja.BiezacyWynik, 17);
+      EXPECT_EQ(komunikat,
+                "karvo: an output line needs more than 255 characters: it was not written (ResultCode 17)\n");
+      EXPECT_EQ(Wynik(), "$przed\r\n");
+    }
+  }
 }
 
 }  // namespace

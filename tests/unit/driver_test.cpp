@@ -67,7 +67,6 @@ TEST_F(Katalog, ExitCodesOfTheCommandLine) {
     const char* komunikat;  // a part of standard error
   } przypadki[] = {
       {{}, 1, "usage: karvo /K<CommandCode>"},
-      {{"--help"}, 1, "man karvo"},
       {{"/K"}, 1, "CommandCode 0 is outside 11 to 412"},  // /K alone is 0
       {{"K22"}, 1, "\"K22\" is not an option"},             // no leading slash
       {{"/K22", "plik"}, 1, "\"plik\" is not an option"},   // a bad argument after a good one
@@ -93,6 +92,28 @@ TEST_F(Katalog, ExitCodesOfTheCommandLine) {
   }
   EXPECT_FALSE(fs::exists(dir / "karvo.log"));
   EXPECT_FALSE(fs::exists(dir / "RAPORT.TXT"));
+}
+
+// --help and --version answer on standard output with 0, as every program of
+// the package does; the first argument decides, as /V does.
+TEST_F(Katalog, HelpAndVersionAnswerOnStandardOutput) {
+  const struct {
+    std::vector<std::string> argumenty;
+    const char* wyjscie;  // a part of standard output
+  } przypadki[] = {
+      {{"--help"}, "usage: karvo /K<CommandCode>"},
+      {{"-h"}, "man karvo"},
+      {{"--help", "/K22"}, "usage: karvo"},
+      {{"--version"}, "karvo 2.14 (library WIN 8.55)\n"},
+      {{"--version", "bad"}, "karvo 2.14 (library WIN 8.55)\n"},
+  };
+  for (const auto& p : przypadki) {
+    const Wynik w = Uruchom(p.argumenty);
+    EXPECT_EQ(w.Kod, 0) << p.argumenty[0];
+    EXPECT_NE(w.Wyjscie.find(p.wyjscie), std::string::npos) << w.Wyjscie;
+    EXPECT_EQ(w.Bledy, "") << p.argumenty[0];
+  }
+  EXPECT_FALSE(fs::exists(dir / "karvo.log"));
 }
 
 TEST_F(Katalog, VersionTextByteForByte) {
@@ -136,10 +157,14 @@ TEST_F(Log, AppendsTheReportAndASeparatorPerRun) {
   EXPECT_EQ(Zawartosc(dir / "karvo.log"), blok + blok);
 }
 
+// The message of the reference platform stays byte for byte (standard error
+// is no terminal here); a line after it names the file and the system's reason.
 TEST_F(Log, MissingReportIsReportedInCodePage852) {
   testing::internal::CaptureStderr();
   EXPECT_EQ(DopisanieRaportuDoLogu(), 0);
-  EXPECT_EQ(testing::internal::GetCapturedStderr(), "Nie mo\xbe" "na otworzy\x86 pliku z raportem.\n");
+  EXPECT_EQ(testing::internal::GetCapturedStderr(),
+            "Nie mo\xbe" "na otworzy\x86 pliku z raportem.\n"
+            "karvo: the report raport.txt cannot be opened (No such file or directory): nothing was added to karvo.log\n");
   EXPECT_FALSE(fs::exists(dir / "karvo.log"));
 }
 
@@ -149,7 +174,9 @@ TEST_F(Log, OnlyTheReportThisRunWroteGoesToTheLog) {
   std::ofstream(dir / "RAPORT.TXT", std::ios::binary) << "#another run\r\n";
   testing::internal::CaptureStderr();
   EXPECT_EQ(DopisanieRaportuDoLogu(nullptr), 0);
-  EXPECT_EQ(testing::internal::GetCapturedStderr(), "Nie mo\xbe" "na otworzy\x86 pliku z raportem.\n");
+  EXPECT_EQ(testing::internal::GetCapturedStderr(),
+            "Nie mo\xbe" "na otworzy\x86 pliku z raportem.\n"
+            "karvo: the run wrote no report: nothing was added to karvo.log\n");
   EXPECT_FALSE(fs::exists(dir / "karvo.log"));
   fs::create_directory(dir / "serwer");
   std::ofstream(dir / "serwer" / "RAPORT.TXT", std::ios::binary) << "#this run\r\n";
@@ -162,7 +189,9 @@ TEST_F(Log, UnwritableLogIsReported) {
   fs::create_directory(dir / "karvo.log");  // a directory cannot be opened for appending
   testing::internal::CaptureStderr();
   EXPECT_EQ(DopisanieRaportuDoLogu(), 0);
-  EXPECT_EQ(testing::internal::GetCapturedStderr(), "Nie mo\xbe" "na otworzy\x86 pliku LOG.\n");
+  EXPECT_EQ(testing::internal::GetCapturedStderr(),
+            "Nie mo\xbe" "na otworzy\x86 pliku LOG.\n"
+            "karvo: karvo.log cannot be opened (Is a directory): the report of this run is only in raport.txt\n");
 }
 
 TEST(WypisanieWyniku, PrintsOnlyForSelectorTwo) {

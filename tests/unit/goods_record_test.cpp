@@ -59,13 +59,13 @@ TEST_F(Towary, EachRegisterTakesItsVariantsAndTheFirstLineFixesOne) {
   };
   for (const auto& p : przypadki) {
     Typ(p.typ);
-    ZerowanieWariantuLinii();
+    uint8_t wariant = 0;  // a new run
     int dobre = 0;
     for (const char* linia : p.linie) {
       if (!linia) break;
       RekordTowaru t;
       UstawBlad(BladLiniiWejscia);
-      if (!OdczytanieLiniiTowaru(linia, t)) {
+      if (!OdczytanieLiniiTowaru(linia, wariant, t)) {
         EXPECT_TRUE(JestBlad(BladLiniiWejscia));
         break;
       }
@@ -77,9 +77,9 @@ TEST_F(Towary, EachRegisterTakesItsVariantsAndTheFirstLineFixesOne) {
 
 TEST_F(Towary, TheLeftOutFieldsTakeTheirDefaults) {
   Typ('w');
-  ZerowanieWariantuLinii();
+  uint8_t wariant = 0;
   RekordTowaru t;
-  ASSERT_TRUE(OdczytanieLiniiTowaru(Linia4, t));
+  ASSERT_TRUE(OdczytanieLiniiTowaru(Linia4, wariant, t));
   EXPECT_EQ(std::string(t.NazwaTowaru), "Sol kamienna 1kg pak");
   EXPECT_EQ((std::array{t.NumerStawki, t.NumerGrupy, t.Atrybut1, t.NumerJednostki, t.Znacznik1, t.Znacznik2}),
             (std::array<uint8_t, 6>{1, 1, 3, 1, 0, 0}));
@@ -89,9 +89,9 @@ TEST_F(Towary, TheLeftOutFieldsTakeTheirDefaults) {
 
 TEST_F(Towary, WriteLayoutsOfEachFamily) {
   Typ(103);
-  ZerowanieWariantuLinii();
+  uint8_t wariant = 0;
   RekordTowaru t;
-  ASSERT_TRUE(OdczytanieLiniiTowaru(Linia1, t));
+  ASSERT_TRUE(OdczytanieLiniiTowaru(Linia1, wariant, t));
   const std::string nazwa19 = "Ser zolty gouda 1kg";
   const std::string kod = "\x0F\x0E\x0D\x0C\x0B\x0A";
   const std::string cena = "\x04\x03\x02\x01";

@@ -1,0 +1,141 @@
+// An arbitrary file read as a data file, line by line, and every field of
+// every line taken with the field readers. The first byte chooses the line
+// terminator (CR LF, LF, CR, or up to three bytes of the input) and how the
+// file is read (data lines; the three header lines and then data lines; by a
+// marker of the input's choice; raw lines). Besides ending without a fault:
+// no line or field outgrows its buffer, the reading ends at the end of the
+// file, and with the usual terminators every data line written back with the
+// line writer reads back the same.
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "datafiles/data_files.h"
+#include "datafiles/field_readers.h"
+#include "fuzz_files.h"
+#include "include/karvo.h"
+#include "state/session_state.h"
+#include "text/codecs.h"
+
+namespace {
+
+void Zgoda(bool warunek) {
+  if (!warunek) std::abort();
+}
+
+// Every reader of the data-line fields on field k; they may set ResultCode 11.
+void PolaLinii(const char* linia) {
+  for (uint8_t k = 0; k <= 8; ++k) {
+    Sesja.BiezacyWynik = 0;
+    uint8_t bajt = 0;
+    uint16_t slowo = 0;
+    uint32_t dlugi = 0;
+    uint8_t szesc[6]{};
+    Napis tekst{};
+    PoleByte(linia, k, bajt);
+    PoleWord(linia, k, slowo);
+    PoleLong(linia, k, dlugi);
+    PoleBoolean(linia, k, bajt);
+    PoleSzesciobajtowe(linia, k, szesc);
+    for (std::size_t dlugosc : {std::size_t{8}, std::size_t{255}}) {
+      PoleTekst(linia, k, dlugosc, tekst);
+      fuzz::NapisWBuforze(tekst);
+      PoleTekstCoNajmniej(linia, k, dlugosc, tekst);
+      fuzz::NapisWBuforze(tekst);
+    }
+    PoleNapis(linia, k, tekst);
+    fuzz::NapisWBuforze(tekst);
+    Napis pole{}, czesc{};
+    if (NapisZawieraDana(linia, k, pole)) {
+      for (uint8_t c = 1; c <= 4; ++c) NapisZawieraDanaPoDwukropku(pole, c, czesc);
+      OczyszczenieNapisu(pole);
+      fuzz::NapisWBuforze(pole);
+    }
+  }
+  Sesja.BiezacyWynik = 0;
+}
+
+// The data lines written with the line writer read back the same, in order.
+void ZapisIOdczyt(const std::vector<std::string>& linie) {
+  const std::string plik = fuzz::Sciezka("ZAPIS.TXT");
+  int32_t zapis = -1;
+  Zgoda(OtwartoPlik(&zapis, plik.c_str(), 1));
+  for (const std::string& linia : linie) Zgoda(ZapisanoDoPlikuLinieDanych(zapis, linia.c_str()));
+  ZamknieciePliku(&zapis);
+  int32_t odczyt = -1;
+  Zgoda(OtwartoPlik(&odczyt, plik.c_str(), 0));
+  for (const std::string& linia : linie) {
+    Napis z{};
+    uint8_t zla = 0;
+    Zgoda(OdczytanoZPlikuLinieDanych(odczyt, z, &zla));
+    Zgoda(linia == z);
+  }
+  Napis z{};
+  uint8_t zla = 0;
+  Zgoda(!OdczytanoZPlikuLinieDanych(odczyt, z, &zla) && zla == 0);
+  ZamknieciePliku(&odczyt);
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* dane, std::size_t rozmiar) {
+  if (rozmiar < 2) return 0;
+  fuzz::PrzygotowanieKatalogu();
+  ZerowanieDanychSesji();
+  const uint8_t wybor = dane[0];
+  std::size_t poczatek = 1;
+  std::string terminator;
+  switch (wybor & 3) {
+    case 0: terminator = "\r\n"; break;
+    case 1: terminator = "\n"; break;
+    case 2: terminator = "\r"; break;
+    default:
+      for (std::size_t n = 1 + dane[1] % 3; poczatek + 1 < rozmiar && terminator.size() < n; ++poczatek)
+        if (dane[poczatek + 1]) terminator.push_back(static_cast<char>(dane[poczatek + 1]));
+      ++poczatek;
+      if (terminator.empty()) terminator = "\r\n";
+  }
+  KopiowanieNapisu(Proces.ZnakiKoncaLinii, terminator.c_str());
+  const bool zwykly = (wybor & 3) != 3;
+  const std::string plik = fuzz::ZapisPliku("DANE.TXT", dane + poczatek, rozmiar - poczatek);
+
+  int32_t uchwyt = -1;
+  Zgoda(OtwartoPlik(&uchwyt, plik.c_str(), 0));
+  const uint8_t sposob = (wybor >> 2) & 3;
+  const char znacznik = static_cast<char>(wybor >> 4 == 0 ? '$' : (wybor >> 4) * 9);
+  std::vector<std::string> daneLinie;
+  // Every line read consumes at least one byte, so this bounds the loop.
+  for (std::size_t linie = 0; linie <= rozmiar; ++linie) {
+    Napis linia{};
+    uint8_t zla = 0;
+    bool jest = false;
+    bool danych = false;
+    switch (sposob) {
+      case 0: jest = danych = OdczytanoZPlikuLinieDanych(uchwyt, linia, &zla); break;
+      case 1:
+        jest = linie < 3 ? OdczytanoZPlikuLinieNaglowka(uchwyt, linia, &zla)
+                         : (danych = OdczytanoZPlikuLinieDanych(uchwyt, linia, &zla));
+        break;
+      case 2: jest = OdczytanoZPlikuKonkretnaLinie(uchwyt, znacznik, linia, &zla); break;
+      default: jest = OdczytanieLinii(uchwyt, linia); break;
+    }
+    fuzz::NapisWBuforze(linia);
+    if (!jest) {
+      if (sposob != 3 && zla == 0 && linia[0] == 0 && Moje_feof(uchwyt)) break;
+      if (Moje_feof(uchwyt)) break;
+      continue;  // an empty, overlong or bad line: the reading may go on past it
+    }
+    Zgoda(std::strlen(linia) <= NajdluzszyNapis);
+    PolaLinii(linia);
+    if (danych && zwykly) daneLinie.emplace_back(linia);
+  }
+  Zgoda(Moje_feof(uchwyt));
+  ZamknieciePliku(&uchwyt);
+  if (!daneLinie.empty()) ZapisIOdczyt(daneLinie);
+  Zgoda(Sesja.LicznikLiniiWejscia == 0);  // the file is no session's input file
+  fuzz::BrakOtwartychPlikow();
+  return 0;
+}
