@@ -49,6 +49,30 @@ json Result(const Job& j) {
 
 json Optional(const std::string& s) { return s.empty() ? json(nullptr) : json(s); }
 
+// The end of day's input line names the files its readouts write: in the
+// service they are written into the run's directory and kept with the job,
+// so a name must be a plain file name there, never a path, never one of the
+// run's own files.
+constexpr int EndOfDayCommand = 324;
+
+bool PlainFileNames(const std::string& line) {
+  if (line.empty() || line[0] != '$') return true;
+  std::size_t start = 1;
+  for (;;) {
+    const std::size_t tab = line.find('\t', start);
+    std::string field = line.substr(start, tab == std::string::npos ? std::string::npos : tab - start);
+    field = field.substr(0, field.find(';'));
+    while (!field.empty() && field.back() == ' ') field.pop_back();
+    while (!field.empty() && field.front() == ' ') field.erase(0, 1);
+    if (!field.empty() && field != "*" && field != "?" &&
+        (field.find_first_of("/\\:") != std::string::npos || field == "." || field == ".." || field.size() > 80 ||
+         RunOwnFile(field)))
+      return false;
+    if (tab == std::string::npos) return true;
+    start = tab + 1;
+  }
+}
+
 }  // namespace
 
 json JobToJson(const Job& j) {
@@ -73,6 +97,11 @@ json JobToJson(const Job& j) {
            {{"requests", p.Requests}, {"input_lines", p.InputLines}, {"output_lines", p.OutputLines},
             {"total_lines", p.TotalLines}, {"rate", p.Rate}, {"updated", Optional(p.Updated)}}},
           {"attempts", attempts},
+          {"files", [&] {
+             json names = json::array();
+             for (const auto& n : j.Files) names.push_back(BytesToUtf8(n));
+             return names;
+           }()},
           {"created", j.Created},
           {"started", Optional(j.Started)},
           {"ended", Optional(j.Ended)}};
@@ -140,6 +169,10 @@ std::optional<Submission> ParseSubmission(const std::string& body, const Configu
         reason = where + " is longer than 255 bytes";
         return std::nullopt;
       }
+      if (info->Code == EndOfDayCommand && !PlainFileNames(*bytes)) {
+        reason = where + " names a file other than a plain file name of the run's own directory";
+        return std::nullopt;
+      }
       s.Input.push_back(*bytes);
     }
   }
@@ -202,9 +235,10 @@ void GetFile(ApiContext& ctx, const std::string& id, const std::string& which, h
   const auto job = ctx.Jobs.Get(id);
   if (!job) return Error(res, 404, "no such job");
   const auto bytes = ctx.Jobs.File(id, which);
-  if (!bytes) return Error(res, 404, "the job has no " + which + (Finished(job->State) ? "" : " yet"));
+  if (!bytes) return Error(res, 404, "the job has no " + (which.rfind("file/", 0) == 0 ? "file " + which.substr(5) : which) + (Finished(job->State) ? "" : " yet"));
   res.status = 200;
-  res.set_content(*bytes, which == "output" ? "application/octet-stream" : "text/plain; charset=ISO-8859-2");
+  const bool data = which == "output" || which.rfind("file/", 0) == 0;
+  res.set_content(*bytes, data ? "application/octet-stream" : "text/plain; charset=ISO-8859-2");
 }
 
 void Control(ApiContext& ctx, const std::string& id, const std::string& what, httplib::Response& res) {
@@ -350,6 +384,13 @@ void InstallRoutes(httplib::Server& srv, ApiContext& ctx) {
     if (!ValidId(id)) return Error(res, 404, "no such job");
     if (what == "events") return Events(ctx, id, res);
     GetFile(ctx, id, what, res);
+  });
+  srv.Get(R"(/v1/jobs/([^/]+)/files/([^/]+))", [&ctx](const httplib::Request& req, httplib::Response& res) {
+    const std::string id = req.matches[1];
+    if (!ValidId(id)) return Error(res, 404, "no such job");
+    const auto bytes = Utf8ToBytes(req.matches[2]);
+    if (!bytes) return Error(res, 404, "no such file");
+    GetFile(ctx, id, "file/" + *bytes, res);
   });
   srv.Post(R"(/v1/jobs/([^/]+)/(suspend|resume|break))", [&ctx](const httplib::Request& req, httplib::Response& res) {
     const std::string id = req.matches[1];

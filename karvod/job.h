@@ -57,6 +57,14 @@ struct Job {
   std::string Created, Started, Ended;
   int64_t NotBeforeMs = 0;  // a retry waits until then
   std::string Node;         // the node that runs it
+  std::vector<std::string> Files;  // further files the run left (the files _OSpOpMax names)
+};
+
+// What a run leaves besides its report, kept with its job.
+struct RunFiles {
+  std::string Output, Log, Capture;
+  std::vector<std::pair<std::string, std::string>> Extra;  // name, bytes
+  int64_t CaptureUntilMs = 0;
 };
 
 // Joins and splits lines of bytes for storage: LF never occurs in a line.

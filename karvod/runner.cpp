@@ -9,7 +9,10 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <algorithm>
 #include <cstdio>
+#include <filesystem>
+#include <strings.h>
 #include <cstring>
 #include <mutex>
 
@@ -141,13 +144,32 @@ void ParseReport(const std::string& report, RunResult& r) {
   if (l.compare(i, 3, "\t; ") == 0) r.Text = l.substr(i + 3);
 }
 
+bool RunOwnFile(const std::string& name) {
+  static const char* const own[] = {"KONFIG.TXT", "ports.conf", "KOMENT.TXT", "MODKONF.TXT", "ECRTBUF.TXT",
+                                    InputName,    OutputName,   ServerName,   "RAPORT.TXT",  "karvo.log",
+                                    CaptureName,  "console.txt", "sorter.~~~", "debug.txt",  "bus"};
+  for (const char* o : own)
+    if (strcasecmp(o, name.c_str()) == 0) return true;
+  return false;
+}
+
 RunResult CollectResult(const std::string& dir, bool hasOutput, bool inputIsOutput) {
   RunResult r;
   if (const auto report = ReadFile(dir + "/RAPORT.TXT")) ParseReport(*report, r);
-  if (hasOutput) r.Output = ReadFile(dir + "/" + OutputName).value_or("");
-  else if (inputIsOutput) r.Output = ReadFile(dir + "/" + InputName).value_or("");
-  r.Log = ReadFile(dir + "/karvo.log").value_or("");
-  r.Capture = ReadFile(dir + "/" + CaptureName).value_or("");
+  RunFiles& f = r.Files;
+  if (hasOutput) f.Output = ReadFile(dir + "/" + OutputName).value_or("");
+  else if (inputIsOutput) f.Output = ReadFile(dir + "/" + InputName).value_or("");
+  f.Log = ReadFile(dir + "/karvo.log").value_or("");
+  f.Capture = ReadFile(dir + "/" + CaptureName).value_or("");
+  // Files the command wrote under names its input gave (the sales, the
+  // packages, the marker of an end of day): nothing the run left is lost.
+  std::error_code ec;
+  for (const auto& e : std::filesystem::directory_iterator(dir, ec)) {
+    const std::string name = e.path().filename().string();
+    if (!e.is_regular_file() || RunOwnFile(name)) continue;
+    if (const auto bytes = ReadFile(e.path().string())) f.Extra.emplace_back(name, *bytes);
+  }
+  std::sort(f.Extra.begin(), f.Extra.end());
   return r;
 }
 

@@ -34,7 +34,7 @@ struct RunResult {
   int Code = -1;  // -1: no report
   std::string Text;
   std::vector<std::string> Report;
-  std::string Output, Log, Capture;
+  RunFiles Files;
   std::string Why;  // when there is no report: what became of the driver
 };
 
@@ -51,6 +51,9 @@ std::string ServerFile(uint32_t driverId);
 // run's copy after the run) the lines the run added are kept in it first.
 std::string SharedCache(const std::string& stateDir, const std::string* learnt);
 RunResult CollectResult(const std::string& dir, bool hasOutput, bool inputIsOutput);
+// Whether NAME is one of the files the service itself puts in a run's
+// directory or takes from it (letter case does not matter).
+bool RunOwnFile(const std::string& name);
 // Splits a report into its lines and takes the ResultCode and its text.
 void ParseReport(const std::string& report, RunResult& r);
 

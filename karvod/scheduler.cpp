@@ -121,7 +121,8 @@ void Scheduler::RecoverLeftovers() {
       EndLeftover(a);
       if (!a.Directory.empty()) {
         r = CollectResult(a.Directory, info && info->HasOutput, info && info->Class == CommandClass::FileOnly);
-        store_.SaveFiles(job.Id, r.Output, r.Log, r.Capture, NowMs() + s_.Runner.CaptureKeepMs);
+        r.Files.CaptureUntilMs = NowMs() + s_.Runner.CaptureKeepMs;
+        store_.SaveFiles(job.Id, r.Files);
         if (!s_.Runner.KeepDirectories) RemoveTree(a.Directory);
       }
     }
@@ -274,8 +275,9 @@ void Scheduler::RunJob(Job job) {
   runner.Execute();
   const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
   Job done = runner.Result();
-  const RunResult& r = runner.Left();
-  store_.SaveFiles(id, r.Output, r.Log, r.Capture, NowMs() + s_.Runner.CaptureKeepMs);
+  RunResult r = runner.Left();
+  r.Files.CaptureUntilMs = NowMs() + s_.Runner.CaptureKeepMs;
+  store_.SaveFiles(id, r.Files);
   Settle(done, r, runner.Stopped(), s_, NowMs());
   store_.Save(done);
   store_.Release(s_.Node, line);

@@ -49,9 +49,8 @@ class Store {
   // Writes the job's state, result, progress, attempts and times.
   virtual void Save(const Job& job) = 0;
   // Keeps what a run left: its output file, its karvo.log and its wire capture.
-  virtual void SaveFiles(const std::string& id, const std::string& output, const std::string& log,
-                         const std::string& capture, int64_t captureUntilMs) = 0;
-  // "output", "log" or "capture"; nullopt when the job has none (yet).
+  virtual void SaveFiles(const std::string& id, const RunFiles& files) = 0;
+  // "output", "log", "capture" or "file/NAME"; nullopt when the job has none (yet).
   virtual std::optional<std::string> File(const std::string& id, const std::string& which) = 0;
 
   // A queued job becomes cancelled; false when it is not queued.
@@ -95,6 +94,10 @@ std::vector<std::string> InputFromText(const std::string& text);
 std::string AttemptsToText(const std::vector<Attempt>& attempts);
 std::vector<Attempt> AttemptsFromText(const std::string& text);
 std::string ProgressToText(const Progress& p);
+// The further files as one JSON object (names, and bytes as characters), and their names.
+std::string ExtraToText(const RunFiles& f);
+std::string ExtraNamesToText(const RunFiles& f);
+std::optional<std::string> ExtraFile(const std::string& text, const std::string& name);
 Progress ProgressFromText(const std::string& text);
 
 }  // namespace karvod

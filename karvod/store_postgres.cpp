@@ -24,7 +24,7 @@ CREATE TABLE IF NOT EXISTS karvod_jobs(
   state TEXT NOT NULL, code INTEGER NOT NULL DEFAULT -1, text BYTEA, report TEXT, note TEXT,
   progress TEXT, attempts TEXT, created TEXT, started TEXT, ended TEXT,
   not_before BIGINT NOT NULL DEFAULT 0, node TEXT, control TEXT NOT NULL DEFAULT '',
-  output BYTEA, log BYTEA, capture BYTEA, capture_until BIGINT);
+  output BYTEA, log BYTEA, capture BYTEA, capture_until BIGINT, files TEXT, file_names TEXT);
 CREATE INDEX IF NOT EXISTS karvod_jobs_queue ON karvod_jobs(state, line, seq);
 CREATE INDEX IF NOT EXISTS karvod_jobs_reg ON karvod_jobs(reg, seq);
 CREATE TABLE IF NOT EXISTS karvod_leases(line TEXT PRIMARY KEY, node TEXT NOT NULL, expires BIGINT NOT NULL);
@@ -32,7 +32,7 @@ CREATE TABLE IF NOT EXISTS karvod_leases(line TEXT PRIMARY KEY, node TEXT NOT NU
 
 constexpr const char* JobColumns =
     "seq, id, reg, command, line, input, key, state, code, text, report, note, progress, attempts, created, "
-    "started, ended, not_before, node";
+    "started, ended, not_before, node, file_names";
 
 // One parameter of a statement: text, or bytes sent as they are.
 struct Param {
@@ -94,6 +94,7 @@ Job JobFrom(const Result& r, int i) {
   j.Ended = r.Text(i, 16);
   j.NotBeforeMs = r.Int(i, 17);
   j.Node = r.Text(i, 18);
+  j.Files = InputFromText(r.IsNull(i, 19) ? "[]" : r.Text(i, 19));
   return j;
 }
 
@@ -199,15 +200,20 @@ class PostgresStore : public Store {
     SaveLocked(job);
   }
 
-  void SaveFiles(const std::string& id, const std::string& output, const std::string& log, const std::string& capture,
-                 int64_t captureUntilMs) override {
+  void SaveFiles(const std::string& id, const RunFiles& f) override {
     std::lock_guard<std::mutex> lock(m_);
-    Exec("UPDATE karvod_jobs SET output=$1, log=$2, capture=$3, capture_until=$4 WHERE id=$5",
-         {Bytes(output), Bytes(log), Bytes(capture), P(captureUntilMs), P(id)});
+    Exec("UPDATE karvod_jobs SET output=$1, log=$2, capture=$3, capture_until=$4, files=$5, file_names=$6 WHERE id=$7",
+         {Bytes(f.Output), Bytes(f.Log), Bytes(f.Capture), P(f.CaptureUntilMs), P(ExtraToText(f)),
+          P(ExtraNamesToText(f)), P(id)});
   }
 
   std::optional<std::string> File(const std::string& id, const std::string& which) override {
     std::lock_guard<std::mutex> lock(m_);
+    if (which.rfind("file/", 0) == 0) {
+      Result r = Exec("SELECT files FROM karvod_jobs WHERE id=$1", {P(id)});
+      if (!r.Ok() || r.Rows() != 1 || r.IsNull(0, 0)) return std::nullopt;
+      return ExtraFile(r.Text(0, 0), which.substr(5));
+    }
     const std::string column = which == "output" ? "output" : which == "log" ? "log" : "capture";
     Result r = Exec("SELECT " + column + " FROM karvod_jobs WHERE id=$1", {P(id)});
     if (!r.Ok() || r.Rows() != 1 || r.IsNull(0, 0)) return std::nullopt;

@@ -22,14 +22,14 @@ CREATE TABLE IF NOT EXISTS jobs(
   state TEXT NOT NULL, code INTEGER NOT NULL DEFAULT -1, text BLOB, report TEXT, note TEXT,
   progress TEXT, attempts TEXT, created TEXT, started TEXT, ended TEXT,
   not_before INTEGER NOT NULL DEFAULT 0, node TEXT, control TEXT NOT NULL DEFAULT '',
-  output BLOB, log BLOB, capture BLOB, capture_until INTEGER);
+  output BLOB, log BLOB, capture BLOB, capture_until INTEGER, files TEXT, file_names TEXT);
 CREATE INDEX IF NOT EXISTS jobs_queue ON jobs(state, line, seq);
 CREATE INDEX IF NOT EXISTS jobs_reg ON jobs(reg, seq);
 )";
 
 constexpr const char* JobColumns =
     "seq, id, reg, command, line, input, key, state, code, text, report, note, progress, attempts, created, "
-    "started, ended, not_before, node";
+    "started, ended, not_before, node, file_names";
 
 // One prepared statement, finalized when it goes.
 class Stmt {
@@ -88,6 +88,7 @@ Job JobFrom(Stmt& s) {
   j.Ended = s.Text(16);
   j.NotBeforeMs = s.Int(17);
   j.Node = s.Text(18);
+  j.Files = InputFromText(s.IsNull(19) ? "[]" : s.Text(19));
   return j;
 }
 
@@ -189,15 +190,21 @@ class SqliteStore : public Store {
     SaveLocked(job);
   }
 
-  void SaveFiles(const std::string& id, const std::string& output, const std::string& log, const std::string& capture,
-                 int64_t captureUntilMs) override {
+  void SaveFiles(const std::string& id, const RunFiles& f) override {
     std::lock_guard<std::mutex> lock(m_);
-    Stmt s(db_, "UPDATE jobs SET output=?, log=?, capture=?, capture_until=? WHERE id=?");
-    s.Bind(1, output).Bind(2, log).Bind(3, capture).Bind(4, captureUntilMs).BindText(5, id).Step();
+    Stmt s(db_, "UPDATE jobs SET output=?, log=?, capture=?, capture_until=?, files=?, file_names=? WHERE id=?");
+    s.Bind(1, f.Output).Bind(2, f.Log).Bind(3, f.Capture).Bind(4, f.CaptureUntilMs).BindText(5, ExtraToText(f));
+    s.BindText(6, ExtraNamesToText(f)).BindText(7, id).Step();
   }
 
   std::optional<std::string> File(const std::string& id, const std::string& which) override {
     std::lock_guard<std::mutex> lock(m_);
+    if (which.rfind("file/", 0) == 0) {
+      Stmt s(db_, "SELECT files FROM jobs WHERE id=?");
+      s.BindText(1, id);
+      if (!s.Row() || s.IsNull(0)) return std::nullopt;
+      return ExtraFile(s.Text(0), which.substr(5));
+    }
     const char* sql = which == "output" ? "SELECT output FROM jobs WHERE id=?"
                       : which == "log"  ? "SELECT log FROM jobs WHERE id=?"
                                         : "SELECT capture FROM jobs WHERE id=?";

@@ -69,6 +69,26 @@ Progress ProgressFromText(const std::string& text) {
   return p;
 }
 
+std::string ExtraToText(const RunFiles& f) {
+  json o = json::object();
+  for (const auto& [name, bytes] : f.Extra) o[BytesToUtf8(name)] = BytesToUtf8(bytes);
+  return o.dump();
+}
+
+std::string ExtraNamesToText(const RunFiles& f) {
+  std::vector<std::string> names;
+  for (const auto& [name, bytes] : f.Extra) names.push_back(name);
+  return InputToText(names);
+}
+
+std::optional<std::string> ExtraFile(const std::string& text, const std::string& name) {
+  const json o = json::parse(text, nullptr, false);
+  if (!o.is_object()) return std::nullopt;
+  const auto it = o.find(BytesToUtf8(name));
+  if (it == o.end() || !it->is_string()) return std::nullopt;
+  return Utf8ToBytes(it->get<std::string>());
+}
+
 std::unique_ptr<Store> OpenStore(const std::string& url, const std::string& stateDir, int leaseSeconds,
                                  std::string& error) {
   if (url.empty()) return OpenSqliteStore(stateDir + "/karvod.db", error);

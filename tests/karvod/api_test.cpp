@@ -52,6 +52,14 @@ TEST(KarvodSubmission, BadBodiesAreRefusedWithAReason) {
       {R"({"register": 1, "command": 23, "input": )" + Lines(10000, "$1") + "}", nullptr},
       {R"({"register": 1, "command": 23, "input": )" + Lines(10001, "$1") + "}", "more than 10000"},
       {R"({"register": 1, "command": 21, "key": ""})", "key"},
+      {R"({"register": 1, "command": 324, "input": ["$SPRZEDAZ.TXT\tSPAK.TXT\tOPAK.TXT\tRABATY.TXT\t?"]})", nullptr},
+      {R"({"register": 1, "command": 324, "input": ["$S.TXT\tP.TXT\tO.TXT\t*\tKONIEC.TXT ; the marker"]})", nullptr},
+      {R"({"register": 1, "command": 324, "input": ["$/etc/passwd\tP.TXT\tO.TXT\t*\t?"]})", "plain file name"},
+      {R"({"register": 1, "command": 324, "input": ["$S.TXT\t..\\..\\X.TXT\tO.TXT\t*\t?"]})", "plain file name"},
+      {R"({"register": 1, "command": 324, "input": ["$S.TXT\tP.TXT\tkarvo.log\t*\t?"]})", "plain file name"},
+      {R"({"register": 1, "command": 324, "input": ["$S.TXT\tP.TXT\tO.TXT\tserwer.txt\t?"]})", "plain file name"},
+      {R"({"register": 1, "command": 324, "input": ["$S.TXT\tP.TXT\tO.TXT\t*\tC:X"]})", "plain file name"},
+      {R"({"register": 1, "command": 23, "input": ["$1\tMLEKO 2%/1L"]})", nullptr},
       {R"({"register": 1, "command": 21, "key": 5})", "key"},
   };
   for (const Case& c : cases) {

@@ -153,7 +153,7 @@ TEST(KarvodScheduler, RecoveryAfterTheServiceWasKilled) {
     Job j = RunningJob(c.command, 1);
     RunResult r;
     r.Code = c.code;
-    if (c.log) r.Log = "#...\r\n";
+    if (c.log) r.Files.Log = "#...\r\n";
     Scheduler::Recover(j, r, s, 1000000);
     EXPECT_EQ(j.State, c.state) << c.what;
   }

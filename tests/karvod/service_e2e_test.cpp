@@ -510,3 +510,43 @@ TEST(Karvod, TheClientSubmitsWaitsAndFetches) {
 }
 
 }  // namespace
+
+namespace {
+
+// ---- the end of day: the files it names are kept with the job ----
+
+TEST(Karvod, TheEndOfDayKeepsEveryFileItWroteAsARunByHandWritesThem) {
+  const std::string day = e2e::CzytajPlik(std::string(KARVO_SOURCE_DIR) + "/examples/register7-sales.txt");
+  ASSERT_FALSE(day.empty());
+  const std::string input = "$SPRZEDAZ.TXT\tSPAK.TXT\tOPAK.TXT\tRABATY.TXT\t?";
+  // The same register twice: the end of day clears the sales it read.
+  e2e::Stanowisko env, hand;
+  const std::string state = e2e::CzytajPlik(e2e::Urzadzenie("vin-t.txt")) + day;
+  e2e::ZapiszPlik(env.Sciezka("register7.txt"), state);
+  e2e::ZapiszPlik(hand.Sciezka("register7.txt"), state);
+  Symulator sim(env.Katalog(), {.urzadzenia = {env.Sciezka("register7.txt")}});
+  Symulator simHand(hand.Katalog(), {.urzadzenia = {hand.Sciezka("register7.txt")}});
+  ASSERT_TRUE(sim.Gotowy() && simHand.Gotowy());
+  env.PolaczZSymulatorem(sim, 7);
+  hand.PolaczZSymulatorem(simHand, 7);
+  Service svc(env.Katalog().Sciezka(), env.Sciezka("state"));
+  ASSERT_TRUE(svc.Ready()) << svc.Errors();
+  const json job = svc.AwaitEnd(svc.Submit({{"register", 7}, {"command", 324}, {"input", {input}}}));
+  ASSERT_EQ(State(job), "done") << job.dump();
+  EXPECT_EQ(job["class"], "clear");
+  hand.Plik("IN.TXT", e2e::Srodowisko::Wejscie(7) + input + "\r\n");
+  const e2e::WynikKarvo w = hand.Karvo(324, "IN.TXT");
+  ASSERT_EQ(e2e::Kod(w), 0) << w.raport;
+  EXPECT_EQ(job["files"], json({"OPAK.TXT", "RABATY.TXT", "SPAK.TXT", "SPRZEDAZ.TXT"}));
+  for (const std::string name : {"SPRZEDAZ.TXT", "SPAK.TXT", "OPAK.TXT", "RABATY.TXT"}) {
+    const Answer a = svc.Get("/v1/jobs/" + job["id"].get<std::string>() + "/files/" + name);
+    EXPECT_EQ(a.status, 200) << name;
+    EXPECT_EQ(e2e::BezCzasu(a.body), e2e::BezCzasu(e2e::CzytajPlik(hand.Sciezka(name)))) << name;
+  }
+  EXPECT_FALSE(e2e::LinieDanych(svc.Get("/v1/jobs/" + job["id"].get<std::string>() + "/files/SPRZEDAZ.TXT").body).empty());
+  EXPECT_EQ(svc.Get("/v1/jobs/" + job["id"].get<std::string>() + "/files/KONFIG.TXT").status, 404);
+  EXPECT_EQ(svc.Post("/v1/jobs", json({{"register", 7}, {"command", 324}, {"input", {"$/tmp/x\tS\tO\t*\t?"}}}).dump()).status,
+            400);
+}
+
+}  // namespace

@@ -128,7 +128,8 @@ TEST_F(KarvodStore, WhatARunLeftSurvivesAndCapturesExpire) {
   c->Prog.OutputLines = 17;
   store_->Save(*c);
   const std::string bytes("#\r\n$1\t\x00\xFF\r\n", 10);
-  store_->SaveFiles(a.Id, bytes, "log", "capture", 5000);
+  RunFiles f{bytes, "log", "capture", {{"SPRZEDAZ.TXT", "$1\r\n"}, {"RABATY.TXT", ""}}, 5000};
+  store_->SaveFiles(a.Id, f);
   Open();
   const auto left = store_->Unfinished("n1");
   ASSERT_EQ(left.size(), 1u);
@@ -141,6 +142,10 @@ TEST_F(KarvodStore, WhatARunLeftSurvivesAndCapturesExpire) {
   EXPECT_EQ(store_->File(a.Id, "capture"), std::nullopt);
   EXPECT_EQ(store_->File(a.Id, "log"), "log");
   EXPECT_EQ(store_->File(RandomId(), "output"), std::nullopt);
+  EXPECT_EQ(store_->File(a.Id, "file/SPRZEDAZ.TXT"), "$1\r\n");
+  EXPECT_EQ(store_->File(a.Id, "file/RABATY.TXT"), "");
+  EXPECT_EQ(store_->File(a.Id, "file/OTHER.TXT"), std::nullopt);
+  EXPECT_EQ(store_->Get(a.Id)->Files, (std::vector<std::string>{"SPRZEDAZ.TXT", "RABATY.TXT"}));
 }
 
 TEST_F(KarvodStore, ListsAndStatistics) {
