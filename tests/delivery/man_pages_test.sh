@@ -17,14 +17,14 @@ for opcja in $("$sim" --help | grep -oE -- '--[a-z0-9-]+' | sort -u); do
   [[ "$strona" == *"$opcja"* ]] || { echo "karvo-sim.1 does not name $opcja"; zle=1; }
 done
 # The kinds of fault that --help lists for --fault and --module-fault (the
-# words after "KIND:", each up to its "=" or "["), each named in the page too.
+# words after "KIND:", each up to its "=" or "[", brackets left out), each named in the page too.
 rodzaje() {
   "$sim" --help | awk -v opcja="$1" '
     $1 == opcja { w = 1; next }
     w && /^  --/ { w = 0 }
     w && /KIND:/ { k = 1; sub(/.*KIND:/, "") }
     w && k { print }' |
-    sed 's/([^)]*)//g' | tr ' ' '\n' | sed -n 's/^\([a-z][a-z0-9]*\).*/\1/p' | sort -u
+    tr '\n' ' ' | sed 's/([^)]*)//g' | tr ' ' '\n' | sed -n 's/^\([a-z][a-z0-9]*\).*/\1/p' | sort -u
 }
 for opcja in --fault --module-fault; do
   lista=$(rodzaje "$opcja")
