@@ -122,6 +122,14 @@ bool OdczytanieKasjera(uint8_t numer) {
   return BrakBledu();
 }
 
+void ZapisanieFlagKasjera(uint8_t numer, const uint8_t* bity, const uint8_t* wartosci, std::size_t ile) {
+  if (!OdczytanieKasjera(numer)) return;
+  uint8_t bajt = FlagiKasjera();
+  for (std::size_t i = 0; i < ile; ++i) bajt = ZFlaga(bajt, bity[i], wartosci[i]);
+  Parametry().Bajt(numer).Bajt(bajt);
+  WykonanieRozkazu(ZAPIS_FLAG_KASJERA);
+}
+
 bool OdczytanieZalogowanego(uint8_t& numer) {
   WykonanieRozkazu(ODCZYT_ZALOGOWANEGO);
   numer = OdpowiedzByte(0);

@@ -24,6 +24,10 @@ constexpr uint8_t BRAK_KASJERA = WynikStatusuKasy(0x68);     // 204: no such cas
 
 // Reads cashier `numer` (0xB0); true when it succeeded.
 bool OdczytanieKasjera(uint8_t numer);
+// Reads cashier `numer` and writes its flag byte back with bit `bity[i]` set
+// as `wartosci[i]` says, for the `ile` bits given; the other bits stay as the
+// register keeps them.
+void ZapisanieFlagKasjera(uint8_t numer, const uint8_t* bity, const uint8_t* wartosci, std::size_t ile);
 // The flag byte of the cashier just read.
 inline uint8_t FlagiKasjera() { return OdpowiedzByte(FLAGI_KASJERA); }
 inline bool BitFlag(uint8_t flagi, uint8_t bit) { return (flagi >> bit) & 1; }

@@ -8,7 +8,6 @@
 namespace {
 
 constexpr Rozkaz ZAPIS_KASJERA{ZapisKasjera, 1, 1 + SZEROKOSC_NAZWY_KASJERA + SZEROKOSC_HASLA, 1};
-constexpr uint8_t ZACHOWANE_BITY = 0x47;        // bits 0, 1, 2 and 6
 constexpr uint8_t BITY_NORDA[] = {3, 4, 5, 7};  // fields 5 to 8; field 4 (bit 1) is not sent
 constexpr uint8_t PIERWSZE_POLE_FLAG = 4;
 
@@ -31,11 +30,7 @@ bool PolaKasjera(const char* linia, Kasjer& k) {
 
 void ZapisKasjeraIFlag(Kasjer& k) {
   WykonanieRozkazu(ZAPIS_KASJERA);
-  if (!BrakBledu() || !KasaNorda() || !OdczytanieKasjera(k.Numer)) return;
-  auto bajt = static_cast<uint8_t>(FlagiKasjera() & ZACHOWANE_BITY);
-  for (uint8_t i = 0; i < std::size(BITY_NORDA); ++i) bajt = ZFlaga(bajt, BITY_NORDA[i], k.Flagi[i + 1]);
-  Parametry().Bajt(k.Numer).Bajt(bajt);
-  WykonanieRozkazu(ZAPIS_FLAG_KASJERA);
+  if (BrakBledu() && KasaNorda()) ZapisanieFlagKasjera(k.Numer, BITY_NORDA, k.Flagi + 1, std::size(BITY_NORDA));
 }
 
 void ZapisKasjerow() {

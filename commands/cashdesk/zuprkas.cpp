@@ -18,11 +18,7 @@ bool PolaUprawnien(const char* linia, Uprawnienia& u) {
 }
 
 void ZapisUprawnien(Uprawnienia& u) {
-  if (!OdczytanieKasjera(u.Numer)) return;
-  uint8_t bajt = FlagiKasjera();
-  for (uint8_t i = 0; i < std::size(BITY_UPRAWNIEN); ++i) bajt = ZFlaga(bajt, BITY_UPRAWNIEN[i], u.Bity[i]);
-  Parametry().Bajt(u.Numer).Bajt(bajt);
-  WykonanieRozkazu(ZAPIS_FLAG_KASJERA);
+  ZapisanieFlagKasjera(u.Numer, BITY_UPRAWNIEN, u.Bity, std::size(BITY_UPRAWNIEN));
 }
 
 void ZapisUprawnienKasjerow() {

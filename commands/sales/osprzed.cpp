@@ -7,7 +7,7 @@ namespace {
 
 // Appends the records of one answer; their count, or -1 when a record failed.
 int DopisanieRekordow(std::size_t dlugosc, std::size_t bajtyDanych, bool zSuma) {
-  const bool zeZnakiem = KasaStaraSprzedaz();
+  const bool zeZnakiem = KasaTypu24Lub27();
   int ile = 0;
   for (std::size_t i = 0; i < RekordyOdpowiedzi(bajtyDanych, dlugosc); ++i) {
     const std::size_t p = i * dlugosc;
@@ -26,7 +26,7 @@ int DopisanieRekordow(std::size_t dlugosc, std::size_t bajtyDanych, bool zSuma) 
 
 void OdczytSprzedazyTowarow() {
   ZamknieciePlikuWyniku();
-  const bool zSuma = SprzedazZSumaKontrolna();
+  const bool zSuma = KasaRozszerzona();
   for (bool pierwsza = true;; pierwsza = false) {
     Rozkaz rozkaz = pierwsza ? PierwszaCzescBezSum : DalszaCzescBezSum;
     if (zSuma) {

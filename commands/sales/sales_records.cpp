@@ -13,13 +13,8 @@ constexpr uint8_t NajwiecejMiejsc = sizeof(Fragment{}.Tekst) - 1 - 3;
 
 }  // namespace
 
-bool SprzedazZSumaKontrolna() {
-  const uint8_t typ = Sesja.Urzadzenie.KodTypuKasy;
-  return typ > 115 || ((typ == 103 || typ == 104) && Sesja.Urzadzenie.PodwersjaTypu > 1);
-}
-
 bool PierwszaCzescSprzedazyPusta(bool& pusta) {
-  if (SprzedazZSumaKontrolna()) {
+  if (KasaRozszerzona()) {
     Parametry().Bajt(WyborSprzedazy);
     WykonanieRozkazu(CzescZSumami);
   } else {
@@ -28,8 +23,6 @@ bool PierwszaCzescSprzedazyPusta(bool& pusta) {
   pusta = OdpowiedzByte(0) == KoniecRekordow;
   return BrakBledu();
 }
-
-bool KasaStaraSprzedaz() { return Sesja.Urzadzenie.KodTypuKasy == 24 || Sesja.Urzadzenie.KodTypuKasy == 27; }
 
 bool LiniaSprzedazy(uint16_t numer, const uint8_t* dane, bool zeZnakiem, LiniaWyniku& linia) {
   const uint8_t miejsca = dane[4];

@@ -17,9 +17,9 @@ constexpr std::size_t DlugoscRekorduSprzedazy = 11;
 constexpr std::size_t DlugoscSprzedazyTowaru = 9;
 constexpr uint8_t KoniecRekordow = 0xFF;  // the first byte of a record that is not there
 
-// The register hands out its sales with check bytes (request 0xA1): type
-// code above 115, or 103 and 104 from version 2 on.
-bool SprzedazZSumaKontrolna();
+// The register hands out its sales with check bytes (request 0xA1) when it
+// is KasaRozszerzona(); type codes 24 and 27 (KasaTypu24Lub27()) have signed
+// sales, and neither packaging blocks nor discount totals.
 
 // The parts of the sales readout: the plain form (the first part, then the
 // next ones), and the check-byte form, whose parameter byte chooses the
@@ -34,8 +34,6 @@ constexpr uint8_t DalszaCzesc = 0x80;
 // register still holds sales (after a clearing that has no answer of its
 // own): true when the request succeeded, `pusta` when it held no record.
 bool PierwszaCzescSprzedazyPusta(bool& pusta);
-// Type codes 24 and 27: signed sales, and neither packaging blocks nor discount totals.
-bool KasaStaraSprzedaz();
 
 // The sales output line: the goods number (at least 4 digits), the quantity
 // with its decimal places and the amount, from the 9 bytes at `dane`

@@ -60,7 +60,7 @@ TEST_F(RekordySprzedazy, TheCheckByteFormByTypeAndVersion) {
   for (const auto& p : przypadki) {
     Sesja.Urzadzenie.KodTypuKasy = p.typ;
     Sesja.Urzadzenie.PodwersjaTypu = p.wersja;
-    EXPECT_EQ(SprzedazZSumaKontrolna(), p.zSuma) << int(p.typ) << " " << int(p.wersja);
+    EXPECT_EQ(KasaRozszerzona(), p.zSuma) << int(p.typ) << " " << int(p.wersja);
   }
 }
 

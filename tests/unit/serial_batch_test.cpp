@@ -82,8 +82,8 @@ struct PrzypadekNadawania {
 // every byte arrives in order, and a paced answer costs a few wake-ups, not one a byte.
 TEST_F(OdpowiedzWCalosci, EveryByteArrivesInOrderWithFewWakeUps) {
   const PrzypadekNadawania przypadki[] = {
-      {"all at once", 0us, SIZE_MAX, 6},
-      {"paced", 1150us, SIZE_MAX, 10},
+      {"all at once", 0us, SIZE_MAX, 8},
+      {"paced", 1150us, SIZE_MAX, 16},
       // After the one sleep of an answer the late rest is taken as it comes.
       {"some late", 1150us, 8, 40},
   };
