@@ -194,9 +194,7 @@ RunTimes Scheduler::Times() {
 
 std::vector<std::string> Scheduler::BusyLines() {
   std::lock_guard<std::mutex> lock(m_);
-  std::vector<std::string> lines;
-  for (const auto& [line, r] : running_) lines.push_back(line);
-  return lines;
+  return std::vector<std::string>(busy_.begin(), busy_.end());
 }
 
 void Scheduler::Loop() {
@@ -212,8 +210,7 @@ void Scheduler::Loop() {
       }
     }
     finished_.clear();
-    std::set<std::string> busy;
-    for (const auto& [line, r] : running_) busy.insert(line);
+    std::set<std::string> busy = busy_;
     const int active = active_;
     lock.unlock();
     if (now - lastPurge >= PurgeEveryMs) {
@@ -250,6 +247,7 @@ void Scheduler::Loop() {
           break;
         }
         ++active_;
+        busy_.insert(line);
         std::thread t([this, j = std::move(*job)]() mutable { RunJob(std::move(j)); });
         const auto tid = t.get_id();
         threads_.emplace(tid, std::move(t));
@@ -284,6 +282,7 @@ void Scheduler::RunJob(Job job) {
   {
     std::lock_guard<std::mutex> lock(m_);
     running_.erase(line);
+    busy_.erase(line);
     lineOfJob_.erase(id);
     --active_;
     poked_ = true;

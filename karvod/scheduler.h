@@ -76,6 +76,9 @@ class Scheduler {
   bool stopping_ = false, poked_ = false;
   int64_t generation_ = 0;
   std::map<std::string, Runner*> running_;  // by line
+  // The lines a run was started on, from its claim until it is settled: the
+  // run's thread registers in running_ only once it runs.
+  std::set<std::string> busy_;
   std::map<std::string, std::string> lineOfJob_;
   std::map<std::thread::id, std::thread> threads_;
   std::vector<std::thread::id> finished_;  // threads whose run has ended, to be joined

@@ -26,3 +26,6 @@ void OdlozenieRaportuSesji();
 // After that session has ended: the report written aside goes, unread; the
 // log gets the inner commands' reports only.
 void UsuniecieOdlozonegoRaportu();
+// That session failed after all (a late byte as it closed): its report is
+// the run's answer, and goes where the configured report belongs.
+void PrzywrocenieOdlozonegoRaportu();

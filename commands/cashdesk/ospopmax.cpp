@@ -172,7 +172,10 @@ uint8_t RaportPliku(const char* wejscie, const char* plik, IndeksBledu blad) {
 uint8_t Karvo_OSpOpMax(const char* wejscie) {
   const ZachowaneFlagi flagi;
   const uint8_t otwarcie = WykonanieFunkcji(OpisOSpOpMax, wejscie, nullptr);
-  if (otwarcie != KodBledu(BezBledu)) return otwarcie;
+  if (otwarcie != KodBledu(BezBledu)) {
+    PrzywrocenieOdlozonegoRaportu();
+    return otwarcie;
+  }
   UsuniecieOdlozonegoRaportu();
   // Built while the session record still holds this command's names.
   const char* nazwa = Sesja.NazwyPlikowSesji[NazwaPlikuWejsciowego];

@@ -18,7 +18,7 @@ void ZmianaHasla() {
 }
 
 void ZmianaHaslaZPliku() {
-  ZapisLiniami zapis{{}, HasloZLinii, ZmianaHasla};
+  ZapisLiniami<> zapis{{}, HasloZLinii, ZmianaHasla};
   zapis.TylkoPierwszaLinia = true;
   CialoZapisuLiniami(zapis);
 }

@@ -14,7 +14,7 @@ bool DzwonkiZLinii(const char* linia) {
 void UstawienieDzwonkow() { WymianaSterujaca(RamkaLiczbyDzwonkow); }
 
 void DzwonkiZPliku() {
-  ZapisLiniami zapis{{}, DzwonkiZLinii, UstawienieDzwonkow};
+  ZapisLiniami<> zapis{{}, DzwonkiZLinii, UstawienieDzwonkow};
   zapis.TylkoPierwszaLinia = true;
   CialoZapisuLiniami(zapis);
 }

@@ -17,7 +17,10 @@ constexpr OpisFunkcji OpisSortPak =
 // in Server mode the Server file travels on with the names to the inner commands.
 uint8_t Karvo_SortPak(const char* wejscie, const char* wyjscie) {
   const uint8_t wynik = WykonanieFunkcji(OpisSortPak, wejscie, wyjscie);
-  if (wynik != KodBledu(BezBledu)) return wynik;
+  if (wynik != KodBledu(BezBledu)) {
+    PrzywrocenieOdlozonegoRaportu();
+    return wynik;
+  }
   UsuniecieOdlozonegoRaportu();
   // The names as the session split them: in Server mode the /F list holds
   // the output name and the Server file after the input name.

@@ -123,13 +123,15 @@ TEST(Karvod, TwoRegistersOnOneLineNeverRunAtOnceAndKeepTheirOrder) {
   std::vector<std::string> ids;
   for (int i = 0; i < 4; ++i) ids.push_back(svc.Submit({{"register", 7 + i % 2}, {"command", 113}}));
   std::vector<Interval> runs;
+  std::string shown;
   for (const auto& id : ids) {
     const json j = svc.AwaitEnd(id);
+    shown += j["attempts"].dump() + "\n";
     ASSERT_EQ(State(j), "done") << j.dump();
     EXPECT_EQ(j["line"], "tcp:" + sim.Host() + ":" + std::to_string(sim.Port()));
     runs.push_back(RunOf(j));
   }
-  for (std::size_t i = 1; i < runs.size(); ++i) EXPECT_LE(runs[i - 1].to, runs[i].from) << "runs " << i - 1 << ", " << i;
+  for (std::size_t i = 1; i < runs.size(); ++i) EXPECT_LE(runs[i - 1].to, runs[i].from) << "runs " << i - 1 << ", " << i << "\n" << shown;
   sim.Zatrzymaj();
   // The module saw one client after another, never a second one beside the first.
   const std::string log = sim.Dziennik();

@@ -26,6 +26,7 @@ TEST(Usterka, ReadsEveryKindAndOption) {
       {"0x71,n=5+:raw=1,0x02", 0x71, -1, 5, UINT32_MAX, -1, RodzajUsterki::Surowe, 0, {1, 2}, false},
       {"0xC0,reg=3:late=250", 0xC0, 3, 1, UINT32_MAX, -1, RodzajUsterki::Opoznienie, 250, {}, false},
       {"0xC0:cut=2", 0xC0, -1, 1, UINT32_MAX, -1, RodzajUsterki::Ciecie, 2, {}, false},
+      {"0xA8:hold=900", 0xA8, -1, 1, UINT32_MAX, -1, RodzajUsterki::Wstrzymanie, 900, {}, false},
       {"0xE6:eor=10", 0xE6, -1, 1, UINT32_MAX, -1, RodzajUsterki::KoniecRekordow, 10, {}, false},
       {"0xE6,p1=0:eor=10", 0xE6, -1, 1, UINT32_MAX, 1, RodzajUsterki::KoniecRekordow, 10, {}, true},
       {"0xE6:status=0x7A", 0xE6, -1, 1, UINT32_MAX, -1, RodzajUsterki::Status, 0, {0x7A, 0, 0}, true},

@@ -143,6 +143,9 @@ TEST(Kasa, InjectsEachKindOfFault) {
       {"0x43:silent2", 0x43, {'1', '2'}, {0x06}, "12"},
       {"0x43:status=0x0B", 0x43, {'1', '2'}, {0x06, 0x0B}, "07"},
       {"0x43:refuse", 0x43, {'1', '2'}, {0x15}, "07"},
+      // Parameters held past the byte time-out (500 ms) come too late: dropped, no answer.
+      {"0x43:hold=900", 0x43, {'1', '2'}, {0x06}, "07"},
+      {"0x43:hold=100", 0x43, {'1', '2'}, {0x06}, "12"},
       {"0x43,p1=0x33:status=0x13", 0x43, {'1', '2'}, {0x06}, "12"},
       {"0x43,p1=0x32:status=0x13", 0x43, {'1', '2'}, {0x06, 0x13}, "07"},
       {"*:refuse", 0x43, {'1', '2'}, {0x15}, "07"},

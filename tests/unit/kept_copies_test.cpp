@@ -119,4 +119,19 @@ TEST_F(Kopie, AReportPutAsideIsWrittenBesideAndRemoved) {
   EXPECT_EQ(Sesja.ZapisanyRaport[0], '\0');
 }
 
+// A session whose report was put aside and that failed after all: the report
+// goes where the configured one belongs, replacing the empty file there.
+TEST_F(Kopie, AReportPutAsideOfASessionThatFailedIsTheRunsReport) {
+  const std::string wlasciwy = katalog_.Zapis("RAPORT.TXT", "");
+  const std::string odlozony = katalog_.Zapis("RAPORT.TXT.~~~", "#h\r\n#23\t; x\r\n#\r\n");
+  std::strcpy(Sesja.ZapisanyRaport, odlozony.c_str());
+  PrzywrocenieOdlozonegoRaportu();
+  EXPECT_EQ(KatalogTymczasowy::Odczyt(wlasciwy), "#h\r\n#23\t; x\r\n#\r\n");
+  EXPECT_FALSE(std::filesystem::exists(odlozony));
+  EXPECT_STREQ(Sesja.ZapisanyRaport, wlasciwy.c_str());
+  // A report that was not put aside stays where it is.
+  PrzywrocenieOdlozonegoRaportu();
+  EXPECT_STREQ(Sesja.ZapisanyRaport, wlasciwy.c_str());
+}
+
 }  // namespace
