@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer targets with clang (ASan and UBSan) in build-fuzz and
-# runs each on its seed corpus for a bounded time: FUZZ_SECONDS each (20 by
+# runs each on its seed corpus for a bounded time: FUZZ_SECONDS each (10 by
 # default), or FUZZ_RUNS inputs each when that is set (the long runs that
 # tests/fuzz/README.md reports; FUZZ_SECONDS then caps each only when it is
 # given too). FUZZ_TARGETS names a subset; FUZZ_NO_BUILD=1 runs what is built. New inputs go
@@ -10,7 +10,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 dir=${FUZZ_BUILD_DIR:-build-fuzz}
-seconds=${FUZZ_SECONDS:-20}
+seconds=${FUZZ_SECONDS:-10}
 runs=${FUZZ_RUNS:-}
 all="ramki dane walidatory konfig serwer porty modkonf ecrtbuf"
 targets=${FUZZ_TARGETS:-$all}

@@ -454,14 +454,15 @@ TEST(Karvod, AnAddressBeyondTheMachineNeedsATokenAndEveryRequestCarriesIt) {
   httplib::Client c("127.0.0.1", port);
   const std::string body = R"({"register": 7, "command": 113})";
   struct Case {
-    const char* header;
+    std::string header;
     int status;
   };
   const std::string right = "Bearer " + token;
-  for (const Case& k : {Case{"", 401}, Case{"Bearer wrong", 401}, Case{"Bearer ", 401}, Case{"Basic czNjcjN0", 401},
-                        Case{("Bearer " + token + "x").c_str(), 401}}) {
+  const Case cases[] = {{"", 401}, {"Bearer wrong", 401}, {"Bearer ", 401}, {"Basic czNjcjN0", 401},
+                        {"Bearer " + token + "x", 401}};
+  for (const Case& k : cases) {
     httplib::Headers h;
-    if (*k.header) h.emplace("Authorization", k.header);
+    if (!k.header.empty()) h.emplace("Authorization", k.header);
     const auto r = c.Post("/v1/jobs", h, body, "application/json");
     ASSERT_TRUE(r);
     EXPECT_EQ(r->status, k.status) << k.header;
