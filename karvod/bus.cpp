@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <cstring>
 
+#include "karvo_bus.h"
 #include "karvod/util.h"
 
 namespace karvod {
@@ -23,39 +24,25 @@ bool Address(const std::string& path, sockaddr_un& a, socklen_t& len) {
   return true;
 }
 
-void Put32(std::string& s, uint32_t v) {
-  for (int i = 0; i < 4; ++i) s += static_cast<char>((v >> (8 * i)) & 0xFF);
-}
-
-uint32_t Get32(const unsigned char* p) {
-  return uint32_t{p[0]} | uint32_t{p[1]} << 8 | uint32_t{p[2]} << 16 | uint32_t{p[3]} << 24;
-}
-
 }  // namespace
 
 std::string RunBus::Encode(const BusMessage& m) {
-  std::string s;
-  Put32(s, m.Number);
-  Put32(s, m.Driver);
-  const uint32_t value = m.Value > 0xFFFFFF ? 0xFFFFFF : m.Value;
-  Put32(s, value << 8 | static_cast<unsigned char>(m.Letter));
-  return s;
+  uint8_t b[karvo::bus::DatagramLength];
+  karvo::bus::Encode({m.Number, m.Driver, karvo::bus::Param(m.Letter, m.Value)}, b);
+  return std::string(reinterpret_cast<const char*>(b), sizeof b);
 }
 
 bool RunBus::Decode(const unsigned char* b, std::size_t n, BusMessage& m) {
-  if (n != 12) return false;
-  m.Number = Get32(b);
-  m.Driver = Get32(b + 4);
-  const uint32_t l = Get32(b + 8);
-  m.Letter = static_cast<char>(l & 0xFF);
-  m.Value = l >> 8;
+  karvo::bus::Message d;
+  if (!karvo::bus::Decode(b, n, d)) return false;
+  m = {d.Number, d.WParam, karvo::bus::Letter(d.LParam), karvo::bus::Value(d.LParam)};
   return true;
 }
 
 bool RunBus::Open(const std::string& dir, uint32_t number, std::string& error) {
   Close();
-  dir_ = dir + "/bus/" + std::to_string(number);
-  path_ = dir_ + "/s" + std::to_string(getpid());
+  dir_ = dir + "/" + karvo::bus::Directory + "/" + std::to_string(number);
+  path_ = dir_ + "/" + karvo::bus::ServerPrefix + std::to_string(getpid());
   sockaddr_un a;
   socklen_t len;
   if (!Address(path_, a, len)) {
@@ -101,7 +88,7 @@ bool RunBus::Send(long driverPid, uint32_t driverId, char letter, uint32_t value
   if (fd_ < 0) return false;
   sockaddr_un a;
   socklen_t len;
-  if (!Address(dir_ + "/d" + std::to_string(driverPid), a, len)) return false;
+  if (!Address(dir_ + "/" + karvo::bus::DriverPrefix + std::to_string(driverPid), a, len)) return false;
   const std::string bytes = Encode({number_, driverId, letter, value});
   for (;;) {
     if (sendto(fd_, bytes.data(), bytes.size(), MSG_DONTWAIT | MSG_NOSIGNAL, reinterpret_cast<sockaddr*>(&a), len) ==

@@ -1,8 +1,7 @@
 // The Server's side of the message bus of one run. Every run gets its own
 // platform directory, so its bus holds only its driver and this service:
-// DIR/bus/N/ with the driver's endpoint "d<pid>" and ours "s<pid>". A message
-// is one datagram of three little-endian 32-bit numbers: the message number,
-// the driver's identifier, and (value << 8) | letter.
+// DIR/bus/N/ with the driver's endpoint "d<pid>" and ours "s<pid>", messages
+// in the datagram of karvo_bus.h (the driver's identifier in wParam).
 #pragma once
 
 #include <cstdint>

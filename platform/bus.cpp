@@ -21,14 +21,6 @@ static_assert(sizeof(sockaddr_un::sun_path) == NajdluzszaSciezkaGniazda + 1);
 
 namespace {
 
-void Zapis32(uint8_t* p, uint32_t v) {
-  for (int i = 0; i < 4; ++i) p[i] = static_cast<uint8_t>(v >> (8 * i));
-}
-
-uint32_t Odczyt32(const uint8_t* p) {
-  return uint32_t{p[0]} | uint32_t{p[1]} << 8 | uint32_t{p[2]} << 16 | uint32_t{p[3]} << 24;
-}
-
 bool AdresGniazda(const std::string& sciezka, sockaddr_un& adres, socklen_t& dlugosc) {
   if (sciezka.empty() || sciezka.size() > NajdluzszaSciezkaGniazda) return false;
   std::memset(&adres, 0, sizeof adres);
@@ -123,21 +115,14 @@ Dostarczenie WyslanieDo(int fd, const std::string& sciezka, const uint8_t (&bajt
 }  // namespace
 
 void ZakodowanieKomunikatu(const KomunikatOkna& komunikat, uint8_t (&bajty)[DlugoscDatagramu]) {
-  Zapis32(bajty, komunikat.Numer);
-  Zapis32(bajty + 4, komunikat.WParam);
-  Zapis32(bajty + 8, komunikat.LParam);
+  karvo::bus::Encode({komunikat.Numer, komunikat.WParam, komunikat.LParam}, bajty);
 }
 
 bool OdkodowanieKomunikatu(const uint8_t* bajty, std::size_t dlugosc, KomunikatOkna& komunikat) {
-  if (dlugosc != DlugoscDatagramu) return false;
-  komunikat.Numer = Odczyt32(bajty);
-  komunikat.WParam = Odczyt32(bajty + 4);
-  komunikat.LParam = Odczyt32(bajty + 8);
+  karvo::bus::Message m;
+  if (!karvo::bus::Decode(bajty, dlugosc, m)) return false;
+  komunikat = {m.Number, m.WParam, m.LParam};
   return true;
-}
-
-uint32_t ParametrKomunikatu(char litera, uint32_t wartosc) {
-  return std::min(wartosc, NajwiekszaWartoscKomunikatu) << 8 | static_cast<uint8_t>(litera);
 }
 
 std::string KatalogPlatformy() {
@@ -148,7 +133,7 @@ std::string KatalogPlatformy() {
   return katalog;
 }
 
-std::string KatalogMagistrali(uint32_t numer) { return KatalogPlatformy() + "/bus/" + std::to_string(numer); }
+std::string KatalogMagistrali(uint32_t numer) { return KatalogPlatformy() + "/" + karvo::bus::Directory + "/" + std::to_string(numer); }
 
 bool KatalogPrywatny(const std::string& sciezka) {
   if (mkdir(sciezka.c_str(), 0700) != 0 && errno != EEXIST) return false;

@@ -8,14 +8,15 @@
 // with "d"). Posting to all top-level windows is sending one datagram to every
 // endpoint but the sender's own; the endpoint's socket is the message queue.
 //
-// A message is one 12-byte datagram, three unsigned 32-bit little-endian
-// numbers: bytes 0-3 the message number N, bytes 4-7 wParam, bytes 8-11 lParam.
-// Datagrams of any other length are dropped by the receiver.
+// A message is one datagram of karvo_bus.h, where its format is defined;
+// datagrams of any other length are dropped by the receiver.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <string>
+
+#include "include/karvo_bus.h"
 
 namespace platforma {
 
@@ -25,22 +26,22 @@ struct KomunikatOkna {
   uint32_t LParam = 0;
 };
 
-constexpr std::size_t DlugoscDatagramu = 12;
+constexpr std::size_t DlugoscDatagramu = karvo::bus::DatagramLength;
 // A Unix socket path holds at most this many bytes.
 constexpr std::size_t NajdluzszaSciezkaGniazda = 107;
 // The endpoints of drivers begin with this letter.
-constexpr char PrzedrostekSterownika = 'd';
-constexpr char PrzedrostekSerwera = 's';
-constexpr uint32_t NajwiekszaWartoscKomunikatu = 0xFFFFFF;
+constexpr char PrzedrostekSterownika = karvo::bus::DriverPrefix;
+constexpr char PrzedrostekSerwera = karvo::bus::ServerPrefix;
+constexpr uint32_t NajwiekszaWartoscKomunikatu = karvo::bus::MaxValue;
 
 void ZakodowanieKomunikatu(const KomunikatOkna& komunikat, uint8_t (&bajty)[DlugoscDatagramu]);
 bool OdkodowanieKomunikatu(const uint8_t* bajty, std::size_t dlugosc, KomunikatOkna& komunikat);
 
 // lParam of a Server message: (value << 8) | letter, the value cut to 24 bits
 // (larger values become 16777215).
-uint32_t ParametrKomunikatu(char litera, uint32_t wartosc);
-inline char LiteraKomunikatu(uint32_t lParam) { return static_cast<char>(lParam & 0xFF); }
-inline uint32_t WartoscKomunikatu(uint32_t lParam) { return lParam >> 8; }
+inline uint32_t ParametrKomunikatu(char litera, uint32_t wartosc) { return karvo::bus::Param(litera, wartosc); }
+inline char LiteraKomunikatu(uint32_t lParam) { return karvo::bus::Letter(lParam); }
+inline uint32_t WartoscKomunikatu(uint32_t lParam) { return karvo::bus::Value(lParam); }
 
 // $KARVO_PLATFORM_DIR when set and not empty, else /tmp/karvo-<uid>.
 std::string KatalogPlatformy();
