@@ -5,7 +5,7 @@
 #include <cstring>
 #include <sstream>
 
-#include "commands/command_classes.h"
+#include "karvo_commands.h"
 #include "karvod/util.h"
 
 namespace karvod {
@@ -76,7 +76,7 @@ bool PlainFileNames(const std::string& line) {
 }  // namespace
 
 json JobToJson(const Job& j) {
-  const CommandInfo* info = FindCommand(j.Command);
+  const karvo::CommandInfo* info = karvo::FindCommand(j.Command);
   json attempts = json::array();
   for (const Attempt& a : j.Attempts)
     attempts.push_back({{"n", a.Number}, {"started", a.Started}, {"ended", Optional(a.Ended)},
@@ -86,7 +86,7 @@ json JobToJson(const Job& j) {
           {"register", j.Register},
           {"command", j.Command},
           {"name", info ? info->Name : ""},
-          {"class", info ? CommandClassName(info->Class) : ""},
+          {"class", info ? karvo::CommandClassName(info->Class) : ""},
           {"line", j.Line},
           {"node", Optional(j.Node)},
           {"key", Optional(j.Key)},
@@ -130,11 +130,11 @@ std::optional<Submission> ParseSubmission(const std::string& body, const Configu
   }
   s.Register = static_cast<int>(number);
   const auto cmd = b.find("command");
-  const CommandInfo* info = nullptr;
+  const karvo::CommandInfo* info = nullptr;
   if (cmd != b.end() && cmd->is_number_integer() && cmd->get<int64_t>() > 0 && cmd->get<int64_t>() < 1000)
-    info = FindCommand(static_cast<int32_t>(cmd->get<int64_t>()));
+    info = karvo::FindCommand(static_cast<int32_t>(cmd->get<int64_t>()));
   else if (cmd != b.end() && cmd->is_string())
-    info = FindCommand(cmd->get<std::string>().c_str());
+    info = karvo::FindCommand(cmd->get_ref<const std::string&>());  // the whole name, NUL and all
   if (!info) {
     reason = cmd == b.end() ? "\"command\" is missing" : "unknown command " + cmd->dump();
     return std::nullopt;

@@ -16,7 +16,7 @@
 #include <cstring>
 #include <mutex>
 
-#include "commands/command_classes.h"
+#include "karvo_commands.h"
 #include "karvod/bus.h"
 #include "karvod/util.h"
 
@@ -153,7 +153,10 @@ bool RunOwnFile(const std::string& name) {
   return false;
 }
 
-RunResult CollectResult(const std::string& dir, bool hasOutput, bool inputIsOutput) {
+RunResult CollectResult(const std::string& dir, int command) {
+  const karvo::CommandInfo* info = karvo::FindCommand(command);
+  const bool hasOutput = info && info->HasOutput;
+  const bool inputIsOutput = info && info->Class == karvo::CommandClass::FileOnly;
   RunResult r;
   if (const auto report = ReadFile(dir + "/RAPORT.TXT")) ParseReport(*report, r);
   RunFiles& f = r.Files;
@@ -191,7 +194,7 @@ void Runner::Stop() {
 
 void Runner::Execute() {
   Attempt& a = job_.Attempts.back();
-  const CommandInfo* info = FindCommand(job_.Command);
+  const karvo::CommandInfo* info = karvo::FindCommand(job_.Command);
   const bool hasOutput = info && info->HasOutput;
   const std::string dir = AttemptDirectory(s_.StateDir, job_.Seq, a.Number);
   const uint32_t id = DriverId(job_);
@@ -248,7 +251,7 @@ void Runner::Execute() {
   store_.Save(job_);
   Watch(pid, id, bus);
   bus.Close();
-  left_ = CollectResult(dir, hasOutput, info && info->Class == CommandClass::FileOnly);
+  left_ = CollectResult(dir, job_.Command);
   if (const auto learnt = ReadFile(dir + "/ECRTBUF.TXT")) SharedCache(s_.StateDir, &*learnt);
   if (!s_.KeepDirectories) RemoveTree(dir);
 }

@@ -50,7 +50,9 @@ std::string ServerFile(uint32_t driverId);
 // The service's identification cache (STATE/ECRTBUF.TXT); with `learnt` (a
 // run's copy after the run) the lines the run added are kept in it first.
 std::string SharedCache(const std::string& stateDir, const std::string* learnt);
-RunResult CollectResult(const std::string& dir, bool hasOutput, bool inputIsOutput);
+// What a run of `command` left in `dir`: its output file (the input file of a
+// command that works on files only, which it rewrote in place).
+RunResult CollectResult(const std::string& dir, int command);
 // Whether NAME is one of the files the service itself puts in a run's
 // directory or takes from it (letter case does not matter).
 bool RunOwnFile(const std::string& name);

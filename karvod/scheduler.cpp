@@ -6,7 +6,7 @@
 #include <chrono>
 #include <filesystem>
 
-#include "commands/command_classes.h"
+#include "karvo_commands.h"
 #include "karvod/util.h"
 
 namespace karvod {
@@ -18,8 +18,8 @@ constexpr int OrphansEveryMs = 1000;
 constexpr double Bounds[] = {1, 5, 15, 60, 300, 1800};
 
 bool Repeatable(const Job& job) {
-  const CommandInfo* info = FindCommand(job.Command);
-  return info && RepeatableClass(info->Class);
+  const karvo::CommandInfo* info = karvo::FindCommand(job.Command);
+  return info && karvo::RepeatableClass(info->Class);
 }
 
 void TakeResult(Job& job, const RunResult& r) {
@@ -98,14 +98,10 @@ void Scheduler::Recover(Job& job, const RunResult& r, const SchedulerSettings& s
     job.State = JobState::Queued;
     return;
   }
-  // The driver finished (the report gets its lines only at the end of a run,
-  // and each attempt has a fresh directory) before the service could see it:
-  // its result stands.
-  if (r.Code != -1) {
-    Settle(job, r, false, s, nowMs);
-    return;
-  }
-  Settle(job, r, true, s, nowMs);
+  // A run with a report finished (the report gets its lines only at the end of
+  // a run, and each attempt has a fresh directory) before the service could
+  // see it: its result stands. One without was cut off by the stop.
+  Settle(job, r, r.Code == -1, s, nowMs);
 }
 
 Scheduler::Scheduler(SchedulerSettings s, Store& store) : s_(std::move(s)), store_(store) {}
@@ -115,12 +111,11 @@ Scheduler::~Scheduler() { Stop(); }
 void Scheduler::RecoverLeftovers() {
   for (Job& job : store_.Unfinished(s_.Node)) {
     RunResult r;
-    const CommandInfo* info = FindCommand(job.Command);
     if (!job.Attempts.empty()) {
       const Attempt& a = job.Attempts.back();
       EndLeftover(a);
       if (!a.Directory.empty()) {
-        r = CollectResult(a.Directory, info && info->HasOutput, info && info->Class == CommandClass::FileOnly);
+        r = CollectResult(a.Directory, job.Command);
         r.Files.CaptureUntilMs = NowMs() + s_.Runner.CaptureKeepMs;
         store_.SaveFiles(job.Id, r.Files);
         if (!s_.Runner.KeepDirectories) RemoveTree(a.Directory);

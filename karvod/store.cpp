@@ -1,4 +1,5 @@
-// The JSON forms in which both backends keep a job's lists.
+// What both backends share: the JSON forms in which they keep a job's lists,
+// the claim of a job, and the choice of the backend.
 #include <nlohmann/json.hpp>
 
 #include "karvod/store.h"
@@ -48,6 +49,19 @@ std::vector<Attempt> AttemptsFromText(const std::string& text) {
     out.push_back(t);
   }
   return out;
+}
+
+void StartAttempt(Job& job, const std::string& node, int64_t nowMs) {
+  job.State = JobState::Running;
+  job.Node = node;
+  if (job.Started.empty()) job.Started = IsoTime(nowMs);
+  Attempt a;
+  a.Number = static_cast<int>(job.Attempts.size()) + 1;
+  a.Started = IsoTime(nowMs);
+  a.Outcome = "running";
+  a.Node = node;
+  job.Attempts.push_back(a);
+  job.Prog = Progress{};
 }
 
 std::string ProgressToText(const Progress& p) {

@@ -87,6 +87,20 @@ std::unique_ptr<Store> OpenStore(const std::string& url, const std::string& stat
 std::unique_ptr<Store> OpenSqliteStore(const std::string& path, std::string& error);
 std::unique_ptr<Store> OpenPostgresStore(const std::string& url, int leaseSeconds, std::string& error);
 
+// The columns a job is read from, in this order, in both backends' tables.
+inline constexpr const char* JobColumns =
+    "seq, id, reg, command, line, input, key, state, code, text, report, note, progress, attempts, created, "
+    "started, ended, not_before, node, file_names";
+
+// A job from one row of JobColumns. The row answers Text(c), Bytes(c) (the
+// binary column "text") and Int(c) by column number, "" and 0 for NULL.
+template <class Row>
+Job JobFromRow(Row&& row);
+
+// What a claim does to the job it takes: running on `node`, with a new
+// attempt and its progress started afresh.
+void StartAttempt(Job& job, const std::string& node, int64_t nowMs);
+
 // How a job travels in a store's text columns: the input lines and the
 // report as JSON arrays, the attempts and the progress as JSON objects.
 std::string InputToText(const std::vector<std::string>& lines);
@@ -99,5 +113,31 @@ std::string ExtraToText(const RunFiles& f);
 std::string ExtraNamesToText(const RunFiles& f);
 std::optional<std::string> ExtraFile(const std::string& text, const std::string& name);
 Progress ProgressFromText(const std::string& text);
+
+template <class Row>
+Job JobFromRow(Row&& row) {
+  Job j;
+  j.Seq = row.Int(0);
+  j.Id = row.Text(1);
+  j.Register = static_cast<int>(row.Int(2));
+  j.Command = static_cast<int>(row.Int(3));
+  j.Line = row.Text(4);
+  j.Input = InputFromText(row.Text(5));
+  j.Key = row.Text(6);
+  j.State = StateFromName(row.Text(7)).value_or(JobState::Failed);
+  j.Code = static_cast<int>(row.Int(8));
+  j.Text = row.Bytes(9);
+  j.Report = InputFromText(row.Text(10));
+  j.Note = row.Text(11);
+  j.Prog = ProgressFromText(row.Text(12));
+  j.Attempts = AttemptsFromText(row.Text(13));
+  j.Created = row.Text(14);
+  j.Started = row.Text(15);
+  j.Ended = row.Text(16);
+  j.NotBeforeMs = row.Int(17);
+  j.Node = row.Text(18);
+  j.Files = InputFromText(row.Text(19));
+  return j;
+}
 
 }  // namespace karvod

@@ -30,10 +30,6 @@ CREATE INDEX IF NOT EXISTS karvod_jobs_reg ON karvod_jobs(reg, seq);
 CREATE TABLE IF NOT EXISTS karvod_leases(line TEXT PRIMARY KEY, node TEXT NOT NULL, expires BIGINT NOT NULL);
 )";
 
-constexpr const char* JobColumns =
-    "seq, id, reg, command, line, input, key, state, code, text, report, note, progress, attempts, created, "
-    "started, ended, not_before, node, file_names";
-
 // One parameter of a statement: text, or bytes sent as they are.
 struct Param {
   std::string value;
@@ -73,30 +69,16 @@ class Result {
   PGresult* r_;
 };
 
-Job JobFrom(const Result& r, int i) {
-  Job j;
-  j.Seq = r.Int(i, 0);
-  j.Id = r.Text(i, 1);
-  j.Register = static_cast<int>(r.Int(i, 2));
-  j.Command = static_cast<int>(r.Int(i, 3));
-  j.Line = r.Text(i, 4);
-  j.Input = InputFromText(r.Text(i, 5));
-  j.Key = r.Text(i, 6);
-  j.State = StateFromName(r.Text(i, 7)).value_or(JobState::Failed);
-  j.Code = static_cast<int>(r.Int(i, 8));
-  j.Text = r.Bytea(i, 9);
-  j.Report = InputFromText(r.IsNull(i, 10) ? "[]" : r.Text(i, 10));
-  j.Note = r.Text(i, 11);
-  j.Prog = ProgressFromText(r.Text(i, 12));
-  j.Attempts = AttemptsFromText(r.Text(i, 13));
-  j.Created = r.Text(i, 14);
-  j.Started = r.Text(i, 15);
-  j.Ended = r.Text(i, 16);
-  j.NotBeforeMs = r.Int(i, 17);
-  j.Node = r.Text(i, 18);
-  j.Files = InputFromText(r.IsNull(i, 19) ? "[]" : r.Text(i, 19));
-  return j;
-}
+// Row i of a result, as JobFromRow reads it.
+struct ResultRow {
+  const Result& r;
+  int i;
+  std::string Text(int col) const { return r.Text(i, col); }
+  std::string Bytes(int col) const { return r.Bytea(i, col); }
+  int64_t Int(int col) const { return r.Int(i, col); }
+};
+
+Job JobFrom(const Result& r, int i) { return JobFromRow(ResultRow{r, i}); }
 
 class PostgresStore : public Store {
  public:
@@ -178,16 +160,7 @@ class PostgresStore : public Store {
       return std::nullopt;
     }
     Job job = JobFrom(r, 0);
-    job.State = JobState::Running;
-    job.Node = node;
-    if (job.Started.empty()) job.Started = IsoTime(nowMs);
-    Attempt a;
-    a.Number = static_cast<int>(job.Attempts.size()) + 1;
-    a.Started = IsoTime(nowMs);
-    a.Outcome = "running";
-    a.Node = node;
-    job.Attempts.push_back(a);
-    job.Prog = Progress{};
+    StartAttempt(job, node, nowMs);
     SaveLocked(job);
     Exec("UPDATE karvod_jobs SET control='' WHERE id=$1", {P(job.Id)});
     Result done = Exec("COMMIT", {});

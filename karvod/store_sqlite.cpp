@@ -27,10 +27,6 @@ CREATE INDEX IF NOT EXISTS jobs_queue ON jobs(state, line, seq);
 CREATE INDEX IF NOT EXISTS jobs_reg ON jobs(reg, seq);
 )";
 
-constexpr const char* JobColumns =
-    "seq, id, reg, command, line, input, key, state, code, text, report, note, progress, attempts, created, "
-    "started, ended, not_before, node, file_names";
-
 // One prepared statement, finalized when it goes.
 class Stmt {
  public:
@@ -60,6 +56,7 @@ class Stmt {
              : std::string();
   }
   bool IsNull(int i) { return sqlite3_column_type(s_, i) == SQLITE_NULL; }
+  std::string Bytes(int i) { return Text(i); }
   int64_t Int(int i) { return sqlite3_column_int64(s_, i); }
   int Changes() { return sqlite3_changes(sqlite3_db_handle(s_)); }
 
@@ -67,30 +64,7 @@ class Stmt {
   sqlite3_stmt* s_ = nullptr;
 };
 
-Job JobFrom(Stmt& s) {
-  Job j;
-  j.Seq = s.Int(0);
-  j.Id = s.Text(1);
-  j.Register = static_cast<int>(s.Int(2));
-  j.Command = static_cast<int>(s.Int(3));
-  j.Line = s.Text(4);
-  j.Input = InputFromText(s.Text(5));
-  j.Key = s.Text(6);
-  j.State = StateFromName(s.Text(7)).value_or(JobState::Failed);
-  j.Code = static_cast<int>(s.Int(8));
-  j.Text = s.Text(9);
-  j.Report = InputFromText(s.Text(10).empty() ? "[]" : s.Text(10));
-  j.Note = s.Text(11);
-  j.Prog = ProgressFromText(s.Text(12));
-  j.Attempts = AttemptsFromText(s.Text(13));
-  j.Created = s.Text(14);
-  j.Started = s.Text(15);
-  j.Ended = s.Text(16);
-  j.NotBeforeMs = s.Int(17);
-  j.Node = s.Text(18);
-  j.Files = InputFromText(s.IsNull(19) ? "[]" : s.Text(19));
-  return j;
-}
+Job JobFrom(Stmt& s) { return JobFromRow(s); }
 
 class SqliteStore : public Store {
  public:
@@ -167,16 +141,7 @@ class SqliteStore : public Store {
       if (job && job->NotBeforeMs > nowMs) job.reset();
     }
     if (job) {
-      job->State = JobState::Running;
-      job->Node = node;
-      if (job->Started.empty()) job->Started = IsoTime(nowMs);
-      Attempt a;
-      a.Number = static_cast<int>(job->Attempts.size()) + 1;
-      a.Started = IsoTime(nowMs);
-      a.Outcome = "running";
-      a.Node = node;
-      job->Attempts.push_back(a);
-      job->Prog = Progress{};
+      StartAttempt(*job, node, nowMs);
       SaveLocked(*job);
       Stmt c(db_, "UPDATE jobs SET control='' WHERE id=?");
       c.BindText(1, job->Id).Step();

@@ -41,6 +41,7 @@ TEST(KarvodSubmission, BadBodiesAreRefusedWithAReason) {
       {R"({"register": 1, "command": 20})", "unknown command"},
       {R"({"register": 1, "command": 21.5})", "unknown command"},
       {R"({"register": 1, "command": "_Nic"})", "unknown command"},
+      {R"({"register": 1, "command": "_TowarMax\u0000x"})", "unknown command"},
       {R"({"register": 1, "command": 21, "input": "$1"})", "array"},
       {R"({"register": 1, "command": 23, "input": [1]})", "input line 1 is not a string"},
       {R"({"register": 1, "command": 23, "input": ["$1", "$2\u0000"]})", "input line 2 holds a NUL"},
