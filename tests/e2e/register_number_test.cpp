@@ -226,30 +226,6 @@ TEST(Lacza, ModemLineWithoutCarrierSendsNothing) {
   }
 }
 
-TEST(Lacza, NetworkLinkToNobodyGives65) {
-  Stanowisko env;
-  const std::string siec = "127.0.0.1:1:x:0:HASLO123:1:2";
-  env.Konfig("$3\tCOM1:9600:MUX5:1\t1\tModul\t" + siec + "\r\n");
-  env.Plik("WE.TXT", Srodowisko::Wejscie(3));
-  const WynikKarvo w = env.Karvo(113, "WE.TXT", "WY.TXT");
-  EXPECT_EQ(BezCzasu(w.raport), Linie({Naglowek0(3, "COM1:9600:MUX5:1", "ONrKasy", "WY.TXT"),
-                                       Opis(65, "blad polaczenia sieciowego"),
-                                       "Modul (identyfikator z pliku KONFIG.TXT)\t" + siec}));
-  SprawdzLog(w);
-}
-
-TEST(Lacza, APortThatDoesNotOpenGives62) {
-  Stanowisko env;
-  env.Konfig("$3\tCOM9:9600:MUX0:1\t1\r\n");
-  env.Porty("COM9\t" + env.Sciezka("nothing-here") + "\n");
-  env.Plik("WE.TXT", Srodowisko::Wejscie(3));
-  const WynikKarvo w = env.Karvo(113, "WE.TXT", "WY.TXT");
-  EXPECT_EQ(BezCzasu(w.raport), Linie({Naglowek0(3, "COM9:9600:MUX0:1", "ONrKasy", "WY.TXT"),
-                                       Opis(62, "nie mozna otworzyc portu lub polaczenia z kasa",
-                                            "COM9: " + env.Sciezka("nothing-here")),
-                                       "Karvo (identyfikator domyslny)"}));
-}
-
 // ---- failure paths ----
 
 struct Awaria {

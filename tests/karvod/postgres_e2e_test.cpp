@@ -13,7 +13,6 @@
 #include <fcntl.h>
 
 #include <fstream>
-#include <regex>
 
 #include "harness.h"
 #include "service_harness.h"
@@ -113,8 +112,7 @@ TEST(KarvodCluster, TwoNodesOneKilledMidReadoutLoseNothingAndRunNothingTwice) {
                                             .dodatkowe = {"--module-fault", "*:late=25"}}));
     ASSERT_TRUE(sims.back()->Gotowy()) << sims.back()->Bledy();
     for (int a = 1; a <= 2; ++a)
-      konfig += "$" + std::to_string(m * 2 + a) + "\tCOM1:9600:MUX5:" + std::to_string(a) + "\t1\tModul\t" +
-                sims.back()->Host() + ":" + std::to_string(sims.back()->Port()) + ":x:0:HASLO123:1:2\r\n";
+      konfig += karvod_test::ModuleLine(m * 2 + a, sims.back()->Host(), sims.back()->Port(), a);
   }
   env.Konfig(konfig);
   const std::vector<std::string> common = {"--store", pg.Url(), "--lease-seconds", "2", "--lines", "4"};
@@ -174,11 +172,7 @@ TEST(KarvodCluster, TwoNodesOneKilledMidReadoutLoseNothingAndRunNothingTwice) {
     sim->Zatrzymaj();
     const std::string log = sim->Dziennik();
     EXPECT_EQ(log.find("turned away"), std::string::npos) << log;
-    std::regex event("client (connected|gone)");
-    std::string order;
-    for (auto it = std::sregex_iterator(log.begin(), log.end(), event); it != std::sregex_iterator(); ++it)
-      order += (*it)[1] == "connected" ? "+" : "-";
-    EXPECT_EQ(order.find("++"), std::string::npos) << order;
+    EXPECT_EQ(karvod_test::Clients(log).find("++"), std::string::npos) << karvod_test::Clients(log);
   }
 }
 

@@ -8,7 +8,6 @@
 #include <algorithm>
 #include <chrono>
 #include <fstream>
-#include <regex>
 
 #include <httplib.h>
 
@@ -39,10 +38,9 @@ std::string ReportOf(const json& job) {
   return text;
 }
 
-// A KONFIG.TXT line for register `reg` behind the module simulator at `adres`.
-std::string ModuleLine(int reg, const Symulator& sim, int adres) {
-  return "$" + std::to_string(reg) + "\tCOM1:9600:MUX5:" + std::to_string(adres) + "\t1\tModul\t" + sim.Host() + ":" +
-         std::to_string(sim.Port()) + ":x:0:HASLO123:1:2\r\n";
+// A KONFIG.TXT line for register `reg` behind the module simulator at `address`.
+std::string ModuleLine(int reg, const Symulator& sim, int address) {
+  return karvod_test::ModuleLine(reg, sim.Host(), sim.Port(), address);
 }
 
 int64_t Ms(const std::string& iso) {
@@ -136,11 +134,7 @@ TEST(Karvod, TwoRegistersOnOneLineNeverRunAtOnceAndKeepTheirOrder) {
   // The module saw one client after another, never a second one beside the first.
   const std::string log = sim.Dziennik();
   EXPECT_EQ(log.find("turned away"), std::string::npos) << log;
-  std::regex event("client (connected|gone)");
-  std::string order;
-  for (auto it = std::sregex_iterator(log.begin(), log.end(), event); it != std::sregex_iterator(); ++it)
-    order += (*it)[1] == "connected" ? "+" : "-";
-  EXPECT_EQ(order, "+-+-+-+-");
+  EXPECT_EQ(karvod_test::Clients(log), "+-+-+-+-");
 }
 
 TEST(Karvod, RegistersOnTwoLinesRunAtTheSameTime) {
@@ -254,73 +248,66 @@ bool Running(const json& j, int lines) {
   return State(j) == "running" && j["progress"]["output_lines"].get<int>() + j["progress"]["input_lines"].get<int>() >= lines;
 }
 
-TEST(Karvod, AfterKillNineAReadRunsAgainAndAWriteIsNotRunTwice) {
-  TwoSlowLines s(120);
-  ASSERT_TRUE(s.Ready());
-  const std::vector<std::string> goods = s.Goods();
-  ASSERT_EQ(goods.size(), 120u);
-  const std::string state = s.env.Sciezka("state");
-  std::string read, write;
-  {
-    Service svc(s.env.Katalog().Sciezka(), state);
-    ASSERT_TRUE(svc.Ready()) << svc.Errors();
-    read = svc.Submit({{"register", 7}, {"command", 21}});
-    write = svc.Submit({{"register", 8}, {"command", 23}, {"input", goods}});
-    ASSERT_TRUE(svc.AwaitJob(read, [](const json& j) { return Running(j, 5); })) << svc.Errors();
-    ASSERT_TRUE(svc.AwaitJob(write, [](const json& j) { return Running(j, 5); })) << svc.Get("/v1/jobs/" + write).body;
-    EXPECT_EQ(karvod_test::ProcessesIn(state + "/runs").size(), 2u);
-    svc.Kill();
-  }
-  // The drivers die with their service.
-  for (int i = 0; i < 100 && !karvod_test::ProcessesIn(state + "/runs").empty(); ++i) Service::Sleep(20);
-  EXPECT_TRUE(karvod_test::ProcessesIn(state + "/runs").empty());
-  Service::Sleep(300);
-  const std::string written = s.writer->Dziennik();
-
-  Service svc(s.env.Katalog().Sciezka(), state);
-  ASSERT_TRUE(svc.Ready()) << svc.Errors();
-  const json w = svc.AwaitEnd(write, std::chrono::seconds(5));
-  EXPECT_EQ(State(w), "interrupted") << w.dump();
-  EXPECT_EQ(w["attempts"].size(), 1u);
-  EXPECT_NE(w["note"].get<std::string>().find("unknown"), std::string::npos);
-  EXPECT_NE(svc.Get("/v1/jobs/" + write + "/capture").body.find("driver -> COM2"), std::string::npos);
-  const json r = svc.AwaitEnd(read, std::chrono::seconds(60));
-  ASSERT_EQ(State(r), "done") << r.dump();
-  ASSERT_EQ(r["attempts"].size(), 2u);
-  EXPECT_EQ(r["attempts"][0]["outcome"], "interrupted");
-  EXPECT_EQ(e2e::LinieDanych(svc.Get("/v1/jobs/" + read + "/output").body).size(), 120u);
-  EXPECT_EQ(svc.Stop(), 0);
-  // Nothing more was sent to the register of the write after the service was killed.
-  EXPECT_EQ(s.writer->Dziennik(), written);
-}
-
-TEST(Karvod, SigtermBreaksTheRunsOffWithinSecondsAndTheReadRunsAgainAtTheNextStart) {
+// A service stopped with a read and a write running, by SIGKILL or by
+// SIGTERM: at its next start the read runs again, the write is not run twice.
+TEST(Karvod, AfterKillNineOrSigtermAReadRunsAgainAndAWriteIsNotRunTwice) {
   TwoSlowLines s(150);
   ASSERT_TRUE(s.Ready());
   const std::vector<std::string> goods = s.Goods();
-  const std::string state = s.env.Sciezka("state");
-  std::string read, write;
-  {
+  ASSERT_EQ(goods.size(), 150u);
+  struct Case {
+    const char* name;
+    bool kill;          // SIGKILL, else SIGTERM
+    const char* first;  // what the read's first attempt says of its end
+    json value;
+  };
+  for (const Case& c : {Case{"kill", true, "outcome", "interrupted"}, Case{"term", false, "code", 56}}) {
+    SCOPED_TRACE(c.name);
+    const std::string state = s.env.Sciezka(std::string("state-") + c.name);
+    std::string read, write;
+    {
+      Service svc(s.env.Katalog().Sciezka(), state);
+      ASSERT_TRUE(svc.Ready()) << svc.Errors();
+      read = svc.Submit({{"register", 7}, {"command", 21}});
+      write = svc.Submit({{"register", 8}, {"command", 23}, {"input", goods}});
+      ASSERT_TRUE(svc.AwaitJob(read, [](const json& j) { return Running(j, 5); })) << svc.Errors();
+      ASSERT_TRUE(svc.AwaitJob(write, [](const json& j) { return Running(j, 5); })) << svc.Get("/v1/jobs/" + write).body;
+      EXPECT_EQ(karvod_test::ProcessesIn(state + "/runs").size(), 2u);
+      if (c.kill) {
+        svc.Kill();
+      } else {
+        // The runs are broken off within seconds.
+        const auto t0 = std::chrono::steady_clock::now();
+        EXPECT_EQ(svc.Stop(), 0) << svc.Errors();
+        EXPECT_LT(std::chrono::steady_clock::now() - t0, std::chrono::seconds(5));
+        EXPECT_NE(svc.Errors().find("karvod: stopped"), std::string::npos);
+        EXPECT_TRUE(karvod_test::ProcessesIn(state + "/runs").empty());
+      }
+    }
+    // The drivers die with their service.
+    for (int i = 0; i < 100 && !karvod_test::ProcessesIn(state + "/runs").empty(); ++i) Service::Sleep(20);
+    EXPECT_TRUE(karvod_test::ProcessesIn(state + "/runs").empty());
+    Service::Sleep(300);
+    const std::string written = s.writer->Dziennik();
+
     Service svc(s.env.Katalog().Sciezka(), state);
     ASSERT_TRUE(svc.Ready()) << svc.Errors();
-    read = svc.Submit({{"register", 7}, {"command", 21}});
-    write = svc.Submit({{"register", 8}, {"command", 23}, {"input", goods}});
-    ASSERT_TRUE(svc.AwaitJob(read, [](const json& j) { return Running(j, 3); }));
-    ASSERT_TRUE(svc.AwaitJob(write, [](const json& j) { return State(j) == "running"; }));
-    const auto t0 = std::chrono::steady_clock::now();
-    EXPECT_EQ(svc.Stop(), 0) << svc.Errors();
-    EXPECT_LT(std::chrono::steady_clock::now() - t0, std::chrono::seconds(5));
-    EXPECT_NE(svc.Errors().find("karvod: stopped"), std::string::npos);
+    const json w = svc.AwaitEnd(write, std::chrono::seconds(5));
+    EXPECT_EQ(State(w), "interrupted") << w.dump();
+    EXPECT_EQ(w["attempts"].size(), 1u);
+    if (c.kill) {
+      EXPECT_NE(w["note"].get<std::string>().find("unknown"), std::string::npos);
+    }
+    EXPECT_NE(svc.Get("/v1/jobs/" + write + "/capture").body.find("driver -> COM2"), std::string::npos);
+    const json r = svc.AwaitEnd(read, std::chrono::seconds(60));
+    ASSERT_EQ(State(r), "done") << r.dump();
+    ASSERT_EQ(r["attempts"].size(), 2u);
+    EXPECT_EQ(r["attempts"][0][c.first], c.value);
+    EXPECT_EQ(e2e::LinieDanych(svc.Get("/v1/jobs/" + read + "/output").body).size(), 150u);
+    EXPECT_EQ(svc.Stop(), 0);
+    // Nothing more was sent to the register of the write after the service stopped.
+    EXPECT_EQ(s.writer->Dziennik(), written);
   }
-  EXPECT_TRUE(karvod_test::ProcessesIn(state + "/runs").empty());
-  Service svc(s.env.Katalog().Sciezka(), state);
-  ASSERT_TRUE(svc.Ready()) << svc.Errors();
-  const json w = svc.AwaitEnd(write, std::chrono::seconds(5));
-  EXPECT_EQ(State(w), "interrupted") << w.dump();
-  const json r = svc.AwaitEnd(read, std::chrono::seconds(60));
-  ASSERT_EQ(State(r), "done") << r.dump();
-  ASSERT_EQ(r["attempts"].size(), 2u);
-  EXPECT_EQ(r["attempts"][0]["code"], 56);
 }
 
 // ---- suspend, resume, break and cancel through the API ----
@@ -500,21 +487,25 @@ TEST(Karvod, TheClientSubmitsWaitsAndFetches) {
   EXPECT_EQ(karvod_test::RunProgram({KARVOD_BINARY, "output", job["id"], "--url", svc.Url()}, out), 0);
   EXPECT_EQ(out, svc.Get("/v1/jobs/" + job["id"].get<std::string>() + "/output").body);
   EXPECT_NE(out.find("\r\n$07\r\n"), std::string::npos) << out;
-  // A run that fails: exit code 1. A register the service does not know: 3.
+  // A write from a file; a register or a job the service does not know: 3; a usage error: 2.
   env.Plik("in.txt", "#ignored header\r\n$1\r\n");
-  EXPECT_EQ(karvod_test::RunProgram({KARVOD_BINARY, "submit", "--url", svc.Url(), "--register", "7", "--command", "114",
-                                     "--input", env.Sciezka("in.txt"), "--wait", "30"},
-                                    out),
-            0)
-      << out;
-  EXPECT_EQ(karvod_test::RunProgram({KARVOD_BINARY, "submit", "--url", svc.Url(), "--register", "9", "--command", "21"}, out), 3);
-  EXPECT_EQ(karvod_test::RunProgram({KARVOD_BINARY, "wait", std::string(32, 'f'), "--url", svc.Url()}, out), 3);
-  EXPECT_EQ(karvod_test::RunProgram({KARVOD_BINARY, "submit", "--url", svc.Url()}, out), 2);
+  struct Case {
+    std::vector<std::string> args;
+    int exit;
+  };
+  const Case cases[] = {
+      {{"submit", "--register", "7", "--command", "114", "--input", env.Sciezka("in.txt"), "--wait", "30"}, 0},
+      {{"submit", "--register", "9", "--command", "21"}, 3},
+      {{"wait", std::string(32, 'f')}, 3},
+      {{"submit"}, 2},
+  };
+  for (const Case& c : cases) {
+    std::vector<std::string> args = {KARVOD_BINARY};
+    args.insert(args.end(), c.args.begin(), c.args.end());
+    args.insert(args.end(), {"--url", svc.Url()});
+    EXPECT_EQ(karvod_test::RunProgram(args, out), c.exit) << c.args[0] << " " << out;
+  }
 }
-
-}  // namespace
-
-namespace {
 
 // ---- the end of day: the files it names are kept with the job ----
 

@@ -10,6 +10,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <regex>
 #include <sstream>
 #include <thread>
 
@@ -226,6 +227,19 @@ bool Catalogue(const std::string& base, int count, const std::string& path, cons
   text.replace(at + 7, text.find_first_of("\r\n", at) - at - 7, number);
   std::ofstream(path, std::ios::binary) << text;
   return true;
+}
+
+std::string ModuleLine(int reg, const std::string& host, int port, int address) {
+  return "$" + std::to_string(reg) + "\tCOM1:9600:MUX5:" + std::to_string(address) + "\t1\tModul\t" + host + ":" +
+         std::to_string(port) + ":x:0:HASLO123:1:2\r\n";
+}
+
+std::string Clients(const std::string& log) {
+  static const std::regex event("client (connected|gone)");
+  std::string order;
+  for (auto it = std::sregex_iterator(log.begin(), log.end(), event); it != std::sregex_iterator(); ++it)
+    order += (*it)[1] == "connected" ? "+" : "-";
+  return order;
 }
 
 }  // namespace karvod_test

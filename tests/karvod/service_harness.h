@@ -82,4 +82,11 @@ int RunProgram(const std::vector<std::string>& args, std::string& out, std::chro
 // `path`; the register answers with `number` when one is given ("08").
 bool Catalogue(const std::string& base, int count, const std::string& path, const std::string& number = "");
 
+// A KONFIG.TXT line for register `reg` at `address` behind the communication
+// module on host:port.
+std::string ModuleLine(int reg, const std::string& host, int port, int address);
+// The clients a module's wire log saw come and go, in order: "+" a client
+// connected, "-" it went ("+-+-" for two one after the other).
+std::string Clients(const std::string& log);
+
 }  // namespace karvod_test

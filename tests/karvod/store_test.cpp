@@ -27,15 +27,20 @@ class KarvodStore : public ::testing::Test {
     store_ = OpenStore("", dir_, 15, error);
     ASSERT_TRUE(store_) << error;
   }
-  Job Add(int reg, const std::string& line, const std::string& key = "", std::vector<std::string> input = {}) {
+  static Job Make(int reg, const std::string& line, const std::string& key = "", std::vector<std::string> input = {},
+                  int command = 21) {
     Job j;
     j.Id = RandomId();
     j.Register = reg;
-    j.Command = 21;
+    j.Command = command;
     j.Line = line;
     j.Key = key;
     j.Input = std::move(input);
     j.Created = NowIso();
+    return j;
+  }
+  Job Add(int reg, const std::string& line, const std::string& key = "", std::vector<std::string> input = {}) {
+    Job j = Make(reg, line, key, std::move(input));
     EXPECT_EQ(store_->Insert(j), InsertOutcome::Created);
     return j;
   }
@@ -58,13 +63,7 @@ TEST_F(KarvodStore, AKeyGivesBackItsJobAndRefusesAnotherAlsoAfterReopening) {
                         {1, 21, {"$1\t\xA6"}, InsertOutcome::Conflict},
                         {1, 21, {}, InsertOutcome::Conflict}};
   for (const Case& c : cases) {
-    Job j;
-    j.Id = RandomId();
-    j.Register = c.reg;
-    j.Command = c.command;
-    j.Line = "L1";
-    j.Key = "nightly-1";
-    j.Input = c.input;
+    Job j = Make(c.reg, "L1", "nightly-1", c.input, c.command);
     EXPECT_EQ(store_->Insert(j), c.outcome);
     if (c.outcome == InsertOutcome::Existing) {
       EXPECT_EQ(j.Id, first.Id);
