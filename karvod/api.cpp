@@ -34,10 +34,8 @@ bool SameSecret(const std::string& given, const std::string& token) {
 
 std::optional<int> IntParam(const httplib::Request& req, const char* name, int lo, int hi) {
   if (!req.has_param(name)) return std::nullopt;
-  const std::string v = req.get_param_value(name);
-  if (v.empty() || v.size() > 9 || v.find_first_not_of("0123456789") != std::string::npos) return lo - 1;
-  const int n = std::stoi(v);
-  return n < lo || n > hi ? lo - 1 : n;
+  int n = 0;
+  return ParseNumber(req.get_param_value(name), lo, hi, n) ? n : lo - 1;
 }
 
 json Result(const Job& j) {

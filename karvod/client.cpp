@@ -130,18 +130,16 @@ int RunClient(const std::vector<std::string>& args) {
     }
     if (i + 1 >= args.size()) return Bad(a + " needs a value");
     const std::string& v = args[++i];
-    try {
-      if (a == "--url") o.Url = v;
-      else if (a == "--token-file") o.TokenFile = v;
-      else if (a == "--register") o.Register = std::stoi(v);
-      else if (a == "--command") o.Command = v;
-      else if (a == "--input") o.Input = v;
-      else if (a == "--key") o.Key = v;
-      else if (a == "--wait" || a == "--timeout") o.Wait = std::stoi(v);
-      else return Bad("unknown option " + a);
-    } catch (const std::exception&) {
-      return Bad(a + " " + v + ": not a number");
-    }
+    bool number = true;
+    if (a == "--url") o.Url = v;
+    else if (a == "--token-file") o.TokenFile = v;
+    else if (a == "--register") number = ParseNumber(v, 0, 999999999, o.Register);
+    else if (a == "--command") o.Command = v;
+    else if (a == "--input") o.Input = v;
+    else if (a == "--key") o.Key = v;
+    else if (a == "--wait" || a == "--timeout") number = ParseNumber(v, 0, 999999999, o.Wait);
+    else return Bad("unknown option " + a);
+    if (!number) return Bad(a + " " + v + ": not a number");
   }
   std::string token, error;
   if (!o.TokenFile.empty() && !ReadToken(o.TokenFile, token, error)) return Bad(error);
@@ -151,7 +149,9 @@ int RunClient(const std::vector<std::string>& args) {
   if (what == "submit") {
     if (o.Register <= 0 || o.Command.empty()) return Bad("submit needs --register and --command");
     json body{{"register", o.Register}};
-    if (o.Command.find_first_not_of("0123456789") == std::string::npos) body["command"] = std::stoi(o.Command);
+    // A CommandCode goes as a number; anything else, as a name the service looks up.
+    int code = 0;
+    if (ParseNumber(o.Command, 0, 999999999, code)) body["command"] = code;
     else body["command"] = o.Command;
     if (!o.Key.empty()) body["key"] = o.Key;
     if (!o.Input.empty()) {

@@ -25,12 +25,6 @@ namespace {
 // The deepest socket of a run: STATE/runs/SEQ.N/bus/1/sPID must fit in 107 bytes.
 constexpr std::size_t MaxStateDir = 60;
 
-bool Number(const std::string& s, int lo, int hi, int& out) {
-  if (s.empty() || s.size() > 9 || s.find_first_not_of("0123456789") != std::string::npos) return false;
-  out = std::stoi(s);
-  return out >= lo && out <= hi;
-}
-
 std::string DefaultKarvo() {
   char self[4096];
   const ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
@@ -55,7 +49,7 @@ bool SplitListen(const std::string& listen, std::string& host, int& port) {
   if (colon == std::string::npos || colon == 0) return false;
   host = listen.substr(0, colon);
   if (host.size() > 2 && host.front() == '[' && host.back() == ']') host = host.substr(1, host.size() - 2);
-  return Number(listen.substr(colon + 1), 0, 65535, port);
+  return ParseNumber(listen.substr(colon + 1), 0, 65535, port);
 }
 
 bool LoopbackHost(const std::string& host) {
@@ -107,11 +101,11 @@ bool ParseServiceOptions(const std::vector<std::string>& args, ServiceOptions& o
     else if (a == "--store") o.StoreUrl = v;
     else if (a == "--karvo") o.Karvo = v;
     else if (a == "--node") o.Node = v;
-    else if (a == "--lines") ok = Number(v, 1, 1000, o.Lines);
-    else if (a == "--capture-days") ok = Number(v, 0, 3650, o.CaptureDays);
-    else if (a == "--retry-backoff-ms") ok = Number(v, 0, 600000, o.RetryBackoffMs);
-    else if (a == "--break-grace-ms") ok = Number(v, 0, 600000, o.BreakGraceMs);
-    else if (a == "--lease-seconds") ok = Number(v, 2, 3600, o.LeaseSeconds);
+    else if (a == "--lines") ok = ParseNumber(v, 1, 1000, o.Lines);
+    else if (a == "--capture-days") ok = ParseNumber(v, 0, 3650, o.CaptureDays);
+    else if (a == "--retry-backoff-ms") ok = ParseNumber(v, 0, 600000, o.RetryBackoffMs);
+    else if (a == "--break-grace-ms") ok = ParseNumber(v, 0, 600000, o.BreakGraceMs);
+    else if (a == "--lease-seconds") ok = ParseNumber(v, 2, 3600, o.LeaseSeconds);
     else {
       error = "unknown option " + a;
       return false;

@@ -47,6 +47,12 @@ std::string RandomId() {
   return id;
 }
 
+bool ParseNumber(const std::string& s, int lo, int hi, int& out) {
+  if (s.empty() || s.size() > 9 || s.find_first_not_of("0123456789") != std::string::npos) return false;
+  out = std::stoi(s);
+  return out >= lo && out <= hi;
+}
+
 std::string BytesToUtf8(const std::string& bytes) {
   std::string out;
   out.reserve(bytes.size() + bytes.size() / 4);

@@ -12,6 +12,8 @@ int64_t NowMs();             // wall clock, milliseconds since 1970
 std::string IsoTime(int64_t ms);  // 2026-12-09T15:04:05.123Z
 inline std::string NowIso() { return IsoTime(NowMs()); }
 std::string RandomId();      // 128 random bits as 32 hexadecimal digits
+// A decimal number of 1 to 9 digits and nothing else, within lo..hi.
+bool ParseNumber(const std::string& s, int lo, int hi, int& out);
 
 // Bytes as a JSON string: each byte b becomes the character U+00bb (as UTF-8).
 std::string BytesToUtf8(const std::string& bytes);

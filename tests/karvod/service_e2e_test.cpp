@@ -496,6 +496,8 @@ TEST(Karvod, TheClientSubmitsWaitsAndFetches) {
   const Case cases[] = {
       {{"submit", "--register", "7", "--command", "114", "--input", env.Sciezka("in.txt"), "--wait", "30"}, 0},
       {{"submit", "--register", "9", "--command", "21"}, 3},
+      {{"submit", "--register", "7", "--command", "99999999999"}, 3},  // no CommandCode: refused, not a crash
+      {{"submit", "--register", "7x", "--command", "21"}, 2},
       {{"wait", std::string(32, 'f')}, 3},
       {{"submit"}, 2},
   };
