@@ -46,11 +46,11 @@ class Service {
   json AwaitEnd(const std::string& id, std::chrono::seconds limit = std::chrono::seconds(30)) const;
   // Polls the job until `pred` holds for it (at most `limit`); the job then.
   template <typename Pred>
-  std::optional<json> AwaitJob(const std::string& id, Pred pred,
-                               std::chrono::milliseconds limit = std::chrono::seconds(20)) const {
+  std::optional<json> AwaitJob(const std::string& id, Pred pred, std::chrono::milliseconds limit = std::chrono::seconds(20),
+                               const std::string& token = "") const {
     const auto end = std::chrono::steady_clock::now() + limit;
     while (std::chrono::steady_clock::now() < end) {
-      const Answer a = Get("/v1/jobs/" + id);
+      const Answer a = Get("/v1/jobs/" + id, token);
       const json j = a.Json();
       if (a.status == 200 && pred(j)) return j;
       Sleep(20);

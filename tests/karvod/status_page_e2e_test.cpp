@@ -13,6 +13,7 @@ namespace {
 
 using karvod_test::json;
 using karvod_test::Service;
+using namespace std::chrono_literals;
 
 const char* const Browser = "/usr/bin/chromium";
 
@@ -51,13 +52,12 @@ TEST(KarvodPage, ShowsARunningJobsProgressAndThenItsResult) {
   const karvod_test::Answer posted = svc.Post("/v1/jobs", R"({"register": 7, "command": 21})", token);
   ASSERT_EQ(posted.status, 201) << posted.body;
   const std::string id = posted.Json()["id"];
-  auto get = [&](const std::string& path) { return svc.Get(path, token).Json(); };
-  for (int i = 0; i < 500 && get("/v1/jobs/" + id)["progress"]["output_lines"].get<int>() < 3; ++i) Service::Sleep(10);
+  const auto await = [&](auto pred, std::chrono::seconds limit) { return svc.AwaitJob(id, pred, limit, token); };
+  ASSERT_TRUE(await([](const json& j) { return j["progress"]["output_lines"].get<int>() >= 3; }, 5s));
   // Suspended, the job keeps its place on the line and its progress while the page is looked at.
   ASSERT_EQ(svc.Post("/v1/jobs/" + id + "/suspend", "", token).status, 202);
-  for (int i = 0; i < 500 && get("/v1/jobs/" + id)["state"] != "suspended"; ++i) Service::Sleep(10);
-  ASSERT_EQ(get("/v1/jobs/" + id)["state"], "suspended");
-  const int lines = get("/v1/jobs/" + id)["progress"]["output_lines"];
+  ASSERT_TRUE(await([](const json& j) { return j["state"] == "suspended"; }, 5s));
+  const int lines = svc.Get("/v1/jobs/" + id, token).Json()["progress"]["output_lines"];
 
   const std::string url = svc.Url() + "/#token=" + token;
   const std::string running = PageAsShown(url, env.Sciezka("profile1"));
@@ -72,8 +72,7 @@ TEST(KarvodPage, ShowsARunningJobsProgressAndThenItsResult) {
   EXPECT_NE(running.find("COM1:9600:MUX0:1"), std::string::npos);
 
   ASSERT_EQ(svc.Post("/v1/jobs/" + id + "/resume", "", token).status, 202);
-  for (int i = 0; i < 2000 && get("/v1/jobs/" + id)["state"] != "done"; ++i) Service::Sleep(10);
-  ASSERT_EQ(get("/v1/jobs/" + id)["state"], "done");
+  ASSERT_TRUE(await([](const json& j) { return j["state"] == "done"; }, 20s));
   const std::string ended = PageAsShown(url, env.Sciezka("profile2"));
   const std::string last = RowOf(ended, id);
   EXPECT_NE(last.find("data-state=\"done\""), std::string::npos) << last;
