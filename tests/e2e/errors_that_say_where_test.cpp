@@ -13,7 +13,7 @@
 #include <unistd.h>
 
 #include <filesystem>
-#include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -98,54 +98,48 @@ TEST(BladLinii, SaysTheLineTheFieldAndWhy) {
 // Each way the line to the register fails: its whole report, and on standard
 // error the device and speed (or both register numbers) it concerns.
 TEST(Lacze, AFailedLineSaysWhatAndWhere) {
-  struct Przypadek {
+  const std::string modul = "127.0.0.1:1:x:0:HASLO123:1:2";
+  const struct {
     const char* opis;
-    const char* usterka;  // the fault of register 7 of vin-t.txt; nullptr: no simulator
-    int kasa;             // asked for by KONFIG.TXT and the input file
-    std::string konfig, porty;  // without a simulator; "{kat}" is the directory
-    int rozkaz;
-    std::string lacze, nazwa, wynik, trzecia;  // the report's header, result and third line
-    std::string konsola;  // "{cel}" the simulator's device, "{kat}" the directory
-  };
-  const Przypadek przypadki[] = {
-      {"no answer", "0xFE:silent", 7, "", "", 113, "COM1:9600:MUX0:1", "ONrKasy", Opis(21, "brak odpowiedzi kasy"),
+    const char* usterka;  // of register 7 of vin-t.txt on COM1 ("": none); nullptr: no simulator but `konfig`
+    int kasa, rozkaz;
+    std::string konfig, lacze, nazwa, wynik, trzecia;  // the report: its header, result and third line
+    std::string konsola;  // "@" stands for the device: the simulator's, or COM9's that is not there
+  } przypadki[] = {
+      {"no answer", "0xFE:silent", 7, 113, "", "COM1:9600:MUX0:1", "ONrKasy", Opis(21, "brak odpowiedzi kasy"),
        "Symulator (identyfikator z pliku KONFIG.TXT)",
-       "karvo: no answer from register 7 (COM1: {cel}; 9600 bit/s): ResultCode 21\n"},
-      {"a register of another number", "", 8, "", "", 120, "COM1:9600:MUX0:1", "OZegar",
+       "karvo: no answer from register 7 (COM1: @; 9600 bit/s): ResultCode 21\n"},
+      {"a register of another number", "", 8, 120, "", "COM1:9600:MUX0:1", "OZegar",
        Opis(22, "numer kasy rozny od numeru podanego w pliku wejsciowym"), "Vin 20000 PLU II gen. ver. 02" + ZRODLO,
-       "karvo: the register on COM1: {cel} has the number 7, the input file asks for 8: ResultCode 22\n"},
-      {"a port that does not open", nullptr, 3, "$3\tCOM9:9600:MUX0:1\t1\r\n", "COM9\t{kat}/nothing-here\n", 113,
-       "COM9:9600:MUX0:1", "ONrKasy",
-       Opis(62, "nie mozna otworzyc portu lub polaczenia z kasa", "COM9: {kat}/nothing-here"),
-       "Karvo (identyfikator domyslny)",
-       "karvo: cannot open the line to register 3 (COM9: {kat}/nothing-here; 9600 bit/s): ResultCode 62\n"},
-      {"a network link to nobody", nullptr, 3, "$3\tCOM1:9600:MUX5:1\t1\tModul\t127.0.0.1:1:x:0:HASLO123:1:2\r\n", "",
-       113, "COM1:9600:MUX5:1", "ONrKasy", Opis(65, "blad polaczenia sieciowego"),
-       "Modul (identyfikator z pliku KONFIG.TXT)\t127.0.0.1:1:x:0:HASLO123:1:2", ""},
+       "karvo: the register on COM1: @ has the number 7, the input file asks for 8: ResultCode 22\n"},
+      {"a port that does not open", nullptr, 3, 113, "$3\tCOM9:9600:MUX0:1\t1\r\n", "COM9:9600:MUX0:1", "ONrKasy",
+       Opis(62, "nie mozna otworzyc portu lub polaczenia z kasa", "COM9: @"), "Karvo (identyfikator domyslny)",
+       "karvo: cannot open the line to register 3 (COM9: @; 9600 bit/s): ResultCode 62\n"},
+      {"a network link to nobody", nullptr, 3, 113, "$3\tCOM1:9600:MUX5:1\t1\tModul\t" + modul + "\r\n",
+       "COM1:9600:MUX5:1", "ONrKasy", Opis(65, "blad polaczenia sieciowego"),
+       "Modul (identyfikator z pliku KONFIG.TXT)\t" + modul, ""},
   };
   for (const auto& p : przypadki) {
     SCOPED_TRACE(p.opis);
     Stanowisko env;
-    std::unique_ptr<Symulator> sim;
+    std::optional<Symulator> sim;
     if (p.usterka) {
-      std::vector<std::string> usterki;
-      if (*p.usterka) usterki.push_back(p.usterka);
-      sim = std::make_unique<Symulator>(env.Katalog(), OpcjeSymulatora{.urzadzenia = {"vin-t.txt"}, .usterki = usterki});
+      sim.emplace(env.Katalog(), OpcjeSymulatora{.urzadzenia = {"vin-t.txt"},
+                                                 .usterki = *p.usterka ? std::vector<std::string>{p.usterka}
+                                                                       : std::vector<std::string>{}});
       ASSERT_TRUE(sim->Gotowy());
       env.PolaczZSymulatorem(*sim, p.kasa);
+    } else {
+      env.Konfig(p.konfig);
+      env.Porty("COM9\t" + env.Sciezka("nothing-here") + "\n");
     }
-    const auto podstaw = [&](std::string t) {
-      for (const auto& [znacznik, tekst] : {std::pair<std::string, std::string>{"{cel}", sim ? sim->Cel() : ""},
-                                            std::pair<std::string, std::string>{"{kat}", env.Katalog().Sciezka()}})
-        for (std::size_t i; (i = t.find(znacznik)) != std::string::npos;) t.replace(i, znacznik.size(), tekst);
+    const auto podstaw = [&, urzadzenie = sim ? sim->Cel() : env.Sciezka("nothing-here")](std::string t) {
+      if (const std::size_t i = t.find('@'); i != std::string::npos) t.replace(i, 1, urzadzenie);
       return t;
     };
-    if (!p.konfig.empty()) env.Konfig(p.konfig);
-    if (!p.porty.empty()) env.Porty(podstaw(p.porty));
     env.Plik("WE.TXT", Srodowisko::Wejscie(p.kasa));
     const WynikKarvo w = env.Karvo(p.rozkaz, "WE.TXT", "WY.TXT");
-    EXPECT_EQ(BezCzasu(w.raport),
-              Linie({Naglowek0(p.kasa, p.lacze, p.nazwa, "WY.TXT"), podstaw(p.wynik), podstaw(p.trzecia)}));
+    EXPECT_EQ(BezCzasu(w.raport), Linie({Naglowek0(p.kasa, p.lacze, p.nazwa, "WY.TXT"), podstaw(p.wynik), p.trzecia}));
     EXPECT_EQ(w.konsola, podstaw(p.konsola));
     SprawdzLog(w);
   }
