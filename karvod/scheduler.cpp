@@ -236,9 +236,13 @@ void Scheduler::Loop() {
         lock.lock();
         if (stopping_) {
           // Claimed as the service stops: back into the queue untouched.
+          // Nothing ran, so the job keeps no start of its own and the line's
+          // lease goes at once: another node need not wait for it to lapse.
           job->Attempts.pop_back();
           job->State = JobState::Queued;
+          if (job->Attempts.empty()) job->Started.clear();
           store_.Save(*job);
+          store_.Release(s_.Node, line);
           break;
         }
         ++active_;
