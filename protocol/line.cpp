@@ -16,7 +16,8 @@
 namespace {
 
 const PortSzeregowyLacza PORT_RZECZYWISTY = {WriteByte, ReadByte,  ModemStatus,          ClearPort,
-                                             CharSent,  BajtyWKolejceWejscia, OdczytBajtuOdpowiedzi, OdczytZBledemLinii};
+                                             CharSent,  BajtyWKolejceWejscia, OdczytBajtuOdpowiedzi, OdczytZBledemLinii,
+                                             PortZerwany};
 const PortSzeregowyLacza* Port = &PORT_RZECZYWISTY;
 
 // The register may still be sending after an exchange that ended early.
@@ -161,7 +162,9 @@ bool WyslanieRamkiSzeregowo(const uint8_t* bufor, std::size_t dlugosc) {
 
 bool OdbiorBajtuRamkiSzeregowo(uint8_t* bajt) {
   if (Port->OdczytBajtu(bajt) == 1) return true;
-  UstawBlad(BrakOdpowiedziRamki);
+  // The port ends a read at once when the carrier falls: that is the call
+  // lost, not a module that did not answer.
+  UstawBlad(NosnaSzeregowa() ? BrakOdpowiedziRamki : BrakNosnej);
   return false;
 }
 
@@ -213,6 +216,15 @@ void DopelnienieOdpowiedzi(uint32_t ile) {
 }
 
 void ResztaOdpowiedzi(uint32_t ile) { ResztaBiezacejOdpowiedzi = ile; }
+
+uint32_t OdczytCzekajacychBajtow(uint8_t* bajty, uint32_t ile) {
+  uint32_t n = std::min(ile, BajtyWKolejce());
+  for (uint32_t i = 0; i < n; ++i)
+    if (Port->OdczytBajtu(bajty + i) != 1) return i;
+  return n;
+}
+
+bool PortSzeregowyZerwany() { return Port->Zerwany && Port->Zerwany() != 0; }
 
 void PodstawieniePortuSzeregowego(const PortSzeregowyLacza* port) { Port = port ? port : &PORT_RZECZYWISTY; }
 const PortSzeregowyLacza& PortSzeregowyWUzyciu() { return *Port; }

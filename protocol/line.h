@@ -71,6 +71,11 @@ void WyslanieZadania(const ZadanieRamki& zadanie);
 bool WyslanoWszystko();
 // Carrier detect of the serial line; the TCP link always counts as connected.
 bool JestNosna();
+// What the serial port has received and not yet handed out, taken without
+// waiting (the modem's replies to its commands): at most ile bytes.
+uint32_t OdczytCzekajacychBajtow(uint8_t* bajty, uint32_t ile);
+// The serial port's far end has gone (a port server that closed the connection).
+bool PortSzeregowyZerwany();
 // Whether bytes the register adds beyond the request's lengths reach the
 // engine: on a direct line they do; the module relays only what the frame asked for.
 bool BajtySpozaDlugosciDochodza();
@@ -89,6 +94,8 @@ struct PortSzeregowyLacza {
   uint8_t (*OdczytBajtuOdpowiedzi)(uint8_t* bajt, uint32_t zapowiedziane) = nullptr;
   // 1 when the last read failed on damaged bytes, not for want of one; nullptr: never.
   uint8_t (*BladLinii)() = nullptr;
+  // 1 when the port's far end has gone (a port server that closed); nullptr: never.
+  uint8_t (*Zerwany)() = nullptr;
 };
 // nullptr puts the real serial port back.
 void PodstawieniePortuSzeregowego(const PortSzeregowyLacza* port);

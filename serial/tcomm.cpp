@@ -339,6 +339,11 @@ bool TComm::OproznijWyjscie() {
   return linia && linia->Oproznij() == 0;
 }
 
+bool TComm::Zerwany() const {
+  const auto linia = Linia();
+  return linia && linia->Zerwana();
+}
+
 platforma::NiskieOpoznienie TComm::Opoznienie() const {
   const auto linia = Linia();
   return linia ? linia->Opoznienie() : platforma::NiskieOpoznienie::Niedostepne;

@@ -47,6 +47,8 @@ class TComm {
   bool CzytajBajt(uint8_t& bajt, uint32_t zapowiedziane = 0);
   // The last read failed on a line error (its bytes came, damaged).
   bool OdczytZBledemLinii() const { return bladLinii_; }
+  // The far end of the line has gone (a port server that closed the connection).
+  bool Zerwany() const;
   platforma::NiskieOpoznienie Opoznienie() const;
   // Records the line errors the device reported since the last look.
   void ZebranieBledowLinii();

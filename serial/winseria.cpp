@@ -79,6 +79,11 @@ uint8_t OdczytZBledemLinii() {
   return port != nullptr && port->OdczytZBledemLinii() ? 1 : 0;
 }
 
+uint8_t PortZerwany() {
+  const TComm* port = WybranyPort();
+  return port != nullptr && port->Zerwany() ? 1 : 0;
+}
+
 const char* OpisOpoznieniaPortu(bool* szeregowe) {
   const TComm* port = WybranyPort();
   const auto stan = port != nullptr ? port->Opoznienie() : platforma::NiskieOpoznienie::Niedostepne;

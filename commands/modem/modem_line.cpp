@@ -1,6 +1,9 @@
 #include "commands/modem/modem_line.h"
 
+#include <algorithm>
 #include <cstring>
+#include <iterator>
+#include <string_view>
 
 #include "include/karvo.h"
 #include "platform/clock.h"
@@ -98,12 +101,49 @@ void WymianaSterujaca(TypRamkiSterujacej typ) {
   }
 }
 
+bool NieudaneWybieranie(OdpowiedzModemu& o, uint8_t bajt) {
+  if (bajt != '\r' && bajt != '\n') {
+    if (o.Dlugosc < sizeof o.Linia) o.Linia[o.Dlugosc] = static_cast<char>(bajt);
+    ++o.Dlugosc;
+    return false;
+  }
+  const std::string_view linia(o.Linia, o.Dlugosc <= sizeof o.Linia ? o.Dlugosc : 0);
+  o.Dlugosc = 0;
+  // The results a Hayes modem gives for a call that will not connect, verbose and numeric.
+  static constexpr std::string_view NIEUDANE[] = {"NO CARRIER", "ERROR", "NO DIALTONE", "BUSY", "NO ANSWER",
+                                                  "3",          "4",     "6",           "7",    "8"};
+  return !linia.empty() && std::find(std::begin(NIEUDANE), std::end(NIEUDANE), linia) != std::end(NIEUDANE);
+}
+
+namespace {
+
+// What the modem has said since the dialling, and whether the port is still there.
+bool PolaczenieOdrzucone(OdpowiedzModemu& odpowiedz) {
+  if (PortSzeregowyZerwany()) return true;
+  uint8_t bajty[64];
+  for (uint32_t n; (n = OdczytCzekajacychBajtow(bajty, sizeof bajty)) > 0;)
+    for (uint32_t i = 0; i < n; ++i)
+      if (NieudaneWybieranie(odpowiedz, bajty[i])) return true;
+  return false;
+}
+
+}  // namespace
+
+void PorzucenieOdpowiedziModemu() {
+  uint8_t bajty[64];
+  while (OdczytCzekajacychBajtow(bajty, sizeof bajty) > 0) {
+  }
+}
+
 void CzekanieNaNosna(bool wlaczona) {
   uint32_t pozostalo = Sesja.Lacze.CzasPolaczenia * PROBEK_NA_SEKUNDE;
   uint32_t stabilnych = 0;
+  OdpowiedzModemu odpowiedz;
   while (stabilnych < PROBEK_STABILNYCH && pozostalo > 0) {
     PauzaModemu(OKRES_PROBKI_MS);
     if (!BrakBledu()) return;
+    // Nothing waits out the connection time once the modem has said the call failed.
+    if (wlaczona && PolaczenieOdrzucone(odpowiedz)) break;
     --pozostalo;
     stabilnych = JestNosna() == wlaczona ? stabilnych + 1 : 0;
   }
