@@ -52,8 +52,10 @@ constexpr uint8_t LINIA_CTS = 0x10, LINIA_DSR = 0x20, LINIA_RI = 0x40, LINIA_DCD
 constexpr uint32_t BLAD_PRZEPELNIENIE_WEJSCIA = 0x01, BLAD_NADPISANIE = 0x02, BLAD_PARZYSTOSCI = 0x04,
                    BLAD_RAMKI = 0x08, BLAD_PRZERWA = 0x10, BLAD_PELNE_WYJSCIE = 0x100;
 
+// What the device holds: the bytes received and not yet read (the output
+// queue is asked for only where a wait needs it, Oproznij).
 struct StanKolejek {
-  uint32_t wejscie = 0, wyjscie = 0;  // bytes waiting in each queue
+  uint32_t wejscie = 0;
 };
 
 enum class Sterowanie : uint8_t { DTR, RTS };

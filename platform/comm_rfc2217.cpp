@@ -309,13 +309,10 @@ class LiniaRfc2217 final : public Linia {
   }
 
   int WyczyscBledy(uint32_t& flagi, StanKolejek& stan) override {
-    int wKolejce = 0;
-    if (ioctl(gniazdo_, SIOCOUTQ, &wKolejce) != 0) wKolejce = 0;
     std::lock_guard<std::mutex> b(m_);
     flagi = bledyLinii_;
     bledyLinii_ = 0;
     stan.wejscie = static_cast<uint32_t>(wejscie_.size());
-    stan.wyjscie = static_cast<uint32_t>(wKolejce);
     return 0;
   }
 

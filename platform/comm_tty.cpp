@@ -176,6 +176,8 @@ class LiniaTty final : public Linia {
     uint32_t poszlo = 0;
     const ssize_t n = write(uchwyt_, bajty, ile);
     if (n > 0) poszlo = static_cast<uint32_t>(n);
+    // The answer to what was just written is still to come: the next read waits first.
+    if (n > 0) czekalo_ = true;
     else if (n < 0 && errno != EAGAIN && errno != EINTR) return {PrzebiegTransferu::BladStartu, 0, errno};
     if (poszlo == ile) return {PrzebiegTransferu::OdRazu, poszlo, 0};
     for (;;) {
@@ -231,7 +233,6 @@ class LiniaTty final : public Linia {
     int ile = 0;
     if (ioctl(uchwyt_, FIONREAD, &ile) != 0) return errno;
     stan.wejscie = static_cast<uint32_t>(ile);
-    if (ioctl(uchwyt_, TIOCOUTQ, &ile) == 0) stan.wyjscie = static_cast<uint32_t>(ile);
     return 0;
   }
 
