@@ -117,21 +117,26 @@ bool NieudaneWybieranie(OdpowiedzModemu& o, uint8_t bajt) {
 
 namespace {
 
+// More than a modem line at 19200 bit/s brings in one look (10 ms), so that
+// a line that never falls silent cannot hold a look.
+constexpr uint32_t NAJWIECEJ_NA_RAZ = 256;
+
 // What the modem has said since the dialling, and whether the port is still there.
 bool PolaczenieOdrzucone(OdpowiedzModemu& odpowiedz) {
   if (PortSzeregowyZerwany()) return true;
-  uint8_t bajty[64];
-  for (uint32_t n; (n = OdczytCzekajacychBajtow(bajty, sizeof bajty)) > 0;)
-    for (uint32_t i = 0; i < n; ++i)
-      if (NieudaneWybieranie(odpowiedz, bajty[i])) return true;
+  uint8_t bajty[NAJWIECEJ_NA_RAZ];
+  const uint32_t n = OdczytCzekajacychBajtow(bajty, sizeof bajty);
+  for (uint32_t i = 0; i < n; ++i)
+    if (NieudaneWybieranie(odpowiedz, bajty[i])) return true;
   return false;
 }
 
 }  // namespace
 
 void PorzucenieOdpowiedziModemu() {
-  uint8_t bajty[64];
-  while (OdczytCzekajacychBajtow(bajty, sizeof bajty) > 0) {
+  // What the port can hold (4 KiB), and no more: the line may not fall silent.
+  uint8_t bajty[NAJWIECEJ_NA_RAZ];
+  for (int i = 0; i < 16 && OdczytCzekajacychBajtow(bajty, sizeof bajty) > 0; ++i) {
   }
 }
 
