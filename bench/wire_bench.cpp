@@ -9,6 +9,7 @@
 //   karvo_bench_wire parallel N KARVO_A [KARVO_B]       N drivers at once, 2000 goods each
 //   karvo_bench_wire adapter RUNS KARVO_A [KARVO_B]     _TowarMax through a USB adapter's latency timer
 //   karvo_bench_wire fiscal RUNS KARVO_A [KARVO_B]      _ODaneRek of a full fiscal memory
+//   karvo_bench_wire plain RUNS                          a plain blocking-read client doing _TowarMax's exchanges
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/resource.h>
@@ -53,6 +54,7 @@ pid_t Start(const std::string& karvo, const e2e::Srodowisko& env, int kod) {
 
 struct Przebieg {
   double sciana = 0, procesor = 0;
+  long przelaczenia = 0;  // voluntary context switches: the driver's wake-ups
   bool dobrze = false;
 };
 
@@ -66,6 +68,7 @@ Przebieg Uruchom(const std::string& karvo, const e2e::Srodowisko& env, int kod) 
   wait4(pid, &status, 0, &r);
   p.sciana = Sekundy(Zegar::now() - t0);
   p.procesor = Procesor(r);
+  p.przelaczenia = r.ru_nvcsw;
   p.dobrze = e2e::CzytajPlik(env.Sciezka("RAPORT.TXT")).find("#0\t;") != std::string::npos;
   return p;
 }
@@ -92,7 +95,7 @@ struct Stanowisko {
       : sim(env.Katalog(), {.urzadzenia = {stan}, .lacze = lacze, .dodatkowe = std::move(dodatkowe), .baud = baud}),
         baud(baud) {
     if (!sim.Gotowy()) std::exit(1);
-    if (lacze == e2e::Lacze::ModulTcp)
+    if (lacze == e2e::Lacze::ModulTcp || lacze == e2e::Lacze::ModulRfc2217)
       env.PolaczZModulem(sim, numer);
     else
       env.PolaczZSymulatorem(sim, numer, "COM1:" + std::to_string(baud ? baud : 115200) + ":MUX0:1", 1);
@@ -107,7 +110,7 @@ struct Stanowisko {
 // Each binary RUNS times, in turn: A B A B ...
 void Porownanie(const char* opis, Stanowisko& s, int kod, int przebiegi, const std::vector<std::string>& binarne) {
   std::vector<std::vector<double>> stosunki(binarne.size()), procesor(binarne.size()), udzial(binarne.size()),
-      sciany(binarne.size());
+      sciany(binarne.size()), budzenia(binarne.size());
   long przed = BajtyWDzienniku(s.sim.Dziennik()), bajty = 0, rekordy = 0;
   for (int i = 0; i < przebiegi; ++i) {
     for (size_t b = 0; b < binarne.size(); ++b) {
@@ -128,17 +131,19 @@ void Porownanie(const char* opis, Stanowisko& s, int kod, int przebiegi, const s
       stosunki[b].push_back(p.sciana / (linia + PAUZY_S));
       procesor[b].push_back(p.procesor / double(rekordy) * 1e6);
       udzial[b].push_back(p.procesor / p.sciana * 100);
+      budzenia[b].push_back(double(p.przelaczenia) / double(rekordy));
     }
   }
   const double linia = s.baud ? double(bajty) * 11 / s.baud : 0;
   for (size_t b = 0; b < binarne.size(); ++b) {
     if (sciany[b].empty()) continue;
-    const Rozrzut w = Policz(sciany[b]), r = Policz(stosunki[b]), c = Policz(procesor[b]), u = Policz(udzial[b]);
+    const Rozrzut w = Policz(sciany[b]), r = Policz(stosunki[b]), c = Policz(procesor[b]), u = Policz(udzial[b]),
+                  z = Policz(budzenia[b]);
     std::printf("%s, %u bit/s, %s: %ld records, %ld bytes, line %.2f s + %.3f s\n"
                 "  wall %.2f s (%.2f-%.2f); ratio %.4f (%.4f-%.4f); processor %.1f us a record (%.1f-%.1f),"
-                " %.2f %% of wall (%.2f-%.2f)\n",
+                " %.2f %% of wall (%.2f-%.2f); %.2f wake-ups a record (%.2f-%.2f)\n",
                 opis, s.baud, binarne[b].c_str(), rekordy, bajty, linia, PAUZY_S, w.mediana, w.min, w.max, r.mediana,
-                r.min, r.max, c.mediana, c.min, c.max, u.mediana, u.min, u.max);
+                r.min, r.max, c.mediana, c.min, c.max, u.mediana, u.min, u.max, z.mediana, z.min, z.max);
   }
   std::fflush(stdout);
 }
@@ -160,7 +165,8 @@ void Towary(int przebiegi, const std::vector<std::string>& binarne) {
 }
 
 // The network paths: a port of a port server over RFC 2217, unpaced and paced
-// at 115200 bit/s, and the communication module over TCP, unpaced.
+// at 115200 bit/s, the communication module over TCP, unpaced, and behind a
+// port server at 19200 bit/s (the frames of the modem line).
 void Siec(int przebiegi, const std::vector<std::string>& binarne) {
   const std::string katalog = KARVO_BENCH_DIR;
   {
@@ -174,6 +180,11 @@ void Siec(int przebiegi, const std::vector<std::string>& binarne) {
   {
     Stanowisko s(katalog + "/towary-s-5000.txt", 5, 0, e2e::Lacze::ModulTcp);
     Porownanie("_TowarMax S 5000 through the module over TCP, unpaced", s, 21, przebiegi, binarne);
+  }
+  {
+    // The modem line's frames (MUX2): the module behind a port server, paced at the line's 19200 bit/s.
+    Stanowisko s(katalog + "/towary-s-500.txt", 5, 19200, e2e::Lacze::ModulRfc2217);
+    Porownanie("_TowarMax S 500 through the module behind RFC 2217 (MUX2)", s, 21, przebiegi, binarne);
   }
 }
 
@@ -254,6 +265,61 @@ void Rownolegle(int n, const std::vector<std::string>& binarne) {
   }
 }
 
+// The exchanges of _TowarMax (0xAC: ESC and the code, the acknowledgement,
+// the goods number, its 36-byte answer) as a plain client does them: blocking
+// reads of whatever has come, in a process of its own so that its processor
+// time is its own. Answers how many goods it read.
+long ZwyklyKlient(const std::string& urzadzenie, long towarow) {
+  const int fd = open(urzadzenie.c_str(), O_RDWR | O_NOCTTY);
+  termios t{};
+  tcgetattr(fd, &t);
+  cfmakeraw(&t);
+  t.c_cc[VMIN] = 1;
+  t.c_cc[VTIME] = 0;
+  tcsetattr(fd, TCSANOW, &t);
+  auto czytaj = [fd](uint8_t* bufor, int ile) {
+    for (int mam = 0; mam < ile;) {
+      const ssize_t r = read(fd, bufor + mam, size_t(ile - mam));
+      if (r <= 0) return false;
+      mam += int(r);
+    }
+    return true;
+  };
+  long n = 1;
+  for (; n <= towarow; ++n) {
+    const uint8_t zadanie[] = {0x1B, 0xAC}, numer[] = {uint8_t(n & 0xFF), uint8_t(n >> 8)};
+    uint8_t odpowiedz[64];
+    if (write(fd, zadanie, 2) != 2 || !czytaj(odpowiedz, 1) || odpowiedz[0] != 0x06) break;
+    if (write(fd, numer, 2) != 2 || !czytaj(odpowiedz, 36) || odpowiedz[0] != 0) break;
+  }
+  close(fd);
+  return n - 1;
+}
+
+void Zwykly(int przebiegi) {
+  Stanowisko s(std::string(KARVO_BENCH_DIR) + "/towary-s-5000.txt", 5, 115200);
+  std::vector<double> procesor, stosunki;
+  for (int i = 0; i < przebiegi; ++i) {
+    const long przed = BajtyWDzienniku(s.sim.Dziennik());
+    const auto t0 = Zegar::now();
+    const pid_t pid = fork();
+    if (pid == 0) _exit(ZwyklyKlient(s.sim.Dowiazanie(), 5000) == 5000 ? 0 : 1);
+    int status = 0;
+    rusage r{};
+    wait4(pid, &status, 0, &r);
+    const double sciana = Sekundy(Zegar::now() - t0);
+    const double linia = double(BajtyWDzienniku(s.sim.Dziennik()) - przed) * 11 / s.baud;
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) std::printf("a run of the plain client failed\n");
+    procesor.push_back(Procesor(r) / 5000 * 1e6);
+    stosunki.push_back(sciana / linia);
+  }
+  const Rozrzut c = Policz(procesor), w = Policz(stosunki);
+  std::printf("plain blocking-read client, _TowarMax's exchanges of 5000 goods of family S at 115200 bit/s:\n"
+              "  processor %.1f us a goods (%.1f-%.1f); wall / line time %.4f (%.4f-%.4f)\n",
+              c.mediana, c.min, c.max, w.mediana, w.min, w.max);
+  std::fflush(stdout);
+}
+
 // The simulator's pacing seen by a plain client: 0x71 asked again and again,
 // each 12-byte answer timed from its first to its last byte as it arrives.
 void Tempo(int odpowiedzi) {
@@ -319,8 +385,9 @@ int main(int argc, char** argv) {
   else if (przypadek == "parallel") Rownolegle(liczba > 0 ? liczba : 40, binarne);
   else if (przypadek == "adapter") Adapter(liczba > 0 ? liczba : 3, binarne);
   else if (przypadek == "fiscal") Fiskalne(liczba > 0 ? liczba : 3, binarne);
+  else if (przypadek == "plain") Zwykly(liczba > 0 ? liczba : 3);
   else {
-    std::fprintf(stderr, "usage: karvo_bench_wire tempo|goods|network|sales|parallel|adapter|fiscal [N] [KARVO_A [KARVO_B]]\n");
+    std::fprintf(stderr, "usage: karvo_bench_wire tempo|goods|network|sales|parallel|adapter|fiscal|plain [N] [KARVO_A [KARVO_B]]\n");
     return 2;
   }
   return 0;

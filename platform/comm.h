@@ -52,8 +52,10 @@ constexpr uint8_t LINIA_CTS = 0x10, LINIA_DSR = 0x20, LINIA_RI = 0x40, LINIA_DCD
 constexpr uint32_t BLAD_PRZEPELNIENIE_WEJSCIA = 0x01, BLAD_NADPISANIE = 0x02, BLAD_PARZYSTOSCI = 0x04,
                    BLAD_RAMKI = 0x08, BLAD_PRZERWA = 0x10, BLAD_PELNE_WYJSCIE = 0x100;
 
+// What the device holds: the bytes received and not yet read (the output
+// queue is asked for only where a wait needs it, Oproznij).
 struct StanKolejek {
-  uint32_t wejscie = 0, wyjscie = 0;  // bytes waiting in each queue
+  uint32_t wejscie = 0;
 };
 
 enum class Sterowanie : uint8_t { DTR, RTS };
@@ -75,14 +77,19 @@ class Linia {
   // counted for najmniej. zapowiedziane are the bytes due as one answer (0:
   // not known): while fewer have come, the read first sleeps for the line
   // time of the missing ones (never past its time-out), so that one read
-  // takes them all and the caller is woken once, not once a byte.
+  // takes them all and the caller is woken once, not once a byte. Once
+  // StanModemu has seen the carrier on, a read ends at once (kod ENOLINK)
+  // when the carrier falls: a dropped call is not waited out to its time-out.
   virtual WynikTransferu Zapisz(const uint8_t* bajty, uint32_t ile) = 0;
   virtual WynikTransferu Czytaj(uint8_t* bajty, uint32_t ile, uint32_t najmniej, uint32_t zapowiedziane = 0) = 0;
   // Waits until the output queue has gone out (bounded by the write time-out).
   virtual int Oproznij() = 0;
 
   virtual int UstawSterowanie(Sterowanie linia, bool wlaczona) = 0;
+  // Also starts (carrier on) or ends (off) the watch of the carrier by the reads.
   virtual int StanModemu(uint8_t& stan) = 0;
+  // The far end has gone (a port server that closed the connection): the line carries nothing more.
+  virtual bool Zerwana() const { return false; }
   // Fetches and clears the line-error flags and reports the queue fill.
   virtual int WyczyscBledy(uint32_t& flagi, StanKolejek& stan) = 0;
   virtual NiskieOpoznienie Opoznienie() const { return NiskieOpoznienie::Niedostepne; }

@@ -191,7 +191,9 @@ class LiniaRfc2217 final : public Linia {
       drzemkaDo_ = koniec;
       poDrzemce_ = false;
       cv_.notify_all();
-      auto gotowe = [&] { return przerwano_ || blad_ != 0 || sygnal_ || poDrzemce_ || wejscie_.size() >= potrzebne_; };
+      auto gotowe = [&] {
+        return przerwano_ || blad_ != 0 || sygnal_ || poDrzemce_ || NosnaUtracona() || wejscie_.size() >= potrzebne_;
+      };
       if (calkowity) cv_.wait_until(b, *calkowity, gotowe);
       else cv_.wait(b, gotowe);
       potrzebne_ = 1;
@@ -206,7 +208,7 @@ class LiniaRfc2217 final : public Linia {
     for (;;) {
       auto termin = calkowity;
       if (odstep && (!termin || *odstep < *termin)) termin = odstep;
-      auto gotowe = [&] { return przerwano_ || blad_ != 0 || sygnal_ || !wejscie_.empty(); };
+      auto gotowe = [&] { return przerwano_ || blad_ != 0 || sygnal_ || NosnaUtracona() || !wejscie_.empty(); };
       if (termin) cv_.wait_until(b, *termin, gotowe);
       else cv_.wait(b, gotowe);
       if (przerwano_) return {PrzebiegTransferu::Przerwany, mam, ECANCELED};
@@ -219,6 +221,7 @@ class LiniaRfc2217 final : public Linia {
       }
       if (blad_ != 0) return {PrzebiegTransferu::BladOczekiwania, mam, blad_};
       if (sygnal_) return {PrzebiegTransferu::Przerwany, mam, EINTR};
+      if (NosnaUtracona()) return {PrzebiegTransferu::BladOczekiwania, mam, ENOLINK};
       if (termin && Zegar::now() >= *termin) return {PrzebiegTransferu::PoOczekiwaniu, mam, ETIMEDOUT};
     }
   }
@@ -296,17 +299,20 @@ class LiniaRfc2217 final : public Linia {
   int StanModemu(uint8_t& stan) override {
     std::lock_guard<std::mutex> b(m_);
     stan = stanModemu_;
+    pilnujNosnej_ = (stan & LINIA_DCD) != 0;
     return blad_;
   }
 
+  bool Zerwana() const override {
+    std::lock_guard<std::mutex> b(m_);
+    return blad_ != 0;
+  }
+
   int WyczyscBledy(uint32_t& flagi, StanKolejek& stan) override {
-    int wKolejce = 0;
-    if (ioctl(gniazdo_, SIOCOUTQ, &wKolejce) != 0) wKolejce = 0;
     std::lock_guard<std::mutex> b(m_);
     flagi = bledyLinii_;
     bledyLinii_ = 0;
     stan.wejscie = static_cast<uint32_t>(wejscie_.size());
-    stan.wyjscie = static_cast<uint32_t>(wKolejce);
     return 0;
   }
 
@@ -458,6 +464,9 @@ class LiniaRfc2217 final : public Linia {
     }
   }
 
+  // The carrier seen on has fallen since (under m_): the server's notification says so.
+  bool NosnaUtracona() const { return pilnujNosnej_ && (stanModemu_ & LINIA_DCD) == 0; }
+
   void Zerwane(int kod) {
     std::lock_guard<std::mutex> b(m_);
     blad_ = kod;
@@ -558,7 +567,7 @@ class LiniaRfc2217 final : public Linia {
                                                 // (0 stands for the control-line commands)
   std::mutex wysylanie_;
 
-  std::mutex m_;
+  mutable std::mutex m_;
   std::condition_variable cv_;
   std::deque<uint8_t> wejscie_;
   std::size_t pojemnosc_ = 4096;
@@ -567,6 +576,7 @@ class LiniaRfc2217 final : public Linia {
   bool sygnal_ = false;  // a signal asked the process to end
   int blad_ = 0;  // the connection's error once it has broken
   uint8_t stanModemu_ = 0;
+  bool pilnujNosnej_ = false;  // the carrier was on at the owner's last look
   uint32_t bledyLinii_ = 0;
   UstawieniaLinii ustawienia_{};  // as last set, for the line time of a byte
   std::size_t potrzebne_ = 1;     // the input the reader waits for

@@ -147,7 +147,12 @@ class LiniaTty final : public Linia {
 
     std::optional<Zegar::time_point> odstep = mam > 0 ? Termin(t.odstep) : std::nullopt;
     for (;;) {
-      switch (CzekajNa(POLLIN, Wczesniejszy(calkowity, odstep))) {
+      const Gotowosc g = CzekajNa(POLLIN, Wczesniejszy(calkowity, odstep));
+      // A modem that drops the call says so ("NO CARRIER"), which wakes the
+      // wait: the carrier is looked at then, never on a timer.
+      if ((g == Gotowosc::Gotowe || g == Gotowosc::Minelo) && NosnaUtracona())
+        return {PrzebiegTransferu::BladOczekiwania, mam, ENOLINK};
+      switch (g) {
         case Gotowosc::Minelo: return {PrzebiegTransferu::PoOczekiwaniu, mam, ETIMEDOUT};
         case Gotowosc::Przerwano: return {PrzebiegTransferu::Przerwany, mam, ECANCELED};
         case Gotowosc::Sygnal: return {PrzebiegTransferu::Przerwany, mam, EINTR};
@@ -171,6 +176,8 @@ class LiniaTty final : public Linia {
     uint32_t poszlo = 0;
     const ssize_t n = write(uchwyt_, bajty, ile);
     if (n > 0) poszlo = static_cast<uint32_t>(n);
+    // The answer to what was just written is still to come: the next read waits first.
+    if (n > 0) czekalo_ = true;
     else if (n < 0 && errno != EAGAIN && errno != EINTR) return {PrzebiegTransferu::BladStartu, 0, errno};
     if (poszlo == ile) return {PrzebiegTransferu::OdRazu, poszlo, 0};
     for (;;) {
@@ -213,8 +220,10 @@ class LiniaTty final : public Linia {
   int StanModemu(uint8_t& stan) override {
     int linie = 0;
     stan = 0;
+    pilnujNosnej_ = false;
     if (ioctl(uchwyt_, TIOCMGET, &linie) != 0) return errno;
     stan = BityModemu(linie);
+    pilnujNosnej_ = (stan & LINIA_DCD) != 0;
     return 0;
   }
 
@@ -224,7 +233,6 @@ class LiniaTty final : public Linia {
     int ile = 0;
     if (ioctl(uchwyt_, FIONREAD, &ile) != 0) return errno;
     stan.wejscie = static_cast<uint32_t>(ile);
-    if (ioctl(uchwyt_, TIOCOUTQ, &ile) == 0) stan.wyjscie = static_cast<uint32_t>(ile);
     return 0;
   }
 
@@ -272,6 +280,12 @@ class LiniaTty final : public Linia {
     }
   }
 
+  // The carrier seen on by the owner's last look has fallen since.
+  bool NosnaUtracona() {
+    int linie = 0;
+    return pilnujNosnej_ && ioctl(uchwyt_, TIOCMGET, &linie) == 0 && (linie & TIOCM_CD) == 0;
+  }
+
   // The line-error flags of what the device counted since the last look.
   uint32_t NoweBledyLinii() {
     serial_icounter_struct l{};
@@ -306,6 +320,7 @@ class LiniaTty final : public Linia {
   const int budzik_;
   std::atomic<bool> przerwano_{false};
   bool czekalo_ = false;  // the last read waited for its bytes
+  bool pilnujNosnej_ = false;  // the carrier was on at the owner's last look
   bool pseudoterminal_ = false;
   UstawieniaLinii ustawienia_{};
   NiskieOpoznienie opoznienie_ = NiskieOpoznienie::Niedostepne;

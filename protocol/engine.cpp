@@ -100,16 +100,14 @@ void DrugaOdpowiedz(uint8_t dlugoscDrugiej, const ZasadyWymiany& zasady) {
   if (StatusDrugiej(status, zasady, dlugosc)) OdczytanieDalszychBajtow(dlugosc, zasady.DlugoscRekordu);
 }
 
-// Sends the bytes one by one; false with ResultCode 20 when one could not be written.
-bool WyslanieBajtow(const uint8_t* bajty, unsigned ile) {
-  for (unsigned i = 0; i < ile; ++i) {
-    WyslanieBajtu(bajty[i]);
-    if (Sesja.Wymiana.BladBajtu) {
-      UstawBlad(BladWyslania);
-      return false;
-    }
-  }
-  return true;
+// Sends bytes that follow one another without an answer between them; false
+// with ResultCode 20 when one could not be written.
+bool WyslanieCiagu(const uint8_t* bajty, unsigned ile) {
+  if (ile == 0) return true;
+  WyslanieBajtow(bajty, ile);
+  if (!Sesja.Wymiana.BladBajtu) return true;
+  UstawBlad(BladWyslania);
+  return false;
 }
 
 // The exchange ended without its whole answer: a byte could not be written,
@@ -126,7 +124,7 @@ void WymianaZKasa(const Rozkaz& r) {
   PrzygotowanieLaczaDoRozkazu();
   if (!BrakBledu()) return;
   const uint8_t poczatek[] = {ESC, r.Kod};
-  if (!WyslanieBajtow(poczatek, 2)) return;
+  if (!WyslanieCiagu(poczatek, 2)) return;
   // A module carries the whole exchange once its frame has left.
   Sesja.Wymiana.ParametryWyslane = TrybRamkowy();
   WyslanieZadania({r, zasady.DlugoscRekordu, zasady.StatusJestDana});
@@ -138,7 +136,7 @@ void WymianaZKasa(const Rozkaz& r) {
     return;
   }
   Sesja.Wymiana.ParametryWyslane = 1;
-  if (!WyslanieBajtow(Sesja.Wymiana.ObszarParametrow, r.LiczbaParametrow)) return;
+  if (!WyslanieCiagu(Sesja.Wymiana.ObszarParametrow, r.LiczbaParametrow)) return;
   // A request without a second answer is done only when its bytes have left the port.
   if (r.LiczbaParametrow != 0 && r.DlugoscDrugiej == 0 && !WyslanoWszystko()) {
     UstawBlad(BladWyslania);

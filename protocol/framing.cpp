@@ -61,9 +61,18 @@ void WyslanieRamki(uint8_t bajtSterujacy, const uint8_t* tresc, std::size_t dlug
   tryb.WyslanieBajtowRamki(R().Bufor, R().DlugoscRamki);
 }
 
+bool OdczytanieBajtowRamki(const TrybLacza& tryb);
+
 // Reads wire bytes until a header and the whole frame it announces are in the
 // buffer. False when a byte did not come (the line has set the ResultCode).
+// Once the length is in, the rest of the frame is on its way as a whole.
 bool OdczytanieRamki(const TrybLacza& tryb) {
+  const bool cala = OdczytanieBajtowRamki(tryb);
+  ResztaOdpowiedzi(0);
+  return cala;
+}
+
+bool OdczytanieBajtowRamki(const TrybLacza& tryb) {
   std::size_t oczekiwana = 2, pominiete = 0;
   while (R().DlugoscRamki < DLUGOSC_NAGLOWKA_RAMKI + oczekiwana) {
     uint8_t bajt = 0;
@@ -83,8 +92,11 @@ bool OdczytanieRamki(const TrybLacza& tryb) {
     }
     R().Bufor[p] = bajt;
     R().DlugoscRamki = static_cast<uint16_t>(p + 1);
-    if (p == DLUGOSC_NAGLOWKA_RAMKI + 1)  // the length byte, its bit 7 in the group's high-bit byte
+    if (p == DLUGOSC_NAGLOWKA_RAMKI + 1) {  // the length byte, its bit 7 in the group's high-bit byte
       oczekiwana = (bajt & 0x7F) | ((R().Bufor[DLUGOSC_NAGLOWKA_RAMKI] & 0x40) << 1);
+      const std::size_t calosc = DLUGOSC_NAGLOWKA_RAMKI + oczekiwana;
+      if (calosc > p + 1) ResztaOdpowiedzi(static_cast<uint32_t>(calosc - p - 1));
+    }
   }
   return true;
 }

@@ -16,7 +16,8 @@
 namespace {
 
 const PortSzeregowyLacza PORT_RZECZYWISTY = {WriteByte, ReadByte,  ModemStatus,          ClearPort,
-                                             CharSent,  BajtyWKolejceWejscia, OdczytBajtuOdpowiedzi, OdczytZBledemLinii};
+                                             CharSent,  BajtyWKolejceWejscia, OdczytBajtuOdpowiedzi, OdczytZBledemLinii,
+                                             PortZerwany, ZapisBajtow};
 const PortSzeregowyLacza* Port = &PORT_RZECZYWISTY;
 
 // The register may still be sending after an exchange that ended early.
@@ -57,6 +58,15 @@ uint32_t BajtyWKolejce() { return Port->BajtyWKolejce ? Port->BajtyWKolejce() : 
 // One byte of an answer, waited for with the rest of it when the rest is known.
 uint8_t OdczytBajtuZReszta(uint8_t* bajt, uint32_t reszta) {
   return reszta > 1 && Port->OdczytBajtuOdpowiedzi ? Port->OdczytBajtuOdpowiedzi(bajt, reszta) : Port->OdczytBajtu(bajt);
+}
+
+// Bytes that go out back to back: in one write where the port can, else one
+// by one; false at the first that was not written.
+bool ZapisWszystkich(const uint8_t* bajty, uint32_t ile) {
+  if (Port->ZapisBajtow) return ile == 0 || Port->ZapisBajtow(bajty, ile) == ile;
+  for (uint32_t i = 0; i < ile; ++i)
+    if (Port->ZapisBajtu(bajty[i]) != 1) return false;
+  return true;
 }
 
 // A read that failed on bytes the line damaged: something came.
@@ -119,6 +129,10 @@ void NowaLinia() {
 
 void WyslanieBajtuBezposrednie(uint8_t bajt) { Sesja.Wymiana.BladBajtu = Port->ZapisBajtu(bajt) != 1; }
 
+void WyslanieBajtowBezposrednie(const uint8_t* bajty, uint32_t ile) {
+  Sesja.Wymiana.BladBajtu = !ZapisWszystkich(bajty, ile);
+}
+
 uint8_t OdebranieBajtuBezposrednie() {
   uint8_t bajt = 0;
   const uint32_t reszta = ResztaBiezacejOdpowiedzi;
@@ -142,6 +156,7 @@ uint8_t AdresKanalu() { return Sesja.Lacze.Kanal; }
 
 void CzyszczenieTcp() { Sesja.Wymiana.LicznikOdebranychBajtow = 0; }
 void WyslanieBajtuRamkowe(uint8_t) {}
+void WyslanieBajtowRamkowe(const uint8_t*, uint32_t) {}
 bool WyslanoWszystkoRamkowo() { return true; }
 // The configuration keeps the register's own address for the frames.
 uint8_t AdresZadany() { return Sesja.Lacze.KanalZadany; }
@@ -150,18 +165,19 @@ bool NosnaSzeregowa() { return (Port->StatusModemu() & 0x80) != 0; }
 bool NosnaTcp() { return true; }
 
 bool WyslanieRamkiSzeregowo(const uint8_t* bufor, std::size_t dlugosc) {
-  for (std::size_t i = 0; i < dlugosc; ++i) {
-    if (Port->ZapisBajtu(bufor[i]) != 1) {
-      UstawBlad(BladWyslaniaRamki);
-      return false;
-    }
-  }
-  return true;
+  if (ZapisWszystkich(bufor, static_cast<uint32_t>(dlugosc))) return true;
+  UstawBlad(BladWyslaniaRamki);
+  return false;
 }
 
 bool OdbiorBajtuRamkiSzeregowo(uint8_t* bajt) {
-  if (Port->OdczytBajtu(bajt) == 1) return true;
-  UstawBlad(BrakOdpowiedziRamki);
+  const uint32_t reszta = ResztaBiezacejOdpowiedzi;
+  if (reszta > 0) --ResztaBiezacejOdpowiedzi;
+  if (OdczytBajtuZReszta(bajt, reszta) == 1) return true;
+  ResztaBiezacejOdpowiedzi = 0;
+  // The port ends a read at once when the carrier falls: that is the call
+  // lost, not a module that did not answer.
+  UstawBlad(NosnaSzeregowa() ? BrakOdpowiedziRamki : BrakNosnej);
   return false;
 }
 
@@ -213,6 +229,15 @@ void DopelnienieOdpowiedzi(uint32_t ile) {
 }
 
 void ResztaOdpowiedzi(uint32_t ile) { ResztaBiezacejOdpowiedzi = ile; }
+
+uint32_t OdczytCzekajacychBajtow(uint8_t* bajty, uint32_t ile) {
+  uint32_t n = std::min(ile, BajtyWKolejce());
+  for (uint32_t i = 0; i < n; ++i)
+    if (Port->OdczytBajtu(bajty + i) != 1) return i;
+  return n;
+}
+
+bool PortSzeregowyZerwany() { return Port->Zerwany && Port->Zerwany() != 0; }
 
 void PodstawieniePortuSzeregowego(const PortSzeregowyLacza* port) { Port = port ? port : &PORT_RZECZYWISTY; }
 const PortSzeregowyLacza& PortSzeregowyWUzyciu() { return *Port; }

@@ -55,6 +55,9 @@ bool CiszaPoOdpowiedzi();
 void DopelnienieOdpowiedzi(uint32_t ile);
 // Direct mode: WriteByte, setting Sesja.Wymiana.BladBajtu; framed modes: nothing.
 void WyslanieBajtu(uint8_t bajt);
+// WyslanieBajtu of bytes that follow one another with no answer between them:
+// a direct line writes them in one go (the same bytes in the same order).
+void WyslanieBajtow(const uint8_t* bajty, uint32_t ile);
 // Direct mode: ReadByte (failure: BladBajtu and ResultCode 21); framed modes:
 // the next answer byte of the answer frame (none left: ResultCode 45, 0).
 uint8_t OdebranieBajtu();
@@ -71,6 +74,11 @@ void WyslanieZadania(const ZadanieRamki& zadanie);
 bool WyslanoWszystko();
 // Carrier detect of the serial line; the TCP link always counts as connected.
 bool JestNosna();
+// What the serial port has received and not yet handed out, taken without
+// waiting (the modem's replies to its commands): at most ile bytes.
+uint32_t OdczytCzekajacychBajtow(uint8_t* bajty, uint32_t ile);
+// The serial port's far end has gone (a port server that closed the connection).
+bool PortSzeregowyZerwany();
 // Whether bytes the register adds beyond the request's lengths reach the
 // engine: on a direct line they do; the module relays only what the frame asked for.
 bool BajtySpozaDlugosciDochodza();
@@ -89,6 +97,10 @@ struct PortSzeregowyLacza {
   uint8_t (*OdczytBajtuOdpowiedzi)(uint8_t* bajt, uint32_t zapowiedziane) = nullptr;
   // 1 when the last read failed on damaged bytes, not for want of one; nullptr: never.
   uint8_t (*BladLinii)() = nullptr;
+  // 1 when the port's far end has gone (a port server that closed); nullptr: never.
+  uint8_t (*Zerwany)() = nullptr;
+  // ZapisBajtu for several bytes in one write, answering how many went; nullptr: byte by byte.
+  uint32_t (*ZapisBajtow)(const uint8_t* bajty, uint32_t ile) = nullptr;
 };
 // nullptr puts the real serial port back.
 void PodstawieniePortuSzeregowego(const PortSzeregowyLacza* port);

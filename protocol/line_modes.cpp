@@ -26,6 +26,7 @@ constexpr TrybLacza Bezposredni(uint8_t najwyzszyKanal, void (*wyborKanalu)()) {
           .Czyszczenie = CzyszczenieBezposrednie,
           .BajtyCzekajace = BajtyCzekajaceSzeregowo,
           .WyslanieBajtu = WyslanieBajtuBezposrednie,
+          .WyslanieBajtow = WyslanieBajtowBezposrednie,
           .OdebranieBajtu = OdebranieBajtuBezposrednie,
           .WyslanieZadania = BezZadania,
           .WyslanoWszystko = WyslanoWszystkoBezposrednio,
@@ -51,6 +52,7 @@ const TrybLacza TRYBY[] = {
      .Czyszczenie = CzyszczenieSzeregowe,
      .BajtyCzekajace = BezBajtowCzekajacych,
      .WyslanieBajtu = WyslanieBajtuRamkowe,
+     .WyslanieBajtow = WyslanieBajtowRamkowe,
      .OdebranieBajtu = OdebranieBajtuOdpowiedzi,
      .WyslanieZadania = WymianaRamki,
      .WyslanoWszystko = WyslanoWszystkoRamkowo,
@@ -72,6 +74,7 @@ const TrybLacza TRYBY[] = {
      .Czyszczenie = CzyszczenieTcp,
      .BajtyCzekajace = BezBajtowCzekajacych,
      .WyslanieBajtu = WyslanieBajtuRamkowe,
+     .WyslanieBajtow = WyslanieBajtowRamkowe,
      .OdebranieBajtu = OdebranieBajtuOdpowiedzi,
      .WyslanieZadania = WymianaRamki,
      .WyslanoWszystko = WyslanoWszystkoRamkowo,
@@ -104,6 +107,7 @@ bool TrybRamkowy() { return BiezacyTrybLacza().Ramkowy; }
 
 void CzyszczenieLacza() { BiezacyTrybLacza().Czyszczenie(); }
 void WyslanieBajtu(uint8_t bajt) { BiezacyTrybLacza().WyslanieBajtu(bajt); }
+void WyslanieBajtow(const uint8_t* bajty, uint32_t ile) { BiezacyTrybLacza().WyslanieBajtow(bajty, ile); }
 uint8_t OdebranieBajtu() { return BiezacyTrybLacza().OdebranieBajtu(); }
 void WyslanieZadania(const ZadanieRamki& zadanie) { BiezacyTrybLacza().WyslanieZadania(zadanie); }
 bool WyslanoWszystko() { return BiezacyTrybLacza().WyslanoWszystko(); }

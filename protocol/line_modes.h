@@ -28,6 +28,7 @@ struct TrybLacza {
   void (*Czyszczenie)();
   uint32_t (*BajtyCzekajace)();  // bytes on the line no request has asked for yet; 0 where none can reach the engine
   void (*WyslanieBajtu)(uint8_t bajt);
+  void (*WyslanieBajtow)(const uint8_t* bajty, uint32_t ile);
   uint8_t (*OdebranieBajtu)();
   void (*WyslanieZadania)(const ZadanieRamki& zadanie);
   bool (*WyslanoWszystko)();

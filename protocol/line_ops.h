@@ -27,6 +27,8 @@ bool LiniaBezDlugu();
 void CzyszczenieTcp();
 void WyslanieBajtuBezposrednie(uint8_t bajt);
 void WyslanieBajtuRamkowe(uint8_t bajt);
+void WyslanieBajtowBezposrednie(const uint8_t* bajty, uint32_t ile);
+void WyslanieBajtowRamkowe(const uint8_t* bajty, uint32_t ile);
 uint8_t OdebranieBajtuBezposrednie();
 void BezZadania(const ZadanieRamki& zadanie);
 bool WyslanoWszystkoBezposrednio();

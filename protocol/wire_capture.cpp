@@ -266,6 +266,7 @@ void PodsluchPortuSzeregowego() {
   PortZPodsluchem.BajtyWKolejce = kopia.BajtyWKolejce ? BajtyWKolejceZPodsluchem : nullptr;
   PortZPodsluchem.OdczytBajtuOdpowiedzi = kopia.OdczytBajtuOdpowiedzi ? OdczytBajtuOdpowiedziZPodsluchem : nullptr;
   PortZPodsluchem.BladLinii = kopia.BladLinii;
+  PortZPodsluchem.Zerwany = kopia.Zerwany;
   StatusZnany = false;
   PodstawieniePortuSzeregowego(&PortZPodsluchem);
 }

@@ -247,23 +247,25 @@ void ZapamietajOdczyt(const platforma::WynikTransferu& t) {
 
 }  // namespace
 
-bool TComm::ZapiszBajt(uint8_t bajt) {
+bool TComm::ZapiszBajt(uint8_t bajt) { return ZapiszBajty(&bajt, 1) == 1; }
+
+uint32_t TComm::ZapiszBajty(const uint8_t* bajty, uint32_t ile) {
   StanWinserii& stan = Winseria();
   stan.FlagaTimeout = false;
   if (ZdarzenieZamkniecia.Ustawione()) {
     ZapamietanieBledu(komunikaty::ZAPIS_PRZERWANY, ECANCELED);
-    return false;
+    return 0;
   }
   stan.FlagaTimeout = true;
   const auto linia = Linia();
   if (!linia) {
     ZapamietanieBledu(komunikaty::PORT_NIE_OTWARTY, -1);
-    return false;
+    return 0;
   }
-  const platforma::WynikTransferu t = linia->Zapisz(&bajt, 1);
+  const platforma::WynikTransferu t = linia->Zapisz(bajty, ile);
   ZapamietajZapis(t);
   stan.FlagaTimeout = t.przeniesiono == 0;
-  return t.przeniesiono == 1;
+  return t.przeniesiono;
 }
 
 bool TComm::CzytajBajt(uint8_t& bajt, uint32_t zapowiedziane) {
@@ -337,6 +339,11 @@ bool TComm::OproznijWyjscie() {
   std::lock_guard<std::recursive_mutex> b(blokada_);
   const auto linia = Linia();
   return linia && linia->Oproznij() == 0;
+}
+
+bool TComm::Zerwany() const {
+  const auto linia = Linia();
+  return linia && linia->Zerwana();
 }
 
 platforma::NiskieOpoznienie TComm::Opoznienie() const {

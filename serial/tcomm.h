@@ -44,9 +44,14 @@ class TComm {
   // (what is still missing after that comes late and is taken as it comes). A line error among
   // the bytes read makes the read fail: they are dropped, never taken as data.
   bool ZapiszBajt(uint8_t bajt);
+  // ZapiszBajt for bytes that go out one after another with no answer
+  // between them, in one write; answers how many were written.
+  uint32_t ZapiszBajty(const uint8_t* bajty, uint32_t ile);
   bool CzytajBajt(uint8_t& bajt, uint32_t zapowiedziane = 0);
   // The last read failed on a line error (its bytes came, damaged).
   bool OdczytZBledemLinii() const { return bladLinii_; }
+  // The far end of the line has gone (a port server that closed the connection).
+  bool Zerwany() const;
   platforma::NiskieOpoznienie Opoznienie() const;
   // Records the line errors the device reported since the last look.
   void ZebranieBledowLinii();

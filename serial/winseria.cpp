@@ -74,9 +74,23 @@ uint8_t OdczytBajtuOdpowiedzi(uint8_t* bajt, uint32_t zapowiedziane) {
   return port->CzytajBajt(*bajt, zapowiedziane) ? 1 : 0;
 }
 
+uint32_t ZapisBajtow(const uint8_t* bajty, uint32_t ile) {
+  TComm* port = WybranyPort();
+  if (port == nullptr) {
+    ZapamietanieBledu(komunikaty::PORT_NIE_OTWARTY, -1);
+    return 0;
+  }
+  return port->ZapiszBajty(bajty, ile);
+}
+
 uint8_t OdczytZBledemLinii() {
   const TComm* port = WybranyPort();
   return port != nullptr && port->OdczytZBledemLinii() ? 1 : 0;
+}
+
+uint8_t PortZerwany() {
+  const TComm* port = WybranyPort();
+  return port != nullptr && port->Zerwany() ? 1 : 0;
 }
 
 const char* OpisOpoznieniaPortu(bool* szeregowe) {

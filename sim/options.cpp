@@ -63,8 +63,11 @@ const char* const Pomoc =
     "                        with --modem: off, on means already connected)\n"
     "  --modem               a Hayes-style modem in front of the module behind RFC 2217:\n"
     "                        AT commands (E0/E1 echo, OK/ERROR), AT+CPIN, ATD, +++ and ATH\n"
-    "  --modem-dial connect|busy|no-carrier|never  what dialling gives (connect)\n"
-    "  --modem-delay MS      from ATD to the carrier, BUSY or NO CARRIER (1000)\n"
+    "  --modem-dial connect|busy|no-carrier|never|close  what dialling gives (connect);\n"
+    "                        close: the port server drops the connection instead\n"
+    "  --modem-delay MS      from ATD to the carrier, BUSY, NO CARRIER or the close (1000)\n"
+    "  --modem-drop N        the carrier falls in the middle of the module's Nth answer\n"
+    "                        frame (half of it goes out, then NO CARRIER)\n"
     "  --modem-guard MS      the escape's guard time around \"+++\" (1000)\n"
     "  --modem-pin PIN       the SIM card asks for this PIN before it dials\n"
     "\n"
@@ -95,7 +98,7 @@ constexpr std::string_view OpcjeZWartoscia[] = {
     "--pty",   "--rfc2217", "--module", "--module-fault", "--carrier",      "--state",       "--mux",
     "--select", "--fault",  "--faults", "--baud",  "--adapter-latency", "--log",          "--modem-status", "--byte-timeout",
     "--port-server", "--port-server-fault", "--replay",
-    "--modem-dial", "--modem-delay", "--modem-guard", "--modem-pin"};
+    "--modem-dial", "--modem-delay", "--modem-guard", "--modem-pin", "--modem-drop"};
 
 bool OpcjaZWartoscia(std::string_view nazwa) {
   return std::find(std::begin(OpcjeZWartoscia), std::end(OpcjeZWartoscia), nazwa) != std::end(OpcjeZWartoscia);
@@ -139,11 +142,16 @@ bool OpcjaModemu(std::string_view nazwa, const std::string& wartosc, UstawieniaM
     else if (wartosc == "busy") m.wybieranie = W::Zajete;
     else if (wartosc == "no-carrier") m.wybieranie = W::BrakNosnej;
     else if (wartosc == "never") m.wybieranie = W::Nigdy;
-    else blad = "--modem-dial takes connect, busy, no-carrier or never";
+    else if (wartosc == "close") m.wybieranie = W::Zerwanie;
+    else blad = "--modem-dial takes connect, busy, no-carrier, never or close";
   } else if (nazwa == "--modem-delay") {
     czas(m.czasWybierania);
   } else if (nazwa == "--modem-guard") {
     czas(m.czasOchronny);
+  } else if (nazwa == "--modem-drop") {
+    const auto w = Liczba(wartosc, 1'000'000);
+    if (w && *w > 0) m.utrataNosnej = static_cast<uint32_t>(*w);
+    else blad = "--modem-drop: bad frame number " + wartosc;
   } else if (nazwa == "--modem-pin") {
     m.pin = wartosc;
   } else {

@@ -56,8 +56,9 @@ void PostepRekordu() {
   ++Stan.Rekordy;
   const auto teraz = Zegar::now();
   if (teraz - Stan.Poczatek < PierwszyPokaz || teraz - Stan.OstatniPokaz < OdstepPokazu) return;
-  if (!platforma::BledyNaTerminalu()) return;
+  // Asked once a display interval, not once a record, when nothing is shown.
   Stan.OstatniPokaz = teraz;
+  if (!platforma::BledyNaTerminalu()) return;
   Stan.Widoczny = true;
   const double sekundy = std::chrono::duration<double>(teraz - Stan.Poczatek).count();
   // Carriage return and "erase to the end of the line": the line is redrawn in place.

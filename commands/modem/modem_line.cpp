@@ -1,6 +1,9 @@
 #include "commands/modem/modem_line.h"
 
+#include <algorithm>
 #include <cstring>
+#include <iterator>
+#include <string_view>
 
 #include "include/karvo.h"
 #include "platform/clock.h"
@@ -98,12 +101,54 @@ void WymianaSterujaca(TypRamkiSterujacej typ) {
   }
 }
 
+bool NieudaneWybieranie(OdpowiedzModemu& o, uint8_t bajt) {
+  if (bajt != '\r' && bajt != '\n') {
+    if (o.Dlugosc < sizeof o.Linia) o.Linia[o.Dlugosc] = static_cast<char>(bajt);
+    ++o.Dlugosc;
+    return false;
+  }
+  const std::string_view linia(o.Linia, o.Dlugosc <= sizeof o.Linia ? o.Dlugosc : 0);
+  o.Dlugosc = 0;
+  // The results a Hayes modem gives for a call that will not connect, verbose and numeric.
+  static constexpr std::string_view NIEUDANE[] = {"NO CARRIER", "ERROR", "NO DIALTONE", "BUSY", "NO ANSWER",
+                                                  "3",          "4",     "6",           "7",    "8"};
+  return !linia.empty() && std::find(std::begin(NIEUDANE), std::end(NIEUDANE), linia) != std::end(NIEUDANE);
+}
+
+namespace {
+
+// More than a modem line at 19200 bit/s brings in one look (10 ms), so that
+// a line that never falls silent cannot hold a look.
+constexpr uint32_t NAJWIECEJ_NA_RAZ = 256;
+
+// What the modem has said since the dialling, and whether the port is still there.
+bool PolaczenieOdrzucone(OdpowiedzModemu& odpowiedz) {
+  if (PortSzeregowyZerwany()) return true;
+  uint8_t bajty[NAJWIECEJ_NA_RAZ];
+  const uint32_t n = OdczytCzekajacychBajtow(bajty, sizeof bajty);
+  for (uint32_t i = 0; i < n; ++i)
+    if (NieudaneWybieranie(odpowiedz, bajty[i])) return true;
+  return false;
+}
+
+}  // namespace
+
+void PorzucenieOdpowiedziModemu() {
+  // What the port can hold (4 KiB), and no more: the line may not fall silent.
+  uint8_t bajty[NAJWIECEJ_NA_RAZ];
+  for (int i = 0; i < 16 && OdczytCzekajacychBajtow(bajty, sizeof bajty) > 0; ++i) {
+  }
+}
+
 void CzekanieNaNosna(bool wlaczona) {
   uint32_t pozostalo = Sesja.Lacze.CzasPolaczenia * PROBEK_NA_SEKUNDE;
   uint32_t stabilnych = 0;
+  OdpowiedzModemu odpowiedz;
   while (stabilnych < PROBEK_STABILNYCH && pozostalo > 0) {
     PauzaModemu(OKRES_PROBKI_MS);
     if (!BrakBledu()) return;
+    // Nothing waits out the connection time once the modem has said the call failed.
+    if (wlaczona && PolaczenieOdrzucone(odpowiedz)) break;
     --pozostalo;
     stabilnych = JestNosna() == wlaczona ? stabilnych + 1 : 0;
   }

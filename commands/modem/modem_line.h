@@ -44,7 +44,21 @@ bool WyslanieKomendyModemu(const char* tekst);
 void WymianaSterujaca(TypRamkiSterujacej typ);
 // Waits, within the configured connection time, until the carrier detect
 // line has been in the wanted state for one second; ResultCode 31 otherwise.
+// While the carrier is awaited, the modem saying that the call failed (BUSY,
+// NO CARRIER, NO DIALTONE, NO ANSWER, ERROR, in words or as their numbers) or
+// a port server that closes ends the wait at once with 31.
 void CzekanieNaNosna(bool wlaczona);
+// Lets go what the modem has answered so far, so that only the answer to the
+// command sent next counts.
+void PorzucenieOdpowiedziModemu();
+
+// The modem's answer lines as they come, byte by byte.
+struct OdpowiedzModemu {
+  char Linia[24] = {};
+  std::size_t Dlugosc = 0;  // more than fits: the line is none of the results
+};
+// Takes one byte; true when it ends a line that says the call has failed.
+bool NieudaneWybieranie(OdpowiedzModemu& odpowiedz, uint8_t bajt);
 // Carrier detect now (a TCP link always counts as connected).
 bool JestNosnaModemu();
 // The module's version text from the last answer into tekst (room for

@@ -34,6 +34,7 @@ void Wybieranie() {
     DopisanieNapisu(komenda, tryb);
     DopisanieNapisu(komenda, Sesja.Lacze.NumerTelefonu);
   }
+  PorzucenieOdpowiedziModemu();
   if (WyslanieKomendyModemu(komenda)) CzekanieNaNosna(true);
 }
 

@@ -24,6 +24,8 @@ class UrzadzenieLinii {
   // The modem lines the attachment shows (0x10 CTS, 0x20 DSR, 0x40 ring,
   // 0x80 carrier): the attachment's own unless the device drives them.
   virtual uint8_t LinieModemu(uint8_t spoczynkowe) const { return spoczynkowe; }
+  // The attachment drops its client now (a port server that fails).
+  virtual bool ZerwanieKlienta() const { return false; }
 };
 
 }  // namespace sim

@@ -75,8 +75,12 @@ void LaczeRfc2217::Dzialaj(UrzadzenieLinii& linia, Dziennik& dziennik, uint32_t 
       return polaczony && ZmianaLinii();
     }
     // A device that drives the modem lines (a modem's carrier) changes them on its own.
-    void Sprawdzono() override {
-      if (serwer_) ZmianaLinii();
+    bool Sprawdzono() override {
+      if (linia_.ZerwanieKlienta()) {
+        dziennik_.Zdarzenie(Kto, "the port server drops the connection");
+        return false;
+      }
+      return !serwer_ || ZmianaLinii();
     }
     bool ZmianaLinii() {
       const Bajty modem = serwer_->StanModemu(linia_.LinieModemu(modem_));

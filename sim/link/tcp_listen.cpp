@@ -96,7 +96,7 @@ void JedenKlient(int nasluch, int fd, KlientTcp& klient, UrzadzenieLinii& urzadz
     }
     klient.Wypchnij(Zegar::now());
     urzadzenie.Sprawdz(Zegar::now());
-    klient.Sprawdzono();
+    if (!klient.Sprawdzono()) return;
   }
 }
 

@@ -32,8 +32,9 @@ class KlientTcp {
   // Late answers waiting for the client: when the first is due, and sending those due.
   virtual std::optional<Zegar::time_point> Termin() const { return std::nullopt; }
   virtual void Wypchnij(Zegar::time_point) {}
-  // The device has looked at its deadlines: what it changed may be told to the client.
-  virtual void Sprawdzono() {}
+  // The device has looked at its deadlines: what it changed may be told to
+  // the client; false drops it.
+  virtual bool Sprawdzono() { return true; }
 };
 
 // Serves clients one after another until the simulator is asked to stop; a

@@ -189,6 +189,11 @@ void Modem::KoniecWybierania(Zegar::time_point teraz) {
       dziennik_.Zdarzenie(Kto, "the line is busy");
       Odpowiedz("BUSY", BUSY);
       return;
+    case UstawieniaModemu::Wybieranie::Zerwanie:
+      stan_ = Stan::Komendy;
+      dziennik_.Zdarzenie(Kto, "the port server fails while the modem dials");
+      zerwij_ = true;
+      return;
     default:
       stan_ = Stan::Komendy;
       dziennik_.Zdarzenie(Kto, "no carrier came");
@@ -211,22 +216,55 @@ void Modem::Dane(std::span<const uint8_t> bajty, Nadajnik& wyjscie, Zegar::time_
   }
   if (plusy_ == 3) koniecEskape_ = teraz + ustawienia_.czasOchronny;
   else koniecEskape_.reset();
-  modul_.Odebrano(bajty, wyjscie, teraz);
+  if (ustawienia_.utrataNosnej == 0) return modul_.Odebrano(bajty, wyjscie, teraz);
+  // The module's answers pass through the modem, which may lose the call in one.
+  class PrzezModem : public Nadajnik {
+   public:
+    PrzezModem(Modem& modem, Nadajnik& cel, Zegar::time_point teraz) : modem_(modem), cel_(cel), teraz_(teraz) {}
+    void Wyslij(std::span<const uint8_t> b) override { modem_.RamkaModulu(b, cel_, teraz_); }
+    void Czekaj(std::chrono::milliseconds czas) override { cel_.Czekaj(czas); }
+    void BladLinii(uint8_t bledy) override { cel_.BladLinii(bledy); }
+
+   private:
+    Modem& modem_;
+    Nadajnik& cel_;
+    Zegar::time_point teraz_;
+  } przezModem(*this, wyjscie, teraz);
+  modul_.Odebrano(bajty, przezModem, teraz);
+}
+
+void Modem::RamkaModulu(std::span<const uint8_t> bajty, Nadajnik& wyjscie, Zegar::time_point teraz) {
+  if (++ramekOdpowiedzi_ != ustawienia_.utrataNosnej || !nosna_) return wyjscie.Wyslij(bajty);
+  const size_t polowa = bajty.size() / 2;
+  wyjscie.Wyslij(bajty.first(polowa));
+  dziennik_.Zdarzenie(Kto, "answer frame " + std::to_string(ramekOdpowiedzi_) + " cut after " +
+                               std::to_string(polowa) + " bytes: the carrier is lost");
+  // The carrier falls once the half frame has had time to leave at the line's speed.
+  const auto naLinii = std::chrono::microseconds(polowa * 11'000'000 / (predkosc_ ? predkosc_ : 19200));
+  utrataNosnej_ = teraz + naLinii + std::chrono::milliseconds(20);
 }
 
 void Modem::LinieSterujace(bool, bool) {}
 
-void Modem::Predkosc(uint32_t baud) { modul_.Predkosc(baud); }
+void Modem::Predkosc(uint32_t baud) {
+  predkosc_ = baud;
+  modul_.Predkosc(baud);
+}
 
 std::optional<Zegar::time_point> Modem::Termin() const {
   std::optional<Zegar::time_point> termin = modul_.Termin();
-  for (const auto& t : {koniecWybierania_, koniecEskape_})
+  for (const auto& t : {koniecWybierania_, koniecEskape_, utrataNosnej_})
     if (t && (!termin || *t < *termin)) termin = t;
   return termin;
 }
 
 void Modem::Sprawdz(Zegar::time_point teraz) {
   if (stan_ == Stan::Wybieranie && koniecWybierania_ && teraz >= *koniecWybierania_) KoniecWybierania(teraz);
+  if (utrataNosnej_ && teraz >= *utrataNosnej_) {
+    utrataNosnej_.reset();
+    UstawNosna(false, "lost");
+    Odpowiedz("NO CARRIER", NO_CARRIER);
+  }
   if (koniecEskape_ && teraz >= *koniecEskape_) {
     koniecEskape_.reset();
     plusy_ = 0;
@@ -242,6 +280,7 @@ void Modem::Przerwij() {
   wyjscie_ = nullptr;
   plusy_ = 0;
   koniecEskape_.reset();
+  zerwij_ = false;
   modul_.Przerwij();
 }
 

@@ -4,7 +4,9 @@
 // delay, or the line is busy, or no carrier comes, or nothing at all), and
 // "ATH" (the carrier falls). Once connected, every byte goes to the module
 // and the module's answers come back, until "+++" framed by the guard time
-// takes the modem back to its commands with the carrier kept.
+// takes the modem back to its commands with the carrier kept. Its faults: a
+// port server that drops the connection when the dialling ends, and a
+// carrier that falls in the middle of an answer frame.
 #pragma once
 
 #include <chrono>
@@ -17,7 +19,7 @@
 namespace sim {
 
 struct UstawieniaModemu {
-  enum class Wybieranie { Polaczenie, Zajete, BrakNosnej, Nigdy };
+  enum class Wybieranie { Polaczenie, Zajete, BrakNosnej, Nigdy, Zerwanie };
   Wybieranie wybieranie = Wybieranie::Polaczenie;
   // From the dialling command to the carrier (or to BUSY or NO CARRIER).
   std::chrono::milliseconds czasWybierania{1000};
@@ -25,6 +27,8 @@ struct UstawieniaModemu {
   std::chrono::milliseconds czasOchronny{1000};
   std::string pin = {};  // the PIN the SIM card asks for; empty: none asked
   bool nosna = false;   // already connected when the simulator starts
+  // The module's answer frame (counted from 1) in whose middle the carrier falls; 0: never.
+  uint32_t utrataNosnej = 0;
 };
 
 class Modem : public UrzadzenieLinii {
@@ -40,6 +44,7 @@ class Modem : public UrzadzenieLinii {
   void Sprawdz(Zegar::time_point teraz) override;
   void Przerwij() override;
   uint8_t LinieModemu(uint8_t spoczynkowe) const override;
+  bool ZerwanieKlienta() const override { return zerwij_; }
 
   bool Nosna() const { return nosna_; }
 
@@ -59,6 +64,8 @@ class Modem : public UrzadzenieLinii {
   void Tekst(const std::string& tekst);
   void UstawNosna(bool nosna, const char* dlaczego);
   void KoniecWybierania(Zegar::time_point teraz);
+  // One answer frame of the module on its way to the client.
+  void RamkaModulu(std::span<const uint8_t> bajty, Nadajnik& wyjscie, Zegar::time_point teraz);
 
   UrzadzenieLinii& modul_;
   Dziennik& dziennik_;
@@ -73,6 +80,11 @@ class Modem : public UrzadzenieLinii {
   Zegar::time_point ostatniBajt_{};
   int plusy_ = 0;
   std::optional<Zegar::time_point> koniecEskape_;
+  // The fault's carrier loss: the answer frames so far, and when the carrier falls.
+  uint32_t ramekOdpowiedzi_ = 0;
+  std::optional<Zegar::time_point> utrataNosnej_;
+  bool zerwij_ = false;  // the port server is to drop its client
+  uint32_t predkosc_ = 0;  // the line's speed as the client set it
 };
 
 }  // namespace sim

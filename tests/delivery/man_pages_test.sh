@@ -33,6 +33,12 @@ for opcja in --fault --module-fault; do
     grep -qE "(^|[ ,])$rodzaj([=,.[ ]|\$)" <<<"$strona" || { echo "karvo-sim.1 does not name the $opcja kind $rodzaj"; zle=1; }
   done
 done
+# What --modem-dial can make the modem do (its A|B|... list), each named in the page too.
+dial=$("$sim" --help | sed -n 's/^  --modem-dial \([a-z|-]*\).*/\1/p' | tr '|' ' ')
+[ -n "$dial" ] || { echo "karvo-sim --help lists no outcomes for --modem-dial"; zle=1; }
+for wynik in $dial; do
+  grep -qE "(^|[ |])$wynik([ |,.)]|\$)" <<<"$strona" || { echo "karvo-sim.1 does not name the --modem-dial outcome $wynik"; zle=1; }
+done
 strona=$(tekst "$man/karvo-server.1")
 pomoc=$("$server" --help)
 for slowo in listen send -n -t; do

@@ -108,6 +108,8 @@ TEST_F(Silnik, SendsEscapeCodeAndParametersInOrder) {
   Sesja.Wymiana.ObszarParametrow[1] = 0x1B;
   WykonanieRozkazu({0x43, 1, 2, 1});
   EXPECT_EQ(kasa.Wyslane, (Bajty{0x1B, 0x43, 0xAA, 0x1B}));
+  // One write each side of the acknowledgement: escape and code, then the parameters.
+  EXPECT_EQ(kasa.Zapisy, (std::vector<std::size_t>{2, 2}));
   EXPECT_EQ(Sesja.BiezacyWynik, 0);
 }
 

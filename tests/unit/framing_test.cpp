@@ -80,6 +80,22 @@ TEST_F(Ramki, RequestFrameCarriesTheExchangeAndTheAnswerIsHandedOutByteByByte) {
   EXPECT_EQ(Odpowiedz(), (Bajty{0x06, 0x01, 0x02, 0x03}));
 }
 
+// The frame leaves in one write; once the answer's length byte is in, the
+// rest of the frame is announced with each read, counting down, so that the
+// port waits for it as a whole.
+TEST_F(Ramki, TheFrameLeavesInOneWriteAndItsRestIsAwaitedAsAWhole) {
+  const Bajty odpowiedz = RamkaOdpowiedzi({0x06, 0x01, 0x02, 0x03, 0x04, 0x05, 0x06, 0x07, 0x08});
+  Skrypt({odpowiedz});
+  WymianaRamki(odczyt);
+  ASSERT_EQ(Sesja.BiezacyWynik, 0);
+  EXPECT_EQ(port.Zapisy, (std::vector<std::size_t>{16}));
+  // Header, high-bit byte and length alone; then the rest, the last one alone again.
+  std::vector<uint32_t> zapowiedzi(7, 0);
+  for (uint32_t reszta = static_cast<uint32_t>(odpowiedz.size() - 7); reszta >= 2; --reszta) zapowiedzi.push_back(reszta);
+  zapowiedzi.push_back(0);
+  EXPECT_EQ(port.Zapowiedzi, zapowiedzi);
+}
+
 TEST_F(Ramki, RequestWithoutParametersIsSixteenWireBytes) {
   Skrypt({RamkaOdpowiedzi({0x06})});
   WymianaRamki(odczyt);

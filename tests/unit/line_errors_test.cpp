@@ -92,19 +92,42 @@ TEST_F(BledyLinii, EachReaderSaysWhyItsFieldFailed) {
   }
 }
 
-TEST_F(BledyLinii, TheLineLastReadGivesTheFileAndTheLineNumber) {
-  Wejscie("#7\r\n;c\r\n#\r\n#\r\n$1\tx\r\n;\r\n$2\t300\r\n");
-  Napis linia{};
-  uint8_t zla = 0;
-  for (int i = 0; i < 3; ++i) ASSERT_TRUE(OdczytanoZPlikuLinieNaglowka(Sesja.UchwytWejscia, linia, &zla));
-  ASSERT_TRUE(OdczytanoZPlikuLinieDanych(Sesja.UchwytWejscia, linia, &zla));
-  ASSERT_TRUE(Bajt(linia, 1));
-  ASSERT_TRUE(OdczytanoZPlikuLinieDanych(Sesja.UchwytWejscia, linia, &zla));
-  EXPECT_FALSE(Bajt(linia, 2));
-  EXPECT_EQ(OpisBleduLinii(), "DANE.TXT line 7 field 2: \"300\" is above 255");
-  // The first failure of a line is the one told.
-  EXPECT_FALSE(Bajt(linia, 3));
-  EXPECT_EQ(OpisBleduLinii(), "DANE.TXT line 7 field 2: \"300\" is above 255");
+// Where a failure is told: in the line last read of the input file, with its
+// number (the first failure of a line is the one told), in the first header
+// line as it was cleaned, and without a place for a text that is no line of
+// the file (a command's own).
+TEST_F(BledyLinii, AFailureIsToldWhereItStands) {
+  const struct {
+    const char* tresc;
+    int naglowkow, danych;  // the lines read before the field, of each kind
+    bool oczyszczona;       // the header line cleaned as the first one is
+    const char* tekst;      // read instead of the last line
+    uint8_t pole;
+    const char* opis;
+  } przypadki[] = {
+      {"#7\r\n;c\r\n#\r\n#\r\n$1\tx\r\n;\r\n$2\t300\r\n", 3, 2, false, nullptr, 2,
+       "DANE.TXT line 7 field 2: \"300\" is above 255"},
+      {";\r\n#7x ; a shop\r\n#\r\n#\r\n", 1, 0, true, nullptr, 1,
+       "DANE.TXT line 2 field 1: \"7X\" is not a number (0 to 255)"},
+      {"$1\r\n", 0, 1, false, "x", 1, "field 1: \"x\" is not a number (0 to 255)"},
+  };
+  for (const auto& p : przypadki) {
+    SCOPED_TRACE(p.tresc);
+    ZamknieciePliku(&Sesja.UchwytWejscia);
+    ZgloszenieBleduLinii();
+    Wejscie(p.tresc);
+    Napis linia{};
+    uint8_t zla = 0;
+    for (int i = 0; i < p.naglowkow; ++i) ASSERT_TRUE(OdczytanoZPlikuLinieNaglowka(Sesja.UchwytWejscia, linia, &zla));
+    for (int i = 0; i < p.danych; ++i) ASSERT_TRUE(OdczytanoZPlikuLinieDanych(Sesja.UchwytWejscia, linia, &zla));
+    if (p.oczyszczona) OczyszczenieNapisu(linia);
+    const char* czytana = p.tekst ? p.tekst : linia;
+    EXPECT_FALSE(Bajt(czytana, p.pole));
+    EXPECT_EQ(OpisBleduLinii(), p.opis);
+    if (p.tekst) continue;
+    EXPECT_FALSE(Bajt(czytana, 3));
+    EXPECT_EQ(OpisBleduLinii(), p.opis);
+  }
 }
 
 TEST_F(BledyLinii, ALineOfTheWrongKindIsToldWithItsNumber) {
@@ -133,27 +156,6 @@ TEST_F(BledyLinii, ALineOfTheWrongKindIsToldWithItsNumber) {
     EXPECT_EQ(zla, 1);
     EXPECT_EQ(OpisBleduLinii(), p.opis);
   }
-}
-
-// The first header line is taken cleaned: its failure still has its place.
-TEST_F(BledyLinii, TheCleanedHeaderLineKeepsItsPlace) {
-  Wejscie(";\r\n#7x ; a shop\r\n#\r\n#\r\n");
-  Napis linia{};
-  uint8_t zla = 0;
-  ASSERT_TRUE(OdczytanoZPlikuLinieNaglowka(Sesja.UchwytWejscia, linia, &zla));
-  OczyszczenieNapisu(linia);
-  EXPECT_FALSE(Bajt(linia, 1));
-  EXPECT_EQ(OpisBleduLinii(), "DANE.TXT line 2 field 1: \"7X\" is not a number (0 to 255)");
-}
-
-// A text that is no line of a file (a command's own) is told without a place.
-TEST_F(BledyLinii, AnotherTextIsToldWithoutAPlace) {
-  Wejscie("$1\r\n");
-  Napis linia{};
-  uint8_t zla = 0;
-  ASSERT_TRUE(OdczytanoZPlikuLinieDanych(Sesja.UchwytWejscia, linia, &zla));
-  EXPECT_FALSE(Bajt("x", 1));
-  EXPECT_EQ(OpisBleduLinii(), "field 1: \"x\" is not a number (0 to 255)");
 }
 
 }  // namespace

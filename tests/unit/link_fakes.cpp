@@ -118,12 +118,29 @@ uint8_t ZapisTestowy(uint8_t bajt) {
   return 1;
 }
 
-uint8_t OdczytTestowy(uint8_t* bajt) {
+uint8_t OdczytZKolejki(uint8_t* bajt) {
   PortTestowy& p = *PortTestowy::Biezacy;
   if (p.Wejscie.empty()) return 0;
   *bajt = p.Wejscie.front();
   p.Wejscie.pop_front();
   return 1;
+}
+
+uint8_t OdczytTestowy(uint8_t* bajt) {
+  PortTestowy::Biezacy->Zapowiedzi.push_back(0);
+  return OdczytZKolejki(bajt);
+}
+
+uint8_t OdczytOdpowiedziTestowy(uint8_t* bajt, uint32_t zapowiedziane) {
+  PortTestowy::Biezacy->Zapowiedzi.push_back(zapowiedziane);
+  return OdczytZKolejki(bajt);
+}
+
+uint32_t ZapisBajtowTestowy(const uint8_t* bajty, uint32_t ile) {
+  PortTestowy::Biezacy->Zapisy.push_back(ile);
+  for (uint32_t i = 0; i < ile; ++i)
+    if (ZapisTestowy(bajty[i]) != 1) return i;
+  return ile;
 }
 
 uint8_t StatusTestowy() { return PortTestowy::Biezacy->Nosna ? 0x80 : 0x00; }
@@ -133,8 +150,14 @@ int32_t CzyszczenieTestowe() {
 }
 uint8_t WyslanoTestowo() { return PortTestowy::Biezacy->WynikWyslania; }
 
-const PortSzeregowyLacza PORT_TESTOWY = {ZapisTestowy,   OdczytTestowy, StatusTestowy, CzyszczenieTestowe,
-                                         WyslanoTestowo, nullptr};
+const PortSzeregowyLacza PORT_TESTOWY = {.ZapisBajtu = ZapisTestowy,
+                                         .OdczytBajtu = OdczytTestowy,
+                                         .StatusModemu = StatusTestowy,
+                                         .Czyszczenie = CzyszczenieTestowe,
+                                         .WyslanoZnaki = WyslanoTestowo,
+                                         .BajtyWKolejce = nullptr,
+                                         .OdczytBajtuOdpowiedzi = OdczytOdpowiedziTestowy,
+                                         .ZapisBajtow = ZapisBajtowTestowy};
 
 // Waits up to 50 ms for the socket; true when it is readable.
 bool Gotowe(int gniazdo) {

@@ -59,6 +59,8 @@ struct PortTestowy {
   int Czyszczenia = 0;
   uint8_t WynikWyslania = 1;
   Bajty Zapisane;          // every byte written
+  std::vector<std::size_t> Zapisy;   // the bytes of each write call
+  std::vector<uint32_t> Zapowiedzi;  // each read: the rest of the answer announced with it (0: none)
   std::deque<uint8_t> Wejscie;
   ZbieraczRamek Zbieracz;
   PortTestowy();   // installs itself in the line table

@@ -133,4 +133,27 @@ TEST_F(LiniaModemu, CarrierMustHoldForASecondWithinTheConnectionTime) {
   }
 }
 
+TEST_F(LiniaModemu, TheModemsWordForAFailedCallEndsItsLine) {
+  // What a modem sends after a dialling command, echo included, verbose or
+  // numeric; true once a line says the call has failed.
+  const struct { std::string bajty; bool nieudane; } przypadki[] = {
+      {"ATDT5551234\r\r\nBUSY\r\n", true},
+      {"\r\nNO CARRIER\r\n", true},
+      {"\r\nNO DIALTONE\r\n", true},
+      {"\r\nNO ANSWER\r\n", true},
+      {"\r\nERROR\r\n", true},
+      {"ATDT5551234\r7\r", true},  // ATV0: BUSY as its number
+      {"ATDT5551234\r\r\nCONNECT 19200\r\n", false},
+      {"ATDT3\r1\r", false},            // a number that is a digit is the echo's, not a result
+      {"\r\nBUSY", false},               // not a line until its end comes
+      {"\r\nNO CARRIER BUSY BUSY BUSY BUSY\r\n", false},  // longer than any result
+  };
+  for (const auto& p : przypadki) {
+    OdpowiedzModemu o;
+    bool nieudane = false;
+    for (char z : p.bajty) nieudane = nieudane || NieudaneWybieranie(o, static_cast<uint8_t>(z));
+    EXPECT_EQ(nieudane, p.nieudane) << p.bajty;
+  }
+}
+
 }  // namespace

@@ -39,6 +39,7 @@ class SkryptowanaKasa {
   // Bytes served when nothing else is queued (the framed modes: the answer frame).
   std::function<Bajty()> NaOdczyt;
   Bajty Wyslane;                      // every byte the driver wrote, in order
+  std::vector<std::size_t> Zapisy;    // the bytes of each write call
   std::vector<Bajty> Parametry;       // the parameters of each request, in order
   std::vector<uint8_t> Rozkazy;       // request codes in order
   Bajty DoOdczytu;                    // what the driver may read still
@@ -87,6 +88,12 @@ class SkryptowanaKasa {
     }
     return 1;
   }
+  static uint32_t ZapisBajtow(const uint8_t* b, uint32_t ile) {
+    Biezaca->Zapisy.push_back(ile);
+    for (uint32_t i = 0; i < ile; ++i)
+      if (Zapis(b[i]) != 1) return i;
+    return ile;
+  }
   static uint8_t Odczyt(uint8_t* b) {
     auto& k = *Biezaca;
     if (k.Kolejka.empty() && k.Druga) {
@@ -120,7 +127,13 @@ class SkryptowanaKasa {
   // Bytes of the current answer that the driver has not read, when the test
   // asks the port to tell them (many scripts answer more than is read).
   static uint32_t WKolejce() { return Biezaca->MowiIleCzeka ? static_cast<uint32_t>(Biezaca->Kolejka.size()) : 0; }
-  static inline const PortSzeregowyLacza Port = {Zapis, Odczyt, Modem, Czyszczenie, WyslanoZnaki, WKolejce};
+  static inline const PortSzeregowyLacza Port = {.ZapisBajtu = Zapis,
+                                                 .OdczytBajtu = Odczyt,
+                                                 .StatusModemu = Modem,
+                                                 .Czyszczenie = Czyszczenie,
+                                                 .WyslanoZnaki = WyslanoZnaki,
+                                                 .BajtyWKolejce = WKolejce,
+                                                 .ZapisBajtow = ZapisBajtow};
 };
 
 // A clean session in direct mode.

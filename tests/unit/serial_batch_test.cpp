@@ -118,42 +118,42 @@ TEST_F(OdpowiedzWCalosci, AByteLaterThanItsTimeOutStillFailsTheRead) {
   EXPECT_EQ(PobierzBlad().komunikat, komunikaty::TIMEOUT_ODCZYTU);
 }
 
-// A read with time-out 0 answers at once with what is there: it never sleeps.
-TEST_F(OdpowiedzWCalosci, ReadTimeOutZeroNeverSleeps) {
-  ASSERT_EQ(MsSetTimeouts(1000, 0), 1);
-  uint8_t b = 0;
-  const long long ms = CzasMs([&] { EXPECT_EQ(OdczytBajtuOdpowiedzi(&b, 200), 0); });
-  EXPECT_LT(ms, 100);
-}
-
-// A signal to end cuts the sleep for a long answer's rest short.
-TEST_F(OdpowiedzWCalosci, ASignalDuringTheSleepEndsItAtOnce) {
+// Nothing waits out the rest of a long answer (2 000 bytes: 2.3 s at 9600
+// bit/s) when it may not: a read time-out of 0 never sleeps, and a signal to
+// end or a close from another thread cuts the sleep short (the close last:
+// the port is gone after it).
+TEST_F(OdpowiedzWCalosci, ALongRestIsNotWaitedOutWhenTheReadMayNotWait) {
+  const struct {
+    const char* nazwa;
+    uint32_t czasOdczytuMs;
+    void (*w50ms)();  // from another thread, 50 ms into the read
+    const char* komunikat;
+  } przypadki[] = {
+      {"time-out 0", 0, nullptr, nullptr},
+      {"signal to end",
+       1000,
+       [] {
+         platforma::WatekBezSygnalowKonca();
+         ::kill(::getpid(), SIGTERM);
+       },
+       komunikaty::ODCZYT_PRZERWANY},
+      {"close", 1000, [] { UnInitializePort(); }, nullptr},
+  };
   platforma::PrzechwytywanieSygnalowKonca();
-  std::thread sygnal([] {
-    platforma::WatekBezSygnalowKonca();
-    std::this_thread::sleep_for(50ms);
-    ::kill(::getpid(), SIGTERM);
-  });
-  uint8_t b = 0;
-  // 2 000 bytes take 2.3 s at 9600 bit/s.
-  const long long ms = CzasMs([&] { EXPECT_EQ(OdczytBajtuOdpowiedzi(&b, 2000), 0); });
-  sygnal.join();
-  EXPECT_LT(ms, 1500);
-  EXPECT_EQ(PobierzBlad().komunikat, komunikaty::ODCZYT_PRZERWANY);
-  platforma::ZapomnienieSygnaluKonca();
+  for (const auto& p : przypadki) {
+    ASSERT_EQ(MsSetTimeouts(1000, p.czasOdczytuMs), 1) << p.nazwa;
+    std::thread przerwanie([&] {
+      std::this_thread::sleep_for(50ms);
+      if (p.w50ms) p.w50ms();
+    });
+    uint8_t b = 0;
+    const long long ms = CzasMs([&] { EXPECT_EQ(OdczytBajtuOdpowiedzi(&b, 2000), 0) << p.nazwa; });
+    przerwanie.join();
+    EXPECT_LT(ms, p.w50ms ? 1500 : 100) << p.nazwa;
+    if (p.komunikat) EXPECT_EQ(PobierzBlad().komunikat, p.komunikat) << p.nazwa;
+    platforma::ZapomnienieSygnaluKonca();
+  }
   ::signal(SIGTERM, SIG_DFL);
-}
-
-// Closing the port from another thread ends the sleep at once.
-TEST_F(OdpowiedzWCalosci, ACloseDuringTheSleepEndsItAtOnce) {
-  std::thread zamkniecie([] {
-    std::this_thread::sleep_for(50ms);
-    UnInitializePort();
-  });
-  uint8_t b = 0;
-  const long long ms = CzasMs([&] { EXPECT_EQ(OdczytBajtuOdpowiedzi(&b, 2000), 0); });
-  zamkniecie.join();
-  EXPECT_LT(ms, 1500);
 }
 
 // A purge during the sleep drops what came before it: the read takes what came after.

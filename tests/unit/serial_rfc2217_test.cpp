@@ -5,6 +5,7 @@
 
 #include "include/karvo.h"
 #include "rfc2217_test_server.h"
+#include "serial/kolejka_wejscia.h"
 #include "serial/komunikaty.h"
 #include "serial_test_support.h"
 
@@ -124,6 +125,33 @@ TEST_F(PortRfc2217, ModemStatusFollowsTheServersNotifications) {
   }
 }
 
+TEST_F(PortRfc2217, ACarrierSeenOnThatFallsEndsAWaitingReadAtOnce) {
+  // Only a carrier that someone has seen on is watched: a line that never
+  // had one waits its time-out (1 s) as before.
+  const struct { bool widziana, koniecOdRazu; } przypadki[] = {{true, true}, {false, false}};
+  for (const auto& c : przypadki) {
+    Otworz(1);
+    const uint8_t przedSpadkiem = c.widziana ? 0xB0 : 0x30;
+    serwer_.UstawStanModemu(przedSpadkiem);
+    for (int i = 0; i < 300 && ModemStatus() != przedSpadkiem; ++i) std::this_thread::sleep_for(2ms);
+    serwer_.UstawStanModemu(0xB0);  // on again, unseen when not looked at
+    std::thread spadek([&] {
+      std::this_thread::sleep_for(100ms);
+      serwer_.UstawStanModemu(0x30);
+    });
+    uint8_t b;
+    const long long ms = CzasMs([&] { EXPECT_EQ(ReadByte(&b), 0); });
+    spadek.join();
+    if (c.koniecOdRazu) {
+      EXPECT_LT(ms, 700);
+      EXPECT_EQ(PobierzBlad().kod, ENOLINK);
+    } else {
+      EXPECT_GE(ms, 900);
+    }
+    UnInitializePort();
+  }
+}
+
 TEST_F(PortRfc2217, ALineErrorTheServerReportsReachesIsError) {
   Otworz();
   serwer_.PowiadomOStanieLinii(0x08);
@@ -169,6 +197,7 @@ TEST_F(PortRfc2217, ADroppedConnectionFailsTheTransfersWithoutHanging) {
   const Blad blad = PobierzBlad();
   EXPECT_EQ(blad.komunikat, komunikaty::NIEPOPRAWNY_ODCZYT);
   EXPECT_EQ(blad.kod, ECONNRESET);
+  EXPECT_EQ(PortZerwany(), 1);
   EXPECT_EQ(WriteByte(1), 0);
   EXPECT_EQ(PobierzBlad().komunikat, komunikaty::NIEPOPRAWNY_ZAPIS_DO_PORTU);
   EXPECT_EQ(ChangeSpeedWinseria(2400), 0);
