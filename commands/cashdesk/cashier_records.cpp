@@ -8,12 +8,12 @@ namespace {
 
 constexpr unsigned NAJWYZSZY_KASJER = 255;  // the number is one parameter byte
 
-constexpr Rozkaz ODCZYT_ZALOGOWANEGO{OdczytZalogowanegoKasjera, 2, 0, 0};
-constexpr Rozkaz ZEROWANIE_ZMIANY{ZerowanieZmianyKasjera, 1, 1, 1};
+constexpr Rozkaz ODCZYT_ZALOGOWANEGO{KodRozkazu::OdczytZalogowanegoKasjera, 2, 0, 0};
+constexpr Rozkaz ZEROWANIE_ZMIANY{KodRozkazu::ZerowanieZmianyKasjera, 1, 1, 1};
 
 // The shift data come in two parts. The first: the cashier's number and 14
 // five-byte totals, the second of them signed.
-constexpr Rozkaz ODCZYT_ZMIANY{OdczytZmianyKasjera, 1, 1, 72};
+constexpr Rozkaz ODCZYT_ZMIANY{KodRozkazu::OdczytZmianyKasjera, 1, 1, 72};
 constexpr uint8_t SUMY_ZMIANY = 14;
 constexpr uint8_t SUMA_ZE_ZNAKIEM = 1;
 // The second: date and time the shift opened, five two-byte counters and
@@ -71,7 +71,7 @@ bool OdczytanieZmiany(uint8_t numer, LiniaWyniku& linia) {
   PolaPierwszejCzesci(linia);
   const bool dluzsza = KasaPeltoPierwszychPodwersji();
   Parametry().Bajt(numer);
-  WykonanieRozkazu({OdczytDalszejZmianyKasjera, 1, 1, dluzsza ? DALSZA_ZMIANA_PELTO : DALSZA_ZMIANA});
+  WykonanieRozkazu({KodRozkazu::OdczytDalszejZmianyKasjera, 1, 1, dluzsza ? DALSZA_ZMIANA_PELTO : DALSZA_ZMIANA});
   if (!BrakBledu()) return false;
   PolaDalszejCzesci(linia, dluzsza ? DLUGOSC_WSTAWKI : 0);
   return true;

@@ -11,8 +11,8 @@
 constexpr std::size_t SZEROKOSC_NAZWY_KASJERA = 19;
 constexpr std::size_t SZEROKOSC_HASLA = 4;
 constexpr std::size_t FLAGI_KASJERA = SZEROKOSC_NAZWY_KASJERA + SZEROKOSC_HASLA;  // answer byte of the flags
-constexpr Rozkaz ODCZYT_KASJERA{OdczytKasjera, 1, 1, 1 + FLAGI_KASJERA + 1};
-constexpr Rozkaz ZAPIS_FLAG_KASJERA{ZapisUprawnienKasjera, 1, 2, 1};
+constexpr Rozkaz ODCZYT_KASJERA{KodRozkazu::OdczytKasjera, 1, 1, 1 + FLAGI_KASJERA + 1};
+constexpr Rozkaz ZAPIS_FLAG_KASJERA{KodRozkazu::ZapisUprawnienKasjera, 1, 2, 1};
 
 // Flag bit 1: the cashier's drawer is open (the shift readouts choose by it).
 constexpr uint8_t BIT_ZMIANY = 1;

@@ -38,7 +38,7 @@ bool SumaRekorduPoprawna() {
 bool PobranieRekorduNowego(uint16_t numer, RekordFiskalny& r) {
   for (int proba = 1;; ++proba) {
     Parametry().Word(numer);
-    WykonanieRozkazu({OdczytRekorduFiskalnego, 1, 2, DlugoscRekorduNowego});
+    WykonanieRozkazu({KodRozkazu::OdczytRekorduFiskalnego, 1, 2, DlugoscRekorduNowego});
     if (!BrakBledu()) return false;
     r.status = Sesja.Wymiana.StatusRozkazu;
     const bool pusty = r.status == RekordPusty || r.status == RekordPustyStary;
@@ -69,7 +69,7 @@ bool PobranieRekorduStarego(uint16_t numer, RekordFiskalny& r) {
   for (uint8_t dlugosc : DlugosciRekorduStarego) {
     Parametry().Word(numer);
     Sesja.Wymiana.StatusRozkazu = 0;
-    WykonanieRozkazu({OdczytRekorduFiskalnegoStary, 1, 2, dlugosc});
+    WykonanieRozkazu({KodRozkazu::OdczytRekorduFiskalnegoStary, 1, 2, dlugosc});
     if (!JestBlad(BrakOdpowiedzi)) break;
   }
   uint8_t reszta = 0;
