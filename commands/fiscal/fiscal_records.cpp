@@ -161,21 +161,31 @@ void ZapisanieDatyZbioru(KodRozkazu kodDaty) {
       .Zapisanie();
 }
 
+namespace {
+
+// The lines of one block of a periodic data set, an entry each.
+bool LinieBloku(uint32_t blok) {
+  for (uint8_t j = 0; j < WpisyBloku && BrakBledu(); ++j) {
+    const uint8_t* wpis = Odpowiedz(j * DlugoscWpisu);
+    LiniaWyniku()
+        .Pole(Liczba(blok * WpisyBloku + j, 2))
+        .Pole(LiczbaBajtowNaTekst(wpis, 7, 8, 0, false))
+        .Pole(LiczbaBajtowNaTekst(wpis, 5, 6, 0, false))
+        .Pole(LiczbaBajtowNaTekst(wpis, 0, 4, 0, true))
+        .Zapisanie();
+  }
+  return BrakBledu();
+}
+
+}  // namespace
+
 void ZapisanieDanychZbioru(KodRozkazu kodDaty, KodRozkazu kodBloku) {
   if (KasaNorda()) ZapisanieDatyZbioru(kodDaty);
-  for (uint8_t blok = 0; blok < BlokiZbioru && BrakBledu(); ++blok) {
-    Parametry().Bajt(blok);
-    WykonanieRozkazu({kodBloku, 1, 1, 1 + WpisyBloku * DlugoscWpisu});
-    for (uint8_t j = 0; j < WpisyBloku && BrakBledu(); ++j) {
-      const uint8_t* wpis = Odpowiedz(j * DlugoscWpisu);
-      LiniaWyniku()
-          .Pole(Liczba(blok * WpisyBloku + j, 2))
-          .Pole(LiczbaBajtowNaTekst(wpis, 7, 8, 0, false))
-          .Pole(LiczbaBajtowNaTekst(wpis, 5, 6, 0, false))
-          .Pole(LiczbaBajtowNaTekst(wpis, 0, 4, 0, true))
-          .Zapisanie();
-    }
-  }
+  if (!BrakBledu()) return;
+  CialoOdczytuRekordow({.rozkaz = {kodBloku, 1, 1, 1 + WpisyBloku * DlugoscWpisu},
+                        .Ostatni = BlokiZbioru - 1u,
+                        .Pierwszy = 0,
+                        .Linie = LinieBloku});
 }
 
 // ---- the fiscal memory ----
