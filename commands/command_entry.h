@@ -44,8 +44,9 @@ uint8_t WykonanieFunkcji(const OpisFunkcji& opis, const char* wejscie, const cha
 bool OtwarcieSesjiFunkcji(const OpisFunkcji& opis, const char* wejscie, const char* wyjscie);
 
 // A command that runs others (_SortPak, _OSpOpMax): its own session opens
-// first, `Sprawdzenie` checks what the sequence needs there (names from the
-// input file into the caller's value), and the session closes. Its report
+// first, the descriptor's body (when it has one) and then `Sprawdzenie` check
+// what the sequence needs there (names from the input file into the caller's
+// value), and the session closes. Its report
 // would say 0 before anything ran: on success it is put aside and dropped, on
 // a failure it is kept, and the ResultCode is returned either way. The
 // session record still holds the sequence's names when this returns.
@@ -53,12 +54,15 @@ uint8_t ZamkniecieSesjiSekwencji();
 template <typename... Stan>
 uint8_t SesjaSekwencji(const OpisFunkcji& opis, const char* wejscie, const char* wyjscie,
                        void (*Sprawdzenie)(Stan&... stan), Stan&... stan) {
-  if (OtwarcieSesjiFunkcji(opis, wejscie, wyjscie) && Sprawdzenie) Sprawdzenie(stan...);
+  if (OtwarcieSesjiFunkcji(opis, wejscie, wyjscie)) {
+    if (opis.Cialo) opis.Cialo();
+    if (BrakBledu() && Sprawdzenie) Sprawdzenie(stan...);
+  }
   return ZamkniecieSesjiSekwencji();
 }
 // A sequence that checks nothing beyond what its session checks.
 inline uint8_t SesjaSekwencji(const OpisFunkcji& opis, const char* wejscie, const char* wyjscie) {
-  OtwarcieSesjiFunkcji(opis, wejscie, wyjscie);
+  if (OtwarcieSesjiFunkcji(opis, wejscie, wyjscie) && opis.Cialo) opis.Cialo();
   return ZamkniecieSesjiSekwencji();
 }
 // A failure a sequence finds itself about a file: its code, in a report of the

@@ -62,7 +62,8 @@ struct Nazwy {
 };
 
 // Steps 3 and 4 of the body: the names, each one different from the others and from the input.
-void OdczytNazw(Napis (&Pola)[LiczbaPol]) {
+void OdczytNazw(Nazwy& nazwy) {
+  auto& Pola = nazwy.Pola;
   Napis linia{};
   uint8_t zla = 0;
   if (!OdczytanoZPlikuLinieDanych(Sesja.UchwytWejscia, linia, &zla))
@@ -81,13 +82,11 @@ void OdczytNazw(Napis (&Pola)[LiczbaPol]) {
   UstawBlad(BezBledu);
 }
 
-// The session's report is written now, with the line kept open (the flag is
-// set before the epilogue). When the names are right the sequence will run,
-// and the report is put aside: it would say 0 before anything was read.
-void Poczatek(Nazwy& nazwy) {
+// The line stays open from this session on (the flag is set before its
+// epilogue), and the inner sessions go on with the register it identified.
+void PrzygotowanieLacza() {
   UstawieniePozostawiacOtwartyPortSzeregowy(1);
   Sesja.PelnaSesja = 0;
-  OdczytNazw(nazwy.Pola);
 }
 
 // The two flags the sequence changes, put back on every path.
@@ -150,12 +149,12 @@ bool NaDysku(const char* sciezka) {
 
 }  // namespace
 
-KARVO_SEKWENCJA(OSpOpMax, 0, .Kod = 324);
+KARVO_SEKWENCJA(OSpOpMax, 0, .Kod = 324, .Cialo = PrzygotowanieLacza);
 
 uint8_t Karvo_OSpOpMax(const char* wejscie) {
   const ZachowaneFlagi flagi;
   Nazwy n;
-  const uint8_t otwarcie = SesjaSekwencji(OpisOSpOpMax, wejscie, nullptr, Poczatek, n);
+  const uint8_t otwarcie = SesjaSekwencji(OpisOSpOpMax, wejscie, nullptr, OdczytNazw, n);
   if (otwarcie != KodBledu(BezBledu)) return otwarcie;
   const auto& Pola = n.Pola;
   // Built while the session record still holds this command's names.
