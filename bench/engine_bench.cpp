@@ -35,7 +35,7 @@ Pomiar Seria(uint8_t kod, uint8_t dlugosc, int n) {
   const std::clock_t c0 = std::clock();
   const auto t0 = Zegar::now();
   for (int i = 0; i < n; ++i) {
-    WykonanieRozkazu({kod, dlugosc, 0, 0});
+    WykonanieRozkazu({KodRozkazu{kod}, dlugosc, 0, 0});
     if (!BrakBledu()) {
       std::fprintf(stderr, "request 0x%02X failed with %u\n", kod, unsigned{Sesja.BiezacyWynik});
       std::exit(1);
@@ -105,7 +105,7 @@ double SeriaWPamieci(uint8_t kod, uint8_t d1, uint8_t lp, uint8_t d2, std::initi
   for (int s = 0; s < serie; ++s) {
     const std::clock_t c0 = std::clock();
     for (int i = 0; i < n; ++i) {
-      WykonanieRozkazu({kod, d1, lp, d2});
+      WykonanieRozkazu({KodRozkazu{kod}, d1, lp, d2});
       if (!BrakBledu()) {
         std::fprintf(stderr, "request 0x%02X failed with %u\n", kod, unsigned{Sesja.BiezacyWynik});
         std::exit(1);

@@ -14,7 +14,7 @@
 #include "text/codecs.h"
 #include "text/progress.h"
 
-uint8_t WykonanieFunkcji(const OpisFunkcji& opis, const char* wejscie, const char* wyjscie) {
+bool OtwarcieSesjiFunkcji(const OpisFunkcji& opis, const char* wejscie, const char* wyjscie) {
   // An inner command of a sequence: the report of the one before goes to the log first.
   DopisanieOstatniegoRaportu();
   ZerowanieDanychSesji();
@@ -30,13 +30,43 @@ uint8_t WykonanieFunkcji(const OpisFunkcji& opis, const char* wejscie, const cha
   Sesja.ZachowanieWyniku = opis.ZachowanieWyniku;
   Sesja.OdczytacPojemnoscPLU = 1;
   OdczytanieKonfiguracji();
-  if (BrakBledu()) {
-    // While the session opens a register that is waking up gets more tries.
-    Sesja.OtwieranieSesji = 1;
-    Sesja.PierwszyRozkaz = 1;
-    RozpoczecieSesji();
-    Sesja.OtwieranieSesji = 0;
-    if (BrakBledu() && opis.Cialo) opis.Cialo();
+  if (!BrakBledu()) return false;
+  // While the session opens a register that is waking up gets more tries.
+  Sesja.OtwieranieSesji = 1;
+  Sesja.PierwszyRozkaz = 1;
+  RozpoczecieSesji();
+  Sesja.OtwieranieSesji = 0;
+  return BrakBledu();
+}
+
+uint8_t WykonanieFunkcji(const OpisFunkcji& opis, const char* wejscie, const char* wyjscie) {
+  if (OtwarcieSesjiFunkcji(opis, wejscie, wyjscie) && opis.Cialo) opis.Cialo();
+  ZakonczenieSesji();
+  return Sesja.BiezacyWynik;
+}
+
+uint8_t ZamkniecieSesjiSekwencji() {
+  if (BrakBledu()) OdlozenieRaportuSesji();
+  ZakonczenieSesji();
+  const uint8_t wynik = Sesja.BiezacyWynik;
+  if (wynik != KodBledu(BezBledu))
+    PrzywrocenieOdlozonegoRaportu();
+  else
+    UsuniecieOdlozonegoRaportu();
+  return wynik;
+}
+
+uint8_t RaportSekwencji(const OpisFunkcji& opis, const char* wejscie, const char* plik, IndeksBledu blad) {
+  const OpisFunkcji naPlikach = {.Kod = opis.Kod,
+                                 .NowyPlikWynikowy = 0,
+                                 .OdczytacNumerKasy = 0,
+                                 .SprawdzacNumerKasy = 0,
+                                 .OdczytacTypKasy = 0,
+                                 .PolaczenieZKasa = 0,
+                                 .Nazwa = opis.Nazwa};
+  if (OtwarcieSesjiFunkcji(naPlikach, wejscie, nullptr)) {
+    UstawBlad(blad);
+    KopiowanieNapisu(Sesja.NazwyPlikowSesji[NazwaPlikuWyjsciowego], plik);
   }
   ZakonczenieSesji();
   return Sesja.BiezacyWynik;

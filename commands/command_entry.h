@@ -39,6 +39,36 @@ struct OpisFunkcji {
 // wyjscie is nullptr for a command without an output file.
 uint8_t WykonanieFunkcji(const OpisFunkcji& opis, const char* wejscie, const char* wyjscie);
 
+// The prologue alone: the reset, the descriptor's names and flags, the
+// configuration and the session open; false when the session did not open.
+bool OtwarcieSesjiFunkcji(const OpisFunkcji& opis, const char* wejscie, const char* wyjscie);
+
+// A command that runs others (_SortPak, _OSpOpMax): its own session opens
+// first, the descriptor's body (when it has one) and then `Sprawdzenie` check
+// what the sequence needs there (names from the input file into the caller's
+// value), and the session closes. Its report
+// would say 0 before anything ran: on success it is put aside and dropped, on
+// a failure it is kept, and the ResultCode is returned either way. The
+// session record still holds the sequence's names when this returns.
+uint8_t ZamkniecieSesjiSekwencji();
+template <typename... Stan>
+uint8_t SesjaSekwencji(const OpisFunkcji& opis, const char* wejscie, const char* wyjscie,
+                       void (*Sprawdzenie)(Stan&... stan), Stan&... stan) {
+  if (OtwarcieSesjiFunkcji(opis, wejscie, wyjscie)) {
+    if (opis.Cialo) opis.Cialo();
+    if (BrakBledu() && Sprawdzenie) Sprawdzenie(stan...);
+  }
+  return ZamkniecieSesjiSekwencji();
+}
+// A sequence that checks nothing beyond what its session checks.
+inline uint8_t SesjaSekwencji(const OpisFunkcji& opis, const char* wejscie, const char* wyjscie) {
+  if (OtwarcieSesjiFunkcji(opis, wejscie, wyjscie) && opis.Cialo) opis.Cialo();
+  return ZamkniecieSesjiSekwencji();
+}
+// A failure a sequence finds itself about a file: its code, in a report of the
+// sequence's own that names the file, from a session on files only.
+uint8_t RaportSekwencji(const OpisFunkcji& opis, const char* wejscie, const char* plik, IndeksBledu blad);
+
 // The CommandCode table, built from the descriptors as the program loads.
 using FunkcjaWejscia = uint8_t (*)(const char* wejscie);
 using FunkcjaWejsciaIWyjscia = uint8_t (*)(const char* wejscie, const char* wyjscie);
@@ -76,6 +106,13 @@ constexpr OpisFunkcji UzupelnienieOpisu(OpisFunkcji opis, const char* nazwa, uin
 #define KARVO_FUNKCJA(nazwa, ...)                                                                     \
   static constexpr OpisFunkcji Opis##nazwa = UzupelnienieOpisu(OpisFunkcji{__VA_ARGS__}, "_" #nazwa, 0); \
   uint8_t Karvo_##nazwa(const char* wejscie) { return WykonanieFunkcji(Opis##nazwa, wejscie, nullptr); } \
+  static const RejestracjaFunkcji Rejestracja##nazwa(Opis##nazwa, Karvo_##nazwa)
+
+// The descriptor of a sequence whose entry point Karvo_<nazwa> (declared in
+// karvo.h) its file writes by hand around SesjaSekwencji, and its place in
+// the CommandCode table; zWyjsciem 1 for an entry point with an output file.
+#define KARVO_SEKWENCJA(nazwa, zWyjsciem, ...)                                                          \
+  static constexpr OpisFunkcji Opis##nazwa = UzupelnienieOpisu(OpisFunkcji{__VA_ARGS__}, "_" #nazwa, zWyjsciem); \
   static const RejestracjaFunkcji Rejestracja##nazwa(Opis##nazwa, Karvo_##nazwa)
 
 // Writes one data line to the output file; false and ResultCode 17 when it cannot.

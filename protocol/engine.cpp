@@ -123,7 +123,7 @@ void WymianaZKasa(const Rozkaz& r) {
   Sesja.Wymiana.ParametryWyslane = Sesja.Wymiana.StatusOdebrany = 0;
   PrzygotowanieLaczaDoRozkazu();
   if (!BrakBledu()) return;
-  const uint8_t poczatek[] = {ESC, r.Kod};
+  const uint8_t poczatek[] = {ESC, BajtKodu(r.Kod)};
   if (!WyslanieCiagu(poczatek, 2)) return;
   // A module carries the whole exchange once its frame has left.
   Sesja.Wymiana.ParametryWyslane = TrybRamkowy();

@@ -137,7 +137,7 @@ void WyslanieRamkiRozkazu(const ZadanieRamki& z) {
   tresc[1] = r.DlugoscDrugiej;
   tresc[2] = z.DlugoscRekordu;
   tresc[3] = 0x1B;
-  tresc[4] = r.Kod;
+  tresc[4] = BajtKodu(r.Kod);
   std::memcpy(tresc + 5, Sesja.Wymiana.ObszarParametrow, r.LiczbaParametrow);
   WyslanieRamki(bajt, tresc, 5u + r.LiczbaParametrow);
 }

@@ -29,7 +29,7 @@ const uint8_t* Odpowiedz() { return Sesja.Wymiana.ObszarOdpowiedzi; }
 
 // Type code and version: request 0xFE, or the older pair 0xFF and 0x5B on a register that refuses it.
 bool OdczytanieKoduTypu() {
-  WykonanieRozkazu({OdczytTypuKasy, 4, 0, 0});
+  WykonanieRozkazu({KodRozkazu::OdczytTypuKasy, 4, 0, 0});
   if (BrakBledu()) {
     U().KodTypuKasy = Odpowiedz()[0];
     U().PodwersjaTypu = Odpowiedz()[1];
@@ -38,10 +38,10 @@ bool OdczytanieKoduTypu() {
   }
   if (!JestBlad(OdmowaRozkazu)) return false;
   UstawBlad(BezBledu);
-  WykonanieRozkazu({OdczytTypuKasyStary, 2, 0, 0});
+  WykonanieRozkazu({KodRozkazu::OdczytTypuKasyStary, 2, 0, 0});
   if (!BrakBledu()) return false;
   U().KodTypuKasy = Odpowiedz()[0];
-  WykonanieRozkazu({OdczytStatusu0, 2, 0, 0});
+  WykonanieRozkazu({KodRozkazu::OdczytStatusu0, 2, 0, 0});
   if (!BrakBledu()) return false;
   U().PodwersjaTypu = static_cast<uint8_t>(Odpowiedz()[0] >> 4);
   U().ZnakWersji = 0;
@@ -61,7 +61,7 @@ bool OdczytanieIdentyfikatora() {
     else
       spacja = kod != 'r';
   }
-  WykonanieRozkazu({OdczytIdentyfikatora, static_cast<uint8_t>(dlugosc + 1), 0, 0});
+  WykonanieRozkazu({KodRozkazu::OdczytIdentyfikatora, static_cast<uint8_t>(dlugosc + 1), 0, 0});
   if (!BrakBledu()) return false;
   const uint8_t uzyte = KasaNorda() ? 9 : dlugosc;
   char* tekst = U().IdentyfikatorUrzadzenia;
@@ -90,9 +90,9 @@ bool TowarWZakresie(uint32_t n, bool& wZakresie) {
   Sesja.Wymiana.ObszarParametrow[0] = static_cast<uint8_t>(n & 0xFF);
   Sesja.Wymiana.ObszarParametrow[1] = static_cast<uint8_t>(n >> 8);
   if (KasaCenometr() || KasaUbo())
-    WykonanieRozkazu({OdczytTowaru, 1, 2, 36});
+    WykonanieRozkazu({KodRozkazu::OdczytTowaru, 1, 2, 36});
   else
-    WykonanieRozkazu({OdczytBajtuTowaru, 1, 2, 2});
+    WykonanieRozkazu({KodRozkazu::OdczytBajtuTowaru, 1, 2, 2});
   const uint8_t wynik = Sesja.BiezacyWynik;
   if (wynik != KodBledu(BezBledu) && wynik != WYNIK_BRAK_TOWARU && wynik != WYNIK_POZA_ZAKRESEM) return false;
   wZakresie = wynik != WYNIK_POZA_ZAKRESEM;
@@ -129,7 +129,7 @@ void OdczytaniePojemnosciPLU() {
     return;
   }
   if (KasaNowa()) {
-    WykonanieRozkazu({OdczytPojemnosciPLU, 3, 0, 0});
+    WykonanieRozkazu({KodRozkazu::OdczytPojemnosciPLU, 3, 0, 0});
     if (BrakBledu()) {
       U().PojemnoscPLU = static_cast<uint32_t>(Odpowiedz()[0] | (Odpowiedz()[1] << 8));
       return;
@@ -167,7 +167,7 @@ void PrzebudowaNaglowkaUrzadzenia() {
 }  // namespace
 
 uint8_t OdczytanieNumeruUrzadzenia() {
-  WykonanieRozkazu({OdczytNumeruKasy, 3, 0, 0});
+  WykonanieRozkazu({KodRozkazu::OdczytNumeruKasy, 3, 0, 0});
   if (!BrakBledu()) return 0;
   char* tekst = U().NumerKasyTekst;
   std::memset(tekst, 0, DLUGOSC_NAPISU);

@@ -37,52 +37,69 @@ constexpr TrybLacza Bezposredni(uint8_t najwyzszyKanal, void (*wyborKanalu)()) {
           .AdresWRamce = AdresKanalu};
 }
 
+// What a line to the communication module has of its own: its port, channel,
+// carrier and the way its frame bytes travel.
+struct LaczeModulu {
+  UstawieniaModulu Modul;
+  uint8_t ParzystoscDomyslna;
+  bool (*OtwarciePortu)(uint8_t parzystosc);
+  void (*WyborKanalu)();
+  void (*ZamknieciePortu)();
+  void (*Czyszczenie)();
+  bool (*JestNosna)();
+  bool (*WyslanieBajtowRamki)(const uint8_t* bufor, std::size_t dlugosc);
+  bool (*OdbiorBajtuRamki)(uint8_t* bajt);
+};
+
+// A line to the communication module: the frames, as every framed line sends them.
+constexpr TrybLacza ZModulem(const LaczeModulu& l) {
+  return {.NajwyzszyKanal = 8,
+          .Modul = l.Modul,
+          .ParzystoscDomyslna = l.ParzystoscDomyslna,
+          .OtwarciePortu = l.OtwarciePortu,
+          .WyborKanalu = l.WyborKanalu,
+          .ZamknieciePortu = l.ZamknieciePortu,
+          .Ramkowy = true,
+          .Czyszczenie = l.Czyszczenie,
+          .BajtyCzekajace = BezBajtowCzekajacych,
+          .WyslanieBajtu = WyslanieBajtuRamkowe,
+          .WyslanieBajtow = WyslanieBajtowRamkowe,
+          .OdebranieBajtu = OdebranieBajtuOdpowiedzi,
+          .WyslanieZadania = WymianaRamki,
+          .WyslanoWszystko = WyslanoWszystkoRamkowo,
+          .BajtySpozaDlugosci = false,
+          .JestNosna = l.JestNosna,
+          .WyslanieBajtowRamki = l.WyslanieBajtowRamki,
+          .OdbiorBajtuRamki = l.OdbiorBajtuRamki,
+          .AdresWRamce = AdresZadany};
+}
+
 // Indexed by the link kind: MUX0 to MUX5.
 const TrybLacza TRYBY[] = {
     Bezposredni(1, KanalZerowy),  // MUX0: one register on the port
     Bezposredni(4, KanalAdresu),  // MUX1: a line switch, the channel is the register's address
     // MUX2: the module behind a dialled modem, the frames over the serial port
-    {.NajwyzszyKanal = 8,
-     .Modul = Modem,
-     .ParzystoscDomyslna = 0,
-     .OtwarciePortu = OtwarcieModemowe,
-     .WyborKanalu = KanalModemu,
-     .ZamknieciePortu = ZamkniecieSzeregowe,
-     .Ramkowy = true,
-     .Czyszczenie = CzyszczenieSzeregowe,
-     .BajtyCzekajace = BezBajtowCzekajacych,
-     .WyslanieBajtu = WyslanieBajtuRamkowe,
-     .WyslanieBajtow = WyslanieBajtowRamkowe,
-     .OdebranieBajtu = OdebranieBajtuOdpowiedzi,
-     .WyslanieZadania = WymianaRamki,
-     .WyslanoWszystko = WyslanoWszystkoRamkowo,
-     .BajtySpozaDlugosci = false,
-     .JestNosna = NosnaSzeregowa,
-     .WyslanieBajtowRamki = WyslanieRamkiSzeregowo,
-     .OdbiorBajtuRamki = OdbiorBajtuRamkiSzeregowo,
-     .AdresWRamce = AdresZadany},
+    ZModulem({.Modul = Modem,
+              .ParzystoscDomyslna = 0,
+              .OtwarciePortu = OtwarcieModemowe,
+              .WyborKanalu = KanalModemu,
+              .ZamknieciePortu = ZamkniecieSzeregowe,
+              .Czyszczenie = CzyszczenieSzeregowe,
+              .JestNosna = NosnaSzeregowa,
+              .WyslanieBajtowRamki = WyslanieRamkiSzeregowo,
+              .OdbiorBajtuRamki = OdbiorBajtuRamkiSzeregowo}),
     Bezposredni(8, KanalRozkazem),  // MUX3: a multiplexer addressed by a request
     Bezposredni(8, KanalBajtami),   // MUX4: a multiplexer addressed by two raw bytes
     // MUX5: the module over TCP
-    {.NajwyzszyKanal = 8,
-     .Modul = Siec,
-     .ParzystoscDomyslna = 2,
-     .OtwarciePortu = OtwarcieTcp,
-     .WyborKanalu = BezKanalu,
-     .ZamknieciePortu = ZamkniecieTcp,
-     .Ramkowy = true,
-     .Czyszczenie = CzyszczenieTcp,
-     .BajtyCzekajace = BezBajtowCzekajacych,
-     .WyslanieBajtu = WyslanieBajtuRamkowe,
-     .WyslanieBajtow = WyslanieBajtowRamkowe,
-     .OdebranieBajtu = OdebranieBajtuOdpowiedzi,
-     .WyslanieZadania = WymianaRamki,
-     .WyslanoWszystko = WyslanoWszystkoRamkowo,
-     .BajtySpozaDlugosci = false,
-     .JestNosna = NosnaTcp,
-     .WyslanieBajtowRamki = WyslanieRamkiTcp,
-     .OdbiorBajtuRamki = OdbiorBajtuRamkiTcp,
-     .AdresWRamce = AdresZadany},
+    ZModulem({.Modul = Siec,
+              .ParzystoscDomyslna = 2,
+              .OtwarciePortu = OtwarcieTcp,
+              .WyborKanalu = BezKanalu,
+              .ZamknieciePortu = ZamkniecieTcp,
+              .Czyszczenie = CzyszczenieTcp,
+              .JestNosna = NosnaTcp,
+              .WyslanieBajtowRamki = WyslanieRamkiTcp,
+              .OdbiorBajtuRamki = OdbiorBajtuRamkiTcp}),
 };
 
 // The modem commands talk to the modem itself, byte by byte on the serial port.

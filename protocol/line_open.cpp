@@ -151,7 +151,7 @@ void KanalRozkazem() {
   const bool wybrany = [] {
     if (!CharSent() || !PredkoscZPodsluchem(PREDKOSC_MULTIPLEKSERA) || !RtsZPodsluchem(true)) return false;
     Sesja.Wymiana.ObszarParametrow[0] = Sesja.Lacze.Kanal;
-    WykonanieRozkazu({WyborKanaluMultipleksera, 0, 1, 0});
+    WykonanieRozkazu({KodRozkazu::WyborKanaluMultipleksera, 0, 1, 0});
     if (!BrakBledu()) return false;
     return CharSent() && RtsZPodsluchem(false) && PredkoscZPodsluchem(Sesja.Lacze.Predkosc);
   }();

@@ -8,9 +8,11 @@
 
 namespace {
 
+using enum KodRozkazu;
+
 // The per-set requests of sets 0 to 3.
-constexpr uint8_t ODCZYT_ZESTAWU[LICZBA_ZESTAWOW_OPCJI] = {OdczytOpcji0, OdczytOpcji1, OdczytOpcji2, OdczytOpcji3};
-constexpr uint8_t ZAPIS_ZESTAWU[LICZBA_ZESTAWOW_OPCJI] = {ZapisOpcji0, ZapisOpcji1, ZapisOpcji2, ZapisOpcji3};
+constexpr KodRozkazu ODCZYT_ZESTAWU[LICZBA_ZESTAWOW_OPCJI] = {OdczytOpcji0, OdczytOpcji1, OdczytOpcji2, OdczytOpcji3};
+constexpr KodRozkazu ZAPIS_ZESTAWU[LICZBA_ZESTAWOW_OPCJI] = {ZapisOpcji0, ZapisOpcji1, ZapisOpcji2, ZapisOpcji3};
 // There is no per-set request for a set above 3.
 constexpr uint8_t WYNIK_ZLEGO_ZESTAWU = 91;
 

@@ -9,6 +9,7 @@
 
 namespace {
 
+using enum KodRozkazu;
 using enum RekordZnacznika;
 using enum StatusOdpowiedzi;
 
@@ -57,8 +58,8 @@ constexpr RegulyRozkazu REGULY[] = {
 // Indexed by the request code, so the engine finds the rules of every request in one step.
 constexpr std::array<RegulyRozkazu, 256> TABLICA = [] {
   std::array<RegulyRozkazu, 256> t{};
-  for (unsigned kod = 0; kod < t.size(); ++kod) t[kod].Kod = static_cast<uint8_t>(kod);
-  for (const RegulyRozkazu& r : REGULY) t[r.Kod] = r;
+  for (unsigned kod = 0; kod < t.size(); ++kod) t[kod].Kod = static_cast<KodRozkazu>(kod);
+  for (const RegulyRozkazu& r : REGULY) t[BajtKodu(r.Kod)] = r;
   return t;
 }();
 
@@ -107,10 +108,10 @@ const RegulyRozkazu& Obowiazujace(uint8_t kod) {
 const RegulyRozkazu& RegulyDla(uint8_t kod) { return TABLICA[kod]; }
 
 ZasadyWymiany ZasadyDla(const Rozkaz& rozkaz) {
-  const RegulyRozkazu& r = Obowiazujace(rozkaz.Kod);
+  const RegulyRozkazu& r = Obowiazujace(BajtKodu(rozkaz.Kod));
   return {DlugoscRekordu(r, rozkaz), r.DanePierwszej, r.Status, r.StatusDanaWRamce};
 }
 
-uint8_t DlugoscRekorduZnacznika(const Rozkaz& rozkaz) { return DlugoscRekordu(TABLICA[rozkaz.Kod], rozkaz); }
+uint8_t DlugoscRekorduZnacznika(const Rozkaz& rozkaz) { return DlugoscRekordu(TABLICA[BajtKodu(rozkaz.Kod)], rozkaz); }
 
 bool StatusJestDana(uint8_t kod) { return Obowiazujace(kod).StatusDanaWRamce; }

@@ -8,8 +8,10 @@
 // One request: the code sent after the escape byte and its three lengths.
 // A pure read of n bytes is {code, 1 + n, 0, 0}; a write of n parameter bytes
 // {code, 1, n, 1}; a read that takes n parameters and answers m bytes {code, 1, n, 1 + m}.
+enum class KodRozkazu : uint8_t;
+
 struct Rozkaz {
-  uint8_t Kod;
+  KodRozkazu Kod;
   uint8_t DlugoscPierwszej;  // bytes of the first answer, its acknowledgement included; 0: none is read
   uint8_t LiczbaParametrow;  // bytes of ObszarParametrow sent after the first answer
   uint8_t DlugoscDrugiej;    // bytes of the second answer, its status byte included; 0: none is read
@@ -17,7 +19,7 @@ struct Rozkaz {
 
 // Request codes. Where one code serves several purposes (the register
 // families reuse some), the name says each of them.
-enum KodRozkazu : uint8_t {
+enum class KodRozkazu : uint8_t {
   // ---- the line and the device ----
   WyborKanaluMultipleksera = 0x01,  // MUX3: parameter byte 0 = the channel
   OdczytNumeruKasy = 0xC0,
@@ -157,6 +159,9 @@ enum KodRozkazu : uint8_t {
   RozkazDanych9B = 0x9B,
 };
 
+// The byte a request code is sent as.
+constexpr uint8_t BajtKodu(KodRozkazu kod) { return static_cast<uint8_t>(kod); }
+
 // ---- the answer rules: what the engine must know of a request ----
 
 // How the engine takes the status byte that opens the second answer.
@@ -177,7 +182,7 @@ enum class RekordZnacznika : uint8_t {
 };
 
 struct RegulyRozkazu {
-  uint8_t Kod;
+  KodRozkazu Kod;
   RekordZnacznika Rekord = RekordZnacznika::Brak;
   uint8_t DlugoscRekordu = 0;
   bool DanePierwszej = false;  // the first answer carries data from its first byte, no acknowledgement

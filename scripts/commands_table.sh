@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The README's table of built commands, made from the commands themselves:
-# every KARVO_FUNKCJA / KARVO_FUNKCJA_Z_WYJSCIEM descriptor under commands/
-# (or one written out with UzupelnienieOpisu) gives a row (its CommandCode, its name, whether it writes an output file and
+# every KARVO_FUNKCJA / KARVO_FUNKCJA_Z_WYJSCIEM / KARVO_SEKWENCJA descriptor under
+# commands/ (or one written out with UzupelnienieOpisu) gives a row (its CommandCode, its name, whether it writes an output file and
 # whether it appends to it), and the comment "// _Name: ..." that opens its
 # file gives what it does (its first sentence).
 #
@@ -21,6 +21,8 @@ tabela() {
     my $plik = $_;
     my @opisy;
     push @opisy, [$1, $2, $3] while $plik =~ /^KARVO_FUNKCJA(_Z_WYJSCIEM)?\(\s*(\w+)\s*,(.*?)\);/msg;
+    # A sequence names whether it takes an output file before its fields.
+    push @opisy, [$2, $1, $3] while $plik =~ /^KARVO_SEKWENCJA\(\s*(\w+)\s*,\s*(?:0|(1))\s*,(.*?)\);/msg;
     # A command that wraps its run writes its descriptor out in full.
     push @opisy, [$3, $2, $1] while $plik =~ /UzupelnienieOpisu\(\s*\{(.*?)\}\s*,\s*"_(\w+)"\s*,\s*(?:0|(1))\s*\)/msg;
     for (@opisy) {

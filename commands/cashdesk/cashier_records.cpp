@@ -6,14 +6,12 @@
 
 namespace {
 
-constexpr unsigned NAJWYZSZY_KASJER = 255;  // the number is one parameter byte
-
-constexpr Rozkaz ODCZYT_ZALOGOWANEGO{OdczytZalogowanegoKasjera, 2, 0, 0};
-constexpr Rozkaz ZEROWANIE_ZMIANY{ZerowanieZmianyKasjera, 1, 1, 1};
+constexpr Rozkaz ODCZYT_ZALOGOWANEGO{KodRozkazu::OdczytZalogowanegoKasjera, 2, 0, 0};
+constexpr Rozkaz ZEROWANIE_ZMIANY{KodRozkazu::ZerowanieZmianyKasjera, 1, 1, 1};
 
 // The shift data come in two parts. The first: the cashier's number and 14
 // five-byte totals, the second of them signed.
-constexpr Rozkaz ODCZYT_ZMIANY{OdczytZmianyKasjera, 1, 1, 72};
+constexpr Rozkaz ODCZYT_ZMIANY{KodRozkazu::OdczytZmianyKasjera, 1, 1, 72};
 constexpr uint8_t SUMY_ZMIANY = 14;
 constexpr uint8_t SUMA_ZE_ZNAKIEM = 1;
 // The second: date and time the shift opened, five two-byte counters and
@@ -71,7 +69,7 @@ bool OdczytanieZmiany(uint8_t numer, LiniaWyniku& linia) {
   PolaPierwszejCzesci(linia);
   const bool dluzsza = KasaPeltoPierwszychPodwersji();
   Parametry().Bajt(numer);
-  WykonanieRozkazu({OdczytDalszejZmianyKasjera, 1, 1, dluzsza ? DALSZA_ZMIANA_PELTO : DALSZA_ZMIANA});
+  WykonanieRozkazu({KodRozkazu::OdczytDalszejZmianyKasjera, 1, 1, dluzsza ? DALSZA_ZMIANA_PELTO : DALSZA_ZMIANA});
   if (!BrakBledu()) return false;
   PolaDalszejCzesci(linia, dluzsza ? DLUGOSC_WSTAWKI : 0);
   return true;
@@ -136,11 +134,10 @@ bool OdczytanieZalogowanego(uint8_t& numer) {
   return BrakBledu();
 }
 
-void RaportKasjera(uint8_t numer, RodzajRaportu rodzaj) {
-  if (!OdczytanieKasjera(numer)) {
-    if (Sesja.BiezacyWynik == BRAK_KASJERA) UstawBlad(BezBledu);
-    return;
-  }
+namespace {
+
+// The shift line of the cashier just read, when the cashier fits the kind.
+void RaportOdczytanego(uint8_t numer, RodzajRaportu rodzaj) {
   if (!Pasuje(rodzaj, BitFlag(FlagiKasjera(), BIT_ZMIANY))) return;
   uint8_t zalogowany = 0;
   if (!OdczytanieZalogowanego(zalogowany)) return;
@@ -157,6 +154,25 @@ void RaportKasjera(uint8_t numer, RodzajRaportu rodzaj) {
   Parametry().Bajt(numer);
   WykonanieRozkazu(ZEROWANIE_ZMIANY);
   if (!BrakBledu()) ZerowanieNieudane(numer, poczatek);
+}
+
+// The readout's lines of a cashier it has read; the end of the table met by
+// any later request of the cashier ends the readout with 0 as well.
+template <RodzajRaportu Rodzaj>
+bool LinieKasjera(uint32_t numer) {
+  RaportOdczytanego(static_cast<uint8_t>(numer), Rodzaj);
+  if (Sesja.BiezacyWynik == KONIEC_KASJEROW) UstawBlad(BezBledu);
+  return BrakBledu();
+}
+
+}  // namespace
+
+void RaportKasjera(uint8_t numer, RodzajRaportu rodzaj) {
+  if (!OdczytanieKasjera(numer)) {
+    if (Sesja.BiezacyWynik == BRAK_KASJERA) UstawBlad(BezBledu);
+    return;
+  }
+  RaportOdczytanego(numer, rodzaj);
 }
 
 namespace {
@@ -178,6 +194,10 @@ void RaportyKasjerowZWejscia(RodzajRaportu rodzaj) {
 }
 
 void RaportyKasjerow(RodzajRaportu rodzaj) {
-  for (unsigned n = 1; n <= NAJWYZSZY_KASJER && BrakBledu(); ++n) RaportKasjera(static_cast<uint8_t>(n), rodzaj);
-  if (Sesja.BiezacyWynik == KONIEC_KASJEROW) UstawBlad(BezBledu);
+  using enum RodzajRaportu;
+  constexpr bool (*LINIE[])(uint32_t) = {LinieKasjera<Kazdy>, LinieKasjera<Otwarci>, LinieKasjera<Zamknieci>,
+                                         LinieKasjera<ZZerowaniem>};
+  OdczytRekordow odczyt = OdczytTablicyKasjerow(nullptr);
+  odczyt.Linie = LINIE[static_cast<uint8_t>(rodzaj)];
+  CialoOdczytuRekordow(odczyt);
 }

@@ -11,8 +11,8 @@
 constexpr std::size_t SZEROKOSC_NAZWY_KASJERA = 19;
 constexpr std::size_t SZEROKOSC_HASLA = 4;
 constexpr std::size_t FLAGI_KASJERA = SZEROKOSC_NAZWY_KASJERA + SZEROKOSC_HASLA;  // answer byte of the flags
-constexpr Rozkaz ODCZYT_KASJERA{OdczytKasjera, 1, 1, 1 + FLAGI_KASJERA + 1};
-constexpr Rozkaz ZAPIS_FLAG_KASJERA{ZapisUprawnienKasjera, 1, 2, 1};
+constexpr Rozkaz ODCZYT_KASJERA{KodRozkazu::OdczytKasjera, 1, 1, 1 + FLAGI_KASJERA + 1};
+constexpr Rozkaz ZAPIS_FLAG_KASJERA{KodRozkazu::ZapisUprawnienKasjera, 1, 2, 1};
 
 // Flag bit 1: the cashier's drawer is open (the shift readouts choose by it).
 constexpr uint8_t BIT_ZMIANY = 1;
@@ -57,8 +57,9 @@ void RaportKasjera(uint8_t numer, RodzajRaportu rodzaj);
 // Body kind 3 on cashier numbers: RaportKasjera(number, rodzaj) for the
 // number in field 1 of each input line.
 void RaportyKasjerowZWejscia(RodzajRaportu rodzaj);
-// RaportKasjera for cashiers 1 to 255 while the ResultCode stays 0; the end
-// of the cashier table counts as success.
+// The shift readout of the cashier table (OdczytTablicyKasjerow): the shift
+// line of every cashier 1 to 255 that fits the kind, a missing one skipped;
+// the end of the cashier table counts as success.
 void RaportyKasjerow(RodzajRaportu rodzaj);
 // Reads the logged-in cashier's number (0xB7): 0 when nobody is logged in;
 // false when the request failed.

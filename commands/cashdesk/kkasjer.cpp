@@ -3,7 +3,7 @@
 
 namespace {
 
-void KasowanieKasjerow() { CialoZapisuLiniami({{KasowanieKasjera, 1, 1, 1}, BajtJakoParametr}); }
+void KasowanieKasjerow() { CialoZapisuLiniami({{KodRozkazu::KasowanieKasjera, 1, 1, 1}, BajtJakoParametr}); }
 
 }  // namespace
 

@@ -4,8 +4,8 @@
 
 namespace {
 
-void OdczytNumeruParagonu_() { OdczytLicznika(OdczytNumeruParagonu); }
+void OdczytNumeruParagonu() { OdczytLicznika(KodRozkazu::OdczytNumeruParagonu); }
 
 }  // namespace
 
-KARVO_FUNKCJA_Z_WYJSCIEM(ONrParag, .Kod = 321, .Cialo = OdczytNumeruParagonu_);
+KARVO_FUNKCJA_Z_WYJSCIEM(ONrParag, .Kod = 321, .Cialo = OdczytNumeruParagonu);

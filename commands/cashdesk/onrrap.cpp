@@ -4,8 +4,8 @@
 
 namespace {
 
-void OdczytNumeruRaportu_() { OdczytLicznika(OdczytNumeruRaportu); }
+void OdczytNumeruRaportu() { OdczytLicznika(KodRozkazu::OdczytNumeruRaportu); }
 
 }  // namespace
 
-KARVO_FUNKCJA_Z_WYJSCIEM(ONrRap, .Kod = 320, .Cialo = OdczytNumeruRaportu_);
+KARVO_FUNKCJA_Z_WYJSCIEM(ONrRap, .Kod = 320, .Cialo = OdczytNumeruRaportu);

@@ -46,8 +46,10 @@ void LiniaPodatkow() {
   linia.Zapisanie();
 }
 
-void OdczytPodatkow_() { CialoPojedynczejOdpowiedzi({{OdczytPodatkow, Tablica().DlugoscOdpowiedzi, 0, 0}, LiniaPodatkow}); }
+void OdczytPodatkow() {
+  CialoPojedynczejOdpowiedzi({{KodRozkazu::OdczytPodatkow, Tablica().DlugoscOdpowiedzi, 0, 0}, LiniaPodatkow});
+}
 
 }  // namespace
 
-KARVO_FUNKCJA_Z_WYJSCIEM(OPodatek, .Kod = 322, .Cialo = OdczytPodatkow_);
+KARVO_FUNKCJA_Z_WYJSCIEM(OPodatek, .Kod = 322, .Cialo = OdczytPodatkow);

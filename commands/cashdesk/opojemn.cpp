@@ -7,7 +7,7 @@
 namespace {
 
 constexpr uint8_t PIERWSZY = 2, OSTATNI = 64;
-constexpr Rozkaz ODCZYT{OdczytPojemnika, 1, 1, 1 + SZEROKOSC_NAZWY_POJEMNIKA + 2};
+constexpr Rozkaz ODCZYT{KodRozkazu::OdczytPojemnika, 1, 1, 1 + SZEROKOSC_NAZWY_POJEMNIKA + 2};
 
 bool LiniaPojemnika(uint32_t numer, LiniaWyniku& linia) {
   linia.Pole(Liczba(numer, 2)).PoleBezZer(Odpowiedz(0), SZEROKOSC_NAZWY_POJEMNIKA);

@@ -44,8 +44,6 @@
 #include "platform/files.h"
 #include "protocol/line.h"
 #include "session/configuration.h"
-#include "session/report_log.h"
-#include "session/session_open.h"
 
 namespace {
 
@@ -58,10 +56,14 @@ constexpr int NajwiecejOdczytow = 16;
 
 enum PoleNazwy : uint8_t { Sprzedaz, Posortowane, Opakowania, Rabaty, Znacznik, LiczbaPol };
 
-Napis Pola[LiczbaPol]{};
+// The names of the input's data line, read in the sequence's own session.
+struct Nazwy {
+  Napis Pola[LiczbaPol]{};
+};
 
 // Steps 3 and 4 of the body: the names, each one different from the others and from the input.
-void OdczytNazw() {
+void OdczytNazw(Nazwy& nazwy) {
+  auto& Pola = nazwy.Pola;
   Napis linia{};
   uint8_t zla = 0;
   if (!OdczytanoZPlikuLinieDanych(Sesja.UchwytWejscia, linia, &zla))
@@ -80,17 +82,12 @@ void OdczytNazw() {
   UstawBlad(BezBledu);
 }
 
-// The session's report is written now, with the line kept open (the flag is
-// set before the epilogue). When the names are right the sequence will run,
-// and the report is put aside: it would say 0 before anything was read.
-void Poczatek() {
+// The line stays open from this session on (the flag is set before its
+// epilogue), and the inner sessions go on with the register it identified.
+void PrzygotowanieLacza() {
   UstawieniePozostawiacOtwartyPortSzeregowy(1);
   Sesja.PelnaSesja = 0;
-  OdczytNazw();
-  if (BrakBledu()) OdlozenieRaportuSesji();
 }
-
-constexpr OpisFunkcji OpisOSpOpMax = UzupelnienieOpisu({.Kod = 324, .Cialo = Poczatek}, "_OSpOpMax", 0);
 
 // The two flags the sequence changes, put back on every path.
 class ZachowaneFlagi {
@@ -118,27 +115,27 @@ struct Argumenty {
   }
 };
 
-void UsuniecieZnacznika() {
-  const char* znacznik = Pola[Znacznik];
+void UsuniecieZnacznika(const Nazwy& n) {
+  const char* znacznik = n.Pola[Znacznik];
   if (std::strcmp(znacznik, BezZnacznika) != 0 && PlikDajeSieOtworzyc(znacznik, 0)) platforma::UsunPlik(znacznik);
 }
 
-bool UtworzenieZnacznika() {
+bool UtworzenieZnacznika(const Nazwy& n) {
   int32_t uchwyt = -1;
-  if (!OtwartoPlik(&uchwyt, Pola[Znacznik], 1)) return false;
+  if (!OtwartoPlik(&uchwyt, n.Pola[Znacznik], 1)) return false;
   ZamknieciePliku(&uchwyt);
   return true;
 }
 
 // Field 1 already holds data lines before the day is read: an earlier day
 // not moved away, or a run broken off and run again. Both are read on.
-void OstrzezenieOSprzedazy() {
-  const uint32_t linie = LiczbaLiniiDanych(Pola[Sprzedaz]);
+void OstrzezenieOSprzedazy(const char* sprzedaz) {
+  const uint32_t linie = LiczbaLiniiDanych(sprzedaz);
   if (linie == 0) return;
   std::fprintf(stderr,
                "karvo: %s already holds %u data lines before this end of day; the sales are appended after "
                "them, and the sorting packs them again: move the file away once its day is booked\n",
-               Pola[Sprzedaz], static_cast<unsigned>(linie));
+               sprzedaz, static_cast<unsigned>(linie));
 }
 
 // The files whose data the clearing destroys are on the disk, their names too.
@@ -150,59 +147,40 @@ bool NaDysku(const char* sciezka) {
   return zsynchronizowany && platforma::SynchronizujKatalogPliku(sciezka);
 }
 
-// A failure of this command's own about a file: the code, in a report of its
-// own that names the file. Its session opens on files only, for the report's first line.
-uint8_t RaportPliku(const char* wejscie, const char* plik, IndeksBledu blad) {
-  DopisanieOstatniegoRaportu();
-  ZerowanieDanychSesji();
-  DopisanieNapisu(Sesja.NazwyPlikowSesji[NazwaFunkcji], OpisOSpOpMax.Nazwa + 1);
-  DopisanieNapisu(Sesja.NazwyPlikowSesji[NazwaPlikuWejsciowego], wejscie);
-  OdczytanieKonfiguracji();
-  if (BrakBledu()) RozpoczecieSesji();
-  if (BrakBledu()) {
-    UstawBlad(blad);
-    KopiowanieNapisu(Sesja.NazwyPlikowSesji[NazwaPlikuWyjsciowego], plik);
-  }
-  ZakonczenieSesji();
-  return Sesja.BiezacyWynik;
-}
-
 }  // namespace
+
+KARVO_SEKWENCJA(OSpOpMax, 0, .Kod = 324, .Cialo = PrzygotowanieLacza);
 
 uint8_t Karvo_OSpOpMax(const char* wejscie) {
   const ZachowaneFlagi flagi;
-  const uint8_t otwarcie = WykonanieFunkcji(OpisOSpOpMax, wejscie, nullptr);
-  if (otwarcie != KodBledu(BezBledu)) {
-    PrzywrocenieOdlozonegoRaportu();
-    return otwarcie;
-  }
-  UsuniecieOdlozonegoRaportu();
+  Nazwy n;
+  const uint8_t otwarcie = SesjaSekwencji(OpisOSpOpMax, wejscie, nullptr, OdczytNazw, n);
+  if (otwarcie != KodBledu(BezBledu)) return otwarcie;
+  const auto& Pola = n.Pola;
   // Built while the session record still holds this command's names.
   const char* nazwa = Sesja.NazwyPlikowSesji[NazwaPlikuWejsciowego];
   const Argumenty sprzedaz(nazwa, Pola[Sprzedaz]), opakowania(nazwa, Pola[Opakowania]),
       rabaty(nazwa, Pola[Rabaty]), kasowanie(nazwa, ""), sortowanie(Pola[Sprzedaz], Pola[Posortowane]);
   const bool zRabatami = std::strcmp(Pola[Rabaty], BezRabatow) != 0;
-  OstrzezenieOSprzedazy();
+  OstrzezenieOSprzedazy(Pola[Sprzedaz]);
   // The files written anew are kept before their first readout replaces them.
   const char* const zapisywaneOdNowa[] = {Pola[Opakowania], zRabatami ? Pola[Rabaty] : nullptr};
   const char* const kasowane[] = {Pola[Sprzedaz], Pola[Opakowania], zRabatami ? Pola[Rabaty] : nullptr};
   for (const char* plik : zapisywaneOdNowa)
-    if (plik && !ZachowanieKopiiNumerowanej(plik)) return RaportPliku(wejscie, plik, BladOtwarciaWyjscia);
+    if (plik && !ZachowanieKopiiNumerowanej(plik)) return RaportSekwencji(OpisOSpOpMax, wejscie, plik, BladOtwarciaWyjscia);
   uint8_t wynik = SprzedazNieodczytana;
   for (int odczyt = 0; odczyt < NajwiecejOdczytow && wynik == SprzedazNieodczytana; ++odczyt) {
-    UsuniecieZnacznika();
+    UsuniecieZnacznika(n);
     wynik = Karvo_OSprzed(sprzedaz.Lista, sprzedaz.Drugi);
     if (wynik == KodBledu(BezBledu)) wynik = Karvo_OOpak(opakowania.Lista, opakowania.Drugi);
     if (wynik == KodBledu(BezBledu) && zRabatami) wynik = Karvo_OObrRab(rabaty.Lista, rabaty.Drugi);
     if (wynik != KodBledu(BezBledu)) break;
     for (const char* plik : kasowane)
-      if (plik && !NaDysku(plik)) return RaportPliku(wejscie, plik, BladZapisuWyjscia);
+      if (plik && !NaDysku(plik)) return RaportSekwencji(OpisOSpOpMax, wejscie, plik, BladZapisuWyjscia);
     wynik = Karvo_KSprOp(kasowanie.Lista);
   }
   if (wynik != KodBledu(BezBledu)) return wynik;
   if (std::strcmp(Pola[Znacznik], BezZnacznika) == 0) return Karvo_SortPak(sortowanie.Lista, sortowanie.Drugi);
-  if (UtworzenieZnacznika()) return wynik;
-  return RaportPliku(wejscie, Pola[Znacznik], BladOtwarciaWyjscia);
+  if (UtworzenieZnacznika(n)) return wynik;
+  return RaportSekwencji(OpisOSpOpMax, wejscie, Pola[Znacznik], BladOtwarciaWyjscia);
 }
-
-static const RejestracjaFunkcji RejestracjaOSpOpMax(OpisOSpOpMax, Karvo_OSpOpMax);

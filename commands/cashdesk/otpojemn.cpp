@@ -5,7 +5,7 @@
 namespace {
 
 void OdczytPowiazania(uint16_t& towar) {
-  WykonanieRozkazu({OdczytPojemnikaTowaru, 1, 2, 2});
+  WykonanieRozkazu({KodRozkazu::OdczytPojemnikaTowaru, 1, 2, 2});
   if (BrakBledu()) LiniaWyniku().Pole(Liczba(towar, 5)).Pole(Liczba(OdpowiedzByte(0), 2)).Zapisanie();
 }
 

@@ -17,7 +17,7 @@ bool PolaWyplaty(const char* linia) {
   return true;
 }
 
-void Wyplaty() { CialoZapisuLiniami({{WyplataGotowki, 1, 1 + BAJTY_KWOTY, 1}, PolaWyplaty}); }
+void Wyplaty() { CialoZapisuLiniami({{KodRozkazu::WyplataGotowki, 1, 1 + BAJTY_KWOTY, 1}, PolaWyplaty}); }
 
 }  // namespace
 

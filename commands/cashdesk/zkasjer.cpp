@@ -7,7 +7,7 @@
 
 namespace {
 
-constexpr Rozkaz ZAPIS_KASJERA{ZapisKasjera, 1, 1 + SZEROKOSC_NAZWY_KASJERA + SZEROKOSC_HASLA, 1};
+constexpr Rozkaz ZAPIS_KASJERA{KodRozkazu::ZapisKasjera, 1, 1 + SZEROKOSC_NAZWY_KASJERA + SZEROKOSC_HASLA, 1};
 constexpr uint8_t BITY_NORDA[] = {3, 4, 5, 7};  // fields 5 to 8; field 4 (bit 1) is not sent
 constexpr uint8_t PIERWSZE_POLE_FLAG = 4;
 

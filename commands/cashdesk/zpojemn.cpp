@@ -16,7 +16,8 @@ bool PolaPojemnika(const char* linia) {
 }
 
 void ZapisPojemnikow() {
-  if (KasaMaPojemniki()) CialoZapisuLiniami({{ZapisPojemnika, 1, 1 + SZEROKOSC_NAZWY_POJEMNIKA + 2, 1}, PolaPojemnika});
+  if (KasaMaPojemniki())
+    CialoZapisuLiniami({{KodRozkazu::ZapisPojemnika, 1, 1 + SZEROKOSC_NAZWY_POJEMNIKA + 2, 1}, PolaPojemnika});
 }
 
 }  // namespace

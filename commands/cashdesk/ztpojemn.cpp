@@ -10,7 +10,7 @@
 namespace {
 
 void ZapisPowiazania() {
-  WykonanieRozkazu({ZapisPojemnikaTowaru, 1, 3, 1});
+  WykonanieRozkazu({KodRozkazu::ZapisPojemnikaTowaru, 1, 3, 1});
   if (BrakBledu() && Sesja.Wymiana.StatusRozkazu != 0) UstawWynik(WynikStatusu(Sesja.Wymiana.StatusRozkazu));
 }
 

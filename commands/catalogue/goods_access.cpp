@@ -19,8 +19,8 @@ bool NumerZakresu(const Rozkaz& rozkaz, uint32_t& numer) {
 }
 
 // The request of a family's row: the older registers' code where the row has one.
-Rozkaz Wedlug(Rozkaz rozkaz, uint8_t kodStary) {
-  if (kodStary && !KasaDrugiejGeneracji()) rozkaz.Kod = kodStary;
+Rozkaz Wedlug(Rozkaz rozkaz, KodRozkazu kodStary) {
+  if (kodStary != KodRozkazu{} && !KasaDrugiejGeneracji()) rozkaz.Kod = kodStary;
   return rozkaz;
 }
 
@@ -29,8 +29,8 @@ Rozkaz Wedlug(Rozkaz rozkaz, uint8_t kodStary) {
 bool OdczytanieZakresuTowarow(ZakresTowarow& zakres) {
   zakres = {};
   const Rozkaz& najnizszy = RodzinaKasy().Najnizszy;
-  if (najnizszy.Kod != 0 && !NumerZakresu(najnizszy, zakres.Najnizszy)) return false;
-  return NumerZakresu({OdczytNajwyzszegoNumeru, 3, 0, 0}, zakres.Najwyzszy);
+  if (najnizszy.Kod != KodRozkazu{} && !NumerZakresu(najnizszy, zakres.Najnizszy)) return false;
+  return NumerZakresu({KodRozkazu::OdczytNajwyzszegoNumeru, 3, 0, 0}, zakres.Najwyzszy);
 }
 
 uint32_t OdczytanieTowaru(uint32_t numer, const ZakresTowarow& zakres) {

@@ -99,16 +99,16 @@ struct OpisRodzinyTowarow {
   Rozkaz Najnizszy = {};
   // The readout: the family's own request and codec (the next goods number
   // comes with the answer), or none: the full layout of 0xAC, number + 1 next.
-  Rozkaz Odczyt = {OdczytTowaru, 1, 2, 36};
+  Rozkaz Odczyt = {KodRozkazu::OdczytTowaru, 1, 2, 36};
   bool (*ZOdpowiedzi)(const uint8_t* odpowiedz, RekordTowaru& t, uint16_t& nastepny) = nullptr;
   bool PelnyPoOdmowie = false;  // a refused own readout (24) reads the full layout instead
   bool BezSprawdzenia = false;  // the line shows the fields as they come, unchecked
   // The write: the parameter count is the layout's; the second generation's
   // code, or `ZapisStary` on the older registers when it is given.
   Rozkaz Zapis;
-  uint8_t ZapisStary = 0;
+  KodRozkazu ZapisStary{};
   Rozkaz Kasowanie;
-  uint8_t KasowanieStare = 0;
+  KodRozkazu KasowanieStare{};
   bool NastepnyPoKasowaniu = false;  // the delete answers the next goods number
   void (*Uklad)(Parametry& p, const RekordTowaru& t);  // the layout after the 2 number bytes
   bool (*MiesciSie)(const RekordTowaru& t);

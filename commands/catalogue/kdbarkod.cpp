@@ -10,7 +10,7 @@ bool PolaKodu(const char* linia) {
   return true;
 }
 
-void KasowanieKodow() { CialoZapisuLiniami({{KasowanieDodatkowegoKodu, 1, 6, 1}, PolaKodu}); }
+void KasowanieKodow() { CialoZapisuLiniami({{KodRozkazu::KasowanieDodatkowegoKodu, 1, 6, 1}, PolaKodu}); }
 
 }  // namespace
 

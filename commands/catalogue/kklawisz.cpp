@@ -14,7 +14,7 @@ bool PolaKlawisza(const char* linia) {
 }
 
 void Kasowanie() {
-  WykonanieRozkazu({ZapisKlawisza, 1, 3, 1});
+  WykonanieRozkazu({KodRozkazu::ZapisKlawisza, 1, 3, 1});
   if (Sesja.BiezacyWynik == WYNIK_BRAK_KLAWISZA) UstawBlad(RozkazNieobslugiwany);
 }
 

@@ -12,7 +12,7 @@ bool PolaTowaru(const char* linia) {
   return true;
 }
 
-void KasowanieKodowTowarow() { CialoZapisuLiniami({{KasowanieKodowTowaru, 1, 2, 1}, PolaTowaru}); }
+void KasowanieKodowTowarow() { CialoZapisuLiniami({{KodRozkazu::KasowanieKodowTowaru, 1, 2, 1}, PolaTowaru}); }
 
 }  // namespace
 

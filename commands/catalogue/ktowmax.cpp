@@ -20,7 +20,7 @@ uint32_t Kasowanie(uint32_t numer, const ZakresTowarow&) {
 void KasowanieKatalogu() {
   if (KasaNorda()) {
     Parametry().Bajt(TABLICA_TOWAROW).Bajt(CALA_TABLICA);
-    WykonanieRozkazu({KasowanieWszystkichTowarow, 1, 2, 1});
+    WykonanieRozkazu({KodRozkazu::KasowanieWszystkichTowarow, 1, 2, 1});
     return;
   }
   ZakresTowarow zakres;

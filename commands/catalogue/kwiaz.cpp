@@ -3,7 +3,7 @@
 
 namespace {
 
-void KasowanieWiazan() { CialoZapisuLiniami({{KasowanieWiazania, 1, 2, 1}, WordJakoParametr}); }
+void KasowanieWiazan() { CialoZapisuLiniami({{KodRozkazu::KasowanieWiazania, 1, 2, 1}, WordJakoParametr}); }
 
 }  // namespace
 

@@ -19,7 +19,7 @@ bool PolaNazwy(const char* linia) {
 }
 
 // The register refuses a number it does not have; the command does not check it.
-template <uint8_t Kod, uint8_t Szerokosc>
+template <KodRozkazu Kod, uint8_t Szerokosc>
 void ZapisNazw() {
   CialoZapisuLiniami({{Kod, 1, 1 + Szerokosc, 1}, PolaNazwy<Szerokosc>});
 }

@@ -15,7 +15,8 @@
 namespace {
 
 constexpr uint8_t REKORDOW_W_CZESCI = 9;
-constexpr Rozkaz ODCZYT_CZESCI = {OdczytDodatkowychKodow, 1, 2, 1 + REKORDOW_W_CZESCI * DLUGOSC_REKORDU_KODU + 1};
+constexpr Rozkaz ODCZYT_CZESCI = {KodRozkazu::OdczytDodatkowychKodow, 1, 2,
+                                  1 + REKORDOW_W_CZESCI * DLUGOSC_REKORDU_KODU + 1};
 
 bool Znacznik(std::size_t rekord) { return OdpowiedzByte(rekord * DLUGOSC_REKORDU_KODU) == ZNACZNIK_KONCA_REKORDOW; }
 

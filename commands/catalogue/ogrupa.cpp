@@ -13,7 +13,9 @@ bool LiniaGrupy(uint32_t numer, LiniaWyniku& linia) {
 
 // The number is one parameter byte: a register that answers every number
 // is read up to 255 and never round again from 0.
-void OdczytGrup() { CialoOdczytuRekordow({{OdczytGrupy, 1, 1, 1 + SZEROKOSC_GRUPY}, KONIEC_GRUP, LiniaGrupy}); }
+void OdczytGrup() {
+  CialoOdczytuRekordow({{KodRozkazu::OdczytGrupy, 1, 1, 1 + SZEROKOSC_GRUPY}, KONIEC_GRUP, LiniaGrupy});
+}
 
 }  // namespace
 

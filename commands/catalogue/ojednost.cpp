@@ -12,10 +12,11 @@ void LinieJednostek() {
   }
 }
 
-void OdczytJednostek_() {
-  CialoPojedynczejOdpowiedzi({{OdczytJednostek, 1 + LICZBA_JEDNOSTEK * SZEROKOSC_JEDNOSTKI, 0, 0}, LinieJednostek});
+void OdczytJednostek() {
+  CialoPojedynczejOdpowiedzi(
+      {{KodRozkazu::OdczytJednostek, 1 + LICZBA_JEDNOSTEK * SZEROKOSC_JEDNOSTKI, 0, 0}, LinieJednostek});
 }
 
 }  // namespace
 
-KARVO_FUNKCJA_Z_WYJSCIEM(OJednost, .Kod = 15, .Cialo = OdczytJednostek_);
+KARVO_FUNKCJA_Z_WYJSCIEM(OJednost, .Kod = 15, .Cialo = OdczytJednostek);

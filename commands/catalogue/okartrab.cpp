@@ -14,7 +14,9 @@ void LiniaKarty() {
   linia.Zapisanie();
 }
 
-void OdczytKarty() { CialoPojedynczejOdpowiedzi({{OdczytKartyRabatowej, 1 + DLUGOSC_KARTY, 0, 0}, LiniaKarty}); }
+void OdczytKarty() {
+  CialoPojedynczejOdpowiedzi({{KodRozkazu::OdczytKartyRabatowej, 1 + DLUGOSC_KARTY, 0, 0}, LiniaKarty});
+}
 
 }  // namespace
 

@@ -15,7 +15,7 @@ bool LiniaKlawisza(uint32_t kod, LiniaWyniku& linia) {
 }
 
 void OdczytKlawiszy() {
-  CialoOdczytuRekordow({.rozkaz = {OdczytKlawisza, 1, 1, 3},
+  CialoOdczytuRekordow({.rozkaz = {KodRozkazu::OdczytKlawisza, 1, 1, 3},
                         .Linia = LiniaKlawisza,
                         .Ostatni = OSTATNI_KLAWISZ,
                         .Pierwszy = PIERWSZY_KLAWISZ,

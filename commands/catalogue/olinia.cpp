@@ -25,10 +25,11 @@ void LiniaDwochTekstow() {
 // The line number is one parameter byte: the readout stops after 255.
 void OdczytNaglowka() {
   if (KasaOP()) {
-    CialoOdczytuRekordow({{OdczytLiniiNaglowka, 1, 1, 2 + SZEROKOSC_LINII}, KONIEC_LINII, LiniaNaglowka});
+    CialoOdczytuRekordow({{KodRozkazu::OdczytLiniiNaglowka, 1, 1, 2 + SZEROKOSC_LINII}, KONIEC_LINII, LiniaNaglowka});
     return;
   }
-  CialoPojedynczejOdpowiedzi({{OdczytLiniiNaglowka, 1 + 2 * SZEROKOSC_TEKSTU_NAGLOWKA, 0, 0}, LiniaDwochTekstow});
+  CialoPojedynczejOdpowiedzi(
+      {{KodRozkazu::OdczytLiniiNaglowka, 1 + 2 * SZEROKOSC_TEKSTU_NAGLOWKA, 0, 0}, LiniaDwochTekstow});
 }
 
 }  // namespace

@@ -6,7 +6,7 @@
 namespace {
 
 void Odczyt(uint16_t& numer) {
-  WykonanieRozkazu({OdczytBajtuTowaru, 1, 2, 2});
+  WykonanieRozkazu({KodRozkazu::OdczytBajtuTowaru, 1, 2, 2});
   if (BrakBledu()) LiniaWyniku().Pole(Liczba(numer, 4)).Pole(Liczba(OdpowiedzByte(0))).Zapisanie();
 }
 

@@ -9,7 +9,9 @@ void LiniaKodow() {
   linia.Zapisanie();
 }
 
-void OdczytKodow() { CialoPojedynczejOdpowiedzi({{OdczytTablicyKodow, 1 + 2 * LICZBA_KODOW, 0, 0}, LiniaKodow}); }
+void OdczytKodow() {
+  CialoPojedynczejOdpowiedzi({{KodRozkazu::OdczytTablicyKodow, 1 + 2 * LICZBA_KODOW, 0, 0}, LiniaKodow});
+}
 
 }  // namespace
 

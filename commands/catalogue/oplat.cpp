@@ -28,15 +28,16 @@ void LinieTablicy() {
 }
 
 // The type code test is the one the register families share: 't' and above, the Norda registers excepted.
-void OdczytPlatnosci_() {
+void OdczytPlatnosci() {
   if (KasaNowa()) {
-    CialoOdczytuRekordow({{OdczytPlatnosci, 1, 1, 1 + SZEROKOSC_PLATNOSCI}, KONIEC_PLATNOSCI, LiniaRekordu});
+    CialoOdczytuRekordow(
+        {{KodRozkazu::OdczytPlatnosci, 1, 1, 1 + SZEROKOSC_PLATNOSCI}, KONIEC_PLATNOSCI, LiniaRekordu});
     return;
   }
   const uint8_t dlugosc = static_cast<uint8_t>(1 + SZEROKOSC_PLATNOSCI * LiczbaWTablicy());
-  CialoPojedynczejOdpowiedzi({{OdczytTablicyPlatnosci, dlugosc, 0, 0}, LinieTablicy});
+  CialoPojedynczejOdpowiedzi({{KodRozkazu::OdczytTablicyPlatnosci, dlugosc, 0, 0}, LinieTablicy});
 }
 
 }  // namespace
 
-KARVO_FUNKCJA_Z_WYJSCIEM(OPlat, .Kod = 19, .Cialo = OdczytPlatnosci_);
+KARVO_FUNKCJA_Z_WYJSCIEM(OPlat, .Kod = 19, .Cialo = OdczytPlatnosci);

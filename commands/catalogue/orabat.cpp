@@ -5,8 +5,8 @@ namespace {
 
 void LiniaRabatu() { LiniaWyniku().Pole(Liczba(OdpowiedzByte(0))).Zapisanie(); }
 
-void OdczytRabatu_() { CialoPojedynczejOdpowiedzi({{OdczytRabatu, 2, 0, 0}, LiniaRabatu}); }
+void OdczytRabatu() { CialoPojedynczejOdpowiedzi({{KodRozkazu::OdczytRabatu, 2, 0, 0}, LiniaRabatu}); }
 
 }  // namespace
 
-KARVO_FUNKCJA_Z_WYJSCIEM(ORabat, .Kod = 111, .Cialo = OdczytRabatu_);
+KARVO_FUNKCJA_Z_WYJSCIEM(ORabat, .Kod = 111, .Cialo = OdczytRabatu);

@@ -5,8 +5,9 @@
 namespace {
 
 constexpr uint8_t LICZBA_BAJTOW_STATUSU = 5;
-constexpr uint8_t ODCZYT_BAJTU[LICZBA_BAJTOW_STATUSU] = {OdczytStatusu0, OdczytStatusu1, OdczytStatusu2,
-                                                          OdczytStatusu3, OdczytStatusu4};
+constexpr KodRozkazu ODCZYT_BAJTU[LICZBA_BAJTOW_STATUSU] = {KodRozkazu::OdczytStatusu0, KodRozkazu::OdczytStatusu1,
+                                                            KodRozkazu::OdczytStatusu2, KodRozkazu::OdczytStatusu3,
+                                                            KodRozkazu::OdczytStatusu4};
 
 // The fifth status byte exists on the registers of type 't' and above, the Norda registers excepted.
 bool BajtIstnieje(uint8_t k) { return k < LICZBA_BAJTOW_STATUSU - 1 || KasaNowa(); }

@@ -11,7 +11,7 @@ constexpr uint8_t LICZBA_BLOKOW = 16;
 constexpr uint8_t PIERWSZY_BLOK_NIEOBOWIAZKOWY = 8;
 constexpr uint8_t REKORDOW_W_BLOKU = 16;
 constexpr uint8_t WYNIK_BRAK_BLOKU = WynikStatusuKasy(0x6C);  // 208
-constexpr Rozkaz ODCZYT_BLOKU = {OdczytWiazan, 1, 1, 1 + REKORDOW_W_BLOKU * DLUGOSC_REKORDU_WIAZANIA + 1};
+constexpr Rozkaz ODCZYT_BLOKU = {KodRozkazu::OdczytWiazan, 1, 1, 1 + REKORDOW_W_BLOKU * DLUGOSC_REKORDU_WIAZANIA + 1};
 
 // The lines of one block; false when the readout ends here.
 bool LinieBloku(uint32_t) {

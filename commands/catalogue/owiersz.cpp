@@ -5,8 +5,10 @@ namespace {
 
 void LiniaLiczbyWierszy() { LiniaWyniku().Pole(Liczba(OdpowiedzByte(0))).Zapisanie(); }
 
-void OdczytLiczbyWierszy_() { CialoPojedynczejOdpowiedzi({{OdczytLiczbyWierszy, 2, 0, 0}, LiniaLiczbyWierszy}); }
+void OdczytLiczbyWierszy() {
+  CialoPojedynczejOdpowiedzi({{KodRozkazu::OdczytLiczbyWierszy, 2, 0, 0}, LiniaLiczbyWierszy});
+}
 
 }  // namespace
 
-KARVO_FUNKCJA_Z_WYJSCIEM(OWiersz, .Kod = 115, .Cialo = OdczytLiczbyWierszy_);
+KARVO_FUNKCJA_Z_WYJSCIEM(OWiersz, .Kod = 115, .Cialo = OdczytLiczbyWierszy);

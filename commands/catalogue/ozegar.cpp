@@ -12,8 +12,8 @@ void LiniaZegara() {
       .Zapisanie();
 }
 
-void OdczytZegara_() { CialoPojedynczejOdpowiedzi({{OdczytZegara, 11, 0, 0}, LiniaZegara}); }
+void OdczytZegara() { CialoPojedynczejOdpowiedzi({{KodRozkazu::OdczytZegara, 11, 0, 0}, LiniaZegara}); }
 
 }  // namespace
 
-KARVO_FUNKCJA_Z_WYJSCIEM(OZegar, .Kod = 120, .Cialo = OdczytZegara_);
+KARVO_FUNKCJA_Z_WYJSCIEM(OZegar, .Kod = 120, .Cialo = OdczytZegara);

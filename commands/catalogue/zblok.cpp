@@ -4,7 +4,7 @@
 
 namespace {
 
-void ZapisBlokad() { CialoZapisuLiniami({{ZapisBlokadyTowaru, 1, 3, 1}, WordIBajtJakoParametry}); }
+void ZapisBlokad() { CialoZapisuLiniami({{KodRozkazu::ZapisBlokadyTowaru, 1, 3, 1}, WordIBajtJakoParametry}); }
 
 }  // namespace
 

@@ -15,7 +15,7 @@ bool PolaTowaru(const char* linia, uint8_t& wariant) {
 
 void ZapisCen() {
   uint8_t wariant = 0;
-  CialoZapisuLiniami({{ZapisCenyTowaru, 1, 14, 1}, PolaTowaru}, wariant);
+  CialoZapisuLiniami({{KodRozkazu::ZapisCenyTowaru, 1, 14, 1}, PolaTowaru}, wariant);
 }
 
 }  // namespace

@@ -20,7 +20,7 @@ bool PolaKodu(const char* linia) {
   return true;
 }
 
-void ZapisKodow() { CialoZapisuLiniami({{ZapisDodatkowegoKodu, 1, DLUGOSC_REKORDU_KODU, 1}, PolaKodu}); }
+void ZapisKodow() { CialoZapisuLiniami({{KodRozkazu::ZapisDodatkowegoKodu, 1, DLUGOSC_REKORDU_KODU, 1}, PolaKodu}); }
 
 }  // namespace
 

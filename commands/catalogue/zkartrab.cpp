@@ -20,8 +20,9 @@ bool PolaKarty(const char* linia) {
 
 // The register sends no second answer to this write.
 void ZapisKarty() {
-  CialoZapisuLiniami(
-      {.rozkaz = {ZapisKartyRabatowej, 1, DLUGOSC_KARTY, 0}, .Pola = PolaKarty, .TylkoPierwszaLinia = true});
+  CialoZapisuLiniami({.rozkaz = {KodRozkazu::ZapisKartyRabatowej, 1, DLUGOSC_KARTY, 0},
+                      .Pola = PolaKarty,
+                      .TylkoPierwszaLinia = true});
 }
 
 }  // namespace

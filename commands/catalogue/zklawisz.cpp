@@ -12,7 +12,7 @@ bool PolaKlawisza(const char* linia) {
   return true;
 }
 
-void ZapisKlawiszy() { CialoZapisuLiniami({{ZapisKlawisza, 1, 3, 1}, PolaKlawisza}); }
+void ZapisKlawiszy() { CialoZapisuLiniami({{KodRozkazu::ZapisKlawisza, 1, 3, 1}, PolaKlawisza}); }
 
 }  // namespace
 

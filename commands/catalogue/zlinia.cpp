@@ -25,7 +25,7 @@ bool PolaLinii(const char* linia) {
 void WyslanieLinii() {
   const uint8_t szerokosc =
       (Sesja.Wymiana.ObszarParametrow[1] & LINIA_KROTKA) ? SZEROKOSC_KROTKIEJ_LINII : SZEROKOSC_LINII;
-  WykonanieRozkazu({ZapisLiniiNaglowka, 1, static_cast<uint8_t>(2 + szerokosc), 1});
+  WykonanieRozkazu({KodRozkazu::ZapisLiniiNaglowka, 1, static_cast<uint8_t>(2 + szerokosc), 1});
 }
 
 bool PolaDwochTekstow(const char* linia) {
@@ -42,7 +42,7 @@ void ZapisNaglowka() {
     CialoZapisuLiniami({{}, PolaLinii, WyslanieLinii});
     return;
   }
-  CialoZapisuLiniami({.rozkaz = {ZapisLiniiNaglowka, 1, 2 * SZEROKOSC_TEKSTU_NAGLOWKA, 1},
+  CialoZapisuLiniami({.rozkaz = {KodRozkazu::ZapisLiniiNaglowka, 1, 2 * SZEROKOSC_TEKSTU_NAGLOWKA, 1},
                       .Pola = PolaDwochTekstow,
                       .TylkoPierwszaLinia = true});
 }

@@ -12,7 +12,7 @@ bool NumerZLinii(const char* linia) {
 }
 
 void ZapisanieNumeru() {
-  ZapisLiniami<> zapis{{ZapisNumeruKasy, 1, 2, 0}, NumerZLinii};
+  ZapisLiniami<> zapis{{KodRozkazu::ZapisNumeruKasy, 1, 2, 0}, NumerZLinii};
   zapis.TylkoPierwszaLinia = true;
   CialoZapisuLiniami(zapis);
 }

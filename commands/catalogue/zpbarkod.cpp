@@ -13,8 +13,9 @@ bool PolaKodow(const char* linia) {
 }
 
 void ZapisKodow() {
-  CialoZapisuLiniami(
-      {.rozkaz = {ZapisTablicyKodow, 1, 2 * LICZBA_KODOW, 1}, .Pola = PolaKodow, .TylkoPierwszaLinia = true});
+  CialoZapisuLiniami({.rozkaz = {KodRozkazu::ZapisTablicyKodow, 1, 2 * LICZBA_KODOW, 1},
+                      .Pola = PolaKodow,
+                      .TylkoPierwszaLinia = true});
 }
 
 }  // namespace

@@ -3,10 +3,11 @@
 
 namespace {
 
-void ZapisRabatu_() {
-  CialoZapisuLiniami({.rozkaz = {ZapisRabatu, 1, 1, 1}, .Pola = BajtJakoParametr, .TylkoPierwszaLinia = true});
+void ZapisRabatu() {
+  CialoZapisuLiniami(
+      {.rozkaz = {KodRozkazu::ZapisRabatu, 1, 1, 1}, .Pola = BajtJakoParametr, .TylkoPierwszaLinia = true});
 }
 
 }  // namespace
 
-KARVO_FUNKCJA(ZRabat, .Kod = 112, .Cialo = ZapisRabatu_);
+KARVO_FUNKCJA(ZRabat, .Kod = 112, .Cialo = ZapisRabatu);

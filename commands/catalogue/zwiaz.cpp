@@ -13,7 +13,7 @@ bool PolaWiazania(const char* linia) {
   return true;
 }
 
-void ZapisWiazan() { CialoZapisuLiniami({{ZapisWiazania, 1, 4, 1}, PolaWiazania}); }
+void ZapisWiazan() { CialoZapisuLiniami({{KodRozkazu::ZapisWiazania, 1, 4, 1}, PolaWiazania}); }
 
 }  // namespace
 

@@ -14,10 +14,11 @@ bool PoleLiczbyWierszy(const char* linia) {
 }
 
 // The register sends no second answer to this write.
-void ZapisLiczbyWierszy_() {
-  CialoZapisuLiniami({.rozkaz = {ZapisLiczbyWierszy, 1, 1, 0}, .Pola = PoleLiczbyWierszy, .TylkoPierwszaLinia = true});
+void ZapisLiczbyWierszy() {
+  CialoZapisuLiniami(
+      {.rozkaz = {KodRozkazu::ZapisLiczbyWierszy, 1, 1, 0}, .Pola = PoleLiczbyWierszy, .TylkoPierwszaLinia = true});
 }
 
 }  // namespace
 
-KARVO_FUNKCJA(ZWiersz, .Kod = 116, .Cialo = ZapisLiczbyWierszy_);
+KARVO_FUNKCJA(ZWiersz, .Kod = 116, .Cialo = ZapisLiczbyWierszy);

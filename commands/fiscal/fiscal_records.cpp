@@ -38,7 +38,7 @@ bool SumaRekorduPoprawna() {
 bool PobranieRekorduNowego(uint16_t numer, RekordFiskalny& r) {
   for (int proba = 1;; ++proba) {
     Parametry().Word(numer);
-    WykonanieRozkazu({OdczytRekorduFiskalnego, 1, 2, DlugoscRekorduNowego});
+    WykonanieRozkazu({KodRozkazu::OdczytRekorduFiskalnego, 1, 2, DlugoscRekorduNowego});
     if (!BrakBledu()) return false;
     r.status = Sesja.Wymiana.StatusRozkazu;
     const bool pusty = r.status == RekordPusty || r.status == RekordPustyStary;
@@ -69,7 +69,7 @@ bool PobranieRekorduStarego(uint16_t numer, RekordFiskalny& r) {
   for (uint8_t dlugosc : DlugosciRekorduStarego) {
     Parametry().Word(numer);
     Sesja.Wymiana.StatusRozkazu = 0;
-    WykonanieRozkazu({OdczytRekorduFiskalnegoStary, 1, 2, dlugosc});
+    WykonanieRozkazu({KodRozkazu::OdczytRekorduFiskalnegoStary, 1, 2, dlugosc});
     if (!JestBlad(BrakOdpowiedzi)) break;
   }
   uint8_t reszta = 0;
@@ -161,21 +161,31 @@ void ZapisanieDatyZbioru(KodRozkazu kodDaty) {
       .Zapisanie();
 }
 
+namespace {
+
+// The lines of one block of a periodic data set, an entry each.
+bool LinieBloku(uint32_t blok) {
+  for (uint8_t j = 0; j < WpisyBloku && BrakBledu(); ++j) {
+    const uint8_t* wpis = Odpowiedz(j * DlugoscWpisu);
+    LiniaWyniku()
+        .Pole(Liczba(blok * WpisyBloku + j, 2))
+        .Pole(LiczbaBajtowNaTekst(wpis, 7, 8, 0, false))
+        .Pole(LiczbaBajtowNaTekst(wpis, 5, 6, 0, false))
+        .Pole(LiczbaBajtowNaTekst(wpis, 0, 4, 0, true))
+        .Zapisanie();
+  }
+  return BrakBledu();
+}
+
+}  // namespace
+
 void ZapisanieDanychZbioru(KodRozkazu kodDaty, KodRozkazu kodBloku) {
   if (KasaNorda()) ZapisanieDatyZbioru(kodDaty);
-  for (uint8_t blok = 0; blok < BlokiZbioru && BrakBledu(); ++blok) {
-    Parametry().Bajt(blok);
-    WykonanieRozkazu({kodBloku, 1, 1, 1 + WpisyBloku * DlugoscWpisu});
-    for (uint8_t j = 0; j < WpisyBloku && BrakBledu(); ++j) {
-      const uint8_t* wpis = Odpowiedz(j * DlugoscWpisu);
-      LiniaWyniku()
-          .Pole(Liczba(blok * WpisyBloku + j, 2))
-          .Pole(LiczbaBajtowNaTekst(wpis, 7, 8, 0, false))
-          .Pole(LiczbaBajtowNaTekst(wpis, 5, 6, 0, false))
-          .Pole(LiczbaBajtowNaTekst(wpis, 0, 4, 0, true))
-          .Zapisanie();
-    }
-  }
+  if (!BrakBledu()) return;
+  CialoOdczytuRekordow({.rozkaz = {kodBloku, 1, 1, 1 + WpisyBloku * DlugoscWpisu},
+                        .Ostatni = BlokiZbioru - 1u,
+                        .Pierwszy = 0,
+                        .Linie = LinieBloku});
 }
 
 // ---- the fiscal memory ----

@@ -5,8 +5,8 @@
 
 namespace {
 
-void OdczytDanychARG_() { ZapisanieDanychZbioru(OdczytDatyARG, OdczytDanychARG); }
+void OdczytDanychARG() { ZapisanieDanychZbioru(KodRozkazu::OdczytDatyARG, KodRozkazu::OdczytDanychARG); }
 
 }  // namespace
 
-KARVO_FUNKCJA_Z_WYJSCIEM(ODaneARG, .Kod = 312, .Cialo = OdczytDanychARG_);
+KARVO_FUNKCJA_Z_WYJSCIEM(ODaneARG, .Kod = 312, .Cialo = OdczytDanychARG);

@@ -5,8 +5,8 @@
 
 namespace {
 
-void OdczytDanychPRG_() { ZapisanieDanychZbioru(OdczytDatyPRG, OdczytDanychPRG); }
+void OdczytDanychPRG() { ZapisanieDanychZbioru(KodRozkazu::OdczytDatyPRG, KodRozkazu::OdczytDanychPRG); }
 
 }  // namespace
 
-KARVO_FUNKCJA_Z_WYJSCIEM(ODanePRG, .Kod = 313, .Cialo = OdczytDanychPRG_);
+KARVO_FUNKCJA_Z_WYJSCIEM(ODanePRG, .Kod = 313, .Cialo = OdczytDanychPRG);

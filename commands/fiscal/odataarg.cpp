@@ -4,8 +4,8 @@
 
 namespace {
 
-void OdczytDatyARG_() { ZapisanieDatyZbioru(OdczytDatyARG); }
+void OdczytDatyARG() { ZapisanieDatyZbioru(KodRozkazu::OdczytDatyARG); }
 
 }  // namespace
 
-KARVO_FUNKCJA_Z_WYJSCIEM(ODataARG, .Kod = 314, .Cialo = OdczytDatyARG_);
+KARVO_FUNKCJA_Z_WYJSCIEM(ODataARG, .Kod = 314, .Cialo = OdczytDatyARG);

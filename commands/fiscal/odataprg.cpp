@@ -4,8 +4,8 @@
 
 namespace {
 
-void OdczytDatyPRG_() { ZapisanieDatyZbioru(OdczytDatyPRG); }
+void OdczytDatyPRG() { ZapisanieDatyZbioru(KodRozkazu::OdczytDatyPRG); }
 
 }  // namespace
 
-KARVO_FUNKCJA_Z_WYJSCIEM(ODataPRG, .Kod = 315, .Cialo = OdczytDatyPRG_);
+KARVO_FUNKCJA_Z_WYJSCIEM(ODataPRG, .Kod = 315, .Cialo = OdczytDatyPRG);

@@ -4,7 +4,7 @@
 
 namespace {
 
-void OdczytLiczbyRekordow() { OdczytanieLicznika(OdczytNumeruRekordu); }
+void OdczytLiczbyRekordow() { OdczytanieLicznika(KodRozkazu::OdczytNumeruRekordu); }
 
 }  // namespace
 

@@ -16,7 +16,7 @@ void OdczytPamieciOP() {
 
 void OdczytPamieci() {
   if (KasaOP()) return OdczytPamieciOP();
-  WykonanieRozkazu({OdczytNumeruRekordu, 3, 0, 0});
+  WykonanieRozkazu({KodRozkazu::OdczytNumeruRekordu, 3, 0, 0});
   const uint16_t liczba = BrakBledu() ? OdpowiedzWord(0) : 0;
   for (uint32_t n = 0; n < liczba && BrakBledu(); ++n) OdczytanieRekordu(static_cast<uint16_t>(n));
 }

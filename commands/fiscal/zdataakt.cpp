@@ -4,7 +4,7 @@
 
 namespace {
 
-void UstawienieDaty() { WykonanieRozkazu({UstawienieDatyAktualnej, 1, 0, 0}); }
+void UstawienieDaty() { WykonanieRozkazu({KodRozkazu::UstawienieDatyAktualnej, 1, 0, 0}); }
 
 }  // namespace
 

@@ -23,7 +23,7 @@ constexpr const char* Okresowe = "CLR";
 
 void KasowanieTekstem(const char* tekst) {
   Parametry().Tekst(tekst, 3);
-  WykonanieRozkazu({KasowanieLicznikow, 1, 3, 1});
+  WykonanieRozkazu({KodRozkazu::KasowanieLicznikow, 1, 3, 1});
 }
 
 void PotwierdzenieKasowania() {
@@ -38,7 +38,7 @@ void PotwierdzenieKasowania() {
 void KasowanieWszystkiego() {
   Parametry().Bajt(WszystkieDaneSprzedazy);
   const bool zeStatusem = KasaNorda();
-  WykonanieRozkazu({KasowanieSprzedazy, 1, 1, static_cast<uint8_t>(zeStatusem ? 1 : 0)});
+  WykonanieRozkazu({KodRozkazu::KasowanieSprzedazy, 1, 1, static_cast<uint8_t>(zeStatusem ? 1 : 0)});
   if (BrakBledu() && !zeStatusem) PotwierdzenieKasowania();
 }
 

@@ -12,7 +12,7 @@ uint8_t LiczbaSum() { return KasaDrugiejGeneracjiBezVeko() ? 3 : 2; }
 void OdczytSum() {
   if (KasaTypu24Lub27()) return UstawBlad(RozkazNieobslugiwany);
   const uint8_t ile = LiczbaSum();
-  WykonanieRozkazu({OdczytObrotuRabatow, static_cast<uint8_t>(BajtySumy * ile + 1), 0, 0});
+  WykonanieRozkazu({KodRozkazu::OdczytObrotuRabatow, static_cast<uint8_t>(BajtySumy * ile + 1), 0, 0});
   if (!BrakBledu()) return;
   LiniaWyniku linia;
   for (uint8_t i = 0; i < ile; ++i) linia.Pole(Liczba(OdpowiedzLiczba(BajtySumy * i, BajtySumy)));

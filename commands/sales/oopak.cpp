@@ -5,7 +5,7 @@
 namespace {
 
 constexpr uint8_t LiczbaBlokow = 4;
-constexpr Rozkaz OdczytBloku{OdczytOpakowan, 1, 1, 178};  // up to 16 records and the end byte
+constexpr Rozkaz OdczytBloku{KodRozkazu::OdczytOpakowan, 1, 1, 178};  // up to 16 records and the end byte
 
 // The lines of one block's records; false when a line could not be made or written.
 bool LinieBloku(uint32_t) {

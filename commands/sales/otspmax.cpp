@@ -6,7 +6,7 @@
 
 namespace {
 
-constexpr Rozkaz OdczytTowaru{OdczytSprzedazyTowaru, 1, 2, 1 + DlugoscSprzedazyTowaru};
+constexpr Rozkaz OdczytTowaru{KodRozkazu::OdczytSprzedazyTowaru, 1, 2, 1 + DlugoscSprzedazyTowaru};
 
 // A byte of the quantity (0 to 3) or of the amount (5 to 8) is not 0; the decimals byte does not count.
 bool CokolwiekSprzedano() { return OdpowiedzLong(0) != 0 || OdpowiedzLong(5) != 0; }

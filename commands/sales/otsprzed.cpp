@@ -4,7 +4,7 @@
 
 namespace {
 
-constexpr Rozkaz OdczytTowaru{OdczytSprzedazyTowaru, 1, 2, 1 + DlugoscSprzedazyTowaru};
+constexpr Rozkaz OdczytTowaru{KodRozkazu::OdczytSprzedazyTowaru, 1, 2, 1 + DlugoscSprzedazyTowaru};
 
 void OdczytIZapis(uint16_t& numer) {
   WykonanieRozkazu(OdczytTowaru);

@@ -7,6 +7,8 @@
 
 namespace {
 
+using enum KodRozkazu;
+
 constexpr uint8_t DalszaCzesc = 0x80;  // 0xA1: the next part of the list
 
 constexpr OpisTrybu Tryby[LiczbaTrybow] = {
@@ -21,7 +23,11 @@ constexpr OpisTrybu Tryby[LiczbaTrybow] = {
      .Data = true,
      .DalszeBajty = true,
      .JednaSumaZBitem = true},
-    {.KodOtwarcia = OdczytRekordowZSuma, .KodDalszy = OdczytRekordowZSuma, .Wybor = 0x00, .WOdpowiedzi = 4, .Suma = true},
+    {.KodOtwarcia = OdczytRekordowZSuma,
+     .KodDalszy = OdczytRekordowZSuma,
+     .Wybor = 0x00,
+     .WOdpowiedzi = 4,
+     .Suma = true},
     {.KodOtwarcia = OdczytRekordowZSuma,
      .KodDalszy = OdczytRekordowZSuma,
      .Wybor = 0x01,
@@ -44,7 +50,11 @@ constexpr OpisTrybu Tryby[LiczbaTrybow] = {
      .Data = true,
      .DalszeBajty = true,
      .SumaKoncowa = true},
-    {.KodOtwarcia = OdczytRekordowZSuma, .KodDalszy = OdczytRekordowZSuma, .Wybor = 0x10, .WOdpowiedzi = 3, .Suma = true},
+    {.KodOtwarcia = OdczytRekordowZSuma,
+     .KodDalszy = OdczytRekordowZSuma,
+     .Wybor = 0x10,
+     .WOdpowiedzi = 3,
+     .Suma = true},
     {.KodOtwarcia = OdczytRekorduSprzedazyZArgumentem,
      .KodDalszy = OdczytRekorduSprzedazyZArgumentem,
      .Pozycja = true,

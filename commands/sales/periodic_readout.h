@@ -7,6 +7,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "protocol/requests.h"
+
 // The nine readout modes.
 enum TrybOkresowy : uint8_t {
   TrybAD = 0,        // 0xAD / 0xAE, records of 16 bytes
@@ -25,7 +27,7 @@ enum TrybOkresowy : uint8_t {
 // with a check byte, and what its sales records carry. The record length is
 // the request catalogue's (the end-marker record length of the request).
 struct OpisTrybu {
-  uint8_t KodOtwarcia, KodDalszy;
+  KodRozkazu KodOtwarcia, KodDalszy;
   int Wybor = -1;  // 0xA1: parameter byte 0 of the opening (the continuation adds 0x80); -1: none
   bool Pozycja = false;  // 0x61: the parameters are the record's position in the stream
   uint8_t WOdpowiedzi;

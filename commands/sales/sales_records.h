@@ -24,9 +24,9 @@ constexpr uint8_t KoniecRekordow = 0xFF;  // the first byte of a record that is 
 // The parts of the sales readout: the plain form (the first part, then the
 // next ones), and the check-byte form, whose parameter byte chooses the
 // sales list and, with bit 7, its next part.
-constexpr Rozkaz PierwszaCzescBezSum{OdczytSprzedazy, 57, 0, 0};
-constexpr Rozkaz DalszaCzescBezSum{OdczytDalszejSprzedazy, 57, 0, 0};
-constexpr Rozkaz CzescZSumami{OdczytRekordowZSuma, 1, 1, 62};
+constexpr Rozkaz PierwszaCzescBezSum{KodRozkazu::OdczytSprzedazy, 57, 0, 0};
+constexpr Rozkaz DalszaCzescBezSum{KodRozkazu::OdczytDalszejSprzedazy, 57, 0, 0};
+constexpr Rozkaz CzescZSumami{KodRozkazu::OdczytRekordowZSuma, 1, 1, 62};
 constexpr uint8_t WyborSprzedazy = 0x10;
 constexpr uint8_t DalszaCzesc = 0x80;
 

@@ -4,24 +4,14 @@
 // anything was sorted.
 #include "commands/command.h"
 #include "session/configuration.h"
-#include "session/report_log.h"
 
-namespace {
-
-constexpr OpisFunkcji OpisSortPak =
-    UzupelnienieOpisu({.Kod = 34, .PolaczenieZKasa = 0, .Cialo = OdlozenieRaportuSesji}, "_SortPak", 1);
-
-}  // namespace
+KARVO_SEKWENCJA(SortPak, 1, .Kod = 34, .PolaczenieZKasa = 0);
 
 // Its own session opens and closes first (the file checks and its report);
 // in Server mode the Server file travels on with the names to the inner commands.
 uint8_t Karvo_SortPak(const char* wejscie, const char* wyjscie) {
-  const uint8_t wynik = WykonanieFunkcji(OpisSortPak, wejscie, wyjscie);
-  if (wynik != KodBledu(BezBledu)) {
-    PrzywrocenieOdlozonegoRaportu();
-    return wynik;
-  }
-  UsuniecieOdlozonegoRaportu();
+  const uint8_t wynik = SesjaSekwencji(OpisSortPak, wejscie, wyjscie);
+  if (wynik != KodBledu(BezBledu)) return wynik;
   // The names as the session split them: in Server mode the /F list holds
   // the output name and the Server file after the input name.
   Napis nazwa{}, wynikowa{};
@@ -38,5 +28,3 @@ uint8_t Karvo_SortPak(const char* wejscie, const char* wyjscie) {
   if (posortowano != KodBledu(BezBledu)) return posortowano;
   return Karvo_Paker(paker, drugi);
 }
-
-static const RejestracjaFunkcji RejestracjaSortPak(OpisSortPak, Karvo_SortPak);

@@ -47,7 +47,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* dane, std::size_t rozmiar) 
     OdebranieRamki();
   } else {
     Sesja.Wymiana.ObszarParametrow[0] = wybor;
-    WymianaRamki({{0xA1, 40, static_cast<uint8_t>(wybor & 0x30), 20}, 0, (wybor & 0x40) != 0});
+    WymianaRamki({{KodRozkazu{0xA1}, 40, static_cast<uint8_t>(wybor & 0x30), 20}, 0, (wybor & 0x40) != 0});
   }
   if (Sesja.Ramki.DlugoscRamki > sizeof Sesja.Ramki.Bufor ||
       Sesja.Ramki.LiczbaBajtowOdpowiedzi > sizeof Sesja.Wymiana.ObszarOdpowiedzi)

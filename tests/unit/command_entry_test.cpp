@@ -19,6 +19,12 @@ namespace {
 
 namespace fs = std::filesystem;
 
+// The requests the bodies under test send: a write of one byte, a numbered
+// record of one byte, a read of two characters.
+constexpr Rozkaz ZAPIS_BAJTU{KodRozkazu{0xC4}, 1, 1, 1};
+constexpr Rozkaz ODCZYT_REKORDU{KodRozkazu{0xC5}, 1, 1, 2};
+constexpr Rozkaz ODCZYT_ZNAKOW{KodRozkazu{0x35}, 3, 0, 0};
+
 // The bodies run on an open session: an input file positioned after its
 // header, an output file, a register on the line.
 class CialoFunkcji : public ::testing::Test {
@@ -64,7 +70,7 @@ bool PoleBajtu(const char* linia) {
   Parametry().Bajt(b);
   return true;
 }
-const ZapisLiniami ZAPIS_BAJTOW{{0xC4, 1, 1, 1}, PoleBajtu};
+const ZapisLiniami ZAPIS_BAJTOW{ZAPIS_BAJTU, PoleBajtu};
 
 TEST_F(CialoFunkcji, LineByLineWriteOutcomes) {
   const struct { const char* wejscie; uint8_t wynik; size_t rozkazy; } przypadki[] = {
@@ -110,7 +116,7 @@ TEST_F(CialoFunkcji, RecordReadoutEndsAtTheEndOfRecordsCode) {
     const auto numer = static_cast<uint8_t>(kasa.Rozkazy.size());  // this request included
     return numer >= 4 ? PoWykonaniu({0x0B}) : PoWykonaniu({0, static_cast<uint8_t>(numer * 10)});
   };
-  CialoOdczytuRekordow({{0xC5, 1, 1, 2}, 111, LiniaRekordu});
+  CialoOdczytuRekordow({ODCZYT_REKORDU, 111, LiniaRekordu});
   EXPECT_EQ(Sesja.BiezacyWynik, 0);
   EXPECT_EQ(Wynik(), "$1\t10\r\n$2\t20\r\n$3\t30\r\n");
   ASSERT_EQ(kasa.Parametry.size(), 4u);
@@ -120,7 +126,7 @@ TEST_F(CialoFunkcji, RecordReadoutEndsAtTheEndOfRecordsCode) {
 TEST_F(CialoFunkcji, RecordReadoutKeepsAnyOtherCode) {
   Wyjscie();
   kasa.NaRozkaz = [](uint8_t) { return PoWykonaniu({0x0C}); };
-  CialoOdczytuRekordow({{0xC5, 1, 1, 2}, 111, LiniaRekordu});
+  CialoOdczytuRekordow({ODCZYT_REKORDU, 111, LiniaRekordu});
   EXPECT_EQ(Sesja.BiezacyWynik, 112);
   EXPECT_EQ(Wynik(), "");
 }
@@ -128,7 +134,7 @@ TEST_F(CialoFunkcji, RecordReadoutKeepsAnyOtherCode) {
 TEST_F(CialoFunkcji, RecordReadoutStopsAtTheLastAddressableRecord) {
   Wyjscie();
   kasa.NaRozkaz = [](uint8_t) { return PoWykonaniu({0, 1}); };
-  OdczytRekordow odczyt{{0xC5, 1, 1, 2}, 111, LiniaRekordu};
+  OdczytRekordow odczyt{ODCZYT_REKORDU, 111, LiniaRekordu};
   odczyt.Ostatni = 3;
   CialoOdczytuRekordow(odczyt);
   EXPECT_EQ(Sesja.BiezacyWynik, 0);
@@ -140,7 +146,7 @@ TEST_F(CialoFunkcji, OutputThatCannotBeWrittenGives17) {
   ZamknieciePliku(&Sesja.UchwytWyjscia);
   Sesja.UchwytWyjscia = 9999;
   kasa.NaRozkaz = [](uint8_t) { return PoWykonaniu({0, 1}); };
-  CialoOdczytuRekordow({{0xC5, 1, 1, 2}, 111, LiniaRekordu});
+  CialoOdczytuRekordow({ODCZYT_REKORDU, 111, LiniaRekordu});
   EXPECT_EQ(Sesja.BiezacyWynik, 17);
   EXPECT_EQ(kasa.Rozkazy.size(), 1u);
   Sesja.UchwytWyjscia = -1;
@@ -151,14 +157,14 @@ void LiniaOdpowiedzi() { LiniaWyniku().Pole(Znaki(Odpowiedz(0), 2)).Zapisanie();
 TEST_F(CialoFunkcji, SingleAnswerBecomesOutputLines) {
   Wyjscie();
   kasa.NaRozkaz = [](uint8_t) { return Potwierdzenie({'4', '2'}); };
-  CialoPojedynczejOdpowiedzi({{0x35, 3, 0, 0}, LiniaOdpowiedzi});
+  CialoPojedynczejOdpowiedzi({ODCZYT_ZNAKOW, LiniaOdpowiedzi});
   EXPECT_EQ(Sesja.BiezacyWynik, 0);
   EXPECT_EQ(Wynik(), "$42\r\n");
 
   CzystaSesja();
   Wyjscie();
   kasa.NaRozkaz = [](uint8_t) { return Odmowa(); };
-  CialoPojedynczejOdpowiedzi({{0x35, 3, 0, 0}, LiniaOdpowiedzi});
+  CialoPojedynczejOdpowiedzi({ODCZYT_ZNAKOW, LiniaOdpowiedzi});
   EXPECT_EQ(Sesja.BiezacyWynik, 24);
   EXPECT_EQ(Wynik(), "");
 }
@@ -178,7 +184,7 @@ bool PoleSumy(const char* linia, Suma& s) {
 void WyslanieSumy(Suma& s) {
   s.Razem += s.Ostatni;
   Parametry().Bajt(static_cast<uint8_t>(s.Razem));
-  WykonanieRozkazu({0xC4, 1, 1, 1});
+  WykonanieRozkazu(ZAPIS_BAJTU);
 }
 
 TEST_F(CialoFunkcji, LineByLineValueTravelsFromTheFieldsToTheRequest) {
@@ -219,22 +225,22 @@ TEST_F(CialoFunkcji, RecordReadoutKnobs) {
     uint8_t wynik;
     std::string linie;
   } przypadki[] = {
-      {"first number", {.rozkaz = {0xC5, 1, 1, 2}, .Linia = LiniaRekordu, .Ostatni = 4, .Pierwszy = 3}, {}, 0,
+      {"first number", {.rozkaz = ODCZYT_REKORDU, .Linia = LiniaRekordu, .Ostatni = 4, .Pierwszy = 3}, {}, 0,
        "$3\t0\r\n$4\t0\r\n"},
       {"skipped number",
-       {.rozkaz = {0xC5, 1, 1, 2}, .KodKoncaRekordow = 111, .Linia = LiniaRekordu, .KodPominiecia = 112},
+       {.rozkaz = ODCZYT_REKORDU, .KodKoncaRekordow = 111, .Linia = LiniaRekordu, .KodPominiecia = 112},
        {0, 0x0C, 0, 0x0B}, 0, "$1\t0\r\n$3\t0\r\n"},
       {"skipped only from 3",
-       {.rozkaz = {0xC5, 1, 1, 2}, .Linia = LiniaRekordu, .Ostatni = 4, .KodPominiecia = 112, .PominiecieOd = 3},
+       {.rozkaz = ODCZYT_REKORDU, .Linia = LiniaRekordu, .Ostatni = 4, .KodPominiecia = 112, .PominiecieOd = 3},
        {0, 0x0C}, 112, "$1\t0\r\n"},
       {"skipped from 3 on",
-       {.rozkaz = {0xC5, 1, 1, 2}, .Linia = LiniaRekordu, .Ostatni = 4, .KodPominiecia = 112, .PominiecieOd = 3},
+       {.rozkaz = ODCZYT_REKORDU, .Linia = LiniaRekordu, .Ostatni = 4, .KodPominiecia = 112, .PominiecieOd = 3},
        {0, 0, 0x0C}, 0, "$1\t0\r\n$2\t0\r\n$4\t0\r\n"},
-      {"no such table", {.rozkaz = {0xC5, 1, 1, 2}, .Linia = LiniaRekordu, .KodBrakuTablicy = 112}, {0, 0x0C}, 25,
+      {"no such table", {.rozkaz = ODCZYT_REKORDU, .Linia = LiniaRekordu, .KodBrakuTablicy = 112}, {0, 0x0C}, 25,
        "$1\t0\r\n"},
-      {"any other code stays", {.rozkaz = {0xC5, 1, 1, 2}, .Linia = LiniaRekordu, .KodBrakuTablicy = 112}, {0x0D}, 113,
+      {"any other code stays", {.rozkaz = ODCZYT_REKORDU, .Linia = LiniaRekordu, .KodBrakuTablicy = 112}, {0x0D}, 113,
        ""},
-      {"several lines an answer", {.rozkaz = {0xC5, 1, 1, 2}, .Ostatni = 1, .Pierwszy = 0, .Linie = DwieLinie}, {}, 0,
+      {"several lines an answer", {.rozkaz = ODCZYT_REKORDU, .Ostatni = 1, .Pierwszy = 0, .Linie = DwieLinie}, {}, 0,
        "$0a\r\n$0b\r\n$1a\r\n$1b\r\n"},
   };
   for (const auto& p : przypadki) {

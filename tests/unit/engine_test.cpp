@@ -31,14 +31,14 @@ TEST_F(Silnik, EveryStatusOfAWriteBecomesItsResultCode) {
     CzystaSesja();
     kasa.NaRozkaz = [s](uint8_t) { return PoWykonaniu({static_cast<uint8_t>(s), 0x31, 0x32}); };
     Sesja.Wymiana.ObszarParametrow[0] = 9;
-    WykonanieRozkazu({0xC4, 1, 1, 1});
+    WykonanieRozkazu({KodRozkazu{0xC4}, 1, 1, 1});
     EXPECT_EQ(Sesja.BiezacyWynik, OczekiwanyWynikStatusu(s)) << "status " << s;
   }
 }
 
 TEST_F(Silnik, Status7AReadsTwoMoreBytesAndKeeps222) {
   kasa.NaRozkaz = [](uint8_t) { return PoWykonaniu({0x7A, 0x12, 0x34}); };
-  WykonanieRozkazu({0xC4, 1, 1, 1});
+  WykonanieRozkazu({KodRozkazu{0xC4}, 1, 1, 1});
   EXPECT_EQ(Sesja.BiezacyWynik, 222);
   EXPECT_EQ(odp[0], 0x12);
   EXPECT_EQ(odp[1], 0x34);
@@ -46,7 +46,7 @@ TEST_F(Silnik, Status7AReadsTwoMoreBytesAndKeeps222) {
 
 TEST_F(Silnik, Status7AWhoseBytesNeverComeStays222) {
   kasa.NaRozkaz = [](uint8_t) { return PoWykonaniu({0x7A}); };
-  WykonanieRozkazu({0xC4, 1, 1, 1});
+  WykonanieRozkazu({KodRozkazu{0xC4}, 1, 1, 1});
   EXPECT_EQ(Sesja.BiezacyWynik, 222);
 }
 
@@ -59,7 +59,7 @@ TEST_F(Silnik, AcknowledgementBytesAndTheirResultCodes) {
     kasa.Wyslane.clear();
     kasa.NaRozkaz = [&](uint8_t) { return OdpowiedzKasy{{p.bajt}, [](const Bajty&) { return Bajty{0}; }}; };
     Sesja.Wymiana.ObszarParametrow[0] = 0x55;
-    WykonanieRozkazu({0xC4, 1, 1, 1});
+    WykonanieRozkazu({KodRozkazu{0xC4}, 1, 1, 1});
     EXPECT_EQ(Sesja.BiezacyWynik, p.wynik) << int(p.bajt);
     // A refused request gets no parameters.
     EXPECT_EQ(kasa.Wyslane.size(), p.wynik == 0 ? 3u : 2u) << int(p.bajt);
@@ -85,7 +85,7 @@ TEST_F(Silnik, HowFarARequestGotIsKeptForTheCommand) {
     CzystaSesja();
     kasa.NaRozkaz = [&](uint8_t) { return p.odpowiedz; };
     Sesja.Wymiana.ObszarParametrow[0] = 3;
-    WykonanieRozkazu({0xB8, 1, 1, 1});
+    WykonanieRozkazu({KodRozkazu{0xB8}, 1, 1, 1});
     EXPECT_EQ(Sesja.BiezacyWynik, p.wynik) << p.opis;
     EXPECT_EQ(Sesja.Wymiana.ParametryWyslane, p.parametryWyslane) << p.opis;
     EXPECT_EQ(Sesja.Wymiana.StatusOdebrany, p.statusOdebrany) << p.opis;
@@ -96,7 +96,7 @@ TEST_F(Silnik, CodesThatAnswerWithDataFromTheFirstByte) {
   for (uint8_t kod : {0x9B, 0x94, 0x95, 0x96}) {
     CzystaSesja();
     kasa.NaRozkaz = [](uint8_t) { return OdpowiedzKasy{{0x42}, nullptr}; };
-    WykonanieRozkazu({kod, 1, 0, 0});
+    WykonanieRozkazu({KodRozkazu{kod}, 1, 0, 0});
     EXPECT_EQ(Sesja.BiezacyWynik, 0) << int(kod);
     EXPECT_EQ(odp[0], 0x42);
   }
@@ -106,7 +106,7 @@ TEST_F(Silnik, SendsEscapeCodeAndParametersInOrder) {
   kasa.NaRozkaz = [](uint8_t) { return PoWykonaniu({0x00}); };
   Sesja.Wymiana.ObszarParametrow[0] = 0xAA;
   Sesja.Wymiana.ObszarParametrow[1] = 0x1B;
-  WykonanieRozkazu({0x43, 1, 2, 1});
+  WykonanieRozkazu({KodRozkazu{0x43}, 1, 2, 1});
   EXPECT_EQ(kasa.Wyslane, (Bajty{0x1B, 0x43, 0xAA, 0x1B}));
   // One write each side of the acknowledgement: escape and code, then the parameters.
   EXPECT_EQ(kasa.Zapisy, (std::vector<std::size_t>{2, 2}));
@@ -115,7 +115,7 @@ TEST_F(Silnik, SendsEscapeCodeAndParametersInOrder) {
 
 TEST_F(Silnik, ReadAnswerLandsFromAnswerByteZero) {
   kasa.NaRozkaz = [](uint8_t) { return Potwierdzenie({'0', '7'}); };
-  WykonanieRozkazu({0xC0, 3, 0, 0});
+  WykonanieRozkazu({KodRozkazu{0xC0}, 3, 0, 0});
   EXPECT_EQ(Sesja.BiezacyWynik, 0);
   EXPECT_EQ(odp[0], '0');
   EXPECT_EQ(odp[1], '7');
@@ -123,27 +123,27 @@ TEST_F(Silnik, ReadAnswerLandsFromAnswerByteZero) {
 
 TEST_F(Silnik, ShortAnswerGivesNoAnswer21) {
   kasa.NaRozkaz = [](uint8_t) { return Potwierdzenie({'0'}); };
-  WykonanieRozkazu({0xC0, 3, 0, 0});
+  WykonanieRozkazu({KodRozkazu{0xC0}, 3, 0, 0});
   EXPECT_EQ(Sesja.BiezacyWynik, 21);
 }
 
 TEST_F(Silnik, WriteWithoutSecondAnswerWaitsUntilEverythingIsSent) {
   kasa.NaRozkaz = [](uint8_t) { return Cisza(); };
   Sesja.Wymiana.ObszarParametrow[0] = 3;
-  WykonanieRozkazu({0x01, 0, 1, 0});
+  WykonanieRozkazu({KodRozkazu{0x01}, 0, 1, 0});
   EXPECT_EQ(Sesja.BiezacyWynik, 0);
   EXPECT_EQ(kasa.WyslanoZnakiWywolan, 1);
   EXPECT_EQ(kasa.Wyslane, (Bajty{0x1B, 0x01, 3}));
 
   CzystaSesja();
   kasa.WyslanoZnakiZawodzi = true;
-  WykonanieRozkazu({0x01, 0, 1, 0});
+  WykonanieRozkazu({KodRozkazu{0x01}, 0, 1, 0});
   EXPECT_EQ(Sesja.BiezacyWynik, 20);
 }
 
 TEST_F(Silnik, AByteThatCannotBeWrittenGives20) {
   kasa.ZapisZawodzi = true;
-  WykonanieRozkazu({0xC0, 3, 0, 0});
+  WykonanieRozkazu({KodRozkazu{0xC0}, 3, 0, 0});
   EXPECT_EQ(Sesja.BiezacyWynik, 20);
 }
 
@@ -154,7 +154,7 @@ TEST_F(Silnik, AttemptsWhileTheSessionOpensAndAfter) {
     kasa.Rozkazy.clear();
     Sesja.OtwieranieSesji = p.otwieranie;
     Sesja.PierwszyRozkaz = p.pierwszy;
-    WykonanieRozkazu({0xC0, 3, 0, 0});
+    WykonanieRozkazu({KodRozkazu{0xC0}, 3, 0, 0});
     EXPECT_EQ(Sesja.BiezacyWynik, 21);
     EXPECT_EQ(kasa.IleRazy(0xC0), p.proby) << int(p.otwieranie) << int(p.pierwszy);
     EXPECT_EQ(Sesja.PierwszyRozkaz, 0);
@@ -165,7 +165,7 @@ TEST_F(Silnik, AttemptsWhileTheSessionOpensAndAfter) {
 TEST_F(Silnik, OnlyNoAnswerIsTriedAgain) {
   Sesja.OtwieranieSesji = 1;
   kasa.NaRozkaz = [](uint8_t) { return Odmowa(); };
-  WykonanieRozkazu({0xFE, 4, 0, 0});
+  WykonanieRozkazu({KodRozkazu{0xFE}, 4, 0, 0});
   EXPECT_EQ(Sesja.BiezacyWynik, 24);
   EXPECT_EQ(kasa.IleRazy(0xFE), 1);
 }
@@ -175,7 +175,7 @@ TEST_F(Silnik, ARegisterThatWakesUpOnTheSecondTry) {
   Sesja.PierwszyRozkaz = 1;
   int n = 0;
   kasa.NaRozkaz = [&n](uint8_t) { return ++n == 1 ? Cisza() : Potwierdzenie({'1', '2'}); };
-  WykonanieRozkazu({0xC0, 3, 0, 0});
+  WykonanieRozkazu({KodRozkazu{0xC0}, 3, 0, 0});
   EXPECT_EQ(Sesja.BiezacyWynik, 0);
   EXPECT_EQ(odp[0], '1');
 }
@@ -185,13 +185,13 @@ TEST_F(Silnik, ARegisterThatWakesUpOnTheSecondTry) {
 TEST_F(Silnik, BytesLeftAfterAnAnswerFailTheNextRequestBeforeItIsSent) {
   kasa.MowiIleCzeka = true;
   kasa.NaRozkaz = [](uint8_t) { return Potwierdzenie({'0', '7', 0x55, 0x55}); };
-  WykonanieRozkazu({0xC0, 3, 0, 0});
+  WykonanieRozkazu({KodRozkazu{0xC0}, 3, 0, 0});
   ASSERT_EQ(Sesja.BiezacyWynik, 0);
   EXPECT_EQ(Sesja.Wymiana.WymianaNiepewna, 0);
   EXPECT_FALSE(CiszaPoOdpowiedzi());
   kasa.Wyslane.clear();
   UstawBlad(BezBledu);
-  WykonanieRozkazu({0x71, 12, 0, 0});
+  WykonanieRozkazu({KodRozkazu{0x71}, 12, 0, 0});
   EXPECT_EQ(Sesja.BiezacyWynik, 23);
   EXPECT_TRUE(kasa.Wyslane.empty());
   EXPECT_EQ(Sesja.Wymiana.WymianaNiepewna, 1);
@@ -199,7 +199,7 @@ TEST_F(Silnik, BytesLeftAfterAnAnswerFailTheNextRequestBeforeItIsSent) {
   // The next session on the same line (kept open) lets them go and goes on.
   ZerowanieDanychSesji();
   kasa.NaRozkaz = [](uint8_t) { return Potwierdzenie({'0', '7'}); };
-  WykonanieRozkazu({0xC0, 3, 0, 0});
+  WykonanieRozkazu({KodRozkazu{0xC0}, 3, 0, 0});
   EXPECT_EQ(Sesja.BiezacyWynik, 0);
   EXPECT_EQ(odp[0], '0');
   EXPECT_EQ(Sesja.Wymiana.WymianaNiepewna, 0);
@@ -214,7 +214,7 @@ TEST_F(Silnik, ALateAnswerIsLetGoBeforeTheRetry) {
   int rozkazy = 0, odczyty = 0;
   kasa.NaRozkaz = [&](uint8_t) { return ++rozkazy == 1 ? Cisza() : Potwierdzenie({'0', '7'}); };
   kasa.NaOdczyt = [&] { return ++odczyty == 2 ? Bajty{0x06, '9', '9'} : Bajty{}; };
-  WykonanieRozkazu({0xC0, 3, 0, 0});
+  WykonanieRozkazu({KodRozkazu{0xC0}, 3, 0, 0});
   EXPECT_EQ(Sesja.BiezacyWynik, 0);
   EXPECT_EQ(odp[0], '0');
   EXPECT_EQ(kasa.Odczytane, 6) << "the late answer, then the retry's";
@@ -235,7 +235,7 @@ TEST_F(Silnik, OnlyAnIncompleteExchangeUnsettlesTheLine) {
     SCOPED_TRACE(p.nazwa);
     CzystaSesja();
     kasa.NaRozkaz = [&](uint8_t) { return p.odpowiedz; };
-    WykonanieRozkazu({0xC0, 3, 0, 0});
+    WykonanieRozkazu({KodRozkazu{0xC0}, 3, 0, 0});
     EXPECT_EQ(Sesja.BiezacyWynik, p.wynik);
     EXPECT_EQ(Sesja.Wymiana.WymianaNiepewna, p.niepewna);
     EXPECT_EQ(Sesja.Wymiana.OdpowiedzPrzyjeta, 1 - p.niepewna);
@@ -246,7 +246,7 @@ TEST_F(Silnik, EndMarkerStopsARecordListEarly) {
   Bajty dane(13 * 10, 0x20);
   dane[13] = 0xFF;  // the second record is not there
   kasa.NaRozkaz = [&](uint8_t) { return Potwierdzenie(dane); };
-  WykonanieRozkazu({0x47, 1 + 13 * 10, 0, 0});
+  WykonanieRozkazu({KodRozkazu{0x47}, 1 + 13 * 10, 0, 0});
   EXPECT_EQ(Sesja.BiezacyWynik, 0);
   EXPECT_EQ(kasa.Odczytane, 1 + 13 + 1);
   EXPECT_EQ(Sesja.Wymiana.LicznikOdebranychBajtow, 1u + 13 + 1);
@@ -256,7 +256,7 @@ TEST_F(Silnik, AnFFInsideARecordIsData) {
   Bajty dane(13 * 2, 0x20);
   dane[5] = 0xFF;
   kasa.NaRozkaz = [&](uint8_t) { return Potwierdzenie(dane); };
-  WykonanieRozkazu({0x47, 1 + 13 * 2, 0, 0});
+  WykonanieRozkazu({KodRozkazu{0x47}, 1 + 13 * 2, 0, 0});
   EXPECT_EQ(Sesja.BiezacyWynik, 0);
   EXPECT_EQ(kasa.Odczytane, 1 + 26);
 }
@@ -264,7 +264,7 @@ TEST_F(Silnik, AnFFInsideARecordIsData) {
 TEST_F(Silnik, EndMarkerInTheSecondAnswer) {
   kasa.NaRozkaz = [](uint8_t) { return PoWykonaniu({0x00, 1, 2, 3, 4, 0xFF, 9, 9, 9}); };
   Sesja.Wymiana.ObszarParametrow[0] = 1;
-  WykonanieRozkazu({0xE7, 1, 1, 1 + 4 * 2});
+  WykonanieRozkazu({KodRozkazu{0xE7}, 1, 1, 1 + 4 * 2});
   EXPECT_EQ(Sesja.BiezacyWynik, 0);
   EXPECT_EQ(kasa.Odczytane, 1 + 1 + 5);
   EXPECT_EQ(odp[4], 0xFF);
@@ -289,7 +289,7 @@ TEST(DlugoscRekordu, EveryListedCodeAndCondition) {
   for (const auto& p : przypadki) {
     Sesja.Wymiana.ObszarParametrow[0] = p.param0;
     Sesja.Urzadzenie.KodTypuKasy = p.typ;
-    EXPECT_EQ(DlugoscRekorduZnacznika({p.kod, p.d1, p.lp, p.d2}), p.rekord) << std::hex << int(p.kod) << " "
+    EXPECT_EQ(DlugoscRekorduZnacznika({KodRozkazu{p.kod}, p.d1, p.lp, p.d2}), p.rekord) << std::hex << int(p.kod) << " "
                                                                            << int(p.param0);
   }
 }
@@ -305,7 +305,7 @@ TEST_F(Silnik, ReadoutOfRecordsE5ByItsStatus) {
     Bajty druga(1 + 60, 0x33);
     druga[0] = p.status;
     kasa.NaRozkaz = [&](uint8_t) { return PoWykonaniu(druga); };
-    WykonanieRozkazu({0xE5, 1, 2, 1});
+    WykonanieRozkazu({KodRozkazu{0xE5}, 1, 2, 1});
     EXPECT_EQ(Sesja.BiezacyWynik, 0) << int(p.status);
     EXPECT_EQ(Sesja.Wymiana.StatusRozkazu, p.status);
     EXPECT_EQ(kasa.Odczytane, 1 + 1 + p.reszta) << int(p.status);
@@ -315,7 +315,7 @@ TEST_F(Silnik, ReadoutOfRecordsE5ByItsStatus) {
   }
   CzystaSesja();
   kasa.NaRozkaz = [](uint8_t) { return PoWykonaniu({0x00}); };
-  WykonanieRozkazu({0xE5, 1, 2, 1});
+  WykonanieRozkazu({KodRozkazu{0xE5}, 1, 2, 1});
   EXPECT_EQ(Sesja.BiezacyWynik, 23);
 }
 
@@ -323,7 +323,7 @@ TEST_F(Silnik, CodesWhoseStatusIsReportedOrIsData) {
   for (uint8_t kod : {0x9A, 0xFC, 0x4D}) {
     CzystaSesja();
     kasa.NaRozkaz = [](uint8_t) { return PoWykonaniu({0x13, 0x44}); };
-    WykonanieRozkazu({kod, 1, 1, 2});
+    WykonanieRozkazu({KodRozkazu{kod}, 1, 1, 2});
     EXPECT_EQ(Sesja.BiezacyWynik, 0) << int(kod);
     EXPECT_EQ(Sesja.Wymiana.StatusRozkazu, 0x13);
     EXPECT_EQ(odp[0], 0x44);
@@ -331,7 +331,7 @@ TEST_F(Silnik, CodesWhoseStatusIsReportedOrIsData) {
   for (uint8_t kod : {0x72, 0x31, 0xF9, 0x11}) {
     CzystaSesja();
     kasa.NaRozkaz = [](uint8_t) { return PoWykonaniu({0x99, 0x44}); };
-    WykonanieRozkazu({kod, 1, 1, 2});
+    WykonanieRozkazu({KodRozkazu{kod}, 1, 1, 2});
     EXPECT_EQ(Sesja.BiezacyWynik, 0) << int(kod);
     EXPECT_EQ(odp[0], 0x44);
   }
@@ -343,7 +343,7 @@ TEST_F(Silnik, RequestA0OnOlderRegistersAcknowledgesWith06) {
     CzystaSesja();
     Sesja.Urzadzenie.KodTypuKasy = p.typ;
     kasa.NaRozkaz = [&](uint8_t) { return PoWykonaniu({p.status}); };
-    WykonanieRozkazu({0xA0, 1, 1, 1});
+    WykonanieRozkazu({KodRozkazu{0xA0}, 1, 1, 1});
     EXPECT_EQ(Sesja.BiezacyWynik, p.wynik) << int(p.typ) << " " << int(p.status);
   }
 }
@@ -397,7 +397,7 @@ class SilnikRamkowy : public Silnik {
 TEST_F(SilnikRamkowy, RequestFrameCarriesRecordLengthAndStatusFlag) {
   kasa.NaOdczyt = [] { return RamkaOdpowiedzi({0x06, 0xFD}); };
   Sesja.Wymiana.ObszarParametrow[0] = 7;
-  WykonanieRozkazu({0xE5, 1, 1, 1});
+  WykonanieRozkazu({KodRozkazu{0xE5}, 1, 1, 1});
   ASSERT_EQ(Sesja.BiezacyWynik, 0);
   const Bajty surowe = SuroweRamkiZadania(kasa.Wyslane);
   ASSERT_GE(surowe.size(), 8u);
@@ -416,7 +416,7 @@ TEST_F(SilnikRamkowy, RecordListFromTheFrame) {
   for (int i = 0; i < 13; ++i) dane.push_back(static_cast<uint8_t>(i));
   dane.push_back(0xFF);
   kasa.NaOdczyt = [&] { return RamkaOdpowiedzi(dane); };
-  WykonanieRozkazu({0x47, 1 + 13 * 10, 0, 0});
+  WykonanieRozkazu({KodRozkazu{0x47}, 1 + 13 * 10, 0, 0});
   EXPECT_EQ(Sesja.BiezacyWynik, 0);
   const Bajty surowe = SuroweRamkiZadania(kasa.Wyslane);
   EXPECT_EQ(surowe[4], 13);
@@ -426,13 +426,13 @@ TEST_F(SilnikRamkowy, RecordListFromTheFrame) {
 
 TEST_F(SilnikRamkowy, AnAnswerFrameShorterThanTheRequestGives45) {
   kasa.NaOdczyt = [] { return RamkaOdpowiedzi({0x06, '0'}); };
-  WykonanieRozkazu({0xC0, 3, 0, 0});
+  WykonanieRozkazu({KodRozkazu{0xC0}, 3, 0, 0});
   EXPECT_EQ(Sesja.BiezacyWynik, 45);
 }
 
 TEST_F(SilnikRamkowy, Status7AInAFrameEndsTheExchange) {
   kasa.NaOdczyt = [] { return RamkaOdpowiedzi({0x06, 0x7A}); };
-  WykonanieRozkazu({0xC4, 1, 1, 1});
+  WykonanieRozkazu({KodRozkazu{0xC4}, 1, 1, 1});
   EXPECT_EQ(Sesja.BiezacyWynik, 222);
 }
 
@@ -450,7 +450,7 @@ TEST_F(SilnikRamkowy, AFrameThatLeftMayHaveBeenCarriedOut) {
     Sesja.Lacze.KanalZadany = 3;
     Sesja.Lacze.LimitPowtorzen = 1;
     kasa.NaOdczyt = [&] { return p.ramka.empty() ? Bajty{} : RamkaOdpowiedzi(p.ramka); };
-    WykonanieRozkazu({0xB8, 1, 1, 1});
+    WykonanieRozkazu({KodRozkazu{0xB8}, 1, 1, 1});
     EXPECT_EQ(Sesja.Wymiana.ParametryWyslane, p.parametryWyslane) << p.ramka.size();
     EXPECT_EQ(Sesja.Wymiana.StatusOdebrany, p.statusOdebrany) << p.ramka.size();
   }
@@ -464,17 +464,17 @@ TEST_F(Silnik, ThePaddingOfAnErrorAnswerIsLetGo) {
   kasa.MowiIleCzeka = true;
   kasa.NaRozkaz = [](uint8_t) { return PoWykonaniu({0x05, 0x00, 0x00}); };
   Sesja.Wymiana.ObszarParametrow[0] = 0xFF;
-  WykonanieRozkazu({0xE6, 1, 2, 3});
+  WykonanieRozkazu({KodRozkazu{0xE6}, 1, 2, 3});
   EXPECT_EQ(Sesja.BiezacyWynik, 105);
   EXPECT_EQ(kasa.Odczytane, 4) << "the acknowledgement, the status and its two padding bytes";
   EXPECT_TRUE(CiszaPoOdpowiedzi());
   kasa.NaRozkaz = [](uint8_t) { return PoWykonaniu({0x00, 0x07, 0x08}); };
-  WykonanieRozkazu({0xE6, 1, 2, 3});
+  WykonanieRozkazu({KodRozkazu{0xE6}, 1, 2, 3});
   EXPECT_EQ(Sesja.BiezacyWynik, 0);
   EXPECT_EQ(odp[0], 0x07);
   // Padding is only what the declared length leaves: one byte more is stray.
   kasa.NaRozkaz = [](uint8_t) { return PoWykonaniu({0x05, 0x00, 0x00, 0x00}); };
-  WykonanieRozkazu({0xE6, 1, 2, 3});
+  WykonanieRozkazu({KodRozkazu{0xE6}, 1, 2, 3});
   EXPECT_EQ(Sesja.BiezacyWynik, 105);
   EXPECT_FALSE(CiszaPoOdpowiedzi());
 }

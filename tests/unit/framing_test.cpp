@@ -59,7 +59,7 @@ class Ramki : public ::testing::Test {
   }
 
   testy::PortTestowy port;
-  const ZadanieRamki odczyt{0x35, 8, 0, 0, 0, false};  // a plain read of 7 data bytes
+  const ZadanieRamki odczyt{KodRozkazu{0x35}, 8, 0, 0, 0, false};  // a plain read of 7 data bytes
   const Bajty zadanieOdczytu{0x2A, 8, 0, 0, 0x1B, 0x35};
   static Bajty Kontrolna(uint8_t typ, Bajty dane = {}) {
     Bajty b{STEROWANIE, 0, 0, 0, typ};
@@ -72,7 +72,7 @@ TEST_F(Ramki, RequestFrameCarriesTheExchangeAndTheAnswerIsHandedOutByteByByte) {
   const uint8_t parametry[] = {0x11, 0x22, 0x83};
   std::memcpy(Sesja.Wymiana.ObszarParametrow, parametry, 3);
   Skrypt({RamkaOdpowiedzi({0x06, 0x01, 0x02, 0x03})});
-  WymianaRamki({0x47, 14, 3, 1, 13, false});
+  WymianaRamki({KodRozkazu{0x47}, 14, 3, 1, 13, false});
   ASSERT_EQ(Sesja.BiezacyWynik, 0);
   ASSERT_EQ(Wyslane().size(), 1u);
   const Bajty tresc{14, 1, 13, 0x1B, 0x47, 0x11, 0x22, 0x83};
@@ -125,7 +125,7 @@ TEST_F(Ramki, ControlByteOfTheRequest) {
     port.Modul.Otrzymane.clear();
     port.Zapisane.clear();
     Sesja.BiezacyWynik = 0;
-    WyslanieRamkiRozkazu({0x10, p.pierwsza, p.parametry, 1, 0, p.statusDana});
+    WyslanieRamkiRozkazu({KodRozkazu{0x10}, p.pierwsza, p.parametry, 1, 0, p.statusDana});
     ASSERT_EQ(Wyslane().size(), 1u);
     EXPECT_EQ(testy::Rozbior(Wyslane()[0]).Sterujacy, p.oczekiwany) << int(p.oczekiwany);
   }
@@ -134,7 +134,7 @@ TEST_F(Ramki, ControlByteOfTheRequest) {
 TEST_F(Ramki, LongestRequestFillsTheLengthByte) {
   for (int i = 0; i < 256; ++i) Sesja.Wymiana.ObszarParametrow[i] = static_cast<uint8_t>(i);
   Skrypt({RamkaOdpowiedzi({0x06})});
-  WymianaRamki({0x04, 1, 214, 1, 0, false});
+  WymianaRamki({KodRozkazu{0x04}, 1, 214, 1, 0, false});
   ASSERT_EQ(Sesja.BiezacyWynik, 0);
   ASSERT_EQ(Wyslane().size(), 1u);
   EXPECT_EQ(Wyslane()[0].size(), 260u);
@@ -146,7 +146,7 @@ TEST_F(Ramki, LongestRequestFillsTheLengthByte) {
 }
 
 TEST_F(Ramki, RequestTooLongForTheLengthByteIsNotSent) {
-  WymianaRamki({0x04, 1, 215, 1, 0, false});
+  WymianaRamki({KodRozkazu{0x04}, 1, 215, 1, 0, false});
   EXPECT_EQ(Sesja.BiezacyWynik, 32);
   EXPECT_TRUE(port.Zapisane.empty());
 }

@@ -156,7 +156,7 @@ TEST_F(RamkiTcp, LongestFrameIsSentWholeInOneSend) {
   for (int i = 0; i < 214; ++i) Sesja.Wymiana.ObszarParametrow[i] = static_cast<uint8_t>(0xFF - i);
   testy::ModulTcp modul({RamkaOdpowiedzi({0x06, 0x00})});
   Polacz(modul);
-  WymianaRamki({0x04, 1, 214, 1, 0, false});
+  WymianaRamki({KodRozkazu{0x04}, 1, 214, 1, 0, false});
   ASSERT_EQ(Sesja.BiezacyWynik, 0);
   const auto otrzymane = modul.Otrzymane();
   ASSERT_EQ(otrzymane.size(), 1u);
@@ -175,7 +175,7 @@ TEST_F(RamkiTcp, CrcErrorAsksForTheAnswerAgain) {
   zla.back() ^= 0x02;
   testy::ModulTcp modul({zla, RamkaOdpowiedzi({0x06, 0x42})});
   Polacz(modul);
-  WymianaRamki({0x35, 2, 0, 0, 0, false});
+  WymianaRamki({KodRozkazu{0x35}, 2, 0, 0, 0, false});
   ASSERT_EQ(Sesja.BiezacyWynik, 0);
   const auto otrzymane = modul.Otrzymane();
   ASSERT_EQ(otrzymane.size(), 2u);
@@ -194,7 +194,7 @@ TEST_F(RamkiTcp, SilenceAndACutAnswerEndWithTheSocketTimeout) {
     testy::ModulTcp modul({odpowiedz, dobra});
     Polacz(modul);
     const auto t = Zegar::now();
-    WymianaRamki({0x35, 2, 0, 0, 0, false});
+    WymianaRamki({KodRozkazu{0x35}, 2, 0, 0, 0, false});
     EXPECT_EQ(Sesja.BiezacyWynik, 64);
     EXPECT_LT(MsOd(t), 3000);
     EXPECT_EQ(modul.Otrzymane().size(), 1u);
