@@ -62,7 +62,7 @@ void PolaLinii(const char* linia, uint8_t wybor) {
 
 // The data lines written with the line writer read back the same, in order.
 void ZapisIOdczyt(const std::vector<std::string>& linie) {
-  const std::string plik = fuzz::Sciezka("ZAPIS.TXT");
+  const std::string plik = fuzz::PlikWPamieci("ZAPIS.TXT", reinterpret_cast<const uint8_t*>(""), 0);
   int32_t zapis = -1;
   Zgoda(OtwartoPlik(&zapis, plik.c_str(), 1));
   for (const std::string& linia : linie) Zgoda(ZapisanoDoPlikuLinieDanych(zapis, linia.c_str()));
@@ -102,7 +102,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* dane, std::size_t rozmiar) 
   }
   KopiowanieNapisu(Proces.ZnakiKoncaLinii, terminator.c_str());
   const bool zwykly = (wybor & 3) != 3;
-  const std::string plik = fuzz::ZapisPliku("DANE.TXT", dane + poczatek, rozmiar - poczatek);
+  const std::string plik = fuzz::PlikWPamieci("DANE.TXT", dane + poczatek, rozmiar - poczatek);
 
   int32_t uchwyt = -1;
   Zgoda(OtwartoPlik(&uchwyt, plik.c_str(), 0));
