@@ -26,11 +26,14 @@ void Zgoda(bool warunek) {
   if (!warunek) std::abort();
 }
 
-// The field readers on every field of the line, a different pair on each
-// field (every reader scans the line from its start, which the coverage
-// tracing makes dear); they may set ResultCode 11.
+// The field readers on every field of the line and on the one after its
+// last (every field further on takes the same way as that one), a different
+// pair on each field: every reader scans the line from its start, which the
+// coverage tracing makes dear. They may set ResultCode 11.
 void PolaLinii(const char* linia, uint8_t wybor) {
-  for (uint8_t k = 0; k <= 8; ++k) {
+  uint8_t pola = 1;
+  for (const char* p = linia; *p && pola < 8; ++p) pola += *p == '\t';
+  for (uint8_t k = 0; k <= pola + 1 && k <= 8; ++k) {
     Sesja.BiezacyWynik = 0;
     uint8_t bajt = 0;
     uint16_t slowo = 0;
