@@ -13,6 +13,11 @@
 #include <cstdlib>
 #include <mutex>
 #include <unordered_map>
+#ifdef KARVO_FUZZ
+#include <algorithm>
+#include <map>
+#include <vector>
+#endif
 
 namespace platforma {
 namespace {
@@ -199,6 +204,95 @@ bool KatalogINazwa(const std::string& sciezka, std::string& katalog, std::string
   return true;
 }
 
+
+#ifdef KARVO_FUZZ
+// The memory files of a fuzz build: their bytes by path, and their open
+// handles, numbered far above any descriptor the system gives.
+struct UchwytPamieci {
+  std::string* tresc = nullptr;  // nullptr: the slot is free
+  uint8_t tryb = 0;
+  Udostepnianie udostepnianie = Udostepnianie::Zezwol;
+  int64_t pozycja = 0;
+};
+std::map<std::string, std::string> PlikiPamieci;
+std::vector<UchwytPamieci> UchwytyPamieci;
+constexpr int32_t PierwszyUchwytPamieci = 0x40000000;
+
+UchwytPamieci* UchwytWPamieci(int32_t uchwyt) {
+  if (uchwyt < PierwszyUchwytPamieci) return nullptr;
+  const auto i = static_cast<std::size_t>(uchwyt - PierwszyUchwytPamieci);
+  return i < UchwytyPamieci.size() && UchwytyPamieci[i].tresc ? &UchwytyPamieci[i] : nullptr;
+}
+
+// Whether an open of the file already there refuses this one, as the locks would.
+bool OdmowaMiedzyOtwarciami(const UchwytPamieci& jest, uint8_t tryb, Udostepnianie udostepnianie) {
+  if (jest.udostepnianie == Udostepnianie::ZabronWszystko || udostepnianie == Udostepnianie::ZabronWszystko) return true;
+  return (jest.udostepnianie == Udostepnianie::ZabronZapisu && tryb != 0) ||
+         (udostepnianie == Udostepnianie::ZabronZapisu && jest.tryb != 0);
+}
+
+// The handle of a memory file, -1 with errno set when the open is refused, or
+// -2 when the path is no memory file.
+int32_t OtwarcieWPamieci(const char* sciezka, uint8_t tryb, Udostepnianie udostepnianie) {
+  if (PlikiPamieci.empty() || !sciezka) return -2;
+  const auto plik = PlikiPamieci.find(sciezka);
+  if (plik == PlikiPamieci.end()) return -2;
+  if (tryb > 3) {
+    errno = EINVAL;
+    return -1;
+  }
+  std::size_t wolny = UchwytyPamieci.size();
+  for (std::size_t i = 0; i < UchwytyPamieci.size(); ++i) {
+    const UchwytPamieci& u = UchwytyPamieci[i];
+    if (!u.tresc) {
+      wolny = std::min(wolny, i);
+    } else if (u.tresc == &plik->second && OdmowaMiedzyOtwarciami(u, tryb, udostepnianie)) {
+      errno = EACCES;
+      return -1;
+    }
+  }
+  if (wolny == UchwytyPamieci.size()) UchwytyPamieci.emplace_back();
+  if (tryb == 1) plik->second.clear();
+  UchwytyPamieci[wolny] = {&plik->second, tryb, udostepnianie, 0};
+  return PierwszyUchwytPamieci + static_cast<int32_t>(wolny);
+}
+
+long CzytanieZPamieci(UchwytPamieci& u, void* bufor, std::size_t ile) {
+  if (u.tryb == 1 || u.tryb == 2) {
+    errno = EBADF;
+    return -1;
+  }
+  const auto rozmiar = static_cast<int64_t>(u.tresc->size());
+  if (u.pozycja >= rozmiar) return 0;
+  const std::size_t n = std::min(ile, static_cast<std::size_t>(rozmiar - u.pozycja));
+  std::memcpy(bufor, u.tresc->data() + u.pozycja, n);
+  u.pozycja += static_cast<int64_t>(n);
+  return static_cast<long>(n);
+}
+
+long PisanieDoPamieci(UchwytPamieci& u, const void* bufor, std::size_t ile) {
+  if (u.tryb == 0) {
+    errno = EBADF;
+    return -1;
+  }
+  if (u.tryb == 2) u.pozycja = static_cast<int64_t>(u.tresc->size());
+  const auto koniec = static_cast<std::size_t>(u.pozycja) + ile;
+  if (koniec > u.tresc->size()) u.tresc->resize(koniec, '\0');  // a hole reads as zero bytes
+  std::memcpy(u.tresc->data() + u.pozycja, bufor, ile);
+  u.pozycja = static_cast<int64_t>(koniec);
+  return static_cast<long>(ile);
+}
+
+int64_t PozycjaWPamieci(UchwytPamieci& u, int64_t przesuniecie, int skad) {
+  const int64_t od = skad == 0 ? 0 : skad == 1 ? u.pozycja : static_cast<int64_t>(u.tresc->size());
+  if (skad < 0 || skad > 2 || od + przesuniecie < 0) {
+    errno = EINVAL;
+    return -1;
+  }
+  return u.pozycja = od + przesuniecie;
+}
+#endif
+
 }  // namespace
 
 bool TenSamPlik(const char* a, const char* b) {
@@ -241,7 +335,13 @@ int32_t Otwarcie(const char* sciezka, uint8_t tryb, Udostepnianie udostepnianie,
 
 int32_t OtworzPlik(const char* sciezka, uint8_t tryb, Udostepnianie udostepnianie) {
   bool odmowaUdostepnienia = false;
+#ifdef KARVO_FUZZ
+  int32_t fd = OtwarcieWPamieci(sciezka, tryb, udostepnianie);
+  odmowaUdostepnienia = fd == -1 && errno == EACCES;
+  if (fd == -2) fd = Otwarcie(sciezka, tryb, udostepnianie, odmowaUdostepnienia);
+#else
   const int32_t fd = Otwarcie(sciezka, tryb, udostepnianie, odmowaUdostepnienia);
+#endif
   if (fd < 0) {
     const int blad = errno;
     PowodOstatniegoNieotwarcia =
@@ -255,12 +355,21 @@ std::string PowodNieotwarcia() { return PowodOstatniegoNieotwarcia; }
 
 bool ZamknijPlik(int32_t uchwyt) {
   if (uchwyt < 0) return false;
+#ifdef KARVO_FUZZ
+  if (UchwytPamieci* u = UchwytWPamieci(uchwyt)) {
+    *u = {};
+    return true;
+  }
+#endif
   const int blokada = ZabranieBlokady(uchwyt);
   if (blokada >= 0) close(blokada);
   return close(uchwyt) == 0;
 }
 
 long CzytajPlik(int32_t uchwyt, void* bufor, std::size_t ile) {
+#ifdef KARVO_FUZZ
+  if (UchwytPamieci* u = UchwytWPamieci(uchwyt)) return CzytanieZPamieci(*u, bufor, ile);
+#endif
   for (;;) {
     const ssize_t n = read(uchwyt, bufor, ile);
     if (n >= 0 || errno != EINTR) return static_cast<long>(n);
@@ -268,6 +377,9 @@ long CzytajPlik(int32_t uchwyt, void* bufor, std::size_t ile) {
 }
 
 long PiszPlik(int32_t uchwyt, const void* bufor, std::size_t ile) {
+#ifdef KARVO_FUZZ
+  if (UchwytPamieci* u = UchwytWPamieci(uchwyt)) return PisanieDoPamieci(*u, bufor, ile);
+#endif
   const char* dane = static_cast<const char*>(bufor);
   std::size_t zapisane = 0;
   while (zapisane < ile) {
@@ -282,16 +394,29 @@ long PiszPlik(int32_t uchwyt, const void* bufor, std::size_t ile) {
 int64_t UstawPozycjePliku(int32_t uchwyt, int64_t przesuniecie, int skad) {
   static constexpr int Skad[] = {SEEK_SET, SEEK_CUR, SEEK_END};
   if (skad < 0 || skad > 2) return -1;
+#ifdef KARVO_FUZZ
+  if (UchwytPamieci* u = UchwytWPamieci(uchwyt)) return PozycjaWPamieci(*u, przesuniecie, skad);
+#endif
   return static_cast<int64_t>(lseek(uchwyt, static_cast<off_t>(przesuniecie), Skad[skad]));
 }
 
 bool SynchronizujPlik(int32_t uchwyt) {
+#ifdef KARVO_FUZZ
+  if (UchwytWPamieci(uchwyt)) return true;
+#endif
   if (fsync(uchwyt) == 0) return true;
   // A device or a pipe has nothing to flush to a disk.
   return errno == EINVAL || errno == EROFS;
 }
 
 bool ObetnijPlik(int32_t uchwyt, int64_t dlugosc) {
+#ifdef KARVO_FUZZ
+  if (UchwytPamieci* u = UchwytWPamieci(uchwyt)) {
+    if (u->tryb == 0 || dlugosc < 0) return false;
+    u->tresc->resize(static_cast<std::size_t>(dlugosc), '\0');
+    return true;
+  }
+#endif
   while (ftruncate(uchwyt, static_cast<off_t>(dlugosc)) != 0)
     if (errno != EINTR) return false;
   return true;
@@ -335,5 +460,17 @@ std::string DopasowanaSciezka(const char* sciezka) {
     if (znak == '\\') znak = '/';
   return NazwaIstnieje(wynik) ? wynik : DopasowanieSkladnikow(wynik);
 }
+
+#ifdef KARVO_FUZZ
+void PlikWPamieci(const std::string& sciezka, const void* dane, std::size_t rozmiar) {
+  PlikiPamieci[sciezka].assign(static_cast<const char*>(dane), rozmiar);
+}
+
+std::size_t OtwarteUchwytyWPamieci() {
+  std::size_t ile = 0;
+  for (const UchwytPamieci& u : UchwytyPamieci) ile += u.tresc != nullptr;
+  return ile;
+}
+#endif
 
 }  // namespace platforma

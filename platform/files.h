@@ -50,4 +50,14 @@ bool TenSamPlik(const char* a, const char* b);
 // resolves its path this way.
 std::string DopasowanaSciezka(const char* sciezka);
 
+#ifdef KARVO_FUZZ
+// Fuzz builds only: the file of exactly this path is kept in memory from now
+// on, with these bytes, and every function above serves it without the
+// system (with the same modes, positions and sharing), so that a fuzzer
+// reads thousands of inputs a second. The shipped driver has none of this.
+void PlikWPamieci(const std::string& sciezka, const void* dane, std::size_t rozmiar);
+// How many handles of the memory files are open.
+std::size_t OtwarteUchwytyWPamieci();
+#endif
+
 }  // namespace platforma

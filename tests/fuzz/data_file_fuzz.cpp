@@ -26,11 +26,14 @@ void Zgoda(bool warunek) {
   if (!warunek) std::abort();
 }
 
-// The field readers on every field of the line, a different pair on each
-// field (every reader scans the line from its start, which the coverage
-// tracing makes dear); they may set ResultCode 11.
+// The field readers on every field of the line and on the one after its
+// last (every field further on takes the same way as that one), a different
+// pair on each field: every reader scans the line from its start, which the
+// coverage tracing makes dear. They may set ResultCode 11.
 void PolaLinii(const char* linia, uint8_t wybor) {
-  for (uint8_t k = 0; k <= 8; ++k) {
+  uint8_t pola = 1;
+  for (const char* p = linia; *p && pola < 8; ++p) pola += *p == '\t';
+  for (uint8_t k = 0; k <= pola + 1 && k <= 8; ++k) {
     Sesja.BiezacyWynik = 0;
     uint8_t bajt = 0;
     uint16_t slowo = 0;
@@ -62,7 +65,7 @@ void PolaLinii(const char* linia, uint8_t wybor) {
 
 // The data lines written with the line writer read back the same, in order.
 void ZapisIOdczyt(const std::vector<std::string>& linie) {
-  const std::string plik = fuzz::Sciezka("ZAPIS.TXT");
+  const std::string plik = fuzz::PlikWPamieci("ZAPIS.TXT", reinterpret_cast<const uint8_t*>(""), 0);
   int32_t zapis = -1;
   Zgoda(OtwartoPlik(&zapis, plik.c_str(), 1));
   for (const std::string& linia : linie) Zgoda(ZapisanoDoPlikuLinieDanych(zapis, linia.c_str()));
@@ -102,7 +105,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* dane, std::size_t rozmiar) 
   }
   KopiowanieNapisu(Proces.ZnakiKoncaLinii, terminator.c_str());
   const bool zwykly = (wybor & 3) != 3;
-  const std::string plik = fuzz::ZapisPliku("DANE.TXT", dane + poczatek, rozmiar - poczatek);
+  const std::string plik = fuzz::PlikWPamieci("DANE.TXT", dane + poczatek, rozmiar - poczatek);
 
   int32_t uchwyt = -1;
   Zgoda(OtwartoPlik(&uchwyt, plik.c_str(), 0));

@@ -76,7 +76,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* dane, std::size_t rozmiar) 
   fuzz::PrzygotowanieKatalogu();
   ZerowanieDanychSesji();
   Urzadzenie(dane, rozmiar);
-  const std::string plik = fuzz::ZapisPliku("ECRTBUF.TXT", dane + 1, rozmiar - 1);
+  const std::string plik = fuzz::PlikWPamieci("ECRTBUF.TXT", dane + 1, rozmiar - 1);
   KopiowanieNapisu(Sesja.PlikiSterownika[PlikEcrtbuf], plik.c_str());
   Wyszukanie();
   Sesja.BiezacyWynik = 0;

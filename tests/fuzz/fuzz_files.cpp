@@ -7,6 +7,8 @@
 #include <cstring>
 #include <filesystem>
 
+#include "platform/files.h"
+
 namespace fuzz {
 namespace {
 
@@ -58,8 +60,14 @@ std::string ZapisPliku(const char* nazwa, const uint8_t* dane, std::size_t rozmi
   return sciezka;
 }
 
+std::string PlikWPamieci(const char* nazwa, const uint8_t* dane, std::size_t rozmiar) {
+  const std::string sciezka = Sciezka(nazwa);
+  platforma::PlikWPamieci(sciezka, dane, rozmiar);
+  return sciezka;
+}
+
 void BrakOtwartychPlikow() {
-  if (NajnizszyWolny() != PierwszyWolny) std::abort();
+  if (NajnizszyWolny() != PierwszyWolny || platforma::OtwarteUchwytyWPamieci() != 0) std::abort();
 }
 
 void NapisWBuforze(const char* tekst) {

@@ -40,7 +40,7 @@ void UstawieniaWZakresie() {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* dane, std::size_t rozmiar) {
   fuzz::PrzygotowanieKatalogu();
   ZerowanieDanychSesji();
-  const std::string plik = fuzz::ZapisPliku("KONFIG.TXT", dane, rozmiar);
+  const std::string plik = fuzz::PlikWPamieci("KONFIG.TXT", dane, rozmiar);
   KopiowanieNapisu(Sesja.PlikiSterownika[PlikKonfig], plik.c_str());
   Zgoda(OtwartoPlik(&Sesja.UchwytKonfig, plik.c_str(), 0));
   for (std::size_t linie = 0; linie <= rozmiar; ++linie) {

@@ -25,7 +25,7 @@ void Zgoda(bool warunek) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* dane, std::size_t rozmiar) {
   fuzz::PrzygotowanieKatalogu();
   ZerowanieDanychSesji();
-  const std::string sciezka = fuzz::ZapisPliku("MODKONF.TXT", dane, rozmiar);
+  const std::string sciezka = fuzz::PlikWPamieci("MODKONF.TXT", dane, rozmiar);
   int32_t plik = -1;
   Zgoda(OtwartoPlik(&plik, sciezka.c_str(), 0));
   for (std::size_t linie = 0; linie <= rozmiar; ++linie) {

@@ -31,7 +31,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* dane, std::size_t rozmiar) 
   KopiowanieNapisu(Proces.ZnakiKoncaLinii, "\r\n");
   Proces.UdostepnianieWyjscia = 0;
   Sesja.JestPlikWynikowy = dane[0] & 1;
-  const std::string serwer = fuzz::ZapisPliku("SRV.TXT", dane + 1, rozmiar - 1);
+  const std::string serwer = fuzz::PlikWPamieci("SRV.TXT", dane + 1, rozmiar - 1);
   const std::string lista = std::string(Sesja.JestPlikWynikowy ? "WE.TXT;WY.TXT;" : "WE.TXT;") + serwer;
   KopiowanieNapisu(Sesja.NazwyPlikowSesji[NazwaPlikuWejsciowego], lista.c_str());
   OdczytanieKonfiguracji();
