@@ -19,7 +19,8 @@ class CzytnikBajtow {
  public:
   explicit CzytnikBajtow(int32_t uchwyt) : uchwyt_(uchwyt) {}
   ~CzytnikBajtow() {
-    if (pozycja_ < ile_) platforma::UstawPozycjePliku(uchwyt_, -static_cast<int64_t>(ile_ - pozycja_), 1);
+    const std::size_t wstecz = ile_ - pozycja_ + oddane_;
+    if (wstecz > 0) platforma::UstawPozycjePliku(uchwyt_, -static_cast<int64_t>(wstecz), 1);
   }
   CzytnikBajtow(const CzytnikBajtow&) = delete;
   CzytnikBajtow& operator=(const CzytnikBajtow&) = delete;
@@ -35,11 +36,13 @@ class CzytnikBajtow {
     bajt = bufor_[pozycja_++];
     return true;
   }
+  // Gives the last ile bytes taken back to the file.
+  void Oddaj(std::size_t ile) { oddane_ += ile; }
 
  private:
   int32_t uchwyt_;
   char bufor_[256];
-  std::size_t pozycja_ = 0, ile_ = 0;
+  std::size_t pozycja_ = 0, ile_ = 0, oddane_ = 0;
 };
 
 // The line being read and the terminator bytes matched at its end so far.
@@ -87,7 +90,12 @@ PowodKonca OdczytanieLiniiZPowodem(int32_t uchwyt, char* linia) {
       continue;
     }
     zakonczona = skladana.Bajt(bajt);
-    if (skladana.DlugoscTresci() > NajdluzszyNapis) return PowodKonca::ZaDluga;
+    if (skladana.DlugoscTresci() > NajdluzszyNapis) {
+      // A reader that goes on after an overlong line must find its terminator
+      // whole: the bytes of it already taken go back to the file.
+      czytnik.Oddaj(skladana.dopasowane);
+      return PowodKonca::ZaDluga;
+    }
   }
   if (zakonczona) Sesja.LiniaZakonczona = 1;
   // A line that ends at the end of the file keeps even a partial terminator.

@@ -291,6 +291,28 @@ TEST_F(Identyfikacja, LinesAfterABadEmptyOrOverlongLineAreStillRead) {
   }
 }
 
+// An overlong last line without its terminator (the one after it is cut off
+// in the middle) is ended before the append, and the next lookup finds the
+// appended line instead of reading it from the middle of the long one.
+TEST_F(Identyfikacja, AnOverlongUnendedLastLineDoesNotHideTheAppendedOne) {
+  for (const std::string& dluga : {std::string(300, 'x'), std::string(255, 'x') + "\r", std::string(256, 'x') + "\r", std::string(254, 'x') + "\r", "\n" + std::string(270, 'x') + "\n"}) {
+    CzystaSesja();
+    Sesja.OdczytacPojemnoscPLU = 1;
+    std::strcpy(Sesja.PlikiSterownika[PlikEcrtbuf], bufor.c_str());
+    Zapis(bufor, dluga);
+    kasa.Rozkazy.clear();
+    ASSERT_TRUE(Odczyt());
+    ASSERT_FALSE(UrzadzenieZnalezioneWBuforze());
+    CzystaSesja();
+    Sesja.OdczytacPojemnoscPLU = 1;
+    std::strcpy(Sesja.PlikiSterownika[PlikEcrtbuf], bufor.c_str());
+    kasa.Rozkazy.clear();
+    ASSERT_TRUE(Odczyt());
+    EXPECT_TRUE(UrzadzenieZnalezioneWBuforze()) << dluga.size();
+    EXPECT_EQ(kasa.IleRazy(0xE6), 0);
+  }
+}
+
 TEST_F(Identyfikacja, OtherDevicesAreSkippedAndANumberlessLineIsValid) {
   Zapis(bufor, "$OTHER\txx\t36\tKarvo\t10\tI\t05\tKarvo 10 PLU I gen. ver. 05");
   ASSERT_TRUE(Odczyt());
