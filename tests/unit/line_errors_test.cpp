@@ -27,7 +27,10 @@ class BledyLinii : public ::testing::Test {
     ZerowanieDanychSesji();
   }
   // Opens the text as the session's input file, named DANE.TXT.
+  // A new input file in place of the last one, nothing noted yet.
   void Wejscie(const std::string& tresc) {
+    ZamknieciePliku(&Sesja.UchwytWejscia);
+    ZgloszenieBleduLinii();
     const std::string sciezka = katalog_.Zapis("DANE.TXT", tresc);
     std::strcpy(Sesja.NazwyPlikowSesji[NazwaPlikuWejsciowego], "DANE.TXT");
     ASSERT_TRUE(OtwartoPlik(&Sesja.UchwytWejscia, sciezka.c_str(), 0));
@@ -113,8 +116,6 @@ TEST_F(BledyLinii, AFailureIsToldWhereItStands) {
   };
   for (const auto& p : przypadki) {
     SCOPED_TRACE(p.tresc);
-    ZamknieciePliku(&Sesja.UchwytWejscia);
-    ZgloszenieBleduLinii();
     Wejscie(p.tresc);
     Napis linia{};
     uint8_t zla = 0;
@@ -146,8 +147,6 @@ TEST_F(BledyLinii, ALineOfTheWrongKindIsToldWithItsNumber) {
   };
   for (const auto& p : przypadki) {
     SCOPED_TRACE(p.tresc);
-    ZamknieciePliku(&Sesja.UchwytWejscia);
-    ZgloszenieBleduLinii();
     Wejscie(p.tresc);
     Napis linia{};
     uint8_t zla = 0;
