@@ -7,6 +7,7 @@
 //   karvo_bench_wire network RUNS KARVO_A [KARVO_B]     the same over RFC 2217 and TCP, unpaced
 //   karvo_bench_wire sales RUNS KARVO_A [KARVO_B]       _OSprzed of a large day
 //   karvo_bench_wire parallel N KARVO_A [KARVO_B]       N drivers at once, 2000 goods each
+//   karvo_bench_wire parallel-rfc2217|parallel-module N KARVO_A [KARVO_B]   the same over RFC 2217, TCP modules
 //   karvo_bench_wire adapter RUNS KARVO_A [KARVO_B]     _TowarMax through a USB adapter's latency timer
 //   karvo_bench_wire fiscal RUNS KARVO_A [KARVO_B]      _ODaneRek of a full fiscal memory
 //   karvo_bench_wire plain RUNS                          a plain blocking-read client doing _TowarMax's exchanges
@@ -233,11 +234,11 @@ void Fiskalne(int przebiegi, const std::vector<std::string>& binarne) {
 }
 
 // N drivers at once, each against its own paced simulator; then one alone.
-void Rownolegle(int n, const std::vector<std::string>& binarne) {
+void Rownolegle(int n, e2e::Lacze lacze, const char* opis, const std::vector<std::string>& binarne) {
   const std::string katalog = KARVO_BENCH_DIR;
   std::vector<std::unique_ptr<Stanowisko>> stanowiska;
   for (int i = 0; i < n; ++i)
-    stanowiska.push_back(std::make_unique<Stanowisko>(katalog + "/towary-s-2000.txt", 5, 115200));
+    stanowiska.push_back(std::make_unique<Stanowisko>(katalog + "/towary-s-2000.txt", 5, 115200, lacze));
   for (const std::string& karvo : binarne) {
     const Przebieg sam = Uruchom(karvo, stanowiska[0]->env, 21);
     std::vector<pid_t> pidy;
@@ -257,9 +258,9 @@ void Rownolegle(int n, const std::vector<std::string>& binarne) {
     for (auto& s : stanowiska)
       dobrych += e2e::CzytajPlik(s->env.Sciezka("RAPORT.TXT")).find("#0\t;") != std::string::npos;
     const Rozrzut w = Policz(sciany);
-    std::printf("%d drivers at once, 2000 goods each at 115200, %s: %d ended with 0; alone %.2f s (%s);"
+    std::printf("%d drivers at once, 2000 goods each at 115200 %s, %s: %d ended with 0; alone %.2f s (%s);"
                 " at once median %.2f s, slowest %.2f s = %.3f x alone; processor %.1f us a record\n",
-                n, karvo.c_str(), dobrych, sam.sciana, sam.dobrze ? "0" : "failed", w.mediana, w.max,
+                n, opis, karvo.c_str(), dobrych, sam.sciana, sam.dobrze ? "0" : "failed", w.mediana, w.max,
                 w.max / sam.sciana, procesor / (n * 2000.0) * 1e6);
     std::fflush(stdout);
   }
@@ -382,12 +383,16 @@ int main(int argc, char** argv) {
   else if (przypadek == "goods") Towary(liczba > 0 ? liczba : 3, binarne);
   else if (przypadek == "network") Siec(liczba > 0 ? liczba : 3, binarne);
   else if (przypadek == "sales") Sprzedaz(liczba > 0 ? liczba : 3, binarne);
-  else if (przypadek == "parallel") Rownolegle(liczba > 0 ? liczba : 40, binarne);
+  else if (przypadek == "parallel") Rownolegle(liczba > 0 ? liczba : 40, e2e::Lacze::Pty, "on ptys", binarne);
+  else if (przypadek == "parallel-rfc2217")
+    Rownolegle(liczba > 0 ? liczba : 40, e2e::Lacze::Rfc2217, "over RFC 2217", binarne);
+  else if (przypadek == "parallel-module")
+    Rownolegle(liczba > 0 ? liczba : 40, e2e::Lacze::ModulTcp, "through modules over TCP", binarne);
   else if (przypadek == "adapter") Adapter(liczba > 0 ? liczba : 3, binarne);
   else if (przypadek == "fiscal") Fiskalne(liczba > 0 ? liczba : 3, binarne);
   else if (przypadek == "plain") Zwykly(liczba > 0 ? liczba : 3);
   else {
-    std::fprintf(stderr, "usage: karvo_bench_wire tempo|goods|network|sales|parallel|adapter|fiscal|plain [N] [KARVO_A [KARVO_B]]\n");
+    std::fprintf(stderr, "usage: karvo_bench_wire tempo|goods|network|sales|parallel|parallel-rfc2217|parallel-module|adapter|fiscal|plain [N] [KARVO_A [KARVO_B]]\n");
     return 2;
   }
   return 0;

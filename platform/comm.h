@@ -89,7 +89,7 @@ class Linia {
   // Also starts (carrier on) or ends (off) the watch of the carrier by the reads.
   virtual int StanModemu(uint8_t& stan) = 0;
   // The far end has gone (a port server that closed the connection): the line carries nothing more.
-  virtual bool Zerwana() const { return false; }
+  virtual bool Zerwana() { return false; }
   // Fetches and clears the line-error flags and reports the queue fill.
   virtual int WyczyscBledy(uint32_t& flagi, StanKolejek& stan) = 0;
   virtual NiskieOpoznienie Opoznienie() const { return NiskieOpoznienie::Niedostepne; }

@@ -1,7 +1,8 @@
 // The RFC 2217 backend: a serial port of a network port server, reached over
-// Telnet with the COM-PORT-OPTION. A receiver thread of the line reads the
-// connection, answers the Telnet negotiation and sorts what arrives into the
-// input queue, the modem-line state and the replies to our commands.
+// Telnet with the COM-PORT-OPTION. The connection is read on the caller's
+// thread whenever the line is used: what has come is sorted into the input
+// queue, the modem-line state, the line errors and the answers to our
+// commands, and the Telnet negotiation is answered then.
 #include <fcntl.h>
 #include <linux/sockios.h>
 #include <netdb.h>
@@ -15,21 +16,21 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <cerrno>
 #include <chrono>
-#include <condition_variable>
 #include <deque>
-#include <thread>
 #include <vector>
 
 #include "platform/comm.h"
 #include "platform/comm_backends.h"
+#include "platform/comm_wait.h"
 #include "platform/process.h"
 
 namespace platforma {
 namespace {
 
-using Zegar = std::chrono::steady_clock;
+using Zegar = ZegarLinii;
 using Bajty = std::vector<uint8_t>;
 
 constexpr uint8_t IAC = 255, DONT = 254, DO = 253, WONT = 252, WILL = 251, SB = 250, SE = 240;
@@ -43,59 +44,34 @@ constexpr auto CZAS_POLACZENIA = std::chrono::milliseconds(3000);
 constexpr auto CZAS_ODPOWIEDZI = std::chrono::milliseconds(300);
 // What a wait for the bytes still due adds to their line time: the port
 // server relays them in its own packets, a little after the line has carried them.
-constexpr uint64_t ZAPAS_US = 500;
-
-std::optional<Zegar::time_point> Termin(std::optional<uint32_t> ms) {
-  if (!ms) return std::nullopt;
-  return Zegar::now() + std::chrono::milliseconds(*ms);
-}
-
-int PozostaloMs(const std::optional<Zegar::time_point>& termin) {
-  if (!termin) return -1;
-  const auto teraz = Zegar::now();
-  if (teraz >= *termin) return 0;
-  const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(*termin - teraz).count() + 1;
-  return ms > 0x7FFFFFFF ? 0x7FFFFFFF : static_cast<int>(ms);
-}
+constexpr uint64_t ZAPAS_US = 150;
 
 // The Telnet option states of RFC 1143, without the queue bit.
 enum class Stan : uint8_t { Nie, Tak, ChcemyTak };
 
 class LiniaRfc2217 final : public Linia {
  public:
-  LiniaRfc2217(int gniazdo, int budzik) : gniazdo_(gniazdo), budzik_(budzik) {
-    odbiornik_ = std::thread([this] {
-      WatekBezSygnalowKonca();
-      Odbieraj();
-    });
-  }
+  LiniaRfc2217(int gniazdo, int budzik) : gniazdo_(gniazdo), budzik_(budzik) {}
 
   ~LiniaRfc2217() override {
-    Przerwij();
-    odbiornik_.join();
+    if (blad_ == 0) WyslijZalegle();
     close(gniazdo_);
     close(budzik_);
   }
 
   // Offers the COM-PORT-OPTION and binary transmission and waits for the answer.
   int Negocjuj() {
-    {
-      // The server may offer the options first and the receiver may have agreed
-      // already: an option that is on stays on, or its answer never comes.
-      std::lock_guard<std::mutex> b(m_);
-      for (Stan* s : {&nasze_[OPCJA_COM_PORT], &nasze_[OPCJA_BINARNA], &ich_[OPCJA_BINARNA]})
-        if (*s == Stan::Nie) *s = Stan::ChcemyTak;
-    }
+    // The server may offer the options first and we may have agreed already:
+    // an option that is on stays on, or its answer never comes.
+    for (Stan* s : {&nasze_[OPCJA_COM_PORT], &nasze_[OPCJA_BINARNA], &ich_[OPCJA_BINARNA]})
+      if (*s == Stan::Nie) *s = Stan::ChcemyTak;
     if (const int kod = WyslijSurowe({IAC, WILL, OPCJA_COM_PORT, IAC, WILL, OPCJA_BINARNA, IAC, DO, OPCJA_BINARNA});
         kod != 0)
       return kod;
-    std::unique_lock<std::mutex> b(m_);
-    cv_.wait_until(b, Zegar::now() + CZAS_POLACZENIA,
-                   [&] { return nasze_[OPCJA_COM_PORT] != Stan::ChcemyTak || blad_ != 0; });
+    Czekaj(Zegar::now() + CZAS_POLACZENIA, [&] { return nasze_[OPCJA_COM_PORT] != Stan::ChcemyTak; });
     if (blad_ != 0) return blad_;
     if (nasze_[OPCJA_COM_PORT] == Stan::ChcemyTak) return ETIMEDOUT;
     if (nasze_[OPCJA_COM_PORT] == Stan::Nie) return EPROTONOSUPPORT;
-    b.unlock();
     // Carrier, ring, DSR and CTS; break and the three receive errors. Servers
     // often leave the masks unconfirmed, so no answer is awaited.
     if (const int kod = Polecenie(MASKA_STANU_MODEMU, {0xF0}, false); kod != 0) return kod;
@@ -127,43 +103,42 @@ class LiniaRfc2217 final : public Linia {
       }
       wyslane = dane;
     }
-    std::lock_guard<std::mutex> b(m_);
     ustawienia_ = u;
     return 0;
   }
 
   int UstawKolejki(uint32_t wejscie, uint32_t) override {
-    std::lock_guard<std::mutex> b(m_);
     pojemnosc_ = wejscie == 0 ? 1 : wejscie;
-    cv_.notify_all();
     return 0;
   }
 
   // The server's purge answer comes after everything it sent before, so the
-  // input is discarded up to that answer.
+  // input is discarded up to that answer. Once the server has answered a
+  // purge, later ones are not awaited: it carries out its commands in the
+  // order they come, so the request sent next is never purged, and what it
+  // sent before the purge is dropped as it arrives.
   int Czysc(bool wyjscie, bool wejscie) override {
     if (!wyjscie && !wejscie) return 0;
     const uint8_t co = wyjscie && wejscie ? 3 : (wejscie ? 1 : 2);
+    const bool czekaj = wejscie ? !czyszczenieWejsciaPotwierdzane_ : odpowiedzi_[CZYSC_DANE] == 0;
     if (wejscie) {
-      std::lock_guard<std::mutex> b(m_);
       wejscie_.clear();
       bledyLinii_ = 0;  // reported for bytes let go
-      odrzucajDoCzyszczenia_ = true;
-      cv_.notify_all();
+      ++czyszczeniaWToku_;
+      koniecCzyszczenia_ = Zegar::now() + CZAS_ODPOWIEDZI;
     }
-    const int kod = Polecenie(CZYSC_DANE, {co});
-    if (wejscie) {
-      std::lock_guard<std::mutex> b(m_);
+    const int kod = Polecenie(CZYSC_DANE, {co}, czekaj, !czekaj);
+    // A server that does not answer purges cannot mark where the old input
+    // ends: what came until now is let go, and the rest is kept.
+    if (wejscie && (kod != 0 || bezOdpowiedzi_[CZYSC_DANE] || (czekaj && czyszczeniaWToku_ > 0))) {
       wejscie_.clear();
-      odrzucajDoCzyszczenia_ = false;
-      cv_.notify_all();
+      czyszczeniaWToku_ = 0;
     }
     return kod;
   }
 
   WynikTransferu Czytaj(uint8_t* bajty, uint32_t ile, uint32_t najmniej, uint32_t zapowiedziane) override {
-    std::unique_lock<std::mutex> b(m_);
-    WynikTransferu w = Odczyt(b, bajty, ile, najmniej, zapowiedziane);
+    WynikTransferu w = Odczyt(bajty, ile, najmniej, zapowiedziane);
     if (w.przeniesiono > 0) {
       // The server reports a line error in the stream after the byte it
       // concerns, so the bytes taken with or before the report are suspect.
@@ -173,31 +148,29 @@ class LiniaRfc2217 final : public Linia {
     return w;
   }
 
-  WynikTransferu Odczyt(std::unique_lock<std::mutex>& b, uint8_t* bajty, uint32_t ile, uint32_t najmniej,
-                        uint32_t zapowiedziane) {
+  WynikTransferu Odczyt(uint8_t* bajty, uint32_t ile, uint32_t najmniej, uint32_t zapowiedziane) {
     const TerminyOdczytu t = TerminyDlaOdczytu(Czasy(), najmniej);
     if (przerwano_) return {PrzebiegTransferu::Przerwany, 0, ECANCELED};
+    const auto poczatek = Zegar::now();
     const auto calkowity = Termin(t.calkowity);
-    if (zapowiedziane > 0 && !t.odRazu && wejscie_.size() < zapowiedziane) {
-      // The answer's bytes still due are waited for as a whole: the receiver
-      // wakes this thread when they are all in, or their line time is over.
-      auto koniec = Zegar::now() + std::chrono::microseconds(
-                                       CzasBajtowUs(ustawienia_, zapowiedziane - static_cast<uint32_t>(wejscie_.size())) +
-                                       ZAPAS_US);
+    if (const int kod = WyslijZalegle(); kod != 0) return {PrzebiegTransferu::BladStartu, 0, kod};
+    // Right after a write the answer is still to come: the read waits first
+    // instead of trying in vain.
+    if (!poZapisie_ || t.odRazu) Wczytaj();
+    if (zapowiedziane > 0 && !t.odRazu && wejscie_.size() < zapowiedziane && blad_ == 0) {
+      // The answer's bytes still due are on their way at the line's speed and
+      // the port server relays them a little later: sleep for as long, then
+      // take them all at once.
+      auto koniec = poczatek + std::chrono::microseconds(
+                                   CzasBajtowUs(ustawienia_, zapowiedziane - static_cast<uint32_t>(wejscie_.size())) +
+                                   ZAPAS_US);
       if (calkowity && *calkowity < koniec) koniec = *calkowity;
-      // The receiver sleeps as long, so that the bytes' segments wake neither
-      // thread one by one; after its sleep it takes what has come and says so.
-      potrzebne_ = zapowiedziane;
-      drzemkaDo_ = koniec;
-      poDrzemce_ = false;
-      cv_.notify_all();
-      auto gotowe = [&] {
-        return przerwano_ || blad_ != 0 || sygnal_ || poDrzemce_ || NosnaUtracona() || wejscie_.size() >= potrzebne_;
-      };
-      if (calkowity) cv_.wait_until(b, *calkowity, gotowe);
-      else cv_.wait(b, gotowe);
-      potrzebne_ = 1;
-      drzemkaDo_.reset();
+      switch (Drzemka(koniec)) {
+        case Gotowosc::Przerwano: return {PrzebiegTransferu::Przerwany, 0, ECANCELED};
+        case Gotowosc::Sygnal: return {PrzebiegTransferu::Przerwany, 0, EINTR};
+        default: break;
+      }
+      Wczytaj();
     }
     uint32_t mam = Pobierz(bajty, ile);
     if (mam >= najmniej) return {PrzebiegTransferu::OdRazu, mam, 0};
@@ -208,10 +181,9 @@ class LiniaRfc2217 final : public Linia {
     for (;;) {
       auto termin = calkowity;
       if (odstep && (!termin || *odstep < *termin)) termin = odstep;
-      auto gotowe = [&] { return przerwano_ || blad_ != 0 || sygnal_ || NosnaUtracona() || !wejscie_.empty(); };
-      if (termin) cv_.wait_until(b, *termin, gotowe);
-      else cv_.wait(b, gotowe);
-      if (przerwano_) return {PrzebiegTransferu::Przerwany, mam, ECANCELED};
+      const Gotowosc g = CzekajNaGniazdo(termin);
+      if (g == Gotowosc::Gotowe) Wczytaj();
+      if (przerwano_ || g == Gotowosc::Przerwano) return {PrzebiegTransferu::Przerwany, mam, ECANCELED};
       if (!wejscie_.empty()) {
         mam += Pobierz(bajty + mam, ile - mam);
         if (mam >= najmniej) return {PrzebiegTransferu::PoOczekiwaniu, mam, 0};
@@ -220,34 +192,39 @@ class LiniaRfc2217 final : public Linia {
         continue;
       }
       if (blad_ != 0) return {PrzebiegTransferu::BladOczekiwania, mam, blad_};
-      if (sygnal_) return {PrzebiegTransferu::Przerwany, mam, EINTR};
+      if (g == Gotowosc::Blad) return {PrzebiegTransferu::BladOczekiwania, mam, errno};
+      if (g == Gotowosc::Sygnal) return {PrzebiegTransferu::Przerwany, mam, EINTR};
       if (NosnaUtracona()) return {PrzebiegTransferu::BladOczekiwania, mam, ENOLINK};
-      if (termin && Zegar::now() >= *termin) return {PrzebiegTransferu::PoOczekiwaniu, mam, ETIMEDOUT};
+      if (g == Gotowosc::Minelo) return {PrzebiegTransferu::PoOczekiwaniu, mam, ETIMEDOUT};
     }
   }
 
   WynikTransferu Zapisz(const uint8_t* bajty, uint32_t ile) override {
     const auto termin = Termin(TerminDlaZapisu(Czasy(), ile));
-    bool binarnie;
-    {
-      std::lock_guard<std::mutex> b(m_);
-      if (przerwano_) return {PrzebiegTransferu::Przerwany, 0, ECANCELED};
-      if (blad_ != 0) return {PrzebiegTransferu::BladStartu, 0, blad_};
-      binarnie = nasze_[OPCJA_BINARNA] == Stan::Tak;
-    }
-    // Each byte becomes one unit on the wire: IAC doubled, CR NUL outside binary mode.
+    if (przerwano_) return {PrzebiegTransferu::Przerwany, 0, ECANCELED};
+    if (blad_ != 0) return {PrzebiegTransferu::BladStartu, 0, blad_};
+    const bool binarnie = nasze_[OPCJA_BINARNA] == Stan::Tak;
+    // Each byte becomes one unit on the wire: IAC doubled, CR NUL outside
+    // binary mode. The commands held back go first, in the same segment.
     Bajty wyslane;
+    wyslane.swap(zalegle_);
+    const std::size_t poczatekDanych = wyslane.size();
     std::vector<std::size_t> koniecJednostki;
+    wyslane.reserve(poczatekDanych + ile);
+    koniecJednostki.reserve(ile);
     for (uint32_t i = 0; i < ile; ++i) {
       wyslane.push_back(bajty[i]);
       if (bajty[i] == IAC) wyslane.push_back(IAC);
       else if (bajty[i] == '\r' && !binarnie) wyslane.push_back(0);
       koniecJednostki.push_back(wyslane.size());
     }
-    std::lock_guard<std::mutex> w(wysylanie_);
+    poZapisie_ = true;
     std::size_t poszlo = 0;
     bool czekano = false;
     auto bajtowPrzeniesionych = [&] {
+      // Commands held back that did not go out wait for the next send.
+      if (poszlo < poczatekDanych) zalegle_.assign(wyslane.begin() + static_cast<std::ptrdiff_t>(poszlo),
+                                                   wyslane.begin() + static_cast<std::ptrdiff_t>(poczatekDanych));
       uint32_t n = 0;
       while (n < ile && koniecJednostki[n] <= poszlo) ++n;
       return n;
@@ -263,13 +240,21 @@ class LiniaRfc2217 final : public Linia {
                 errno};
       czekano = true;
       // Past the deadline a half-sent unit is still finished, so the stream stays whole.
-      const bool polowa = std::find(koniecJednostki.begin(), koniecJednostki.end(), poszlo) == koniecJednostki.end() &&
-                          poszlo != 0;
-      pollfd p[3] = {{gniazdo_, POLLOUT, 0}, {budzik_, POLLIN, 0}, {polowa ? -1 : UchwytSygnaluKonca(), POLLIN, 0}};
+      const bool polowa = poszlo < poczatekDanych
+                              ? poszlo != 0
+                              : poszlo != poczatekDanych && std::find(koniecJednostki.begin(), koniecJednostki.end(),
+                                                                      poszlo) == koniecJednostki.end();
+      // While the server cannot take more, what it sends is taken in, so
+      // that neither side waits for the other.
+      pollfd p[3] = {{gniazdo_, static_cast<short>(POLLOUT | (MaMiejsce() ? POLLIN : 0)), 0},
+                     {budzik_, POLLIN, 0},
+                     {polowa ? -1 : UchwytSygnaluKonca(), POLLIN, 0}};
       const int n = poll(p, 3, polowa ? 10 : PozostaloMs(termin));
       if (n < 0 && errno != EINTR) return {PrzebiegTransferu::BladOczekiwania, bajtowPrzeniesionych(), errno};
-      if (p[1].revents != 0) return {PrzebiegTransferu::Przerwany, bajtowPrzeniesionych(), ECANCELED};
+      if (p[1].revents != 0 || przerwano_) return {PrzebiegTransferu::Przerwany, bajtowPrzeniesionych(), ECANCELED};
       if (p[2].revents != 0) return {PrzebiegTransferu::Przerwany, bajtowPrzeniesionych(), EINTR};
+      if (p[0].revents & POLLIN) Wczytaj();
+      if (blad_ != 0) return {PrzebiegTransferu::BladOczekiwania, bajtowPrzeniesionych(), blad_};
       if (n == 0 && !polowa && PozostaloMs(termin) == 0)
         return {PrzebiegTransferu::PoOczekiwaniu, bajtowPrzeniesionych(), ETIMEDOUT};
     }
@@ -278,6 +263,7 @@ class LiniaRfc2217 final : public Linia {
 
   // Sent means taken by the peer: the connection's unacknowledged bytes drop to 0.
   int Oproznij() override {
+    if (const int kod = WyslijZalegle(); kod != 0) return kod;
     int wKolejce = 0;
     if (ioctl(gniazdo_, SIOCOUTQ, &wKolejce) != 0) return errno;
     const auto termin = Termin(TerminDlaZapisu(Czasy(), static_cast<uint32_t>(wKolejce)));
@@ -285,7 +271,6 @@ class LiniaRfc2217 final : public Linia {
       if (termin && Zegar::now() >= *termin) return ETIMEDOUT;
       pollfd p[2] = {{budzik_, POLLIN, 0}, {UchwytSygnaluKonca(), POLLIN, 0}};
       if (poll(p, 2, 1) > 0) return p[1].revents != 0 ? EINTR : ECANCELED;
-      std::lock_guard<std::mutex> b(m_);
       if (blad_ != 0) return blad_;
     }
     return 0;
@@ -296,20 +281,21 @@ class LiniaRfc2217 final : public Linia {
     return Polecenie(USTAW_STEROWANIE, {wartosc});
   }
 
+  // The notifications that came since the last look are taken in first.
   int StanModemu(uint8_t& stan) override {
-    std::lock_guard<std::mutex> b(m_);
+    Wczytaj();
     stan = stanModemu_;
     pilnujNosnej_ = (stan & LINIA_DCD) != 0;
     return blad_;
   }
 
-  bool Zerwana() const override {
-    std::lock_guard<std::mutex> b(m_);
+  bool Zerwana() override {
+    Wczytaj();
     return blad_ != 0;
   }
 
   int WyczyscBledy(uint32_t& flagi, StanKolejek& stan) override {
-    std::lock_guard<std::mutex> b(m_);
+    Wczytaj();
     flagi = bledyLinii_;
     bledyLinii_ = 0;
     stan.wejscie = static_cast<uint32_t>(wejscie_.size());
@@ -317,11 +303,7 @@ class LiniaRfc2217 final : public Linia {
   }
 
   void Przerwij() override {
-    {
-      std::lock_guard<std::mutex> b(m_);
-      przerwano_ = true;
-      cv_.notify_all();
-    }
+    przerwano_ = true;
     const uint64_t jeden = 1;
     [[maybe_unused]] const ssize_t n = write(budzik_, &jeden, sizeof jeden);
   }
@@ -330,18 +312,76 @@ class LiniaRfc2217 final : public Linia {
 
  private:
   uint32_t Pobierz(uint8_t* bajty, uint32_t ile) {
-    uint32_t n = 0;
-    while (n < ile && !wejscie_.empty()) {
-      bajty[n++] = wejscie_.front();
-      wejscie_.pop_front();
-    }
-    if (n > 0) cv_.notify_all();  // the receiver may wait for room
+    const uint32_t n = static_cast<uint32_t>(std::min<std::size_t>(ile, wejscie_.size()));
+    std::copy_n(wejscie_.begin(), n, bajty);
+    wejscie_.erase(wejscie_.begin(), wejscie_.begin() + n);
     return n;
   }
 
-  // Sends bytes as they are, within the connection time.
-  int WyslijSurowe(const Bajty& bajty) {
-    std::lock_guard<std::mutex> w(wysylanie_);
+  // Room in the input queue; while input is discarded there is always room.
+  bool MaMiejsce() const { return czyszczeniaWToku_ > 0 || wejscie_.size() < pojemnosc_; }
+
+  // Takes in what the connection holds now, without waiting: the data into
+  // the input queue, the Telnet negotiation answered, the server's answers
+  // and notifications noted. A full input queue leaves the rest to the server.
+  void Wczytaj() {
+    if (blad_ != 0) return;
+    if (czyszczeniaWToku_ > 0 && Zegar::now() >= koniecCzyszczenia_) czyszczeniaWToku_ = 0;  // its answer never came
+    uint8_t bufor[4096];
+    for (;;) {
+      if (!MaMiejsce()) return;
+      const std::size_t miejsce =
+          czyszczeniaWToku_ > 0 ? sizeof bufor : std::min(sizeof bufor, pojemnosc_ - wejscie_.size());
+      const ssize_t n = recv(gniazdo_, bufor, miejsce, MSG_DONTWAIT);
+      if (n < 0 && errno == EINTR) continue;
+      if (n < 0 && errno == EAGAIN) return;
+      if (n <= 0) {
+        blad_ = n == 0 ? ECONNRESET : errno;
+        return;
+      }
+      Bajty odpowiedz;
+      for (ssize_t i = 0; i < n; ++i) Przyjmij(bufor[i], odpowiedz);
+      if (!odpowiedz.empty()) WyslijSurowe(odpowiedz);
+      poZapisie_ = false;
+      if (static_cast<std::size_t>(n) < miejsce) return;  // the connection had no more
+    }
+  }
+
+  // A blocking wait in the kernel: the connection (while the input queue has
+  // room), the close and the signals that ask the process to end wake it.
+  Gotowosc CzekajNaGniazdo(const std::optional<Zegar::time_point>& termin) {
+    return CzekanieNaUchwyt(MaMiejsce() ? gniazdo_ : -1, POLLIN, budzik_, przerwano_, termin);
+  }
+
+  // Takes in what comes until gotowe() holds, the deadline passes, the
+  // connection breaks or the wait is ended.
+  template <typename Warunek>
+  bool Czekaj(Zegar::time_point termin, Warunek gotowe) {
+    for (;;) {
+      Wczytaj();
+      if (gotowe()) return true;
+      if (blad_ != 0 || CzekajNaGniazdo(termin) != Gotowosc::Gotowe) return false;
+    }
+  }
+
+  // Sleeps until koniec; only the close and a signal to end cut it short.
+  Gotowosc Drzemka(Zegar::time_point koniec) { return DrzemkaLinii(koniec, budzik_, przerwano_); }
+
+  // Sends what was held back, if anything.
+  int WyslijZalegle() {
+    if (zalegle_.empty()) return 0;
+    Bajty bajty;
+    bajty.swap(zalegle_);
+    return WyslijSurowe(bajty);
+  }
+
+  // Sends bytes as they are (after what was held back), within the connection time.
+  int WyslijSurowe(Bajty bajty) {
+    if (!zalegle_.empty()) {
+      zalegle_.insert(zalegle_.end(), bajty.begin(), bajty.end());
+      bajty.swap(zalegle_);
+      zalegle_.clear();
+    }
     const auto termin = Zegar::now() + CZAS_POLACZENIA;
     std::size_t poszlo = 0;
     while (poszlo < bajty.size()) {
@@ -358,15 +398,12 @@ class LiniaRfc2217 final : public Linia {
   }
 
   // One COM-PORT-OPTION command; waits a while for the server's answer, which
-  // a server may omit.
-  int Polecenie(uint8_t kod, const Bajty& dane, bool czekajNaOdpowiedz = true) {
-    uint32_t przed;
-    {
-      std::lock_guard<std::mutex> b(m_);
-      if (blad_ != 0) return blad_;
-      if (nasze_[OPCJA_COM_PORT] != Stan::Tak) return EOPNOTSUPP;
-      przed = odpowiedzi_[kod];
-    }
+  // a server may omit. One held back leaves with the next bytes sent, and
+  // before any wait.
+  int Polecenie(uint8_t kod, const Bajty& dane, bool czekajNaOdpowiedz = true, bool wstrzymaj = false) {
+    if (blad_ != 0) return blad_;
+    if (nasze_[OPCJA_COM_PORT] != Stan::Tak) return EOPNOTSUPP;
+    const uint32_t przed = odpowiedzi_[kod];
     Bajty ramka = {IAC, SB, OPCJA_COM_PORT, kod};
     for (uint8_t bajt : dane) {
       ramka.push_back(bajt);
@@ -374,114 +411,34 @@ class LiniaRfc2217 final : public Linia {
     }
     ramka.push_back(IAC);
     ramka.push_back(SE);
-    if (const int wynik = WyslijSurowe(ramka); wynik != 0) return wynik;
+    if (wstrzymaj) {
+      zalegle_.insert(zalegle_.end(), ramka.begin(), ramka.end());
+      return 0;
+    }
+    if (const int wynik = WyslijSurowe(std::move(ramka)); wynik != 0) return wynik;
     // Some servers leave some commands unanswered (the control lines of a
     // port without modem lines, say): after one miss that kind is not awaited.
     const std::size_t rodzaj = kod == USTAW_STEROWANIE && !dane.empty() && dane[0] >= 4 ? 0 : kod;
-    if (!czekajNaOdpowiedz) return 0;
-    std::unique_lock<std::mutex> b(m_);
-    if (bezOdpowiedzi_[rodzaj]) return blad_;
-    if (!cv_.wait_until(b, Zegar::now() + CZAS_ODPOWIEDZI,
-                        [&] { return przerwano_ || blad_ != 0 || odpowiedzi_[kod] != przed; }))
+    if (!czekajNaOdpowiedz || bezOdpowiedzi_[rodzaj]) return blad_;
+    const auto termin = Zegar::now() + CZAS_ODPOWIEDZI;
+    if (!Czekaj(termin, [&] { return odpowiedzi_[kod] != przed; }) && blad_ == 0 && !przerwano_ &&
+        Zegar::now() >= termin)
       bezOdpowiedzi_[rodzaj] = true;
     return blad_;
   }
 
-  void Odbieraj() {
-    uint8_t bufor[1024];
-    bool sygnalWidziany = false;
-    for (;;) {
-      std::size_t miejsce;
-      std::optional<Zegar::time_point> drzemka;
-      {
-        std::unique_lock<std::mutex> b(m_);
-        cv_.wait(b, [&] { return przerwano_ || odrzucajDoCzyszczenia_ || wejscie_.size() < pojemnosc_; });
-        if (przerwano_) return;
-        miejsce = odrzucajDoCzyszczenia_ ? sizeof bufor : std::min(sizeof bufor, pojemnosc_ - wejscie_.size());
-        if (drzemkaDo_ && !poDrzemce_ && wejscie_.size() < potrzebne_) drzemka = drzemkaDo_;
-      }
-      // A reader waits for the rest of an answer: its bytes are on their way
-      // at the line's speed, so they are taken together when their line time
-      // is over. Only the close and a signal to end cut that sleep short.
-      bool poDrzemce = false;
-      if (drzemka) {
-        const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(*drzemka - Zegar::now()).count();
-        const timespec czas{static_cast<time_t>(ns > 0 ? ns / 1'000'000'000 : 0),
-                            static_cast<long>(ns > 0 ? ns % 1'000'000'000 : 0)};
-        pollfd s[2] = {{budzik_, POLLIN, 0}, {sygnalWidziany ? -1 : UchwytSygnaluKonca(), POLLIN, 0}};
-        if (ppoll(s, 2, &czas, nullptr) > 0) {
-          if (s[0].revents != 0) return;
-          if (s[1].revents != 0) {
-            sygnalWidziany = true;
-            std::lock_guard<std::mutex> b(m_);
-            sygnal_ = true;
-            cv_.notify_all();
-            continue;
-          }
-        }
-        poDrzemce = true;
-      }
-      // A signal that asks the process to end wakes the waits of the line
-      // once; the descriptor stays readable, so it is watched no more.
-      pollfd p[3] = {{gniazdo_, POLLIN, 0}, {budzik_, POLLIN, 0}, {sygnalWidziany ? -1 : UchwytSygnaluKonca(), POLLIN, 0}};
-      const int gotowych = poll(p, 3, poDrzemce ? 0 : -1);
-      if (gotowych < 0) {
-        if (errno == EINTR) continue;
-        Zerwane(errno);
-        return;
-      }
-      if (gotowych == 0) {
-        // Nothing more came in the answer's line time: the reader takes what there is.
-        std::lock_guard<std::mutex> b(m_);
-        if (drzemkaDo_) poDrzemce_ = true;
-        cv_.notify_all();
-        continue;
-      }
-      if (p[1].revents != 0) return;
-      if (p[2].revents != 0) {
-        sygnalWidziany = true;
-        std::lock_guard<std::mutex> b(m_);
-        sygnal_ = true;
-        cv_.notify_all();
-      }
-      if (p[0].revents == 0) continue;
-      const ssize_t n = recv(gniazdo_, bufor, miejsce, MSG_DONTWAIT);
-      if (n < 0 && (errno == EAGAIN || errno == EINTR)) continue;
-      if (n <= 0) {
-        Zerwane(n == 0 ? ECONNRESET : errno);
-        return;
-      }
-      Bajty odpowiedz;
-      {
-        std::lock_guard<std::mutex> b(m_);
-        powiadom_ = poDrzemce;
-        if (poDrzemce) poDrzemce_ = true;
-        for (ssize_t i = 0; i < n; ++i) Przyjmij(bufor[i], odpowiedz);
-        // A reader waiting for a whole answer is woken once, when it is in.
-        if (powiadom_ || wejscie_.size() >= potrzebne_) cv_.notify_all();
-      }
-      if (!odpowiedz.empty()) WyslijSurowe(odpowiedz);
-    }
-  }
-
-  // The carrier seen on has fallen since (under m_): the server's notification says so.
+  // The carrier seen on has fallen since: the server's notification says so.
   bool NosnaUtracona() const { return pilnujNosnej_ && (stanModemu_ & LINIA_DCD) == 0; }
-
-  void Zerwane(int kod) {
-    std::lock_guard<std::mutex> b(m_);
-    blad_ = kod;
-    cv_.notify_all();
-  }
 
   void Dane(uint8_t bajt) {
     const bool poCR = poprzedniCR_;
     poprzedniCR_ = bajt == '\r';
     if (poCR && bajt == 0 && ich_[OPCJA_BINARNA] != Stan::Tak) return;
-    if (odrzucajDoCzyszczenia_) return;
+    if (czyszczeniaWToku_ > 0) return;
     wejscie_.push_back(bajt);
   }
 
-  // The Telnet stream, one byte at a time (under m_).
+  // The Telnet stream, one byte at a time.
   void Przyjmij(uint8_t bajt, Bajty& odpowiedz) {
     switch (stanStrumienia_) {
       case Strumien::Dane:
@@ -520,7 +477,6 @@ class LiniaRfc2217 final : public Linia {
   }
 
   void Opcja(uint8_t polecenie, uint8_t opcja, Bajty& odpowiedz) {
-    powiadom_ = true;
     auto odpowiedzZ = [&](uint8_t co) { odpowiedz.insert(odpowiedz.end(), {IAC, co, opcja}); };
     const bool wspieramy = polecenie == DO || polecenie == DONT
                                ? (opcja == OPCJA_BINARNA || opcja == OPCJA_COM_PORT)
@@ -541,7 +497,6 @@ class LiniaRfc2217 final : public Linia {
   }
 
   void Podnegocjacja() {
-    powiadom_ = true;
     if (podnegocjacja_.size() < 2 || podnegocjacja_[0] != OPCJA_COM_PORT || podnegocjacja_[1] < 100) return;
     const uint8_t kod = static_cast<uint8_t>(podnegocjacja_[1] - 100);
     const uint8_t wartosc = podnegocjacja_.size() > 2 ? podnegocjacja_[2] : 0;
@@ -551,9 +506,14 @@ class LiniaRfc2217 final : public Linia {
       // Break 0x10, framing 0x08, parity 0x04, overrun 0x02 share the flag values.
       bledyLinii_ |= wartosc & 0x1E;
     } else if (kod < odpowiedzi_.size()) {
+      // The answer to a purge of the input marks where the input let go ends;
+      // one that comes after its wait was given up marks nothing.
       if (kod == CZYSC_DANE && (wartosc & 1)) {
-        wejscie_.clear();
-        odrzucajDoCzyszczenia_ = false;
+        czyszczenieWejsciaPotwierdzane_ = true;
+        if (czyszczeniaWToku_ > 0) {
+          wejscie_.clear();
+          --czyszczeniaWToku_;
+        }
       }
       ++odpowiedzi_[kod];
     }
@@ -561,28 +521,22 @@ class LiniaRfc2217 final : public Linia {
 
   const int gniazdo_;
   const int budzik_;
-  std::thread odbiornik_;
   std::array<Bajty, 16> ostatnieUstawienia_;  // the owner's last settings sent, by command
   std::array<bool, 16> bezOdpowiedzi_{};        // kinds of command the server leaves unanswered
                                                 // (0 stands for the control-line commands)
-  std::mutex wysylanie_;
-
-  mutable std::mutex m_;
-  std::condition_variable cv_;
   std::deque<uint8_t> wejscie_;
+  Bajty zalegle_;  // commands held back until the next send or wait
+  bool poZapisie_ = false;  // written since the last bytes came in: the answer is still to come
   std::size_t pojemnosc_ = 4096;
-  bool odrzucajDoCzyszczenia_ = false;
-  bool przerwano_ = false;
-  bool sygnal_ = false;  // a signal asked the process to end
+  uint32_t czyszczeniaWToku_ = 0;  // purges of the input whose answer is still to come
+  Zegar::time_point koniecCzyszczenia_{};  // the last one's answer is not awaited past this
+  bool czyszczenieWejsciaPotwierdzane_ = false;  // the server has answered a purge of the input
+  std::atomic<bool> przerwano_{false};
   int blad_ = 0;  // the connection's error once it has broken
   uint8_t stanModemu_ = 0;
   bool pilnujNosnej_ = false;  // the carrier was on at the owner's last look
   uint32_t bledyLinii_ = 0;
   UstawieniaLinii ustawienia_{};  // as last set, for the line time of a byte
-  std::size_t potrzebne_ = 1;     // the input the reader waits for
-  std::optional<Zegar::time_point> drzemkaDo_;  // the reader waits for an answer's rest until then
-  bool poDrzemce_ = false;        // the receiver has taken what came by then
-  bool powiadom_ = false;         // something besides data came in
   std::array<uint32_t, 16> odpowiedzi_{};
   std::array<Stan, 256> nasze_{};
   std::array<Stan, 256> ich_{};

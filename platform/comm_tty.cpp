@@ -18,28 +18,13 @@
 #include "platform/comm_backends.h"
 #include "platform/comm_latency.h"
 #include "platform/comm_termios2.h"
+#include "platform/comm_wait.h"
 #include "platform/process.h"
 
 namespace platforma {
 namespace {
 
-using Zegar = std::chrono::steady_clock;
-
-enum class Gotowosc : uint8_t { Gotowe, Minelo, Przerwano, Sygnal, Blad };
-
-// Milliseconds left until a deadline, for poll: -1 without a deadline.
-int PozostaloMs(const std::optional<Zegar::time_point>& termin) {
-  if (!termin) return -1;
-  const auto teraz = Zegar::now();
-  if (teraz >= *termin) return 0;
-  const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(*termin - teraz).count() + 1;
-  return ms > 0x7FFFFFFF ? 0x7FFFFFFF : static_cast<int>(ms);
-}
-
-std::optional<Zegar::time_point> Termin(std::optional<uint32_t> ms, Zegar::time_point od = Zegar::now()) {
-  if (!ms) return std::nullopt;
-  return od + std::chrono::milliseconds(*ms);
-}
+using Zegar = ZegarLinii;
 
 std::optional<Zegar::time_point> Wczesniejszy(std::optional<Zegar::time_point> a, std::optional<Zegar::time_point> b) {
   if (!a) return b;
@@ -248,36 +233,12 @@ class LiniaTty final : public Linia {
   // A blocking wait in the kernel: the line, the close and the signals that
   // ask the process to end wake it, nothing else.
   Gotowosc CzekajNa(short co, const std::optional<Zegar::time_point>& termin) {
-    for (;;) {
-      pollfd p[3] = {{uchwyt_, co, 0}, {budzik_, POLLIN, 0}, {UchwytSygnaluKonca(), POLLIN, 0}};
-      const int n = poll(p, 3, PozostaloMs(termin));
-      if (n < 0 && errno == EINTR) continue;
-      if (n < 0) return Gotowosc::Blad;
-      if (p[1].revents != 0 || przerwano_) return Gotowosc::Przerwano;
-      if (p[2].revents != 0) return Gotowosc::Sygnal;
-      if (n == 0) {
-        if (PozostaloMs(termin) == 0) return Gotowosc::Minelo;
-        continue;
-      }
-      return Gotowosc::Gotowe;
-    }
+    return CzekanieNaUchwyt(uchwyt_, co, budzik_, przerwano_, termin);
   }
 
-  // Sleeps until koniec (or the deadline, if earlier); only the close and a
-  // signal to end cut it short.
+  // Sleeps until koniec (or the deadline, if earlier).
   Gotowosc Drzemka(Zegar::time_point koniec, const std::optional<Zegar::time_point>& termin) {
-    if (termin && *termin < koniec) koniec = *termin;
-    for (;;) {
-      const auto teraz = Zegar::now();
-      if (teraz >= koniec) return Gotowosc::Minelo;
-      const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(koniec - teraz).count();
-      const timespec czas{static_cast<time_t>(ns / 1'000'000'000), static_cast<long>(ns % 1'000'000'000)};
-      pollfd p[2] = {{budzik_, POLLIN, 0}, {UchwytSygnaluKonca(), POLLIN, 0}};
-      const int n = ppoll(p, 2, &czas, nullptr);
-      if (n < 0 && errno != EINTR) return Gotowosc::Blad;
-      if (p[0].revents != 0 || przerwano_) return Gotowosc::Przerwano;
-      if (p[1].revents != 0) return Gotowosc::Sygnal;
-    }
+    return DrzemkaLinii(termin && *termin < koniec ? *termin : koniec, budzik_, przerwano_);
   }
 
   // The carrier seen on by the owner's last look has fallen since.

@@ -174,6 +174,25 @@ TEST_F(PortRfc2217, ClearPortDiscardsEverythingTheServerSentBefore) {
   EXPECT_EQ(b, 9);
 }
 
+// Once the server has answered a purge, later purges go out with the next
+// request instead of a round trip each, and still drop what came before them.
+TEST_F(PortRfc2217, ALaterClearPortGoesOutWithTheNextRequestAndStillDropsWhatCameBefore) {
+  Otworz(1);
+  EXPECT_EQ(ClearPort(), 0);
+  ASSERT_EQ(serwer_.Polecenia(CZYSC).size(), 2u);
+  serwer_.WyslijDane({1, 2, 3});
+  std::this_thread::sleep_for(50ms);
+  EXPECT_EQ(ClearPort(), 0);
+  EXPECT_EQ(serwer_.Polecenia(CZYSC).size(), 2u);  // held back so far
+  EXPECT_EQ(WriteByte(7), 1);
+  ASSERT_TRUE(serwer_.CzekajNaDane(1));
+  EXPECT_EQ(serwer_.Polecenia(CZYSC), (std::vector<Bajty>{{2}, {1}, {2}, {1}}));  // before the request's byte
+  serwer_.WyslijDane({9});
+  uint8_t b = 0;
+  EXPECT_EQ(ReadByte(&b), 1);
+  EXPECT_EQ(b, 9);
+}
+
 TEST_F(PortRfc2217, ClosingEndsAWaitingReadAtOnce) {
   Otworz(60);
   std::thread zamykajacy([] {
