@@ -8,6 +8,7 @@
 #include "protocol/identification.h"
 #include "protocol/line.h"
 #include "protocol/line_modes.h"
+#include "protocol/server_commands.h"
 #include "state/result_codes.h"
 #include "state/server_channel.h"
 #include "state/session_state.h"

@@ -15,7 +15,6 @@
 #include "protocol/wire_capture.h"
 #include "serial/kolejka_wejscia.h"
 #include "state/result_codes.h"
-#include "state/server_channel.h"
 #include "state/session_state.h"
 #include "text/debug_trace.h"
 #include "transport/tcp_transport.h"
@@ -87,13 +86,6 @@ bool RtsZPodsluchem(bool wlaczony) {
   if (zmieniono && PodsluchWlaczony())
     PodsluchZdarzenia(NazwaPortuPodsluchu(), wlaczony ? "RTS on" : "RTS off");
   return zmieniono;
-}
-
-// The Server's RESUME reopens the line; a line that stays closed is a failure.
-bool OtwarcieLaczaNaRozkazSerwera() {
-  OtwarcieLacza();
-  if (BrakBledu() && !PortOtwarty) UstawBlad(BladOtwarciaLacza);
-  return BrakBledu();
 }
 
 }  // namespace
@@ -169,8 +161,6 @@ void KanalBajtami() {
 }  // namespace tryby
 
 void OtwarcieLacza() {
-  LaczeSerwera.Zamkniecie = ZamkniecieLacza;
-  LaczeSerwera.Otwarcie = OtwarcieLaczaNaRozkazSerwera;
   if (PortOtwarty && PozostawiacOtwartyPort) return;
   ZamkniecieLacza();
   UstawCTS(0);

@@ -1,5 +1,6 @@
 // The channel to the supervising Server: progress messages out, commands in.
 // Everything here does nothing while the channel is closed (no Server file).
+// Obeying the commands is the engine's (protocol/server_commands.h).
 #pragma once
 
 #include <cstdint>
@@ -20,13 +21,6 @@ uint8_t WyslanieKomunikatu(char litera, uint32_t wartosc);
 // The next Server command for this driver ("a" to "z") and its value, without
 // waiting; 0 when none waits. Every other message on the way is dropped.
 char OdebranieRozkazu(uint32_t* wartosc);
-// Before every attempt of every request: obeys pending Server commands and
-// waits while suspended; the outcome is the current ResultCode (56 on BREAK
-// and on a signal that asks the process to end, also without a Server, 54 on
-// an unknown command, the link's code when RESUME could not reopen it): the
-// request is sent only while it is 0. A request that reopening the link at
-// RESUME sends (a multiplexer's channel selection) takes no further command.
-void ObslugaSerweraPrzedRozkazem();
 // After every request: counts it and sends COUNTER by period.
 void ZliczenieRozkazu();
 // At the session open: the name for the notices, the channel, AVAILABLE.
@@ -35,12 +29,15 @@ void PowitanieSerwera();
 // OUTLINES) with the count when the period divides it, and writes the notice.
 void PowiadomienieOkresowe(char litera, uint32_t licznik, uint32_t okres);
 
-// How the channel closes and reopens the link when the Server suspends and
-// resumes the driver; the link module sets these, tests substitute them. The
-// channel reopens only a link that it closed itself: a driver that starts
-// suspended keeps the link that the session opened.
-struct ObslugaLaczaSerwera {
-  void (*Zamkniecie)() = nullptr;
-  bool (*Otwarcie)() = nullptr;  // false when the link could not be reopened (ResultCode set)
-};
-extern ObslugaLaczaSerwera LaczeSerwera;
+// Waits until a message arrives on the endpoint, at most ms milliseconds;
+// false on time-out, on an interrupted wait and while the channel is closed.
+bool CzekanieNaKomunikat(int ms);
+// Prints the notice "###DRIVER: <name>, PID=<pid>" and its ending (to the
+// console and the debug trace) when the Server file asks for notices.
+void PowiadomienieSerwera(const char* zakonczenie);
+
+// Whether a SUSPEND closed the line to the register, so that RESUME reopens
+// only that. Opening or closing the channel forgets it: a driver that starts
+// suspended keeps the line that the session opened.
+bool LaczeZamknieteNaRozkaz();
+void UstawienieLaczaZamknietegoNaRozkaz(bool zamkniete);

@@ -9,8 +9,8 @@
 #include "platform/clock.h"
 #include "protocol/framing.h"
 #include "protocol/line.h"
+#include "protocol/server_commands.h"
 #include "state/result_codes.h"
-#include "state/server_channel.h"
 #include "state/session_state.h"
 #include "text/codecs.h"
 

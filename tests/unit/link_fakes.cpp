@@ -6,6 +6,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstring>
 #include <stdexcept>
 
@@ -187,7 +188,8 @@ PortTestowy::~PortTestowy() {
 
 // ---- the scripted module on TCP ----
 
-ModulTcp::ModulTcp(std::deque<Bajty> odpowiedzi, bool zamknijPoSkrypcie) : zamknij_(zamknijPoSkrypcie) {
+ModulTcp::ModulTcp(std::deque<Bajty> odpowiedzi, bool zamknijPoSkrypcie, int polaczen)
+    : zamknij_(zamknijPoSkrypcie), najwiecejPolaczen_(polaczen) {
   skrypt_.Odpowiedzi = std::move(odpowiedzi);
   nasluch_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
   sockaddr_in a = AdresIp("127.0.0.1", 0);
@@ -202,7 +204,7 @@ ModulTcp::ModulTcp(std::deque<Bajty> odpowiedzi, bool zamknijPoSkrypcie) : zamkn
 ModulTcp::~ModulTcp() {
   koniec_ = true;
   watek_.join();
-  ::close(nasluch_);
+  if (nasluch_ >= 0) ::close(nasluch_);
 }
 
 std::vector<Bajty> ModulTcp::Otrzymane() {
@@ -215,18 +217,52 @@ Bajty ModulTcp::Surowe() {
   return surowe_;
 }
 
+void ModulTcp::KoniecNasluchu() {
+  bezNasluchu_ = true;
+  while (!nasluchZamkniety_) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+}
+
+// The worker thread owns the listening socket, so it is the one to close it.
+void ModulTcp::ZamkniecieNasluchuNaZadanie() {
+  if (!bezNasluchu_ || nasluch_ < 0) return;
+  ::close(nasluch_);
+  nasluch_ = -1;
+  nasluchZamkniety_ = true;
+}
+
 void ModulTcp::Praca() {
-  int polaczenie = -1;
-  while (!koniec_ && polaczenie < 0)
-    if (Gotowe(nasluch_)) polaczenie = ::accept(nasluch_, nullptr, nullptr);
+  for (int n = 0; n < najwiecejPolaczen_ && !koniec_; ++n) {
+    int polaczenie = -1;
+    while (!koniec_ && polaczenie < 0) {
+      ZamkniecieNasluchuNaZadanie();
+      if (nasluch_ < 0) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+      else if (Gotowe(nasluch_)) polaczenie = ::accept(nasluch_, nullptr, nullptr);
+    }
+    if (polaczenie < 0) break;
+    ++polaczenia_;
+    Obsluga(polaczenie);
+    ::close(polaczenie);
+  }
+  // Nothing more is accepted; a request to stop listening is still honoured.
+  while (!koniec_) {
+    ZamkniecieNasluchuNaZadanie();
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+}
+
+void ModulTcp::Obsluga(int polaczenie) {
   ZbieraczRamek zbieracz;
-  bool otwarte = polaczenie >= 0;
-  if (otwarte && zamknij_ && skrypt_.Odpowiedzi.empty()) otwarte = false;
+  bool otwarte = true;
+  if (zamknij_ && skrypt_.Odpowiedzi.empty()) otwarte = false;
   while (!koniec_ && otwarte) {
+    ZamkniecieNasluchuNaZadanie();
     if (!Gotowe(polaczenie)) continue;
     uint8_t bufor[512];
     const long n = ::recv(polaczenie, bufor, sizeof bufor, 0);
-    if (n <= 0) break;
+    if (n <= 0) {
+      ++rozlaczenia_;
+      break;
+    }
     for (long i = 0; i < n; ++i) {
       Bajty ramka, odpowiedz;
       {
@@ -239,7 +275,6 @@ void ModulTcp::Praca() {
       if (!odpowiedz.empty()) ::send(polaczenie, odpowiedz.data(), odpowiedz.size(), MSG_NOSIGNAL);
     }
   }
-  if (polaczenie >= 0) ::close(polaczenie);
 }
 
 // ---- the UDP port server ----

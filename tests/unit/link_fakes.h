@@ -67,22 +67,33 @@ struct PortTestowy {
   ~PortTestowy();  // puts the real port back
 };
 
-// A communication module on 127.0.0.1: accepts one connection, answers each
+// A communication module on 127.0.0.1: accepts one connection (or up to
+// `polaczen`, one after another, each once the last one ended), answers each
 // request frame from its script and records it.
 class ModulTcp {
  public:
-  explicit ModulTcp(std::deque<Bajty> odpowiedzi, bool zamknijPoSkrypcie = false);
+  explicit ModulTcp(std::deque<Bajty> odpowiedzi, bool zamknijPoSkrypcie = false, int polaczen = 1);
   ~ModulTcp();
   uint16_t Port() const { return port_; }
   std::vector<Bajty> Otrzymane();
   Bajty Surowe();  // every byte received
+  int Polaczenia() const { return polaczenia_; }   // connections accepted so far
+  int Rozlaczenia() const { return rozlaczenia_; }  // connections the other side closed
+  // Stops listening: a connection attempt after it is refused. Returns once
+  // the listening socket is closed.
+  void KoniecNasluchu();
 
  private:
   void Praca();
+  // Serves one accepted connection until either side ends it.
+  void Obsluga(int polaczenie);
+  void ZamkniecieNasluchuNaZadanie();
   int nasluch_ = -1;
   uint16_t port_ = 0;
   bool zamknij_;
-  std::atomic<bool> koniec_{false};
+  int najwiecejPolaczen_;
+  std::atomic<int> polaczenia_{0}, rozlaczenia_{0};
+  std::atomic<bool> koniec_{false}, bezNasluchu_{false}, nasluchZamkniety_{false};
   std::mutex zamek_;
   Skrypt skrypt_;
   Bajty surowe_;

@@ -1,12 +1,16 @@
-// The Server channel in one process: the test plays the Server with its own
-// endpoint on the bus, and stands in for the link that SUSPEND and RESUME
-// close and reopen.
+// The Server channel and the commands the engine obeys, in one process: the
+// test plays the Server with its own endpoint on the bus, and the register's
+// line that SUSPEND and RESUME close and reopen is a real one: to a scripted
+// module over TCP, to a multiplexer behind an RFC 2217 port server, or to a
+// pseudo-terminal.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <string>
 #include <thread>
@@ -17,8 +21,13 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "link_fakes.h"
 #include "platform/bus.h"
 #include "platform/process.h"
+#include "protocol/line.h"
+#include "protocol/server_commands.h"
+#include "rfc2217_test_server.h"
+#include "serial_test_support.h"
 #include "state/result_codes.h"
 #include "state/server_channel.h"
 #include "state/session_state.h"
@@ -30,38 +39,55 @@ using platforma::KomunikatOkna;
 namespace {
 
 constexpr int32_t N = 49400;
-
-int Zamkniecia = 0, Otwarcia = 0;
-bool OtwarcieUdane = true;
-uint8_t BladOtwarcia = 0;
-
-void ZamkniecieTestowe() { ++Zamkniecia; }
-bool OtwarcieTestowe() {
-  ++Otwarcia;
-  if (BladOtwarcia) UstawWynik(BladOtwarcia);
-  return OtwarcieUdane;
-}
+constexpr uint8_t PORT_LINII = 3;  // COM3 of the ports.conf that a test writes
 
 using Odpowiedz = std::pair<char, uint32_t>;
+
+// Waits up to 3 s for what the peer of the line sees from its own thread.
+template <typename F>
+bool Czekanie(F warunek) {
+  for (int i = 0; i < 300 && !warunek(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  return warunek();
+}
+
+// Lets a connection that should not come have its time to come.
+void Chwila() { std::this_thread::sleep_for(std::chrono::milliseconds(100)); }
 
 class KanalSerwera : public KatalogTestowy {
  protected:
   void SetUp() override {
     KatalogTestowy::SetUp();
-    ZerowanieDanychSesji();
-    std::strcpy(Sesja.NazwyPlikowSesji[NazwaFunkcji], "OTowar");
-    Sesja.NumerKomunikatu = N;
-    Zamkniecia = Otwarcia = 0;
-    OtwarcieUdane = true;
-    BladOtwarcia = 0;
-    LaczeSerwera = {ZamkniecieTestowe, OtwarcieTestowe};
+    NowaSesja();
+    OtwarcieLacza();  // as the session opens it
+    ASSERT_TRUE(LaczeOtwarte());
+    ASSERT_TRUE(Czekanie([this] { return modul.Polaczenia() == 1; }));
     ASSERT_TRUE(serwer.Otworz(N, "s" + std::to_string(getpid())));
   }
   void TearDown() override {
     ZamkniecieKanaluSerwera();
     serwer.Zamknij();
-    LaczeSerwera = {};
+    ZamkniecieLacza();
     KatalogTestowy::TearDown();
+  }
+
+  // A fresh session record of a command whose line goes to the module over TCP.
+  void NowaSesja(uint16_t portModulu = 0) {
+    ZerowanieDanychSesji();
+    std::strcpy(Sesja.NazwyPlikowSesji[NazwaFunkcji], "OTowar");
+    Sesja.NumerKomunikatu = N;
+    UstawieniaLacza& l = Sesja.Lacze;
+    l.RodzajLacza = 5;
+    std::strcpy(l.AdresModulu, "127.0.0.1");
+    l.PortModulu = portModulu ? portModulu : modul.Port();
+    l.CzasOczekiwaniaRamki = 1;
+  }
+
+  // A line of the session on COM3, which ports.conf maps to `cel`.
+  void LiniaSzeregowa(const std::string& cel, uint8_t rodzaj) {
+    std::ofstream(dir / "ports.conf") << "COM" << int(PORT_LINII) << '\t' << cel << '\n';
+    Sesja.Lacze.RodzajLacza = rodzaj;
+    Sesja.Lacze.NumerPortu = PORT_LINII;
+    Sesja.Lacze.CzasOczekiwania = 1;
   }
 
   // Greets the Server and takes the AVAILABLE off the Server's queue.
@@ -95,6 +121,8 @@ class KanalSerwera : public KatalogTestowy {
   fs::path Gniazdo() const { return dir / "bus" / std::to_string(N) / ("d" + std::to_string(getpid())); }
 
   platforma::PunktMagistrali serwer;
+  // The module takes the session's connection and those that RESUME makes.
+  testy::ModulTcp modul{{}, false, 16};
 };
 
 }  // namespace
@@ -120,6 +148,7 @@ TEST_F(KanalSerwera, WithoutServerFileNothingIsCreatedSentOrWritten) {
   EXPECT_EQ(std::vector<fs::path>(fs::directory_iterator(dir / "bus" / std::to_string(N)), {}).size(), 1u)
       << "only the test Server's own endpoint";
   EXPECT_EQ(Sesja.NazwaWKomunikatach[0], 0);
+  EXPECT_TRUE(LaczeOtwarte());
 }
 
 TEST_F(KanalSerwera, GreetingOpensTheEndpointAndSessionResetRemovesIt) {
@@ -228,53 +257,81 @@ TEST_F(KanalSerwera, SuspendTwiceThenResumeClosesOnceAndReopensOnce) {
   Powitanie();
   Rozkaz('s');
   Rozkaz('s');
-  Rozkaz('r');
+  alarm(20);  // a driver that never wakes must not hang the suite
+  std::vector<Odpowiedz> odpowiedzi;
+  bool zamknieteWstrzymane = false;
+  std::thread serwerWatek([&] {
+    // Both SUSPENDs are answered; the line is closed while the driver waits.
+    while (odpowiedzi.size() < 2 && serwer.Czekaj(5000))
+      for (const auto& o : Odpowiedzi()) odpowiedzi.push_back(o);
+    zamknieteWstrzymane = Czekanie([this] { return modul.Rozlaczenia() == 1; }) && modul.Polaczenia() == 1;
+    Rozkaz('r');
+  });
   ObslugaSerweraPrzedRozkazem();
-  EXPECT_EQ(Odpowiedzi(), (std::vector<Odpowiedz>{{'S', 0}, {'S', 0}, {'R', 0}}));
-  EXPECT_EQ(Zamkniecia, 1);
-  EXPECT_EQ(Otwarcia, 1);
+  serwerWatek.join();
+  alarm(0);
+  for (const auto& o : Odpowiedzi()) odpowiedzi.push_back(o);
+  EXPECT_EQ(odpowiedzi, (std::vector<Odpowiedz>{{'S', 0}, {'S', 0}, {'R', 0}}));
+  EXPECT_TRUE(zamknieteWstrzymane) << "SUSPEND closed the line";
+  EXPECT_TRUE(LaczeOtwarte());
+  EXPECT_TRUE(Czekanie([this] { return modul.Rozlaczenia() == 1 && modul.Polaczenia() == 2; }));
+  Chwila();
+  EXPECT_EQ(modul.Rozlaczenia(), 1) << "closed once";
+  EXPECT_EQ(modul.Polaczenia(), 2) << "reopened once";
   EXPECT_EQ(Sesja.Wstrzymany, 0);
   EXPECT_TRUE(BrakBledu());
   Rozkaz('r');  // RESUME while running: answered, nothing reopened
   ObslugaSerweraPrzedRozkazem();
   EXPECT_EQ(Odpowiedzi(), (std::vector<Odpowiedz>{{'R', 0}}));
-  EXPECT_EQ(Otwarcia, 1);
+  EXPECT_TRUE(LaczeOtwarte());
+  Chwila();
+  EXPECT_EQ(modul.Rozlaczenia(), 1);
+  EXPECT_EQ(modul.Polaczenia(), 2);
 }
 
-// Reopening the link at RESUME may send a request of its own (a
-// multiplexer's channel selection); that request takes no command, so that
-// nothing is carried out in the middle of the reopening.
-bool OtwarcieZRozkazem() {
-  ++Otwarcia;
-  ObslugaSerweraPrzedRozkazem();  // as the selection's request does
-  return BrakBledu();
-}
-
+// Reopening the line at RESUME may send a request of its own: a multiplexer
+// addressed by a request (MUX3) takes the channel anew. That request takes no
+// command, so that nothing is carried out in the middle of the reopening.
 TEST_F(KanalSerwera, TheRequestOfTheReopeningAtResumeTakesNoCommand) {
+  SerwerRfc2217Testowy multiplekser;
+  const std::vector<uint8_t> wybor{0x1B, 0x01, 2};  // the request of the channel 2
+  const auto wybory = [&] {
+    const std::vector<uint8_t> dane = multiplekser.Dane();
+    int n = 0;
+    for (auto p = dane.begin(); (p = std::search(p, dane.end(), wybor.begin(), wybor.end())) != dane.end(); ++p) ++n;
+    return n;
+  };
   for (const char dalszy : {'a', 'c', 'b'}) {
     SCOPED_TRACE(dalszy);
-    ZerowanieDanychSesji();
-    std::strcpy(Sesja.NazwyPlikowSesji[NazwaFunkcji], "OTowar");
-    Sesja.NumerKomunikatu = N;
+    NowaSesja();
+    LiniaSzeregowa(multiplekser.Cel(), 3);
+    Sesja.Lacze.Kanal = 2;
+    Sesja.Lacze.Predkosc = 19200;
+    const int przed = wybory();
+    OtwarcieLacza();
+    ASSERT_TRUE(LaczeOtwarte());
+    ASSERT_TRUE(BrakBledu()) << int(Sesja.BiezacyWynik);
+    ASSERT_TRUE(Czekanie([&] { return wybory() == przed + 1; })) << "the open selects the channel";
     Powitanie();
-    Zamkniecia = Otwarcia = 0;
-    LaczeSerwera = {ZamkniecieTestowe, OtwarcieZRozkazem};
     Rozkaz('s');
     Rozkaz('r');
     Rozkaz(dalszy);
     ObslugaSerweraPrzedRozkazem();
-    EXPECT_TRUE(BrakBledu());
-    EXPECT_EQ(Otwarcia, 1);
+    EXPECT_TRUE(BrakBledu()) << int(Sesja.BiezacyWynik);
+    EXPECT_TRUE(LaczeOtwarte());
     EXPECT_EQ(Sesja.Wstrzymany, 0);
     EXPECT_EQ(Odpowiedzi(), (std::vector<Odpowiedz>{{'S', 0}, {'R', 0}}));
+    EXPECT_TRUE(Czekanie([&] { return wybory() == przed + 2; })) << "the reopening selects the channel again";
     // The further command waits for the next request.
     ObslugaSerweraPrzedRozkazem();
-    EXPECT_EQ(Odpowiedzi(), (std::vector<Odpowiedz>{{static_cast<char>(dalszy - 'a' + 'A'), 0}}));
+    const uint32_t wartosc = dalszy == 'c' ? Sesja.LicznikRozkazow : 0;  // the two selections were requests
+    EXPECT_EQ(Odpowiedzi(), (std::vector<Odpowiedz>{{static_cast<char>(dalszy - 'a' + 'A'), wartosc}}));
     if (dalszy == 'b') {
       EXPECT_EQ(Sesja.BiezacyWynik, 56);
     }
     UstawBlad(BezBledu);
     Sesja.Wstrzymany = 0;
+    ZamkniecieLacza();
   }
 }
 
@@ -297,9 +354,7 @@ TEST_F(KanalSerwera, BreakOrUnknownEndTheWaitOfASuspendedDriver) {
       {'q', 54, {{'S', 0}}},
   };
   for (const auto& p : przypadki) {
-    ZerowanieDanychSesji();
-    std::strcpy(Sesja.NazwyPlikowSesji[NazwaFunkcji], "OTowar");
-    Sesja.NumerKomunikatu = N;
+    NowaSesja();
     Powitanie();
     Rozkaz('s');
     Rozkaz(p.litera);
@@ -347,20 +402,38 @@ TEST_F(KanalSerwera, UnknownLetterGives54WithoutAnswer) {
 }
 
 TEST_F(KanalSerwera, ResumeThatCannotReopenTheLinkStopsTheRequest) {
+  // A module that stops listening while its connection is up, and a
+  // pseudo-terminal whose device name goes away while the port is open.
+  testy::ModulTcp wygasly({}, false, 2);
+  ParaPty pty;
+  const fs::path urzadzenie = dir / "urzadzenie";
   const struct {
-    uint8_t blad, wynik;
-  } przypadki[] = {{21, 21}, {0, 62}};  // the link's own code, or one when it set none
+    const char* opis;
+    std::function<void()> lacze, zepsucie;
+    uint8_t wynik;  // the line's own code, or 62 when it set none
+  } przypadki[] = {
+      {"module", [&] { NowaSesja(wygasly.Port()); }, [&] { wygasly.KoniecNasluchu(); }, 65},
+      {"device",
+       [&] {
+         NowaSesja();
+         fs::create_symlink(pty.nazwa, urzadzenie);
+         LiniaSzeregowa(urzadzenie.string(), 0);
+       },
+       [&] { fs::remove(urzadzenie); }, 62},
+  };
   for (const auto& p : przypadki) {
-    ZerowanieDanychSesji();
-    std::strcpy(Sesja.NazwyPlikowSesji[NazwaFunkcji], "OTowar");
-    Sesja.NumerKomunikatu = N;
+    SCOPED_TRACE(p.opis);
+    p.lacze();
+    OtwarcieLacza();
+    ASSERT_TRUE(LaczeOtwarte());
+    ASSERT_TRUE(BrakBledu()) << int(Sesja.BiezacyWynik);
     Powitanie();
-    OtwarcieUdane = false;
-    BladOtwarcia = p.blad;
+    p.zepsucie();
     Rozkaz('s');
     Rozkaz('r');
     ObslugaSerweraPrzedRozkazem();
     EXPECT_EQ(Sesja.BiezacyWynik, p.wynik);
+    EXPECT_FALSE(LaczeOtwarte());
     EXPECT_EQ(Odpowiedzi(), (std::vector<Odpowiedz>{{'S', 0}}));
     EXPECT_EQ(Sesja.Wstrzymany, 0);
   }
@@ -396,8 +469,10 @@ TEST_F(KanalSerwera, SuspendedDriverAnswersWhileItWaits) {
   EXPECT_EQ(odpowiedzi, (std::vector<Odpowiedz>{{'A', 0}, {'C', 7}, {'L', 250}, {'O', 3}, {'S', 0}, {'R', 0}}));
   EXPECT_EQ(Sesja.Wstrzymany, 0);
   EXPECT_TRUE(BrakBledu());
-  EXPECT_EQ(Zamkniecia, 0) << "SUSPEND of a suspended driver closes nothing";
-  EXPECT_EQ(Otwarcia, 0) << "the link that the session opened is still open";
+  EXPECT_TRUE(LaczeOtwarte()) << "the line that the session opened is still open";
+  Chwila();
+  EXPECT_EQ(modul.Rozlaczenia(), 0) << "SUSPEND of a suspended driver closes nothing";
+  EXPECT_EQ(modul.Polaczenia(), 1) << "and RESUME opens nothing";
 }
 
 TEST_F(KanalSerwera, NoticesHaveTheirExactTexts) {
@@ -427,7 +502,9 @@ TEST_F(KanalSerwera, NoticesHaveTheirExactTexts) {
     EXPECT_EQ(Zawartosc(dir / "debug.txt"), notatka);
     EXPECT_EQ(konsola, notatka.substr(0, notatka.size() - 3));
   }
-  // SUSPEND, then RESUME (so the suspended check ends), in one check.
+  // SUSPEND, then RESUME (so the suspended check ends), in one check. Each
+  // attempt starts with no ResultCode: the BREAK above leaves none behind.
+  UstawBlad(BezBledu);
   fs::remove(dir / "debug.txt");
   Rozkaz('s');
   Rozkaz('r');

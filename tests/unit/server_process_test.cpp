@@ -13,6 +13,9 @@
 #include <string>
 #include <thread>
 
+#include "link_fakes.h"
+#include "protocol/line.h"
+#include "protocol/server_commands.h"
 #include "state/result_codes.h"
 #include "state/server_channel.h"
 #include "state/session_state.h"
@@ -45,7 +48,15 @@ struct Wiadomosc {
   Sesja.OkresLinii = 2;
   Sesja.OkresLiniiWyjscia = 2;
   Sesja.OkresLicznika = 3;
-  LaczeSerwera = {[] {}, [] { return true; }};
+  // The register's line goes to a module over TCP, so that SUSPEND has a
+  // line to close and RESUME one to reopen.
+  static testy::ModulTcp modul({}, false, 2);
+  Sesja.Lacze.RodzajLacza = 5;
+  std::strcpy(Sesja.Lacze.AdresModulu, "127.0.0.1");
+  Sesja.Lacze.PortModulu = modul.Port();
+  Sesja.Lacze.CzasOczekiwaniaRamki = 1;
+  OtwarcieLacza();
+  if (!LaczeOtwarte()) _exit(100);
   PowitanieSerwera();
   for (int i = 0; i < 4; ++i) PowiadomienieOkresowe('L', ++Sesja.LicznikLiniiWejscia, Sesja.OkresLinii);
   for (int i = 0; i < 2; ++i) PowiadomienieOkresowe('O', ++Sesja.LicznikLiniiWyjscia, Sesja.OkresLiniiWyjscia);
@@ -56,6 +67,9 @@ struct Wiadomosc {
     ZliczenieRozkazu();
   }
   ZamkniecieKanaluSerwera();
+  // SUSPEND closed the line once and RESUME opened it again: else 101.
+  for (int i = 0; i < 300 && modul.Polaczenia() < 2; ++i) std::this_thread::sleep_for(10ms);
+  if (!LaczeOtwarte() || modul.Polaczenia() != 2 || modul.Rozlaczenia() != 1) _exit(101);
   _exit(Sesja.BiezacyWynik);
 }
 
