@@ -143,3 +143,27 @@ TEST_F(Ser2net, CarriesBytesBothWaysAndAppliesSpeedChanges) {
   EXPECT_EQ(CharSent(), 1);
   EXPECT_FALSE(PobierzBlad().jest);
 }
+
+// After the first purge the later ones are not awaited: the server must still
+// mark the end of the old input before each answer, request after request.
+TEST_F(Ser2net, EveryAnswerArrivesWholeAfterPurgesThatAreNotAwaited) {
+  ASSERT_EQ(InitializePort(1, 115200, 2, 2), 0) << PobierzBlad().komunikat;
+  EXPECT_EQ(ClearPort(), 0);
+  for (uint8_t runda = 0; runda < 20; ++runda) {
+    SCOPED_TRACE(int(runda));
+    if (runda % 4 == 1) {
+      pty_.Pisz({0x55, 0x66});  // stale bytes from the register, to be let go
+      std::this_thread::sleep_for(20ms);
+    }
+    ASSERT_EQ(ClearPort(), 0);
+    ASSERT_EQ(WriteByte(runda), 1);
+    ASSERT_EQ(pty_.Czytaj(1), std::vector<uint8_t>{runda});
+    pty_.Pisz({0x06, runda});
+    uint8_t b = 0;
+    ASSERT_EQ(ReadByte(&b), 1);
+    EXPECT_EQ(b, 0x06);
+    ASSERT_EQ(ReadByte(&b), 1);
+    EXPECT_EQ(b, runda);
+  }
+  EXPECT_FALSE(PobierzBlad().jest);
+}
