@@ -368,18 +368,12 @@ class LiniaRfc2217 final : public Linia {
   Gotowosc Drzemka(Zegar::time_point koniec) { return DrzemkaLinii(koniec, budzik_, przerwano_); }
 
   // Sends what was held back, if anything.
-  int WyslijZalegle() {
-    if (zalegle_.empty()) return 0;
-    Bajty bajty;
-    bajty.swap(zalegle_);
-    return WyslijSurowe(bajty);
-  }
+  int WyslijZalegle() { return zalegle_.empty() ? 0 : WyslijSurowe({}); }
 
   // Sends bytes as they are (after what was held back), within the connection time.
   int WyslijSurowe(Bajty bajty) {
     if (!zalegle_.empty()) {
-      zalegle_.insert(zalegle_.end(), bajty.begin(), bajty.end());
-      bajty.swap(zalegle_);
+      bajty.insert(bajty.begin(), zalegle_.begin(), zalegle_.end());
       zalegle_.clear();
     }
     const auto termin = Zegar::now() + CZAS_POLACZENIA;

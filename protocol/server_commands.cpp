@@ -26,30 +26,25 @@ bool OtwarcieLaczaNaRozkazSerwera() {
   return BrakBledu();
 }
 
+// A command that is only answered: its answer, then its notice; the request goes on.
+bool Odpowiedz(char litera, uint32_t wartosc, const char* zakonczenie) {
+  WyslanieKomunikatu(litera, wartosc);
+  PowiadomienieSerwera(zakonczenie);
+  return true;
+}
+
 // Carries out one Server command; false when the pending request must not be sent.
 bool WykonanieRozkazuSerwera(char litera) {
   switch (litera) {
-    case 'a':
-      WyslanieKomunikatu('A', 0);
-      PowiadomienieSerwera(" wykonal rozkaz AVAILABLE Serwera ###\n");
-      return true;
+    case 'a': return Odpowiedz('A', 0, " wykonal rozkaz AVAILABLE Serwera ###\n");
     case 'b':
       UstawBlad(PrzerwaniePrzezSerwer);
       WyslanieKomunikatu('B', 0);
       PowiadomienieSerwera(" wykonal rozkaz BREAK Serwera ###\n");
       return false;
-    case 'c':
-      WyslanieKomunikatu('C', Sesja.LicznikRozkazow);
-      PowiadomienieSerwera(" wykonal rozkaz COUNTER Serwera ###\n");
-      return true;
-    case 'l':
-      WyslanieKomunikatu('L', Sesja.LicznikLiniiWejscia);
-      PowiadomienieSerwera(" wykonal rozkaz LINES Serwera ###\n");
-      return true;
-    case 'o':
-      WyslanieKomunikatu('O', Sesja.LicznikLiniiWyjscia);
-      PowiadomienieSerwera(" wykonal rozkaz OUTLINES Serwera ###\n");
-      return true;
+    case 'c': return Odpowiedz('C', Sesja.LicznikRozkazow, " wykonal rozkaz COUNTER Serwera ###\n");
+    case 'l': return Odpowiedz('L', Sesja.LicznikLiniiWejscia, " wykonal rozkaz LINES Serwera ###\n");
+    case 'o': return Odpowiedz('O', Sesja.LicznikLiniiWyjscia, " wykonal rozkaz OUTLINES Serwera ###\n");
     case 'r':
       if (Sesja.Wstrzymany) {
         Sesja.Wstrzymany = 0;
@@ -58,18 +53,14 @@ bool WykonanieRozkazuSerwera(char litera) {
           if (!OtwarcieLaczaNaRozkazSerwera()) return false;
         }
       }
-      WyslanieKomunikatu('R', 0);
-      PowiadomienieSerwera(" wykonal rozkaz RESUME Serwera ###\n");
-      return true;
+      return Odpowiedz('R', 0, " wykonal rozkaz RESUME Serwera ###\n");
     case 's':
       if (!Sesja.Wstrzymany) {
         ZamkniecieLacza();
         UstawienieLaczaZamknietegoNaRozkaz(true);
         Sesja.Wstrzymany = 1;
       }
-      WyslanieKomunikatu('S', 0);
-      PowiadomienieSerwera(" wykonal rozkaz SUSPEND Serwera ###\n");
-      return true;
+      return Odpowiedz('S', 0, " wykonal rozkaz SUSPEND Serwera ###\n");
     default:
       UstawBlad(BladSerwera);
       PowiadomienieSerwera(" odebral nieznany rozkaz Serwera ###\n");
